@@ -1,0 +1,45 @@
+# Host build: the portable core, its unit tests (under AddressSanitizer and UBSan) and the benchmarks.
+option(TF_SANITIZE "Build with AddressSanitizer and UBSan" ON)
+option(TF_BENCH "Build the benchmarks" OFF)
+
+if(TF_SANITIZE)
+    set(TF_SAN_FLAGS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_compile_options(${TF_SAN_FLAGS})
+    add_link_options(${TF_SAN_FLAGS})
+    # The core library was declared before the flags were known.
+    target_compile_options(tf_core PRIVATE ${TF_SAN_FLAGS})
+endif()
+
+add_library(tf_posix STATIC ${TF_POSIX_SOURCES})
+target_link_libraries(tf_posix PUBLIC tf_core)
+target_compile_options(tf_posix PRIVATE ${TF_WARNINGS})
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+file(GLOB_RECURSE TF_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
+list(FILTER TF_UNIT_TESTS EXCLUDE REGEX "/tests/(win|fixtures)/")
+add_executable(unit_tests ${TF_UNIT_TESTS})
+target_link_libraries(unit_tests PRIVATE tf_posix GTest::gtest GTest::gtest_main)
+target_compile_options(unit_tests PRIVATE ${TF_WARNINGS})
+gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
+
+if(TF_BENCH)
+    find_package(benchmark REQUIRED)
+    file(GLOB TF_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+    foreach(src ${TF_BENCHES})
+        get_filename_component(name ${src} NAME_WE)
+        add_executable(${name} ${src})
+        target_link_libraries(${name} PRIVATE tf_posix benchmark::benchmark)
+        target_compile_options(${name} PRIVATE ${TF_WARNINGS})
+    endforeach()
+endif()
+
+# Formatting is part of the build's checks.
+find_program(CLANG_FORMAT clang-format)
+if(CLANG_FORMAT)
+    file(GLOB_RECURSE TF_FORMATTED CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp ${CMAKE_SOURCE_DIR}/src/*.h
+        ${CMAKE_SOURCE_DIR}/tests/*.cpp ${CMAKE_SOURCE_DIR}/tests/*.h ${CMAKE_SOURCE_DIR}/bench/*.cpp
+        ${CMAKE_SOURCE_DIR}/tools/*.cpp)
+    list(FILTER TF_FORMATTED EXCLUDE REGEX "/cp936_table\\.cpp$")
+    add_test(NAME clang_format COMMAND ${CLANG_FORMAT} --dry-run --Werror ${TF_FORMATTED})
+endif()

@@ -1,0 +1,69 @@
+# Windows build (MinGW-w64): the two programs, statically linked, and the tests that run under Wine.
+enable_language(RC)
+add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601 WINVER=0x0601)
+# Nothing but system DLLs beside the programs.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(TF_WIN_LIBS comctl32 shell32 shlwapi user32 gdi32 msimg32 advapi32 ole32 oleaut32 uuid oleacc uxtheme winhttp
+    wininet)
+
+add_library(tf_win STATIC ${TF_WIN_SOURCES})
+target_link_libraries(tf_win PUBLIC tf_core ${TF_WIN_LIBS})
+target_compile_options(tf_win PRIVATE ${TF_WARNINGS})
+
+set(TF_DIST ${CMAKE_BINARY_DIR}/dist)
+
+add_executable(tamborvin_form WIN32 ${CMAKE_SOURCE_DIR}/src/app/form_main_win.cpp
+    ${CMAKE_SOURCE_DIR}/res/tamborvin_form.rc)
+target_link_libraries(tamborvin_form PRIVATE tf_win)
+target_compile_options(tamborvin_form PRIVATE ${TF_WARNINGS})
+# Both programs enter through wWinMain.
+target_link_options(tamborvin_form PRIVATE -municode)
+set_target_properties(tamborvin_form PROPERTIES OUTPUT_NAME "Tamborvin Form" RUNTIME_OUTPUT_DIRECTORY ${TF_DIST})
+
+add_executable(velnor WIN32 ${CMAKE_SOURCE_DIR}/src/updater/velnor_main_win.cpp ${CMAKE_SOURCE_DIR}/res/velnor.rc)
+target_link_libraries(velnor PRIVATE tf_win)
+target_compile_options(velnor PRIVATE ${TF_WARNINGS})
+target_link_options(velnor PRIVATE -municode)
+set_target_properties(velnor PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TF_DIST})
+
+# GoogleTest from the sources Debian ships, compiled for Windows.
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+# Helper programs the Windows tests start: fake browsers, servers and the like.
+file(GLOB TF_FIXTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/*_win.cpp)
+foreach(src ${TF_FIXTURES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE tf_win)
+    target_compile_options(${name} PRIVATE ${TF_WARNINGS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+endforeach()
+
+# Shared pieces of the Windows tests (starting the program, reading its windows).
+file(GLOB TF_WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp)
+add_library(tf_win_test_support STATIC ${TF_WIN_TEST_SUPPORT})
+target_link_libraries(tf_win_test_support PUBLIC tf_win gtest)
+target_compile_options(tf_win_test_support PRIVATE ${TF_WARNINGS})
+
+# One test program per file; each TEST becomes its own CTest case, run through Wine.
+file(GLOB TF_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_win.cpp)
+foreach(src ${TF_WIN_TESTS})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE tf_win_test_support gtest_main)
+    target_compile_options(${name} PRIVATE ${TF_WARNINGS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_dependencies(${name} tamborvin_form velnor)
+    if(TF_FIXTURES)
+        foreach(fx ${TF_FIXTURES})
+            get_filename_component(fxname ${fx} NAME_WE)
+            add_dependencies(${name} ${fxname})
+        endforeach()
+    endif()
+    gtest_add_tests(TARGET ${name} SOURCES ${src} TEST_PREFIX "win.")
+endforeach()

@@ -1,0 +1,384 @@
+#include "ui_driver_win.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <thread>
+
+namespace tf::test {
+
+namespace {
+
+std::wstring ModuleFolder() {
+    wchar_t path[MAX_PATH * 2];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    std::wstring s(path, n);
+    return s.substr(0, s.find_last_of(L"\\/"));
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void DeleteTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring full = folder + L"\\" + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteTree(full);
+            } else {
+                SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(full.c_str());
+            }
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+void SendMouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+
+POINT CentreOf(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+}  // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        PumpMessages();
+        Sleep(20);
+    }
+}
+
+std::wstring TestsFolder() { return ModuleFolder(); }
+
+std::wstring DistFolder() {
+    std::wstring tests = ModuleFolder();
+    return tests.substr(0, tests.find_last_of(L"\\/")) + L"\\dist";
+}
+
+ScratchFolder::ScratchFolder() {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static int counter = 0;
+    for (;;) {
+        path_ = std::wstring(temp) + L"tf-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                std::to_wstring(++counter) + L" folder";
+        if (CreateDirectoryW(path_.c_str(), nullptr)) break;
+        if (GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot create a scratch folder");
+    }
+}
+
+ScratchFolder::~ScratchFolder() { DeleteTree(path_); }
+
+std::wstring ScratchFolder::CopyProgram(const std::wstring& name) const {
+    std::wstring target = File(name);
+    if (!CopyFileW((DistFolder() + L"\\" + name).c_str(), target.c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + Narrow(name));
+    return target;
+}
+
+void ScratchFolder::Write(const std::wstring& name, const std::string& bytes) const {
+    HANDLE f = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + Narrow(name));
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+}
+
+std::optional<std::string> ScratchFolder::Read(const std::wstring& name) const {
+    HANDLE f = CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    CloseHandle(f);
+    return bytes;
+}
+
+bool ScratchFolder::Exists(const std::wstring& name) const {
+    return GetFileAttributesW(File(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FILETIME ScratchFolder::WriteTime(const std::wstring& name) const {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(File(name).c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+std::vector<std::wstring> ScratchFolder::FileNames() const {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((path_ + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
+
+Process::Process(const std::wstring& exe, const std::wstring& workingFolder) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring command = L"\"" + exe + L"\"";
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, workingFolder.c_str(),
+                        &startup, &info_))
+        throw std::runtime_error("cannot start " + Narrow(exe));
+}
+
+Process::~Process() {
+    if (Running()) Kill();
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+bool Process::Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+
+std::optional<DWORD> Process::WaitForExit(std::chrono::milliseconds timeout) const {
+    if (!WaitUntil([&] { return !Running(); }, timeout)) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
+void Process::Kill() {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+}
+
+std::vector<HWND> Process::TopWindows(const std::wstring& className) const {
+    struct Search {
+        DWORD pid;
+        const std::wstring* cls;
+        std::vector<HWND> found;
+    } search{Id(), &className, {}};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == s->pid && (s->cls->empty() || ClassOf(w) == *s->cls)) s->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Process::WaitForTopWindow(const std::wstring& className, std::chrono::milliseconds timeout) const {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND w : TopWindows(className))
+                if (IsWindowVisible(w)) found = w;
+            return found != nullptr;
+        },
+        timeout);
+    return found;
+}
+
+HWND Process::WaitForMessageBox(std::chrono::milliseconds timeout) const {
+    return WaitForTopWindow(L"#32770", timeout);
+}
+
+std::wstring WindowText(HWND window) {
+    // WM_GETTEXT reaches another process's controls, where GetWindowText does not.
+    auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    auto got = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(got));
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256];
+    int n = GetClassNameW(window, name, 256);
+    return std::wstring(name, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
+HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text) {
+    struct Search {
+        const std::wstring *cls, *text;
+        HWND found;
+    } search{&className, &text, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            if ((s->cls->empty() || ClassOf(w) == *s->cls) && WindowText(w) == *s->text) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FindChildById(HWND parent, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            if (GetDlgCtrlID(w) == s->id) {
+                s->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring MessageBoxText(HWND box) {
+    HWND text = GetDlgItem(box, 0xFFFF);
+    return text ? WindowText(text) : std::wstring();
+}
+
+void AnswerMessageBox(HWND box, int buttonId) {
+    HWND button = GetDlgItem(box, buttonId);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+}
+
+void ClickWindow(HWND window) {
+    POINT p = CentreOf(window);
+    SetCursorPos(p.x, p.y);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+}
+
+void DoubleClickWindow(HWND window) {
+    ClickWindow(window);
+    ClickWindow(window);
+}
+
+void PostCommand(HWND control, WORD notification) {
+    PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), notification),
+                 reinterpret_cast<LPARAM>(control));
+}
+
+namespace {
+constexpr SIZE_T kRemoteSize = 64 * 1024;
+constexpr SIZE_T kTextOffset = 4096;
+constexpr int kTextChars = static_cast<int>((kRemoteSize - kTextOffset) / sizeof(wchar_t));
+}  // namespace
+
+RemoteListView::RemoteListView(HWND listView) : listView_(listView) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(listView, &pid);
+    process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process_) throw std::runtime_error("cannot open the list view's process");
+    remote_ = VirtualAllocEx(process_, nullptr, kRemoteSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote_) throw std::runtime_error("cannot lend memory in the list view's process");
+}
+
+RemoteListView::~RemoteListView() {
+    VirtualFreeEx(process_, remote_, 0, MEM_RELEASE);
+    CloseHandle(process_);
+}
+
+int RemoteListView::RowCount() const { return static_cast<int>(SendMessageW(listView_, LVM_GETITEMCOUNT, 0, 0)); }
+
+int RemoteListView::ColumnCount() const {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(listView_, LVM_GETHEADER, 0, 0));
+    return static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+}
+
+std::wstring RemoteListView::Text(int row, int column) const {
+    auto* base = static_cast<char*>(remote_);
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(base + kTextOffset);
+    item.cchTextMax = kTextChars;
+    WriteProcessMemory(process_, base, &item, sizeof item, nullptr);
+    auto n = SendMessageW(listView_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(base));
+    std::wstring text(static_cast<std::size_t>(n), L'\0');
+    ReadProcessMemory(process_, base + kTextOffset, text.data(), text.size() * sizeof(wchar_t), nullptr);
+    return text;
+}
+
+std::vector<std::vector<std::wstring>> RemoteListView::Rows() const {
+    std::vector<std::vector<std::wstring>> rows;
+    int columns = ColumnCount();
+    for (int r = 0; r < RowCount(); ++r) {
+        std::vector<std::wstring> row;
+        for (int c = 0; c < columns; ++c) row.push_back(Text(r, c));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::wstring RemoteListView::HeaderText(int column) const {
+    auto* base = static_cast<char*>(remote_);
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT;
+    col.pszText = reinterpret_cast<wchar_t*>(base + kTextOffset);
+    col.cchTextMax = kTextChars;
+    WriteProcessMemory(process_, base, &col, sizeof col, nullptr);
+    if (!SendMessageW(listView_, LVM_GETCOLUMNW, column, reinterpret_cast<LPARAM>(base))) return {};
+    std::wstring text(256, L'\0');
+    ReadProcessMemory(process_, base + kTextOffset, text.data(), text.size() * sizeof(wchar_t), nullptr);
+    text.resize(wcsnlen(text.c_str(), text.size()));
+    return text;
+}
+
+int RemoteListView::ColumnWidth(int column) const {
+    return static_cast<int>(SendMessageW(listView_, LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+void RemoteListView::Select(int row) const {
+    auto* base = static_cast<char*>(remote_);
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = 0;
+    WriteProcessMemory(process_, base, &item, sizeof item, nullptr);
+    SendMessageW(listView_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(base));
+    if (row < 0) return;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    WriteProcessMemory(process_, base, &item, sizeof item, nullptr);
+    SendMessageW(listView_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(base));
+}
+
+int RemoteListView::SelectedRow() const {
+    return static_cast<int>(SendMessageW(listView_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+RECT RemoteListView::RowRect(int row) const {
+    auto* base = static_cast<char*>(remote_);
+    RECT r{};
+    r.left = LVIR_BOUNDS;
+    WriteProcessMemory(process_, base, &r, sizeof r, nullptr);
+    SendMessageW(listView_, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(base));
+    ReadProcessMemory(process_, base, &r, sizeof r, nullptr);
+    MapWindowPoints(listView_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace tf::test

@@ -1,0 +1,116 @@
+// Drives the real programs from another process, the way a user would see them: start them in a
+// folder of their own, find their windows by class and text, read and click controls, answer
+// message boxes. Every wait has a deadline.
+#pragma once
+
+#include "base/windows_api_win.h"
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tf::test {
+
+using namespace std::chrono_literals;
+
+// Polls the condition (letting this thread's messages run) until it holds or the time is up.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s);
+
+// The folder holding the built "Tamborvin Form.exe" and "velnor.exe" (beside the tests' folder).
+std::wstring DistFolder();
+// The folder of the test programs and fixtures.
+std::wstring TestsFolder();
+
+// A fresh folder under %TEMP% with copies of the programs in it, removed again at the end.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+    // Copies a built program (e.g. L"Tamborvin Form.exe") into the folder; returns its path.
+    std::wstring CopyProgram(const std::wstring& name) const;
+
+    void Write(const std::wstring& name, const std::string& bytes) const;
+    std::optional<std::string> Read(const std::wstring& name) const;
+    bool Exists(const std::wstring& name) const;
+    FILETIME WriteTime(const std::wstring& name) const;
+    std::vector<std::wstring> FileNames() const;
+
+private:
+    std::wstring path_;
+};
+
+// A started program; ended by force when the test is over, if it still runs.
+class Process {
+public:
+    Process(const std::wstring& exe, const std::wstring& workingFolder);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    DWORD Id() const { return info_.dwProcessId; }
+    bool Running() const;
+    // The exit code, or empty when it is still running after the timeout.
+    std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = 10s) const;
+    void Kill();
+
+    // Top-level windows of this process, visible or not, of a class (empty: any).
+    std::vector<HWND> TopWindows(const std::wstring& className = L"") const;
+    HWND WaitForTopWindow(const std::wstring& className, std::chrono::milliseconds timeout = 10s) const;
+    // The first message box (dialog class #32770) the process shows.
+    HWND WaitForMessageBox(std::chrono::milliseconds timeout = 10s) const;
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+std::wstring WindowText(HWND window);
+std::wstring ClassOf(HWND window);
+// A direct or deeper child of the parent by class (empty: any) and exact window text.
+HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text);
+HWND FindChildById(HWND parent, int id);
+
+// The text of a message box and a press on one of its buttons (IDOK, IDYES, IDNO ...).
+std::wstring MessageBoxText(HWND box);
+void AnswerMessageBox(HWND box, int buttonId);
+
+// Clicks like a user: moves the mouse over the window's centre and presses the left button.
+void ClickWindow(HWND window);
+void DoubleClickWindow(HWND window);
+// Presses a command control the way its parent hears about it (WM_COMMAND, posted, so that a
+// message box the handler shows does not block the test).
+void PostCommand(HWND control, WORD notification = BN_CLICKED);
+
+// A list-view control in another process, read and driven through memory lent in that process.
+class RemoteListView {
+public:
+    explicit RemoteListView(HWND listView);
+    ~RemoteListView();
+    RemoteListView(const RemoteListView&) = delete;
+    RemoteListView& operator=(const RemoteListView&) = delete;
+
+    int RowCount() const;
+    int ColumnCount() const;
+    std::wstring Text(int row, int column) const;
+    std::vector<std::vector<std::wstring>> Rows() const;
+    std::wstring HeaderText(int column) const;
+    int ColumnWidth(int column) const;
+    // Selects and focuses one row, or clears the selection with -1.
+    void Select(int row) const;
+    int SelectedRow() const;
+    // The row's rectangle in screen coordinates.
+    RECT RowRect(int row) const;
+
+private:
+    HWND listView_;
+    HANDLE process_ = nullptr;
+    void* remote_ = nullptr;
+};
+
+}  // namespace tf::test

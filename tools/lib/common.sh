@@ -1,0 +1,114 @@
+# Shared by tools/test and tools/run: packages, builds, the Wine prefix and the virtual display.
+# shellcheck shell=bash
+
+TF_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+TF_BUILD=${TF_BUILD:-$TF_ROOT/build}
+TF_WINE=/usr/lib/wine/wine64
+TF_WINESERVER=/usr/lib/wine/wineserver
+TF_PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libbenchmark-dev clang-format
+    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 xvfb xauth fonts-wine fonts-wqy-microhei
+    imagemagick x11-utils)
+
+tf_say() { printf '== %s\n' "$*"; }
+
+tf_install_missing() {
+    local missing=()
+    for p in "${TF_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    tf_say "installing ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -q >/dev/null
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+tf_build_host() {
+    cmake -S "$TF_ROOT" -B "$TF_BUILD/host" -G Ninja >/dev/null
+    cmake --build "$TF_BUILD/host"
+}
+
+tf_build_win() {
+    cmake -S "$TF_ROOT" -B "$TF_BUILD/win" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$TF_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+    cmake --build "$TF_BUILD/win" "$@"
+}
+
+# A prepared prefix is made once per build folder and copied: afresh for every test run, so each
+# starts from the same registry and files ("run"), or once and then kept ("user", for tools/run).
+tf_prepare_prefix() {
+    local name=${1:-run}
+    local template=$TF_BUILD/wine/template
+    if [ ! -f "$template/.tf-ready" ]; then
+        tf_say "preparing a Wine prefix (once per build folder)"
+        rm -rf "$template"
+        mkdir -p "$template"
+        (
+            export WINEPREFIX=$template WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+            "$TF_WINE" wineboot -i >/dev/null 2>&1
+            # No window manager here: unmanaged windows hide in milliseconds instead of two seconds.
+            "$TF_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+            # A crash must end the test, not wait on a dialog nobody closes.
+            "$TF_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+            # Chinese text drawn in the dialog fonts falls back to the CJK font, as on Windows.
+            local face
+            for face in Tahoma "Tahoma Bold" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+                "$TF_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+                    /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+            done
+            "$TF_WINESERVER" -w
+        )
+        # Tahoma and Marlett for the window frames, a CJK font for the Chinese texts.
+        cp /usr/share/wine/fonts/* "$template/drive_c/windows/Fonts/"
+        cp /usr/share/fonts/truetype/wqy/wqy-microhei.ttc "$template/drive_c/windows/Fonts/"
+        touch "$template/.tf-ready"
+    fi
+    if [ "$name" = run ] || [ ! -d "$TF_BUILD/wine/$name" ]; then
+        rm -rf "$TF_BUILD/wine/$name"
+        cp -a "$template" "$TF_BUILD/wine/$name"
+    fi
+    export WINEPREFIX=$TF_BUILD/wine/$name
+}
+
+TF_XVFB_PID=""
+
+# One X display and one wineserver for everything that runs until tf_stop_wine.
+tf_start_wine() {
+    export WINEDEBUG=${WINEDEBUG:--all}
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ -z "${DISPLAY:-}" ] || [ "${1:-}" = virtual ]; then
+        local fifo
+        fifo=$(mktemp -u)
+        mkfifo "$fifo"
+        setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+        TF_XVFB_PID=$!
+        local num
+        read -r -t 20 num <"$fifo" || { echo "Xvfb did not start" >&2; rm -f "$fifo"; return 1; }
+        rm -f "$fifo"
+        export DISPLAY=":$num"
+    fi
+    setsid "$TF_WINESERVER" -p >/dev/null 2>&1 </dev/null &
+    # Wait until the server answers, so the first program does not start a server of its own.
+    local inode
+    inode=$(stat -c '%d-%i' "$WINEPREFIX" | awk -F- '{printf "%x-%x", $1, $2}')
+    for _ in $(seq 100); do
+        # Debian's Wine keeps the server folder in /tmp/wine-XXXXXX, upstream's in /tmp/.wine-UID.
+        compgen -G "/tmp/*wine-*/server-$inode/socket" >/dev/null && break
+        sleep 0.05
+    done
+    # Start Wine's own services now, away from any test's output: a service that inherited a
+    # test's output pipe would keep CTest waiting for its end.
+    setsid "$TF_WINE" wineboot >/dev/null 2>&1 </dev/null
+}
+
+tf_stop_wine() {
+    [ -n "${WINEPREFIX:-}" ] && "$TF_WINESERVER" -k >/dev/null 2>&1
+    [ -n "${WINEPREFIX:-}" ] && "$TF_WINESERVER" -w >/dev/null 2>&1
+    if [ -n "$TF_XVFB_PID" ]; then
+        kill "$TF_XVFB_PID" 2>/dev/null
+        wait "$TF_XVFB_PID" 2>/dev/null
+        TF_XVFB_PID=""
+    fi
+    return 0
+}
