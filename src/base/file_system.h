@@ -21,8 +21,12 @@ inline constexpr int kDiskFull = 61;
 inline constexpr int kInputPastEnd = 62;
 inline constexpr int kPermissionDenied = 70;
 inline constexpr int kPathFileAccess = 75;
+inline constexpr int kPathNotFound = 76;
 inline constexpr int kDeviceIo = 57;
 }  // namespace file_errors
+
+// The error with the runtime's description of that number ("File not found", ...).
+FileError MakeFileError(int code);
 
 class FileSystem {
 public:

@@ -36,10 +36,9 @@ unsigned Decode(const char* bytes, int length, unsigned code) {
         BOOL usedDefault = FALSE;
         WCHAR w = static_cast<WCHAR>(c);
         int m = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, &w, 1, back, 4, nullptr, &usedDefault);
-        unsigned backCode = m == 1 ? static_cast<unsigned char>(back[0])
-                                   : (m == 2 ? static_cast<unsigned char>(back[0]) * 256u +
-                                                   static_cast<unsigned char>(back[1])
-                                             : 0u);
+        unsigned backCode =
+            m == 1 ? static_cast<unsigned char>(back[0])
+                   : (m == 2 ? static_cast<unsigned char>(back[0]) * 256u + static_cast<unsigned char>(back[1]) : 0u);
         if (usedDefault || backCode != code) return 0;
     }
     return c;
@@ -59,9 +58,9 @@ unsigned Encode(unsigned c) {
 void WriteArray(FILE* f, const char* declaration, const std::vector<unsigned>& values) {
     std::fprintf(f, "%s = {\n", declaration);
     for (std::size_t i = 0; i < values.size(); ++i) {
-        std::fprintf(f, "%s0x%04X,%s", i % 16 == 0 ? "    " : " ", values[i], i % 16 == 15 ? "\n" : "");
+        std::fprintf(f, "%s0x%04X,%s", i % 13 == 0 ? "    " : " ", values[i], i % 13 == 12 ? "\n" : "");
     }
-    if (values.size() % 16 != 0) std::fprintf(f, "\n");
+    if (values.size() % 13 != 0) std::fprintf(f, "\n");
     std::fprintf(f, "};\n");
 }
 
@@ -144,7 +143,8 @@ int main(int argc, char** argv) {
     std::fprintf(f, "\n");
     WriteArray(f, "const std::array<char16_t, kDoubleByteCount> kDoubleByte", doubles);
     std::fprintf(f, "\n");
-    std::fprintf(f, "namespace {\n\nconstexpr std::array<Preferred, %zu> kPreferredList = {{\n", preferred.size() / 2);
+    std::fprintf(f, "namespace {\n\nconstexpr std::array<Preferred, %zu> kPreferredList = {{%s", preferred.size() / 2,
+                 preferred.empty() ? "" : "\n");
     for (std::size_t i = 0; i < preferred.size(); i += 2) {
         std::fprintf(f, "    {0x%04X, 0x%04X},\n", preferred[i], preferred[i + 1]);
     }

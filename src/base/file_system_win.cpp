@@ -1,0 +1,136 @@
+// The Windows NativeFileSystem, over the wide Win32 file API so that any path the shell can
+// show works, whatever the machine's code page.
+#include "base/file_system.h"
+#include "base/windows_api_win.h"
+
+#include <algorithm>
+
+namespace tf {
+
+namespace {
+
+FileError Win32Error(DWORD err) {
+    switch (err) {
+        case ERROR_FILE_NOT_FOUND:
+            return MakeFileError(file_errors::kFileNotFound);
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+            return MakeFileError(file_errors::kPathNotFound);
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_WRITE_PROTECT:
+            return MakeFileError(file_errors::kPermissionDenied);
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return MakeFileError(file_errors::kDiskFull);
+        case ERROR_CRC:
+        case ERROR_READ_FAULT:
+        case ERROR_WRITE_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_NOT_READY:
+            return MakeFileError(file_errors::kDeviceIo);
+        default:
+            return MakeFileError(file_errors::kPathFileAccess);
+    }
+}
+
+class Handle {
+public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (valid()) CloseHandle(h_);
+    }
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    bool Close() {
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return CloseHandle(h) != 0;
+    }
+
+private:
+    HANDLE h_;
+};
+
+// One WriteFile/ReadFile call moves at most this much; larger buffers are done in pieces.
+constexpr DWORD kChunk = 1u << 30;
+
+class Win32FileSystem final : public FileSystem {
+public:
+    bool Exists(const std::string& path) override {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        return GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) != 0 &&
+               (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    }
+
+    std::optional<std::string> ReadAll(const std::string& path, FileError& error) override {
+        Handle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file.valid()) return Fail(error);
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(file.get(), &size)) return Fail(error);
+        std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kChunk));
+            DWORD got = 0;
+            if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) return Fail(error);
+            if (got == 0) break;  // shorter than its size said: it shrank meanwhile
+            done += got;
+        }
+        bytes.resize(done);
+        return bytes;
+    }
+
+    bool WriteNew(const std::string& path, std::string_view bytes, FileError& error) override {
+        Handle file(
+            CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) return Failed(error);
+        while (!bytes.empty()) {
+            DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kChunk));
+            DWORD written = 0;
+            if (!WriteFile(file.get(), bytes.data(), want, &written, nullptr)) return Failed(error);
+            if (written == 0) {
+                error = MakeFileError(file_errors::kDiskFull);
+                return false;
+            }
+            bytes.remove_prefix(written);
+        }
+        // The bytes must be on the disk before the file may replace the vault.
+        if (!FlushFileBuffers(file.get()) || !file.Close()) return Failed(error);
+        return true;
+    }
+
+    bool Replace(const std::string& from, const std::string& to, FileError& error) override {
+        // WRITE_THROUGH: the call returns only once the rename is on the disk.
+        if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return Failed(error);
+        }
+        return true;
+    }
+
+    bool Remove(const std::string& path) override { return DeleteFileW(Widen(path).c_str()) != 0; }
+
+private:
+    static std::nullopt_t Fail(FileError& error) {
+        error = Win32Error(GetLastError());
+        return std::nullopt;
+    }
+    static bool Failed(FileError& error) {
+        error = Win32Error(GetLastError());
+        return false;
+    }
+};
+
+}  // namespace
+
+FileSystem& NativeFileSystem() {
+    static Win32FileSystem fs;
+    return fs;
+}
+
+}  // namespace tf

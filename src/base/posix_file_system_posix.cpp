@@ -1,0 +1,144 @@
+// The host's NativeFileSystem, over POSIX calls; it lets the core's file logic run against a real
+// disk in the host tests and benchmarks.
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/file_system.h"
+
+namespace tf {
+
+namespace {
+
+FileError ErrnoError(int err) {
+    switch (err) {
+        case ENOENT:
+            return MakeFileError(file_errors::kFileNotFound);
+        case ENOTDIR:
+            return MakeFileError(file_errors::kPathNotFound);
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EBUSY:
+            return MakeFileError(file_errors::kPermissionDenied);
+        case ENOSPC:
+        case EDQUOT:
+            return MakeFileError(file_errors::kDiskFull);
+        case EIO:
+            return MakeFileError(file_errors::kDeviceIo);
+        default:
+            return MakeFileError(file_errors::kPathFileAccess);
+    }
+}
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closes now so that a failing close (a delayed write error) can be reported.
+    bool Close() {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// The folder part of a path, for flushing the rename itself to the disk.
+std::string FolderOf(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+class PosixFileSystem final : public FileSystem {
+public:
+    bool Exists(const std::string& path) override {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    }
+
+    std::optional<std::string> ReadAll(const std::string& path, FileError& error) override {
+        Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (fd.get() < 0) return Fail(error);
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0) return Fail(error);
+        if (S_ISDIR(st.st_mode)) {
+            error = MakeFileError(file_errors::kPathFileAccess);
+            return std::nullopt;
+        }
+        std::string bytes;
+        bytes.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t done = 0;
+        for (;;) {
+            if (done == bytes.size()) bytes.resize(bytes.size() + 4096);  // the file grew meanwhile
+            ssize_t n = ::read(fd.get(), bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return Fail(error);
+            }
+            if (n == 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        bytes.resize(done);
+        return bytes;
+    }
+
+    bool WriteNew(const std::string& path, std::string_view bytes, FileError& error) override {
+        Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+        if (fd.get() < 0) {
+            // With O_CREAT only a missing folder gives ENOENT.
+            error = errno == ENOENT ? MakeFileError(file_errors::kPathNotFound) : ErrnoError(errno);
+            return false;
+        }
+        while (!bytes.empty()) {
+            ssize_t n = ::write(fd.get(), bytes.data(), bytes.size());
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return Failed(error);
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        }
+        if (::fsync(fd.get()) != 0 || !fd.Close()) return Failed(error);
+        return true;
+    }
+
+    bool Replace(const std::string& from, const std::string& to, FileError& error) override {
+        if (::rename(from.c_str(), to.c_str()) != 0) return Failed(error);
+        // The new name is only durable once the folder is flushed; the rename has happened
+        // either way, so a failure here is not reported.
+        Fd dir(::open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.get() >= 0) ::fsync(dir.get());
+        return true;
+    }
+
+    bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+private:
+    static std::nullopt_t Fail(FileError& error) {
+        error = ErrnoError(errno);
+        return std::nullopt;
+    }
+    static bool Failed(FileError& error) {
+        error = ErrnoError(errno);
+        return false;
+    }
+};
+
+}  // namespace
+
+FileSystem& NativeFileSystem() {
+    static PosixFileSystem fs;
+    return fs;
+}
+
+}  // namespace tf
