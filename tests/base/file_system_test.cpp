@@ -1,0 +1,65 @@
+#include "base/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace tf {
+namespace {
+
+TEST(JoinPath, AddsOneSeparator) {
+    EXPECT_EQ(JoinPath("/a/b", "Data.db"), "/a/b/Data.db");
+    EXPECT_EQ(JoinPath("/a/b/", "Data.db"), "/a/b/Data.db");
+    EXPECT_EQ(JoinPath("", "Data.db"), "Data.db");
+}
+
+class PosixFileSystem : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ =
+            std::filesystem::temp_directory_path() /
+            ("tf-fs-" + std::to_string(::getpid()) + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    std::string Path(const char* name) const { return (dir_ / name).string(); }
+
+    std::filesystem::path dir_;
+    FileSystem& fs_ = NativeFileSystem();
+    FileError error_;
+};
+
+TEST_F(PosixFileSystem, WriteReadReplaceRemove) {
+    const std::string bytes("x\0y\r\n", 5);
+    EXPECT_FALSE(fs_.Exists(Path("a")));
+    ASSERT_TRUE(fs_.WriteNew(Path("a"), bytes, error_));
+    ASSERT_TRUE(fs_.WriteNew(Path("b"), "a longer old content", error_));
+    ASSERT_TRUE(fs_.WriteNew(Path("b"), "new", error_));
+    EXPECT_EQ(fs_.ReadAll(Path("b"), error_), "new");
+    ASSERT_TRUE(fs_.Replace(Path("a"), Path("b"), error_));
+    EXPECT_FALSE(fs_.Exists(Path("a")));
+    EXPECT_EQ(fs_.ReadAll(Path("b"), error_), bytes);
+    EXPECT_TRUE(fs_.Remove(Path("b")));
+    EXPECT_FALSE(fs_.Remove(Path("b")));
+    // An empty file exists; a folder is no file.
+    ASSERT_TRUE(fs_.WriteNew(Path("empty"), "", error_));
+    EXPECT_TRUE(fs_.Exists(Path("empty")));
+    EXPECT_EQ(fs_.ReadAll(Path("empty"), error_), "");
+    EXPECT_FALSE(fs_.Exists(dir_.string()));
+}
+
+TEST_F(PosixFileSystem, FailuresCarryRuntimeErrors) {
+    EXPECT_FALSE(fs_.ReadAll(Path("missing"), error_));
+    EXPECT_EQ(error_.code, 53);
+    EXPECT_EQ(error_.description, "File not found");
+    EXPECT_FALSE(fs_.Replace(Path("missing"), Path("other"), error_));
+    EXPECT_EQ(error_.code, 53);
+    EXPECT_FALSE(fs_.WriteNew(Path("no-such-folder/x"), "x", error_));
+    EXPECT_EQ(error_.code, 76);
+    EXPECT_EQ(error_.description, "Path not found");
+}
+
+}  // namespace
+}  // namespace tf

@@ -1,0 +1,207 @@
+#include "vault/vault_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fake_file_system.h"
+
+namespace tf {
+namespace {
+
+using testing::Crash;
+using testing::FakeFileSystem;
+using Files = std::map<std::string, std::string>;
+
+const std::string kData = "/v/Data.db";
+const std::string kTmp = "/v/tmp.db";
+const std::string kBad = "/v/Data.db.bad";
+const std::string kUnreadable = "\"250\",\"297\"\r\n";  // ends inside its record
+
+std::vector<LoginRecord> Records(std::initializer_list<const char*> sites) {
+    std::vector<LoginRecord> records;
+    for (const char* site : sites) {
+        LoginRecord& r = records.emplace_back();
+        r[kLineNum] = std::to_string(records.size() + 1);
+        r[kSiteName] = site;
+        r[kPassword] = "密码😀";
+    }
+    return records;
+}
+
+// What a start of the program would load from these files.
+struct Loaded {
+    bool nothingRead;
+    std::vector<LoginRecord> records;
+    std::string message;
+    bool operator==(const Loaded&) const = default;
+};
+Loaded Load(Files files, int failAt = -1) {
+    FakeFileSystem fs;
+    fs.files = std::move(files);
+    fs.failAt = failAt;
+    Loaded result{false, Records({"untouched"}), ""};
+    result.nothingRead = VaultFile(fs, "/v").ReadDataFile(result.records, result.message);
+    return result;
+}
+
+TEST(VaultFile, Read) {
+    const std::string good = FormatVault(Records({"a"}));
+    const std::pair<Loaded, Loaded> cases[] = {
+        {Load({}), {true, Records({"untouched"}), ""}},
+        {Load({{kData, ""}}), {false, {}, ""}},
+        {Load({{kData, good}}), {false, Records({"a"}), ""}},
+        {Load({{kData, kUnreadable}}),
+         {true, Records({"untouched"}), "Failed to get data, code:62 Description:Input past end of file"}},
+        {Load({{kData, good}}, 1),
+         {true, Records({"untouched"}), "Failed to get data, code:57 Description:Device I/O error"}},
+    };
+    for (const auto& [loaded, expected] : cases) EXPECT_EQ(loaded, expected) << expected.message;
+}
+
+TEST(VaultFile, SaveWritesTmpThenReplacesInOneStep) {
+    FakeFileSystem fs;
+    fs.files = {{kData, FormatVault(Records({"old"}))}, {kTmp, "stale"}};
+    VaultFile vault(fs, "/v");
+    std::vector<LoginRecord> records;
+    std::string message;
+    ASSERT_FALSE(vault.ReadDataFile(records, message));
+    records = Records({"a", "中文"});
+    fs.calls.clear();
+    EXPECT_FALSE(vault.WriteDataFile(records, message));
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(fs.calls, (std::vector<std::string>{"Exists(" + kTmp + ")", "Remove(" + kTmp + ")",
+                                                  "WriteNew(" + kTmp + ")", "Replace(" + kTmp + "," + kData + ")"}));
+    EXPECT_EQ(fs.files, (Files{{kData, FormatVault(records)}}));
+    // Reloading and saving again writes the same bytes, the first record numbered "2".
+    ASSERT_FALSE(vault.ReadDataFile(records, message));
+    ASSERT_FALSE(vault.WriteDataFile(records, message));
+    EXPECT_EQ(fs.files[kData], FormatVault(Records({"a", "中文"})));
+    EXPECT_EQ(fs.files[kData].substr(0, 5), "\"250\"");
+}
+
+TEST(VaultFile, SaveFailureLeavesDataAndReports) {
+    FakeFileSystem fs;
+    fs.files = {{kData, "old"}};
+    fs.failAt = 1;  // WriteNew
+    std::string message;
+    EXPECT_TRUE(VaultFile(fs, "/v").WriteDataFile(Records({"a"}), message));
+    EXPECT_EQ(message, "Failed to save the data, code:61 Description:Disk full");
+    EXPECT_EQ(fs.files[kData], "old");
+}
+
+TEST(VaultFile, SavingNoRecordsDeletesBothFiles) {
+    FakeFileSystem fs;
+    fs.files = {{kData, "old"}, {kTmp, "stale"}};
+    std::string message;
+    EXPECT_FALSE(VaultFile(fs, "/v").WriteDataFile({}, message));
+    EXPECT_TRUE(fs.files.empty());
+}
+
+TEST(VaultFile, UnreadableVaultIsKeptAsideOnceBeforeASave) {
+    struct Case {
+        Files taken;  // names already in use
+        std::string kept;
+        std::vector<LoginRecord> records;
+    };
+    const Case cases[] = {
+        {{}, kBad, Records({"new"})},
+        {{{kBad, "older"}}, kBad + "1", Records({"new"})},
+        {{{kBad, "older"}, {kBad + "1", "older"}}, kBad + "2", Records({"new"})},
+        {{}, kBad, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kept);
+        FakeFileSystem fs;
+        fs.files = c.taken;
+        fs.files[kData] = kUnreadable;
+        VaultFile vault(fs, "/v");
+        std::vector<LoginRecord> records;
+        std::string message;
+        ASSERT_TRUE(vault.ReadDataFile(records, message));
+        EXPECT_FALSE(vault.WriteDataFile(c.records, message));
+        EXPECT_EQ(vault.KeptBadFile(), c.kept);
+        Files expected = c.taken;
+        expected[c.kept] = kUnreadable;
+        if (!c.records.empty()) expected[kData] = FormatVault(c.records);
+        EXPECT_EQ(fs.files, expected);
+        EXPECT_FALSE(vault.WriteDataFile(c.records, message));
+        EXPECT_EQ(fs.files, expected);
+    }
+}
+
+TEST(VaultFile, SaveFailsWhenTheUnreadableVaultCannotBeKept) {
+    FakeFileSystem fs;
+    fs.files = {{kData, kUnreadable}};
+    VaultFile vault(fs, "/v");
+    std::vector<LoginRecord> records;
+    std::string message;
+    ASSERT_TRUE(vault.ReadDataFile(records, message));
+    fs.failAt = static_cast<int>(fs.calls.size()) + 1;  // Exists(Data.db.bad), then the move
+    EXPECT_TRUE(vault.WriteDataFile(Records({"new"}), message));
+    EXPECT_EQ(message, "Failed to save the data, code:70 Description:Permission denied");
+    EXPECT_EQ(fs.files, (Files{{kData, kUnreadable}}));
+}
+
+// A save interrupted at each of its file system calls in turn, by a failure it sees or by a
+// stop of the whole program: the next start loads the old vault or the new one, never neither,
+// and what could not be read is never lost.
+struct Interruption {
+    const char* name;
+    Files before;
+    std::vector<LoginRecord> records;
+};
+void PrintTo(const Interruption& c, std::ostream* os) { *os << c.name; }
+
+class SaveInterrupted : public ::testing::TestWithParam<Interruption> {};
+
+TEST_P(SaveInterrupted, LeavesTheOldOrTheNewVault) {
+    const Interruption& c = GetParam();
+    const bool unreadable = c.before.count(kData) && c.before.at(kData) == kUnreadable;
+    const Loaded old = Load(c.before);
+    const Loaded saved = c.records.empty() ? Load({}) : Load({{kData, FormatVault(c.records)}});
+    for (bool crash : {false, true}) {
+        for (int step = 0;; ++step) {
+            SCOPED_TRACE((crash ? "crash at call " : "failure of call ") + std::to_string(step));
+            FakeFileSystem fs;
+            fs.files = c.before;
+            VaultFile vault(fs, "/v");
+            std::vector<LoginRecord> records;
+            std::string message;
+            vault.ReadDataFile(records, message);
+            const int interrupted = static_cast<int>(fs.calls.size()) + step;
+            (crash ? fs.crashAt : fs.failAt) = interrupted;
+            bool failed = false, crashed = false;
+            try {
+                failed = vault.WriteDataFile(c.records, message);
+            } catch (const Crash&) {
+                crashed = true;
+            }
+            const Loaded after = Load(fs.files);
+            // An unreadable vault kept aside leaves no Data.db until the new one is in place.
+            EXPECT_TRUE(after == old || after == saved || (unreadable && after == Load({})));
+            // A save that reports no failure stored the new vault (removing the files of an
+            // empty one never reports).
+            EXPECT_TRUE(failed || crashed || after == saved || (c.records.empty() && after == old));
+            EXPECT_EQ(message.rfind("Failed to save the data, code:", 0), failed ? 0u : std::string::npos);
+            if (unreadable) {
+                EXPECT_TRUE(std::any_of(fs.files.begin(), fs.files.end(),
+                                        [](const auto& file) { return file.second == kUnreadable; }));
+            }
+            if (static_cast<int>(fs.calls.size()) <= interrupted) break;  // it ran to its end
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    VaultFile, SaveInterrupted,
+    ::testing::Values(Interruption{"OverOldVault", {{kData, FormatVault(Records({"old"}))}}, Records({"new", "中文"})},
+                      Interruption{"FirstSave", {}, Records({"new"})},
+                      Interruption{
+                          "WithStaleTmp", {{kData, FormatVault(Records({"old"}))}, {kTmp, "x"}}, Records({"new"})},
+                      Interruption{"OfNoRecords", {{kData, FormatVault(Records({"old"}))}, {kTmp, "x"}}, {}},
+                      Interruption{"OverUnreadableVault", {{kData, kUnreadable}}, Records({"new"})}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace tf
