@@ -1,0 +1,43 @@
+// Tamborvin Form.exe: one instance, one main window, one message loop.
+#include "base/windows_api_win.h"
+
+#include <commctrl.h>
+
+#include "records/main_window_win.h"
+
+namespace {
+
+// Named per session: another user's instance on the same machine does not count.
+constexpr wchar_t kSingleInstanceMutex[] = L"Local\\Tamborvin Form single instance";
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Held until the process ends; a second start finds it and leaves before any window.
+    HANDLE instanceMutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
+    if (instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(instanceMutex);
+        return 0;
+    }
+
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    int exitCode = 1;
+    {
+        tf::MainWindow window;
+        if (window.Create(instance)) {
+            MSG msg;
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                // Dialog-style keyboard handling: Tab and Shift+Tab move between the controls.
+                HWND main = window.Handle();
+                if (main && IsDialogMessageW(main, &msg)) continue;
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            exitCode = static_cast<int>(msg.wParam);
+        }
+    }
+    if (instanceMutex) CloseHandle(instanceMutex);
+    return exitCode;
+}

@@ -1,0 +1,73 @@
+// The record grid on screen: a report-view ListView that shows a tf::RecordGrid. The model keeps
+// every rule (numbering, current row, changes); this class draws it and turns the user's clicks
+// and keys into calls.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/windows_api_win.h"
+
+#include <commctrl.h>
+
+#include "records/record_grid.h"
+
+namespace tf {
+
+class GridView {
+public:
+    struct Handlers {
+        std::function<void(int row)> open;  // double-click or Enter on a record row
+        std::function<void()> deleteKey;    // the Delete key
+    };
+
+    explicit GridView(RecordGrid& model) : model_(model) {}
+    ~GridView();
+    GridView(const GridView&) = delete;
+    GridView& operator=(const GridView&) = delete;
+
+    // Creates the ListView as a child of `parent`; the font stays the caller's.
+    HWND Create(HWND parent, int id, const RECT& bounds, HFONT font, int dpi, Handlers handlers);
+    HWND Handle() const { return list_; }
+
+    // Header texts and the column widths of the model for the control's present width.
+    void SetupGrid();
+    void HidePasswordColumn();
+    // Shows the model's rows again (after a fill, add, change or delete) and selects its
+    // current row.
+    void Refresh();
+    // Makes the ListView's selection the model's current row (the spare row when none).
+    void SyncCurrentRow();
+
+    // Notifications the ListView sends its parent; true when handled, with the result.
+    bool OnNotify(const NMHDR& header, LRESULT& result);
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self);
+    LRESULT HandleSubclassed(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    bool OnHeaderNotify(const NMHDR& header, LRESULT& result);
+    LRESULT DrawRow(const NMLVCUSTOMDRAW& draw);
+    LRESULT DrawHeader(const NMCUSTOMDRAW& draw);
+    void DrawCellText(HDC dc, const std::string& text, RECT cell, bool centred);
+    void OpenItem(int item);
+    int Px(int px96) const;
+
+    RecordGrid& model_;
+    Handlers handlers_;
+    HWND list_ = nullptr;
+    HWND header_ = nullptr;
+    HFONT font_ = nullptr;
+    HIMAGELIST rowHeight_ = nullptr;  // empty images whose height sets the minimum row height
+    HBRUSH background_ = nullptr;
+    HBRUSH headerBackground_ = nullptr;
+    HBRUSH selectedBackground_ = nullptr;
+    HPEN gridPen_ = nullptr;
+    HPEN headerPen_ = nullptr;
+    int dpi_ = 96;
+    std::vector<int> rows_;  // the model row each ListView item shows; rows hidden by the search left out
+    std::wstring text_;      // text handed to the ListView by LVN_GETDISPINFO
+};
+
+}  // namespace tf

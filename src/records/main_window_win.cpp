@@ -1,0 +1,409 @@
+#include "records/main_window_win.h"
+
+#include <string>
+#include <vector>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "base/file_system.h"
+#include "shell/window_helpers_win.h"
+
+namespace tf {
+namespace {
+
+constexpr wchar_t kTitleBandClass[] = L"TamborvinFormTitleBand";
+constexpr wchar_t kExitQuestion[] = L"OK to exit it ?";
+
+// Layout at 96 dpi; scaled to the screen's real dpi.
+constexpr int kWindowWidth = 820;
+constexpr int kWindowHeight = 560;
+constexpr int kBandHeight = 32;
+constexpr int kMargin = 12;
+
+const COLORREF kBandColor = RGB(2, 87, 157);
+const COLORREF kFaceColor = RGB(235, 243, 251);
+const COLORREF kBandText = RGB(255, 255, 255);
+const COLORREF kHintText = RGB(70, 90, 110);
+
+HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h,
+                 HFONT font) {
+    HWND child = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return child;
+}
+
+// The title band Picture1: pressing the mouse on it (or on its caption label, which lets the
+// mouse through) drags the window; its labels' clicks and colours are the main window's business.
+LRESULT CALLBACK TitleBandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+            DragWindow(GetAncestor(hwnd, GA_ROOT));
+            return 0;
+        case WM_COMMAND:
+        case WM_CTLCOLORSTATIC:
+            return SendMessageW(GetParent(hwnd), msg, wParam, lParam);
+        case WM_SETCURSOR: {
+            int id = GetDlgCtrlID(reinterpret_cast<HWND>(wParam));
+            if (id == kIdLabel7 || id == kIdLabel8) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+MainWindow::MainWindow() : vault_(NativeFileSystem(), ProgramFolder()) {}
+
+MainWindow::~MainWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    for (HGDIOBJ object : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(titleFont_),
+                           static_cast<HGDIOBJ>(bandBrush_), static_cast<HGDIOBJ>(faceBrush_)}) {
+        if (object) DeleteObject(object);
+    }
+    if (icon_) DestroyIcon(icon_);
+    if (smallIcon_) DestroyIcon(smallIcon_);
+}
+
+bool MainWindow::Create(HINSTANCE instance) {
+    HDC screen = GetDC(nullptr);
+    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+
+    icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    bandBrush_ = CreateSolidBrush(kBandColor);
+    faceBrush_ = CreateSolidBrush(kFaceColor);
+    font_ = CreateFontW(-MulDiv(kGridFontSize, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+    titleFont_ = CreateFontW(-MulDiv(10, dpi_, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+
+    WNDCLASSEXW band{};
+    band.cbSize = sizeof(band);
+    band.lpfnWndProc = TitleBandProc;
+    band.hInstance = instance;
+    band.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    band.hbrBackground = CreateSolidBrush(kBandColor);  // the class's: freed with the class
+    band.lpszClassName = kTitleBandClass;
+    RegisterClassExW(&band);
+
+    WNDCLASSEXW main{};
+    main.cbSize = sizeof(main);
+    main.style = CS_DBLCLKS;
+    main.lpfnWndProc = WndProc;
+    main.hInstance = instance;
+    main.hIcon = icon_;
+    main.hIconSm = smallIcon_;
+    main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    main.hbrBackground = faceBrush_;
+    main.lpszClassName = kMainWindowClass;
+    if (!RegisterClassExW(&main)) return false;
+
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    int width = Px(kWindowWidth);
+    int height = Px(kWindowHeight);
+    int x = work.left + (work.right - work.left - width) / 2;
+    int y = work.top + (work.bottom - work.top - height) / 2;
+    // Borderless: the title band Picture1 and its labels stand in for the caption and its buttons.
+    hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, kAppTitle,
+                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, x, y, width, height, nullptr,
+                            nullptr, instance, this);
+    if (!hwnd_) return false;
+
+    Startup();
+    // Loading has finished: show the window.
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+    SetForegroundWindow(hwnd_);
+    SetFocus(gridView_.Handle());
+    return true;
+}
+
+void MainWindow::CreateControls() {
+    int width = Px(kWindowWidth);
+    int height = Px(kWindowHeight);
+
+    picture1_ =
+        CreateChild(hwnd_, kTitleBandClass, L"", WS_CLIPCHILDREN, kIdPicture1, 0, 0, width, Px(kBandHeight), nullptr);
+    // No SS_NOTIFY on the caption label: it lets the mouse through to the band, which drags.
+    label6_ = CreateChild(picture1_, L"STATIC", L"Tamborvin Form 1.0", SS_LEFT, kIdLabel6, Px(kMargin), Px(8), Px(300),
+                          Px(18), titleFont_);
+    label7_ = CreateChild(picture1_, L"STATIC", L"  —", SS_LEFT | SS_NOTIFY, kIdLabel7, width - Px(72), Px(7), Px(30),
+                          Px(20), titleFont_);
+    label8_ = CreateChild(picture1_, L"STATIC", L"   X", SS_LEFT | SS_NOTIFY, kIdLabel8, width - Px(40), Px(7), Px(30),
+                          Px(20), titleFont_);
+
+    // Creation order is the Tab order.
+    int top = Px(kBandHeight + 10);
+    int buttonW = Px(80);
+    int buttonH = Px(28);
+    int gap = Px(8);
+    int x = Px(kMargin);
+    HWND add =
+        CreateChild(hwnd_, L"BUTTON", L"Add", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnAdd, x, top, buttonW, buttonH, font_);
+    x += buttonW + gap;
+    HWND modify = CreateChild(hwnd_, L"BUTTON", L"Edit", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnModify, x, top, buttonW,
+                              buttonH, font_);
+    x += buttonW + gap;
+    CreateChild(hwnd_, L"BUTTON", L"Delete", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnDelete, x, top, buttonW, buttonH, font_);
+
+    int searchW = Px(240);
+    int findX = width - Px(kMargin) - buttonW;
+    HWND text11 =
+        CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                        findX - gap - searchW, top + Px(2), searchW, buttonH - Px(4), hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdText11)), GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(text11, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    HWND search = CreateChild(hwnd_, L"BUTTON", L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW,
+                              buttonH, font_);
+    // Adding, editing and the search come with the record editor and the quick search; until
+    // then their controls stand disabled.
+    for (HWND later : {add, modify, text11, search}) EnableWindow(later, FALSE);
+
+    int gridTop = top + buttonH + Px(10);
+    int bottomBar = Px(48);
+    RECT gridBounds{Px(kMargin), gridTop, width - Px(kMargin), height - bottomBar};
+    GridView::Handlers handlers;
+    handlers.open = [this](int row) { msGrid_Open(row); };
+    handlers.deleteKey = [this] { btnDelete_Click(); };
+    gridView_.Create(hwnd_, kIdMsGrid, gridBounds, font_, dpi_, std::move(handlers));
+
+    int closeW = Px(88);
+    int closeH = Px(30);
+    int closeY = height - bottomBar + (bottomBar - closeH) / 2;
+    status_ =
+        CreateChild(hwnd_, L"STATIC", L"Double-click a row to open its login page; Delete removes the selected row.",
+                    SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS, kIdStatus, Px(kMargin), closeY,
+                    width - 2 * Px(kMargin) - closeW - gap, closeH, font_);
+    CreateChild(hwnd_, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4, width - Px(kMargin) - closeW,
+                closeY, closeW, closeH, font_);
+
+    // Still to come in this window, each with its own issue:
+    // - the browser check boxes and their watch timers (one 1000 ms timer runs, for the ticked box);
+    // - the credential slots Text1-Text4 and the matched address Text10, filled by the address lookup;
+    // - the hotkey capture panel with its cmdClose, and the hotkey manager;
+    // - the hint window Form2, loaded at start-up, shown once and hidden again.
+}
+
+void MainWindow::Startup() {
+    // Here the master password and the remember flag are read for the password gate, and the
+    // window is made layered and topmost (SetTopLayered), once those helpers exist.
+    tray_.AddTrayIcon(hwnd_, smallIcon_ ? smallIcon_ : icon_, kAppTitle);
+    SetupGrid();
+    FillGrid();
+    TrimWorkingSet();
+    // Here F7-F10 are registered as global hotkeys on this window, SetTopLayered runs again, the
+    // hotkey manager loads and applies the six hotkeys of "a.ini", the watch timer of the ticked
+    // browser box starts and the hint window Form2 is loaded.
+    gridView_.HidePasswordColumn();
+    // Here the "url" key of section "url" in "a.ini" is read into its hidden field.
+}
+
+void MainWindow::SetupGrid() {
+    grid_.SetupGrid();
+    gridView_.SetupGrid();
+    gridView_.Refresh();
+}
+
+void MainWindow::FillGrid() {
+    std::vector<LoginRecord> records;
+    std::string failure;
+    if (vault_.ReadDataFile(records, failure)) {
+        // No vault file is a first start: nothing to say.
+        if (!failure.empty()) MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
+        return;
+    }
+    grid_.FillGrid(records);
+    gridView_.Refresh();
+}
+
+void MainWindow::TrimWorkingSet() {
+    SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+}
+
+void MainWindow::SaveData() {
+    std::string failure;
+    if (vault_.WriteDataFile(grid_.RecordsForSave(), failure) && !failure.empty()) {
+        MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
+    }
+}
+
+void MainWindow::Exit() {
+    if (exiting_) return;
+    exiting_ = true;
+    if (grid_.DataChanged()) SaveData();
+    tray_.RemoveTrayIcon();
+    DestroyWindow(hwnd_);
+}
+
+void MainWindow::ShowMainWindow() {
+    // The password gate goes here: unless the password is remembered, the prompt must accept it.
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+    SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void MainWindow::btnDelete_Click() {
+    gridView_.SyncCurrentRow();
+    if (!grid_.DeleteGridRow()) {
+        MessageBoxW(hwnd_, Widen(kSelectRecordToDelete).c_str(), kAppTitle, MB_OK | MB_ICONINFORMATION);
+        SetFocus(gridView_.Handle());
+        return;
+    }
+    gridView_.Refresh();
+    // Saved at once, so that a crash or a killed process loses no change.
+    SaveData();
+}
+
+void MainWindow::msGrid_Open(int row) {
+    // The "url" setting's text is copied into its second hidden field here once it is read.
+    std::wstring url = Widen(grid_.Cell(row, kLoginUrl));
+    ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void MainWindow::Label7_Click() { ShowWindow(hwnd_, SW_HIDE); }
+
+void MainWindow::OnCommand(int id, int code) {
+    if (code != BN_CLICKED) return;  // STN_CLICKED has the same value
+    switch (id) {
+        case kIdBtnDelete:
+            btnDelete_Click();
+            break;
+        case kIdLabel7:
+            Label7_Click();
+            break;
+        case kIdLabel8:
+        case kIdCommand4:
+            Exit();
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::OnTrayNotify(UINT mouseMessage) {
+    switch (mouseMessage) {
+        case WM_LBUTTONUP:
+            if (!IsWindowVisible(hwnd_)) ShowMainWindow();
+            break;
+        case WM_RBUTTONUP:
+            // The tray menu (Setting, About..., Exit) pops up here.
+            break;
+        default:
+            break;
+    }
+}
+
+bool MainWindow::OnClose() {
+    if (MessageBoxW(hwnd_, kExitQuestion, kAppTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+    // Closing through the window menu ends the program like Exit: otherwise it would go on
+    // running without a window, its changes unsaved.
+    Exit();
+    return true;
+}
+
+void MainWindow::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    // A borderless window needs an edge of its own against a white desktop or window behind it.
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    FrameRect(dc, &client, bandBrush_);
+    EndPaint(hwnd_, &ps);
+}
+
+HBRUSH MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
+    if (control == label6_ || control == label7_ || control == label8_) {
+        SetTextColor(dc, kBandText);
+        SetBkColor(dc, kBandColor);
+        return bandBrush_;
+    }
+    if (control == status_) {
+        SetTextColor(dc, kHintText);
+        SetBkColor(dc, kFaceColor);
+        return faceBrush_;
+    }
+    return nullptr;
+}
+
+LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    MainWindow* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return self->HandleMessage(msg, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == TrayIcon::TaskbarCreatedMessage() && msg != 0) {
+        // Explorer restarted and forgot every icon.
+        tray_.Readd();
+        return 0;
+    }
+    switch (msg) {
+        case WM_CREATE:
+            CreateControls();
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (gridView_.OnNotify(*reinterpret_cast<const NMHDR*>(lParam), result)) return result;
+            break;
+        }
+        case WM_CTLCOLORSTATIC:
+            if (HBRUSH brush = OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam))) {
+                return reinterpret_cast<LRESULT>(brush);
+            }
+            break;
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case kTrayCallbackMessage:
+            OnTrayNotify(LOWORD(lParam));
+            return 0;
+        case WM_CLOSE:
+            OnClose();
+            return 0;
+        case WM_QUERYENDSESSION:
+            // Log-off or shutdown may end the process without another word: keep the changes now.
+            if (grid_.DataChanged()) SaveData();
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) tray_.RemoveTrayIcon();
+            return 0;
+        case WM_DESTROY:
+            tray_.RemoveTrayIcon();
+            PostQuitMessage(0);
+            return 0;
+        case WM_NCDESTROY: {
+            HWND hwnd = hwnd_;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace tf

@@ -1,0 +1,95 @@
+// frmMain: the main window of Tamborvin Form. It owns the running list of records (the grid
+// model), shows it in the grid, saves it to the vault file and lives on in the notification
+// area while hidden.
+#pragma once
+
+#include "base/windows_api_win.h"
+#include "records/grid_view_win.h"
+#include "records/record_grid.h"
+#include "shell/tray_icon_win.h"
+#include "vault/vault_file.h"
+
+namespace tf {
+
+inline constexpr wchar_t kMainWindowClass[] = L"TamborvinFormMain";
+inline constexpr wchar_t kAppTitle[] = L"Tamborvin Form";
+// The program's icon in res/tamborvin_form.rc.
+inline constexpr int kAppIconResource = 1;
+
+// Control IDs of the main window; stable, so that tests can find and drive the controls.
+enum MainWindowControl : int {
+    kIdPicture1 = 1001,  // title band: a mouse press drags the window
+    kIdLabel6,           // "Tamborvin Form 1.0"
+    kIdLabel7,           // "  —": hides the window to the notification area
+    kIdLabel8,           // "   X": exit
+    kIdBtnAdd,
+    kIdBtnModify,
+    kIdBtnDelete,
+    kIdBtnSearch,
+    kIdText11,    // search box
+    kIdMsGrid,    // the record grid (ListView)
+    kIdCommand4,  // "关闭": exit
+    kIdStatus,    // hint line at the bottom
+};
+
+class MainWindow {
+public:
+    MainWindow();
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the window hidden, runs the start-up steps and shows it. False when the window
+    // could not be created.
+    bool Create(HINSTANCE instance);
+    HWND Handle() const { return hwnd_; }
+
+    // Shows the hidden window again and brings it to the front.
+    void ShowMainWindow();
+    // Writes the grid to the vault file; a failure is shown to the user.
+    void SaveData();
+    // Saves if anything changed, removes the notification icon and ends the program.
+    void Exit();
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void CreateControls();
+    void Startup();
+    void SetupGrid();
+    void FillGrid();
+    void TrimWorkingSet();
+    void OnCommand(int id, int code);
+    void OnTrayNotify(UINT mouseMessage);
+    bool OnClose();
+    void OnPaint();
+    HBRUSH OnCtlColorStatic(HDC dc, HWND control);
+    int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
+
+    void btnDelete_Click();
+    void msGrid_Open(int row);
+    void Label7_Click();
+
+    RecordGrid grid_;
+    GridView gridView_{grid_};
+    // One for the whole run: it remembers an unreadable vault, which the first save keeps aside.
+    VaultFile vault_;
+    TrayIcon tray_;
+
+    HWND hwnd_ = nullptr;
+    HWND picture1_ = nullptr;
+    HWND label6_ = nullptr;
+    HWND label7_ = nullptr;
+    HWND label8_ = nullptr;
+    HWND status_ = nullptr;
+    HICON icon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    HFONT font_ = nullptr;
+    HFONT titleFont_ = nullptr;
+    HBRUSH bandBrush_ = nullptr;
+    HBRUSH faceBrush_ = nullptr;
+    int dpi_ = 96;
+    bool exiting_ = false;
+};
+
+}  // namespace tf
