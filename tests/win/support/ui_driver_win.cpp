@@ -45,11 +45,23 @@ void DeleteTree(const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
 }
 
-void SendMouse(DWORD flags) {
+void SendMouse(DWORD flags, POINT at = {}) {
     INPUT input{};
     input.type = INPUT_MOUSE;
     input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        // Absolute positions are given in 0..65535 across the primary screen.
+        input.mi.dx = MulDiv(at.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(at.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
     SendInput(1, &input, sizeof(input));
+}
+
+// A real motion onto the point, so that the window under it learns the mouse is there even when
+// the pointer rests where it was (a window shown again under a still pointer does not).
+void MoveMouseTo(POINT p) {
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, {p.x + 3, p.y + 3});
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, p);
 }
 
 POINT CentreOf(HWND window) {
@@ -99,7 +111,8 @@ std::wstring ScratchFolder::CopyProgram(const std::wstring& name) const {
 }
 
 void ScratchFolder::Write(const std::wstring& name, const std::string& bytes) const {
-    HANDLE f = CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f =
+        CreateFileW(File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + Narrow(name));
     DWORD written = 0;
     WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -268,8 +281,7 @@ void AnswerMessageBox(HWND box, int buttonId) {
 }
 
 void ClickWindow(HWND window) {
-    POINT p = CentreOf(window);
-    SetCursorPos(p.x, p.y);
+    MoveMouseTo(CentreOf(window));
     SendMouse(MOUSEEVENTF_LEFTDOWN);
     SendMouse(MOUSEEVENTF_LEFTUP);
 }

@@ -1,0 +1,268 @@
+// The real "Tamborvin Form.exe", started in a folder of its own and driven from outside.
+#include "support/ui_driver_win.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include "vault/vault_file.h"
+
+namespace tf::test {
+namespace {
+
+const wchar_t kProgram[] = L"Tamborvin Form.exe";
+const wchar_t kMainClass[] = L"TamborvinFormMain";
+const UINT kTrayMessage = WM_APP + 1;
+
+LoginRecord Record(const std::string& site, const std::string& url, const std::string& account,
+                   const std::string& password, const std::string& remark = "") {
+    LoginRecord r;
+    r[kSiteName] = site;
+    r[kLoginUrl] = url;
+    r[kAccount] = account;
+    r[kPassword] = password;
+    r[kMailbox] = account + "@mail.example";
+    r[kQuestion] = "问题";
+    r[kAnswer] = "答案";
+    r[kRemark] = remark;
+    r[kCoding] = site;
+    return r;
+}
+
+std::vector<LoginRecord> Numbered(std::vector<LoginRecord> records) {
+    for (std::size_t i = 0; i < records.size(); ++i) records[i][kLineNum] = std::to_string(i + 2);
+    return records;
+}
+
+std::vector<LoginRecord> FourRecords() {
+    return Numbered({Record("中国银行", "http://www.boc.example/login", "zhang", "p@ss,1"),
+                     Record("mail", "http://mail.example/", "li", "\"quoted\""),
+                     Record("淘宝", "http://taobao.example/member/login.jhtml", "wang", "密码123"),
+                     Record("forum", "http://forum.example/?a=1&b=2", "zhao", "x", "line1\r\nline2")});
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void StartProgram() {
+        exe_ = folder_.CopyProgram(kProgram);
+        program_ = std::make_unique<Process>(exe_, folder_.Path());
+        main_ = program_->WaitForTopWindow(kMainClass);
+        ASSERT_NE(main_, nullptr) << "the main window did not appear";
+        grid_ = FindChild(main_, WC_LISTVIEWW, L"");
+        if (!grid_) grid_ = FindChildOfClass(main_, WC_LISTVIEWW);
+        ASSERT_NE(grid_, nullptr) << "no record grid";
+        list_ = std::make_unique<RemoteListView>(grid_);
+    }
+
+    static HWND FindChildOfClass(HWND parent, const std::wstring& cls) {
+        HWND found = nullptr;
+        struct S {
+            const std::wstring* cls;
+            HWND* found;
+        } s{&cls, &found};
+        EnumChildWindows(
+            parent,
+            [](HWND w, LPARAM p) -> BOOL {
+                auto* s = reinterpret_cast<S*>(p);
+                if (ClassOf(w) == *s->cls) {
+                    *s->found = w;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        return found;
+    }
+
+    HWND Control(const std::wstring& text) {
+        HWND control = FindChild(main_, L"", text);
+        EXPECT_NE(control, nullptr) << "no control " << Narrow(text);
+        return control;
+    }
+
+    // Exit through the "关闭" button and wait for the process to end.
+    void ExitProgram() {
+        PostCommand(Control(L"关闭"));
+        auto code = program_->WaitForExit();
+        ASSERT_TRUE(code.has_value()) << "the program did not end";
+    }
+
+    std::vector<std::wstring> Column(int column) {
+        std::vector<std::wstring> values;
+        for (int r = 0; r < list_->RowCount(); ++r) values.push_back(list_->Text(r, column));
+        return values;
+    }
+
+    ScratchFolder folder_;
+    std::wstring exe_;
+    std::unique_ptr<Process> program_;
+    HWND main_ = nullptr;
+    HWND grid_ = nullptr;
+    std::unique_ptr<RemoteListView> list_;
+};
+
+TEST_F(MainWindowTest, SecondStartEndsAtOnceWithoutAWindow) {
+    StartProgram();
+    Process second(exe_, folder_.Path());
+    auto code = second.WaitForExit(10s);
+    ASSERT_TRUE(code.has_value()) << "the second instance kept running";
+    EXPECT_EQ(*code, 0u);
+    EXPECT_TRUE(second.TopWindows(kMainClass).empty());
+    EXPECT_TRUE(program_->Running());
+    EXPECT_EQ(program_->TopWindows(kMainClass).size(), 1u);
+}
+
+TEST_F(MainWindowTest, ShowsTheVaultInTheGrid) {
+    auto records = FourRecords();
+    folder_.Write(L"Data.db", FormatVault(records));
+    StartProgram();
+
+    ASSERT_EQ(list_->RowCount(), 4);
+    ASSERT_EQ(list_->ColumnCount(), 10);
+    const wchar_t* headers[] = {
+        L"#",       L"Site Name",         L"Login URL",        L"   Login account", L"Login password",
+        L"MAILBOX", L"Password problems", L"Password answers", L"Remark",           L"Coding"};
+    for (int c = 0; c < 10; ++c) EXPECT_EQ(list_->HeaderText(c), headers[c]) << "column " << c;
+    for (int r = 0; r < 4; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(list_->Text(r, 0), std::to_wstring(r + 1));
+        for (int c = 1; c < 10; ++c) EXPECT_EQ(Narrow(list_->Text(r, c)), records[r][c]) << "column " << c;
+    }
+    // The password and the search key never show.
+    EXPECT_EQ(list_->ColumnWidth(4), 0);
+    EXPECT_EQ(list_->ColumnWidth(9), 0);
+    EXPECT_GT(list_->ColumnWidth(1), list_->ColumnWidth(3));
+    EXPECT_EQ(list_->SelectedRow(), -1);
+}
+
+TEST_F(MainWindowTest, DeleteRenumbersAndExitWritesTheFile) {
+    auto records = FourRecords();
+    folder_.Write(L"Data.db", FormatVault(records));
+    StartProgram();
+
+    list_->Select(1);
+    PostCommand(Control(L"Delete"));
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 3; }));
+    EXPECT_EQ(Column(0), (std::vector<std::wstring>{L"1", L"2", L"3"}));
+    EXPECT_EQ(Column(1), (std::vector<std::wstring>{L"中国银行", L"淘宝", L"forum"}));
+
+    records.erase(records.begin() + 1);
+    std::string expected = FormatVault(Numbered(records));
+    // Saved at once, so that a crash loses nothing.
+    EXPECT_TRUE(WaitUntil([&] { return folder_.Read(L"Data.db") == expected; }));
+    ExitProgram();
+    EXPECT_EQ(folder_.Read(L"Data.db"), expected);
+    EXPECT_FALSE(folder_.Exists(L"tmp.db"));
+}
+
+TEST_F(MainWindowTest, DeletingEveryRecordRemovesTheVault) {
+    folder_.Write(L"Data.db", FormatVault(Numbered({Record("a", "http://a.example/", "u", "p")})));
+    StartProgram();
+    list_->Select(0);
+    PostCommand(Control(L"Delete"));
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 0; }));
+    ExitProgram();
+    EXPECT_FALSE(folder_.Exists(L"Data.db"));
+    EXPECT_FALSE(folder_.Exists(L"tmp.db"));
+}
+
+TEST_F(MainWindowTest, DeleteWithNothingSelectedAsksForARecord) {
+    auto bytes = FormatVault(FourRecords());
+    folder_.Write(L"Data.db", bytes);
+    StartProgram();
+    PostCommand(Control(L"Delete"));
+    HWND box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), L"Please select the record to be deleted!");
+    AnswerMessageBox(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    EXPECT_EQ(list_->RowCount(), 4);
+    ExitProgram();
+    EXPECT_EQ(folder_.Read(L"Data.db"), bytes);
+}
+
+TEST_F(MainWindowTest, ExitWithoutChangesLeavesTheFileUntouched) {
+    auto bytes = FormatVault(FourRecords());
+    folder_.Write(L"Data.db", bytes);
+    FILETIME before = folder_.WriteTime(L"Data.db");
+    Sleep(20);
+    StartProgram();
+    // The title bar's own exit label this time.
+    ClickWindow(Control(L"   X"));
+    ASSERT_TRUE(program_->WaitForExit().has_value());
+    EXPECT_EQ(folder_.Read(L"Data.db"), bytes);
+    FILETIME after = folder_.WriteTime(L"Data.db");
+    EXPECT_EQ(CompareFileTime(&before, &after), 0);
+    EXPECT_FALSE(folder_.Exists(L"tmp.db"));
+}
+
+TEST_F(MainWindowTest, FirstStartWithoutVaultShowsNoRowsAndWritesNothing) {
+    StartProgram();
+    EXPECT_EQ(list_->RowCount(), 0);
+    ExitProgram();
+    EXPECT_FALSE(folder_.Exists(L"Data.db"));
+    EXPECT_FALSE(folder_.Exists(L"tmp.db"));
+}
+
+TEST_F(MainWindowTest, UnreadableVaultIsReportedAndKeptUntouched) {
+    auto bytes = FormatVault(FourRecords());
+    // The last record loses its last five fields.
+    std::size_t cut = bytes.size() - 2;
+    for (int commas = 0; commas < 5;) commas += bytes[--cut] == ',';
+    bytes.resize(cut);
+    folder_.Write(L"Data.db", bytes);
+    exe_ = folder_.CopyProgram(kProgram);
+    program_ = std::make_unique<Process>(exe_, folder_.Path());
+    HWND box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), L"Failed to get data, code:62 Description:Input past end of file");
+    AnswerMessageBox(box, IDOK);
+    main_ = program_->WaitForTopWindow(kMainClass);
+    ASSERT_NE(main_, nullptr);
+    grid_ = FindChildOfClass(main_, WC_LISTVIEWW);
+    RemoteListView list(grid_);
+    EXPECT_EQ(list.RowCount(), 0);
+    ExitProgram();
+    EXPECT_EQ(folder_.Read(L"Data.db"), bytes);
+}
+
+TEST_F(MainWindowTest, WindowCloseAsksAndYesEndsTheProgram) {
+    folder_.Write(L"Data.db", FormatVault(FourRecords()));
+    StartProgram();
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    HWND box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), L"OK to exit it ?");
+    AnswerMessageBox(box, IDNO);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    EXPECT_TRUE(program_->Running());
+    EXPECT_TRUE(IsWindowVisible(main_));
+
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    AnswerMessageBox(box, IDYES);
+    auto code = program_->WaitForExit();
+    ASSERT_TRUE(code.has_value()) << "a closed main window must not leave the process behind";
+}
+
+TEST_F(MainWindowTest, HiddenToTheTrayAndBackByALeftClickOnTheIcon) {
+    StartProgram();
+    ClickWindow(Control(L"  —"));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
+    EXPECT_TRUE(program_->Running());
+
+    // What the shell sends for a left click on the icon.
+    PostMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); }));
+    // Mouse moves over the window are not taken for clicks on the icon.
+    PostCommand(Control(L"  —"), STN_CLICKED);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
+    PostMessageW(main_, WM_MOUSEMOVE, 0, MAKELPARAM(WM_LBUTTONUP, 10));
+    Sleep(300);
+    EXPECT_FALSE(IsWindowVisible(main_));
+    ExitProgram();
+}
+
+}  // namespace
+}  // namespace tf::test
