@@ -20,6 +20,7 @@ file(GLOB_RECURSE TF_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cp
 list(FILTER TF_UNIT_TESTS EXCLUDE REGEX "/tests/(win|fixtures)/")
 add_executable(unit_tests ${TF_UNIT_TESTS})
 target_link_libraries(unit_tests PRIVATE tf_posix GTest::gtest GTest::gtest_main)
+target_include_directories(unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_compile_options(unit_tests PRIVATE ${TF_WARNINGS})
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 

@@ -1,4 +1,5 @@
 #include "base/file_system.h"
+#include "common/file_system_contract.h"
 
 #include <gtest/gtest.h>
 
@@ -31,24 +32,7 @@ protected:
     FileError error_;
 };
 
-TEST_F(PosixFileSystem, WriteReadReplaceRemove) {
-    const std::string bytes("x\0y\r\n", 5);
-    EXPECT_FALSE(fs_.Exists(Path("a")));
-    ASSERT_TRUE(fs_.WriteNew(Path("a"), bytes, error_));
-    ASSERT_TRUE(fs_.WriteNew(Path("b"), "a longer old content", error_));
-    ASSERT_TRUE(fs_.WriteNew(Path("b"), "new", error_));
-    EXPECT_EQ(fs_.ReadAll(Path("b"), error_), "new");
-    ASSERT_TRUE(fs_.Replace(Path("a"), Path("b"), error_));
-    EXPECT_FALSE(fs_.Exists(Path("a")));
-    EXPECT_EQ(fs_.ReadAll(Path("b"), error_), bytes);
-    EXPECT_TRUE(fs_.Remove(Path("b")));
-    EXPECT_FALSE(fs_.Remove(Path("b")));
-    // An empty file exists; a folder is no file.
-    ASSERT_TRUE(fs_.WriteNew(Path("empty"), "", error_));
-    EXPECT_TRUE(fs_.Exists(Path("empty")));
-    EXPECT_EQ(fs_.ReadAll(Path("empty"), error_), "");
-    EXPECT_FALSE(fs_.Exists(dir_.string()));
-}
+TEST_F(PosixFileSystem, WriteReadReplaceRemove) { test::ExpectFileSystemContract(fs_, dir_.string()); }
 
 TEST_F(PosixFileSystem, FailuresCarryRuntimeErrors) {
     EXPECT_FALSE(fs_.ReadAll(Path("missing"), error_));

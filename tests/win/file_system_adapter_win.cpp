@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/file_system.h"
+#include "common/file_system_contract.h"
 #include "base/windows_api_win.h"
 #include "vault/vault_file.h"
 
@@ -42,22 +43,7 @@ protected:
 
 TEST_F(FileSystemAdapter, WriteReadReplaceRemove) {
     EXPECT_EQ(JoinPath("C:\\a", "Data.db"), "C:\\a\\Data.db");
-    const std::string bytes("x\0y\r\n中", 8);
-    EXPECT_FALSE(fs_.Exists(Path("a")));
-    ASSERT_TRUE(fs_.WriteNew(Path("a"), bytes, error_)) << error_.description;
-    ASSERT_TRUE(fs_.WriteNew(Path("b"), "a longer old content", error_));
-    ASSERT_TRUE(fs_.WriteNew(Path("b"), "new", error_));
-    EXPECT_EQ(fs_.ReadAll(Path("b"), error_), "new");
-    ASSERT_TRUE(fs_.Replace(Path("a"), Path("b"), error_)) << error_.description;
-    EXPECT_FALSE(fs_.Exists(Path("a")));
-    EXPECT_EQ(fs_.ReadAll(Path("b"), error_), bytes);
-    EXPECT_TRUE(fs_.Remove(Path("b")));
-    EXPECT_FALSE(fs_.Remove(Path("b")));
-    // An empty file exists; a folder is no file.
-    ASSERT_TRUE(fs_.WriteNew(Path("empty"), "", error_));
-    EXPECT_TRUE(fs_.Exists(Path("empty")));
-    EXPECT_EQ(fs_.ReadAll(Path("empty"), error_), "");
-    EXPECT_FALSE(fs_.Exists(folder_));
+    test::ExpectFileSystemContract(fs_, folder_);
 }
 
 TEST_F(FileSystemAdapter, FailuresCarryRuntimeErrors) {
