@@ -1,0 +1,26 @@
+// An address split into its parts; the browser watch and the record editor use it.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tf {
+
+struct UrlParts {
+    std::string Scheme, Host, Port, Path, Query, Fragment;
+    bool operator==(const UrlParts&) const = default;
+};
+
+// Addresses that do not begin (in any letter case) with "news:", "ftp://", "http://" or
+// "https://" are taken as "http://" addresses. A part the address lacks is empty.
+UrlParts ParseUrl(std::string_view address);
+
+// The split itself, of an address that already has its scheme, two ways that must agree: the
+// regular expression, and a scan for addresses longer than kRegexSplitLimit, on which the
+// library's backtracking matcher would recurse once per character and exhaust the stack.
+inline constexpr std::size_t kRegexSplitLimit = 256;
+UrlParts SplitUrlWithRegex(std::string_view address);
+UrlParts SplitUrlByScan(std::string_view address);
+
+}  // namespace tf

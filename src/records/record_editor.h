@@ -1,0 +1,51 @@
+// The record editor's rules: what OK accepts or refuses, how the login address is normalised and
+// what record it hands back to the grid. The editor window only shows and collects the boxes.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "vault/login_record.h"
+
+namespace tf {
+
+inline constexpr int kEditorBoxes = 8;  // txtName(0) .. txtName(7): SiteName .. Remark
+inline constexpr char kEditorCaption[] = "Edit";
+inline constexpr char kEnterSiteName[] = "请输入网站名称/邮箱别名！";
+inline constexpr char kEnterLoginUrl[] = "请输入登录网址！";
+inline constexpr char kNewRecordUrl[] = "http://";
+
+// The label beside each box.
+extern const std::array<const char*, kEditorBoxes> kEditorLabels;
+
+using EditorBoxes = std::array<std::string, kEditorBoxes>;
+
+// The boxes as the editor opens: a record's fields in edit mode, blanks and "http://" in add mode.
+EditorBoxes EditorBoxesFor(const LoginRecord& record);
+EditorBoxes NewRecordBoxes();
+
+struct NormalisedUrl {
+    std::string url;   // what the address box then holds
+    std::string path;  // the address's path part (Text7)
+};
+// Drops every "http://" and then every "https://" (case-sensitive), and puts "http://" in front,
+// with "/" at the very end when the address has no path.
+NormalisedUrl NormaliseLoginUrl(std::string_view address);
+
+struct EditorOutcome {
+    // Set when OK is refused: the message to show and the box to give the focus.
+    std::optional<std::string> refusal;
+    int focusBox = -1;
+    // Otherwise the record for the grid (LineNum as given, Coding from the site name) and the
+    // normalised address the box is set to.
+    LoginRecord record;
+    NormalisedUrl url;
+};
+
+// The OK button: refuses an empty site name, then an empty address, then any box holding a
+// character the vault file cannot keep; otherwise builds the record.
+EditorOutcome AcceptEditor(const EditorBoxes& boxes, const std::string& lineNum);
+
+}  // namespace tf

@@ -1,0 +1,20 @@
+// Numbers the window helpers and the hint window work with, kept apart from the Win32 calls.
+#pragma once
+
+namespace tf {
+
+// Layered-window opacity is a byte: anything outside is clamped.
+int ClampAlpha(int alpha);
+
+struct ScreenPoint {
+    int x, y;
+};
+// The hint window sits flush with the right edge of the screen, 500 twips above its bottom edge.
+ScreenPoint HintWindowPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight,
+                               int twipsPerPixelY);
+
+inline constexpr int kHintWidthTwips = 3750;
+inline constexpr int kHintHeightTwips = 570;
+inline constexpr int kHintBottomGapTwips = 500;
+
+}  // namespace tf

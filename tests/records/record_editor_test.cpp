@@ -1,0 +1,80 @@
+#include "records/record_editor.h"
+
+#include <gtest/gtest.h>
+
+namespace tf {
+namespace {
+
+TEST(NormaliseLoginUrl, PutsOneHttpSchemeInFrontAndSlashWhenThereIsNoPath) {
+    const std::pair<const char*, NormalisedUrl> cases[] = {
+        {"http://", {"http:///", ""}},  // the new-record box untouched
+        {"bank", {"http://bank/", ""}},
+        {"https://bank/login", {"http://bank/login", "/login"}},
+        {"http://https://bank/login", {"http://bank/login", "/login"}},
+        {"HTTP://Host", {"http://HTTP://Host/", ""}},  // not stripped: the case differs
+        {"host?q=1", {"http://host?q=1/", ""}},        // "/" at the very end
+        {"ftp://x/y", {"http://ftp://x/y", "/y"}},
+        {"intranet:8080", {"http://intranet:8080/", ""}},
+        {"http://bank/", {"http://bank/", "/"}},        // a stored address stays as it is
+        {"hthttp://tp://x", {"http://http://x/", ""}},  // one pass of removal
+    };
+    for (const auto& [address, normalised] : cases) {
+        SCOPED_TRACE(address);
+        const NormalisedUrl got = NormaliseLoginUrl(address);
+        EXPECT_EQ(got.url, normalised.url);
+        EXPECT_EQ(got.path, normalised.path);
+    }
+}
+
+EditorBoxes Boxes(std::string name, std::string url, std::string password = "pw") {
+    EditorBoxes boxes = NewRecordBoxes();
+    boxes[0] = std::move(name);
+    boxes[1] = std::move(url);
+    boxes[3] = std::move(password);
+    return boxes;
+}
+
+TEST(AcceptEditor, RefusesInOrderAndNamesTheBox) {
+    struct Case {
+        EditorBoxes boxes;
+        std::string refusal;
+        int focus;
+    };
+    const std::string cannot = " contains a character that cannot be stored (\U0001F600). Please remove it.";
+    const Case cases[] = {
+        {Boxes("", ""), kEnterSiteName, 0},  // the name is looked at before the address
+        {Boxes("", "bank"), kEnterSiteName, 0},
+        {Boxes(" ", ""), kEnterLoginUrl, 1},
+        {Boxes("a", "bank", "p\U0001F600"), "The Login Password" + cannot, 3},
+        {Boxes("\U0001F600", "\U0001F600", "\U0001F600"), "The Site Name" + cannot, 0},
+        {Boxes("a", "bank/\U0001F600"), "The Login URL" + cannot, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refusal);
+        const EditorOutcome outcome = AcceptEditor(c.boxes, "3");
+        EXPECT_EQ(outcome.refusal, c.refusal);
+        EXPECT_EQ(outcome.focusBox, c.focus);
+    }
+}
+
+TEST(AcceptEditor, BuildsTheRecordUntrimmedWithItsPinyinKey) {
+    EditorBoxes boxes = {"中国银行", "www.boc.example", " zhang ", "p w", "z@boc.example", "q?", "a!", "备注"};
+    EditorOutcome outcome = AcceptEditor(boxes, "7");
+    ASSERT_FALSE(outcome.refusal.has_value());
+    EXPECT_EQ(outcome.url.url, "http://www.boc.example/");
+    LoginRecord expected;
+    expected.fields = {"7",    "中国银行", "http://www.boc.example/", " zhang ", "p w", "z@boc.example", "q?", "a!",
+                       "备注", "zgyx"};  // 行 is read xing here
+    EXPECT_EQ(outcome.record, expected);
+    // Opening the stored record again and pressing OK changes nothing.
+    EXPECT_EQ(AcceptEditor(EditorBoxesFor(outcome.record), "7").record, expected);
+
+    outcome = AcceptEditor(Boxes("  ", "http://"), "");
+    EXPECT_FALSE(outcome.refusal.has_value());
+    EXPECT_EQ(outcome.record[kLoginUrl], "http:///");
+    EXPECT_EQ(outcome.record[kCoding], "  ");
+    EXPECT_EQ(AcceptEditor(Boxes("GitHub 2", "x"), "").record[kCoding], "GitHub 2");
+}
+
+}  // namespace
+}  // namespace tf

@@ -1,0 +1,95 @@
+#include "records/record_search.h"
+
+#include <gtest/gtest.h>
+
+namespace tf {
+namespace {
+
+LoginRecord Record(std::string site, std::string url, std::string account, std::string password = "pw",
+                   std::string coding = "") {
+    LoginRecord r;
+    r[kSiteName] = site;
+    r[kLoginUrl] = std::move(url);
+    r[kAccount] = std::move(account);
+    r[kPassword] = std::move(password);
+    r[kRemark] = "remark BJ 9";  // never searched
+    r[kCoding] = coding.empty() ? site : coding;
+    return r;
+}
+
+RecordGrid Grid(const std::vector<LoginRecord>& records) {
+    RecordGrid grid;
+    grid.FillGrid(records);
+    return grid;
+}
+
+// The site names of the rows left shown, e.g. "北京银行 Bing".
+std::string Shown(const RecordGrid& grid) {
+    std::string out;
+    for (int r = kFirstRecordRow; r < grid.Rows(); ++r) {
+        if (!grid.RowHidden(r)) out += (out.empty() ? "" : " ") + grid.Cell(r, kSiteName);
+    }
+    return out;
+}
+
+TEST(FilterGrid, ShowsRowsWhoseSearchedCellsMatch) {
+    RecordGrid grid =
+        Grid({Record("北京银行", "http://bank.example/", "zhang", "BJ", "bjyx"),
+              Record("Bing", "http://bing.example/?q=1", "li"), Record("a[1]", "http://a.example/", "wang#")});
+    const std::pair<const char*, const char*> cases[] = {
+        {"bj", "北京银行"},  // through the pinyin key
+        {"BJ", ""},          // case counts; password and remark are not searched
+        {"Bi?g", "Bing"},
+        {"=#", "Bing"},
+        {"[x-z]h", "北京银行"},
+        {"g[!.]", "a[1]"},  // every other g ends its cell or stands before "."
+        {"[1", "a[1]"},     // an unclosed "[" is looked for as it stands
+        {"nowhere", ""},
+        {"", "北京银行 Bing a[1]"},
+        {kSearchPlaceholder, "北京银行 Bing a[1]"},
+    };
+    for (const auto& [text, shown] : cases) {
+        SCOPED_TRACE(text);
+        FilterGrid(grid, "nowhere");
+        FilterGrid(grid, text);
+        EXPECT_EQ(Shown(grid), shown);
+    }
+    EXPECT_EQ(grid.RecordCount(), 3);
+}
+
+TEST(FindAccounts, FillsTheSlotsFromMatchingAddresses) {
+    const std::string a = "http://a.example/";
+    struct Case {
+        const char* name;
+        std::vector<LoginRecord> records;
+        std::string address;
+        CredentialSlots slots;
+    };
+    const Case cases[] = {
+        {"one", {Record("x", "http://b/", "b1"), Record("x", a, "a1", "p1")}, a, {"a1", "p1", "", "", a}},
+        {"two", {Record("x", a, "a1", "p1"), Record("x", a, "a2", "p2")}, a, {"a1", "p1", "a2", "p2", a}},
+        {"three",
+         {Record("x", a, "a1", "p1"), Record("x", a, "a2", "p2"), Record("x", " " + a, "a3", "p3")},
+         " " + a + "  ",
+         {"a1", "p1", "a3", "p3", " " + a}},  // spaces trimmed for comparing, kept when copied
+        {"blank password", {Record("x", a, "a1", "  "), Record("x", a, "a2", "p2")}, a, {"a2", "p2", "", "", a}},
+        {"none", {Record("x", a, "a1")}, "http://a.example", {}},
+        {"case", {Record("x", a, "a1")}, "HTTP://A.EXAMPLE/", {}},
+        {"spaces only", {Record("x", "  ", "a1")}, "   ", {}},
+        {"literal",
+         {Record("x", "http://s/x=1", "w1"), Record("x", "http://s/?[#]", "a1", "p1")},
+         "http://s/?[#]",
+         {"a1", "p1", "", "", "http://s/?[#]"}},
+        {"wildcards do not match", {Record("x", "http://s/x", "w1")}, "http://s/?", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordGrid grid = Grid(c.records);
+        EXPECT_EQ(FindAccounts(grid, c.address), c.slots);
+        FilterGrid(grid, "nowhere");  // hidden rows take part
+        EXPECT_EQ(FindAccounts(grid, c.address), c.slots);
+    }
+}
+
+}  // namespace
+}  // namespace tf
