@@ -48,7 +48,7 @@ endforeach()
 file(GLOB TF_WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp)
 add_library(tf_win_test_support STATIC ${TF_WIN_TEST_SUPPORT})
 target_link_libraries(tf_win_test_support PUBLIC tf_win gtest)
-target_include_directories(tf_win_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+target_include_directories(tf_win_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win)
 target_compile_options(tf_win_test_support PRIVATE ${TF_WARNINGS})
 
 # One test program per file; each TEST becomes its own CTest case, run through Wine.

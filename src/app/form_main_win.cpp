@@ -29,9 +29,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         if (window.Create(instance)) {
             MSG msg;
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                // Dialog-style keyboard handling: Tab and Shift+Tab move between the controls.
-                HWND main = window.Handle();
-                if (main && IsDialogMessageW(main, &msg)) continue;
+                // Dialog-style keyboard handling in whichever of our windows has the key: Tab and
+                // Shift+Tab move between the controls, Enter and Escape reach OK and Cancel.
+                HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+                if (root && IsDialogMessageW(root, &msg)) continue;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
             }

@@ -154,7 +154,16 @@ bool GridView::OnNotify(const NMHDR& header, LRESULT& result) {
 
 void GridView::DrawCellText(HDC dc, const std::string& text, RECT cell, bool centred) {
     if (text.empty()) return;
-    std::wstring wide = Widen(text);
+    std::wstring wide;
+    // A remark may span lines; a one-line cell shows each line break as one space, not as boxes.
+    for (wchar_t c : Widen(text)) {
+        bool lineBreak = c == L'\r' || c == L'\n';
+        if (!lineBreak) {
+            wide += c;
+        } else if (wide.empty() || wide.back() != L' ') {
+            wide += L' ';
+        }
+    }
     // The centred "#" column is only 300 twips wide: its numbers get all of it, uncut by an ellipsis.
     InflateRect(&cell, centred ? 0 : -Px(4), 0);
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (centred ? DT_CENTER : DT_LEFT | DT_END_ELLIPSIS);

@@ -14,6 +14,8 @@ namespace {
 
 constexpr wchar_t kTitleBandClass[] = L"TamborvinFormTitleBand";
 constexpr wchar_t kExitQuestion[] = L"OK to exit it ?";
+// Posted when the search box takes the focus, so that it runs after a click placed the caret.
+constexpr UINT kSelectPlaceholder = WM_APP + 10;
 
 // Layout at 96 dpi; scaled to the screen's real dpi.
 constexpr int kWindowWidth = 820;
@@ -32,6 +34,13 @@ HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD sty
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return child;
+}
+
+std::string TextOf(HWND window) {
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return Narrow(text);
 }
 
 // The title band Picture1: pressing the mouse on it (or on its caption label, which lets the
@@ -73,6 +82,7 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create(HINSTANCE instance) {
+    instance_ = instance;
     HDC screen = GetDC(nullptr);
     dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
@@ -150,26 +160,21 @@ void MainWindow::CreateControls() {
     int buttonH = Px(28);
     int gap = Px(8);
     int x = Px(kMargin);
-    HWND add =
-        CreateChild(hwnd_, L"BUTTON", L"Add", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnAdd, x, top, buttonW, buttonH, font_);
+    CreateChild(hwnd_, L"BUTTON", L"Add", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnAdd, x, top, buttonW, buttonH, font_);
     x += buttonW + gap;
-    HWND modify = CreateChild(hwnd_, L"BUTTON", L"Edit", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnModify, x, top, buttonW,
-                              buttonH, font_);
+    CreateChild(hwnd_, L"BUTTON", L"Edit", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnModify, x, top, buttonW, buttonH, font_);
     x += buttonW + gap;
     CreateChild(hwnd_, L"BUTTON", L"Delete", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnDelete, x, top, buttonW, buttonH, font_);
 
     int searchW = Px(240);
     int findX = width - Px(kMargin) - buttonW;
-    HWND text11 =
-        CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                        findX - gap - searchW, top + Px(2), searchW, buttonH - Px(4), hwnd_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdText11)), GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(text11, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    HWND search = CreateChild(hwnd_, L"BUTTON", L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW,
-                              buttonH, font_);
-    // Adding, editing and the search come with the record editor and the quick search; until
-    // then their controls stand disabled.
-    for (HWND later : {add, modify, text11, search}) EnableWindow(later, FALSE);
+    text11_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", Widen(kSearchPlaceholder).c_str(),
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, findX - gap - searchW, top + Px(2),
+                              searchW, buttonH - Px(4), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdText11)),
+                              GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(text11_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    CreateChild(hwnd_, L"BUTTON", L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW, buttonH,
+                font_);
 
     int gridTop = top + buttonH + Px(10);
     int bottomBar = Px(48);
@@ -191,21 +196,25 @@ void MainWindow::CreateControls() {
 
     // Still to come in this window, each with its own issue:
     // - the browser check boxes and their watch timers (one 1000 ms timer runs, for the ticked box);
-    // - the credential slots Text1-Text4 and the matched address Text10, filled by the address lookup;
-    // - the hotkey capture panel with its cmdClose, and the hotkey manager;
-    // - the hint window Form2, loaded at start-up, shown once and hidden again.
+    // - the hotkey capture panel with its cmdClose, and the hotkey manager.
 }
 
 void MainWindow::Startup() {
-    // Here the master password and the remember flag are read for the password gate, and the
-    // window is made layered and topmost (SetTopLayered), once those helpers exist.
+    // Here the master password and the remember flag are read for the password gate.
+    int alpha = 255;
+    SetTopLayered(hwnd_, true, alpha, false);
     tray_.AddTrayIcon(hwnd_, smallIcon_ ? smallIcon_ : icon_, kAppTitle);
     SetupGrid();
     FillGrid();
     TrimWorkingSet();
-    // Here F7-F10 are registered as global hotkeys on this window, SetTopLayered runs again, the
-    // hotkey manager loads and applies the six hotkeys of "a.ini", the watch timer of the ticked
-    // browser box starts and the hint window Form2 is loaded.
+    // Here F7-F10 are registered as global hotkeys on this window.
+    SetTopLayered(hwnd_, true, alpha, false);
+    // Here the hotkey manager loads and applies the six hotkeys of "a.ini", and the watch timer
+    // of the ticked browser box starts; its tick calls FindAccounts with the page's address.
+    if (hint_.Create(instance_)) {
+        ShowWindow(hint_.Handle(), SW_SHOWNOACTIVATE);
+        hint_.HideHint();
+    }
     gridView_.HidePasswordColumn();
     // Here the "url" key of section "url" in "a.ini" is read into its hidden field.
 }
@@ -250,9 +259,66 @@ void MainWindow::Exit() {
 void MainWindow::ShowMainWindow() {
     // The password gate goes here: unless the password is remembered, the prompt must accept it.
     ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
+    ForceForegroundWindow(hwnd_);
     if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
     SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void MainWindow::FindAccounts(const std::string& pageAddress) {
+    txtSearch_ = pageAddress;
+    slots_ = tf::FindAccounts(grid_, txtSearch_);
+    if (slots_.Text10.empty()) {
+        hint_.HideHint();
+    } else {
+        hint_.ShowHint(slots_.Text10);
+    }
+}
+
+void MainWindow::btnAdd_Click() { editor_.ShowEditor(hwnd_, LoginRecord{}, false); }
+
+void MainWindow::btnModify_Click() {
+    gridView_.SyncCurrentRow();
+    if (!grid_.HasCurrentRecord()) {
+        MessageBoxW(hwnd_, Widen(kSelectRecordToEdit).c_str(), kAppTitle, MB_OK | MB_ICONINFORMATION);
+        SetFocus(gridView_.Handle());
+        return;
+    }
+    editedRow_ = grid_.IdOfRow(grid_.CurrentRow());
+    editor_.ShowEditor(hwnd_, grid_.RowRecord(grid_.CurrentRow()), true);
+}
+
+void MainWindow::AcceptEditedRecord(const LoginRecord& record, bool editMode) {
+    if (editMode) {
+        // The editor does not block the main window: rows may have been deleted meanwhile, which
+        // renumbers the rest. The change goes to the row it was opened for, wherever that is now.
+        const int row = grid_.RowOfId(editedRow_);
+        if (row < 0) {
+            if (MessageBoxW(hwnd_, Widen(kEditedRecordDeleted).c_str(), kAppTitle, MB_YESNO | MB_ICONQUESTION) !=
+                IDYES) {
+                return;
+            }
+            grid_.AddGridRow(record);
+        } else {
+            LoginRecord placed = record;
+            placed[kLineNum] = grid_.Cell(row, 0);
+            grid_.UpdateGridRow(placed);
+        }
+    } else {
+        grid_.AddGridRow(record);
+    }
+    gridView_.Refresh();
+    // Saved at once, so that a crash or a killed process loses no change.
+    SaveData();
+}
+
+void MainWindow::btnSearch_Click() {
+    FilterGrid(grid_, TextOf(text11_));
+    gridView_.Refresh();
+}
+
+void MainWindow::Text11_GotFocus() {
+    // The placeholder is a hint, not a search: typing replaces it.
+    if (TextOf(text11_) == kSearchPlaceholder) PostMessageW(hwnd_, kSelectPlaceholder, 0, 0);
 }
 
 void MainWindow::btnDelete_Click() {
@@ -276,8 +342,25 @@ void MainWindow::msGrid_Open(int row) {
 void MainWindow::Label7_Click() { ShowWindow(hwnd_, SW_HIDE); }
 
 void MainWindow::OnCommand(int id, int code) {
+    if (id == kIdText11) {
+        if (code == EN_SETFOCUS) Text11_GotFocus();
+        return;
+    }
     if (code != BN_CLICKED) return;  // STN_CLICKED has the same value
     switch (id) {
+        case IDOK:
+            // Enter, sent by the dialog keys of the message loop: in the search box it searches.
+            if (GetFocus() == text11_) btnSearch_Click();
+            break;
+        case kIdBtnAdd:
+            btnAdd_Click();
+            break;
+        case kIdBtnModify:
+            btnModify_Click();
+            break;
+        case kIdBtnSearch:
+            btnSearch_Click();
+            break;
         case kIdBtnDelete:
             btnDelete_Click();
             break;
@@ -379,6 +462,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kTrayCallbackMessage:
             OnTrayNotify(LOWORD(lParam));
+            return 0;
+        case kSelectPlaceholder:
+            if (GetFocus() == text11_) SendMessageW(text11_, EM_SETSEL, 0, -1);
             return 0;
         case WM_CLOSE:
             OnClose();

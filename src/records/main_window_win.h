@@ -3,9 +3,14 @@
 // area while hidden.
 #pragma once
 
+#include <string>
+
 #include "base/windows_api_win.h"
+#include "records/editor_window_win.h"
 #include "records/grid_view_win.h"
 #include "records/record_grid.h"
+#include "records/record_search.h"
+#include "shell/hint_window_win.h"
 #include "shell/tray_icon_win.h"
 #include "vault/vault_file.h"
 
@@ -51,6 +56,12 @@ public:
     // Saves if anything changed, removes the notification icon and ends the program.
     void Exit();
 
+    // Looks the page address up among the records, fills the credential slots and shows the
+    // matched address in the hint window (hides it when nothing matched). The browser watch
+    // calls it on every tick.
+    void FindAccounts(const std::string& pageAddress);
+    const CredentialSlots& Slots() const { return slots_; }
+
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -66,17 +77,33 @@ private:
     HBRUSH OnCtlColorStatic(HDC dc, HWND control);
     int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
 
+    void btnAdd_Click();
+    void btnModify_Click();
     void btnDelete_Click();
+    void btnSearch_Click();
+    void Text11_GotFocus();
     void msGrid_Open(int row);
     void Label7_Click();
+    void AcceptEditedRecord(const LoginRecord& record, bool editMode);
 
     RecordGrid grid_;
     GridView gridView_{grid_};
     // One for the whole run: it remembers an unreadable vault, which the first save keeps aside.
     VaultFile vault_;
     TrayIcon tray_;
+    // The row the editor was opened for in edit mode.
+    RecordGrid::RowId editedRow_ = 0;
+    EditorWindow editor_{[this](const LoginRecord& record, bool editMode) { AcceptEditedRecord(record, editMode); }};
+    HintWindow hint_;
 
+    // txtSearch: the address of the page in front, written by the browser watch.
+    std::string txtSearch_;
+    // Text1-Text4 and Text10, filled from txtSearch by FindAccounts; the hotkeys type them.
+    CredentialSlots slots_;
+
+    HINSTANCE instance_ = nullptr;
     HWND hwnd_ = nullptr;
+    HWND text11_ = nullptr;
     HWND picture1_ = nullptr;
     HWND label6_ = nullptr;
     HWND label7_ = nullptr;

@@ -55,10 +55,23 @@ void RecordGrid::FillGrid(const std::vector<LoginRecord>& records) {
     rows_.reserve(kFirstRecordRow + records.size());
     for (std::size_t i = 0; i < records.size(); ++i) {
         Row& row = rows_.emplace_back();
+        row.id = nextId_++;
         row.cells[0] = std::to_string(i + 1);
         for (int c = 1; c < kGridColumns; ++c) row.cells[static_cast<std::size_t>(c)] = records[i][c];
     }
     current_ = 1;
+}
+
+RecordGrid::RowId RecordGrid::IdOfRow(int row) const {
+    return row >= kFirstRecordRow && row < Rows() ? rows_[static_cast<std::size_t>(row)].id : 0;
+}
+
+int RecordGrid::RowOfId(RowId id) const {
+    if (id == 0) return -1;
+    for (int r = kFirstRecordRow; r < Rows(); ++r) {
+        if (rows_[static_cast<std::size_t>(r)].id == id) return r;
+    }
+    return -1;
 }
 
 const std::string& RecordGrid::Cell(int row, int col) const {
@@ -69,6 +82,7 @@ const std::string& RecordGrid::Cell(int row, int col) const {
 
 void RecordGrid::AddGridRow(const LoginRecord& record) {
     Row& row = rows_.emplace_back();
+    row.id = nextId_++;
     const int r = Rows() - 1;
     row.cells[0] = std::to_string(r - 1);
     for (int c = 1; c < kGridColumns; ++c) row.cells[static_cast<std::size_t>(c)] = record[c];

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ inline constexpr int kFirstRecordRow = 2;
 
 inline constexpr char kSelectRecordToDelete[] = "Please select the record to be deleted!";
 inline constexpr char kSelectRecordToEdit[] = "Please select the record to edit!";
+inline constexpr char kEditedRecordDeleted[] =
+    "The record you are editing has been deleted meanwhile. Add it again as a new record?";
 
 // Header texts of row 0, column by column.
 extern const std::array<const char*, kGridColumns> kGridHeaders;
@@ -33,7 +36,7 @@ inline constexpr int kMinRowHeightTwips = 280;
 inline constexpr int kGridFontSize = 10;
 
 // Column widths in twips for a grid of this width, as laid out at set-up; the password column
-// gets its share here and is set to 0 at the end of start-up (HidePasswordColumn).
+// gets its share here and is set to 0 at the end of start-up.
 std::array<int, kGridColumns> GridColumnWidths(int gridWidthTwips);
 
 class RecordGrid {
@@ -64,6 +67,13 @@ public:
     // The ten cells of a record row, column c into field c (LineNum gets the "#" text).
     LoginRecord RowRecord(int row) const;
 
+    // A row's identity for as long as it exists, whatever deletes renumber meanwhile: an editor
+    // left open while rows are deleted must change the record it was opened for, or none.
+    using RowId = std::uint64_t;
+    RowId IdOfRow(int row) const;
+    // The row that has the id now, or -1 once it has been deleted.
+    int RowOfId(RowId id) const;
+
     // Rows hidden by the search stay in the grid and are saved like all others.
     bool RowHidden(int row) const;
     void SetRowHidden(int row, bool hidden);
@@ -78,12 +88,14 @@ private:
     struct Row {
         std::array<std::string, kGridColumns> cells;
         bool hidden = false;
+        RowId id = 0;
     };
     void Renumber();
 
     std::vector<Row> rows_;
     int current_ = 1;
     bool dataChanged_ = false;
+    RowId nextId_ = 1;
 };
 
 }  // namespace tf

@@ -102,6 +102,24 @@ TEST(RecordGrid, UpdateAfterDeleteChangesExactlyTheRenumberedRow) {
     EXPECT_EQ(grid.Cell(4, kPassword), "pw-d");
 }
 
+TEST(RecordGrid, RowIdsFollowTheirRowThroughDeletesAndEndWithIt) {
+    RecordGrid grid = GridOf({"a", "b", "c"});
+    const RecordGrid::RowId b = grid.IdOfRow(3), c = grid.IdOfRow(4);
+    grid.AddGridRow(Record("d"));
+    const RecordGrid::RowId d = grid.IdOfRow(5);
+    EXPECT_NE(d, 0u);
+    EXPECT_NE(d, c);
+    grid.SetCurrentRow(2);  // "a"
+    ASSERT_TRUE(grid.DeleteGridRow());
+    EXPECT_EQ(grid.RowOfId(b), 2);
+    EXPECT_EQ(grid.RowOfId(d), 4);
+    grid.SetCurrentRow(2);
+    ASSERT_TRUE(grid.DeleteGridRow());
+    EXPECT_EQ(grid.RowOfId(b), -1);
+    EXPECT_EQ(grid.IdOfRow(1), 0u);  // the spare row is no record
+    EXPECT_EQ(grid.RowOfId(0), -1);
+}
+
 TEST(RecordGrid, UpdateRefusesLineNumThatNamesNoRecordRow) {
     for (const char* lineNum : {"", "0", "-1", "4", "99999999999", "1a", " 1", "+1", "1.0"}) {
         SCOPED_TRACE(lineNum);

@@ -1,105 +1,14 @@
 // The real "Tamborvin Form.exe", started in a folder of its own and driven from outside.
-#include "support/ui_driver_win.h"
+#include "support/program_test_win.h"
 
 #include <commctrl.h>
-#include <gtest/gtest.h>
 
-#include <memory>
 #include "vault/vault_file.h"
 
 namespace tf::test {
 namespace {
 
-const wchar_t kProgram[] = L"Tamborvin Form.exe";
-const wchar_t kMainClass[] = L"TamborvinFormMain";
-const UINT kTrayMessage = WM_APP + 1;
-
-LoginRecord Record(const std::string& site, const std::string& url, const std::string& account,
-                   const std::string& password, const std::string& remark = "") {
-    LoginRecord r;
-    r[kSiteName] = site;
-    r[kLoginUrl] = url;
-    r[kAccount] = account;
-    r[kPassword] = password;
-    r[kMailbox] = account + "@mail.example";
-    r[kQuestion] = "问题";
-    r[kAnswer] = "答案";
-    r[kRemark] = remark;
-    r[kCoding] = site;
-    return r;
-}
-
-std::vector<LoginRecord> Numbered(std::vector<LoginRecord> records) {
-    for (std::size_t i = 0; i < records.size(); ++i) records[i][kLineNum] = std::to_string(i + 2);
-    return records;
-}
-
-std::vector<LoginRecord> FourRecords() {
-    return Numbered({Record("中国银行", "http://www.boc.example/login", "zhang", "p@ss,1"),
-                     Record("mail", "http://mail.example/", "li", "\"quoted\""),
-                     Record("淘宝", "http://taobao.example/member/login.jhtml", "wang", "密码123"),
-                     Record("forum", "http://forum.example/?a=1&b=2", "zhao", "x", "line1\r\nline2")});
-}
-
-class MainWindowTest : public ::testing::Test {
-protected:
-    void StartProgram() {
-        exe_ = folder_.CopyProgram(kProgram);
-        program_ = std::make_unique<Process>(exe_, folder_.Path());
-        main_ = program_->WaitForTopWindow(kMainClass);
-        ASSERT_NE(main_, nullptr) << "the main window did not appear";
-        grid_ = FindChild(main_, WC_LISTVIEWW, L"");
-        if (!grid_) grid_ = FindChildOfClass(main_, WC_LISTVIEWW);
-        ASSERT_NE(grid_, nullptr) << "no record grid";
-        list_ = std::make_unique<RemoteListView>(grid_);
-    }
-
-    static HWND FindChildOfClass(HWND parent, const std::wstring& cls) {
-        HWND found = nullptr;
-        struct S {
-            const std::wstring* cls;
-            HWND* found;
-        } s{&cls, &found};
-        EnumChildWindows(
-            parent,
-            [](HWND w, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<S*>(p);
-                if (ClassOf(w) == *s->cls) {
-                    *s->found = w;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&s));
-        return found;
-    }
-
-    HWND Control(const std::wstring& text) {
-        HWND control = FindChild(main_, L"", text);
-        EXPECT_NE(control, nullptr) << "no control " << Narrow(text);
-        return control;
-    }
-
-    // Exit through the "关闭" button and wait for the process to end.
-    void ExitProgram() {
-        PostCommand(Control(L"关闭"));
-        auto code = program_->WaitForExit();
-        ASSERT_TRUE(code.has_value()) << "the program did not end";
-    }
-
-    std::vector<std::wstring> Column(int column) {
-        std::vector<std::wstring> values;
-        for (int r = 0; r < list_->RowCount(); ++r) values.push_back(list_->Text(r, column));
-        return values;
-    }
-
-    ScratchFolder folder_;
-    std::wstring exe_;
-    std::unique_ptr<Process> program_;
-    HWND main_ = nullptr;
-    HWND grid_ = nullptr;
-    std::unique_ptr<RemoteListView> list_;
-};
+using MainWindowTest = ProgramTest;
 
 TEST_F(MainWindowTest, SecondStartEndsAtOnceWithoutAWindow) {
     StartProgram();
@@ -156,7 +65,7 @@ TEST_F(MainWindowTest, DeleteRenumbersAndExitWritesTheFile) {
 }
 
 TEST_F(MainWindowTest, DeletingEveryRecordRemovesTheVault) {
-    folder_.Write(L"Data.db", FormatVault(Numbered({Record("a", "http://a.example/", "u", "p")})));
+    folder_.Write(L"Data.db", FormatVault(Numbered({SampleRecord("a", "http://a.example/", "u", "p")})));
     StartProgram();
     list_->Select(0);
     PostCommand(Control(L"Delete"));
@@ -217,11 +126,8 @@ TEST_F(MainWindowTest, UnreadableVaultIsReportedAndKeptUntouched) {
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(MessageBoxText(box), L"Failed to get data, code:62 Description:Input past end of file");
     AnswerMessageBox(box, IDOK);
-    main_ = program_->WaitForTopWindow(kMainClass);
-    ASSERT_NE(main_, nullptr);
-    grid_ = FindChildOfClass(main_, WC_LISTVIEWW);
-    RemoteListView list(grid_);
-    EXPECT_EQ(list.RowCount(), 0);
+    FindMainWindow();
+    EXPECT_EQ(list_->RowCount(), 0);
     ExitProgram();
     EXPECT_EQ(folder_.Read(L"Data.db"), bytes);
 }

@@ -57,6 +57,9 @@ tf_prepare_prefix() {
                 "$TF_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
                     /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
             done
+            # Edit controls shape Chinese text with SimSun, which the prefix does not have.
+            "$TF_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v SimSun /t REG_SZ \
+                /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
             "$TF_WINESERVER" -w
         )
         # Tahoma and Marlett for the window frames, a CJK font for the Chinese texts.

@@ -291,6 +291,42 @@ void DoubleClickWindow(HWND window) {
     ClickWindow(window);
 }
 
+void TypeText(const std::wstring& text) {
+    std::vector<INPUT> inputs;
+    for (wchar_t c : text) {
+        INPUT down{};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wScan = c;
+        down.ki.dwFlags = KEYEVENTF_UNICODE;
+        INPUT up = down;
+        up.ki.dwFlags |= KEYEVENTF_KEYUP;
+        inputs.push_back(down);
+        inputs.push_back(up);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+void PressKey(WORD virtualKey) {
+    INPUT inputs[2]{};
+    inputs[0].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = virtualKey;
+    inputs[0].ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    inputs[1] = inputs[0];
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+void FocusControl(HWND control) {
+    HWND top = GetAncestor(control, GA_ROOT);
+    DWORD target = GetWindowThreadProcessId(control, nullptr);
+    DWORD self = GetCurrentThreadId();
+    // Sharing the input state is what lets another process's control take the focus from here.
+    AttachThreadInput(self, target, TRUE);
+    SetForegroundWindow(top);
+    SetFocus(control);
+    AttachThreadInput(self, target, FALSE);
+}
+
 void PostCommand(HWND control, WORD notification) {
     PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), notification),
                  reinterpret_cast<LPARAM>(control));

@@ -83,6 +83,13 @@ void AnswerMessageBox(HWND box, int buttonId);
 // Clicks like a user: moves the mouse over the window's centre and presses the left button.
 void ClickWindow(HWND window);
 void DoubleClickWindow(HWND window);
+// Types text into whatever has the keyboard focus, as Unicode key strokes.
+void TypeText(const std::wstring& text);
+// Presses and releases one key (VK_TAB, VK_RETURN ...).
+void PressKey(WORD virtualKey);
+// Gives a window of another process the foreground and the keyboard focus to one of its controls.
+void FocusControl(HWND control);
+
 // Presses a command control the way its parent hears about it (WM_COMMAND, posted, so that a
 // message box the handler shows does not block the test).
 void PostCommand(HWND control, WORD notification = BN_CLICKED);

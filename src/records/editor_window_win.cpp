@@ -1,0 +1,268 @@
+#include "records/editor_window_win.h"
+
+#include <algorithm>
+
+#include <commctrl.h>
+
+#include "shell/window_helpers_win.h"
+
+namespace tf {
+namespace {
+
+constexpr wchar_t kMessageTitle[] = L"Tamborvin Form";
+// Posted on a box's focus, so that it runs after the dialog keys' select-all.
+constexpr UINT kCaretToEnd = WM_APP + 20;
+
+// Layout at 96 dpi; scaled to the screen's real dpi.
+constexpr int kMargin = 16;
+constexpr int kLabelWidth = 132;
+constexpr int kBoxWidth = 280;
+constexpr int kBoxHeight = 23;
+constexpr int kRowPitch = 31;
+constexpr int kButtonWidth = 84;
+constexpr int kButtonHeight = 28;
+constexpr int kLoginUrlBox = 1;
+constexpr int kPasswordBox = 3;
+
+const COLORREF kFaceColor = RGB(235, 243, 251);
+const COLORREF kLabelText = RGB(30, 40, 55);
+const COLORREF kRequiredMark = RGB(200, 30, 30);
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
+
+HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
+                 int w, int h, HFONT font) {
+    HWND child = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return child;
+}
+
+std::string TextOf(HWND window) {
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return Narrow(text);
+}
+
+}  // namespace
+
+EditorWindow::~EditorWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+    if (faceBrush_) DeleteObject(faceBrush_);
+}
+
+bool EditorWindow::Create(HWND owner) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!font_) {
+        HDC screen = GetDC(nullptr);
+        dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        font_ = CreateFontW(-MulDiv(9, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+        faceBrush_ = CreateSolidBrush(kFaceColor);
+
+        WNDCLASSEXW cls{};
+        cls.cbSize = sizeof(cls);
+        cls.lpfnWndProc = WndProc;
+        cls.hInstance = instance;
+        cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        cls.hbrBackground = faceBrush_;
+        cls.lpszClassName = kEditorWindowClass;
+        if (!RegisterClassExW(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    }
+
+    RECT frame{0, 0, Px(kMargin + kLabelWidth + kBoxWidth + kMargin),
+               Px(kMargin + kEditorBoxes * kRowPitch + 8 + kButtonHeight + kMargin)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    LONG width = frame.right - frame.left;
+    LONG height = frame.bottom - frame.top;
+    // Centred over the main window, kept inside the work area.
+    RECT over;
+    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over)) {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+    }
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    LONG x = over.left + (over.right - over.left - width) / 2;
+    LONG y = over.top + (over.bottom - over.top - height) / 2;
+    x = std::max(work.left, std::min(x, work.right - width));
+    y = std::max(work.top, std::min(y, work.bottom - height));
+
+    hwnd_ = CreateWindowExW(kExStyle, kEditorWindowClass, Widen(kEditorCaption).c_str(), kStyle, x, y, width, height,
+                            owner, nullptr, instance, this);
+    if (!hwnd_) return false;
+    // Loaded: opaque and in the topmost band, so the editor stays in front of the main window
+    // and of the browser the user copies from.
+    int alpha = 255;
+    SetTopLayered(hwnd_, true, alpha, false);
+    return true;
+}
+
+void EditorWindow::CreateControls() {
+    int labelX = Px(kMargin);
+    int boxX = Px(kMargin + kLabelWidth);
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ oldFont = SelectObject(dc, font_);
+    // Creation order is the Tab order: the eight boxes, then OK and Cancel.
+    for (int i = 0; i < kEditorBoxes; ++i) {
+        int y = Px(kMargin + i * kRowPitch);
+        std::wstring label = Widen(kEditorLabels[static_cast<std::size_t>(i)]);
+        CreateChild(hwnd_, 0, L"STATIC", label.c_str(), SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, kIdEditorLabel0 + i,
+                    labelX, y, Px(kLabelWidth - 8), Px(kBoxHeight), font_);
+        if (i < static_cast<int>(required_.size())) {
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
+            required_[static_cast<std::size_t>(i)] =
+                CreateChild(hwnd_, 0, L"STATIC", L"*", SS_LEFT | SS_CENTERIMAGE, kIdEditorRequired0 + i,
+                            labelX + extent.cx + Px(3), y, Px(10), Px(kBoxHeight), font_);
+        }
+        // Multi-line boxes keep a line break that a remark or question may hold; a single-line
+        // box would cut the text there and the record would lose it on OK. The password box
+        // cannot be multi-line and show "*".
+        DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | (i == kPasswordBox ? ES_PASSWORD : ES_MULTILINE | ES_AUTOVSCROLL);
+        HWND box = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", style, kIdTxtName0 + i, boxX, y, Px(kBoxWidth),
+                               Px(kBoxHeight), font_);
+        if (i == kPasswordBox) SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
+        SetWindowSubclass(box, BoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
+        boxes_[static_cast<std::size_t>(i)] = box;
+    }
+    SelectObject(dc, oldFont);
+    ReleaseDC(hwnd_, dc);
+
+    int buttonsY = Px(kMargin + kEditorBoxes * kRowPitch + 8);
+    int cancelX = Px(kMargin + kLabelWidth + kBoxWidth - kButtonWidth);
+    int okX = cancelX - Px(kButtonWidth + 8);
+    CreateChild(hwnd_, 0, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, Px(kButtonWidth),
+                Px(kButtonHeight), font_);
+    CreateChild(hwnd_, 0, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
+                Px(kButtonWidth), Px(kButtonHeight), font_);
+}
+
+void EditorWindow::ShowEditor(HWND owner, const LoginRecord& record, bool editMode) {
+    if (!hwnd_ && !Create(owner)) return;
+    editMode_ = editMode;
+    lineNum_ = editMode ? record[kLineNum] : std::string();
+    Fill(editMode ? EditorBoxesFor(record) : NewRecordBoxes());
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    BringWindowToTop(hwnd_);
+    SetFocus(boxes_[0]);
+}
+
+void EditorWindow::Close() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void EditorWindow::Fill(const EditorBoxes& boxes) {
+    for (int i = 0; i < kEditorBoxes; ++i) {
+        SetWindowTextW(boxes_[static_cast<std::size_t>(i)], Widen(boxes[static_cast<std::size_t>(i)]).c_str());
+    }
+}
+
+EditorBoxes EditorWindow::Collect() const {
+    EditorBoxes boxes;
+    for (int i = 0; i < kEditorBoxes; ++i) {
+        boxes[static_cast<std::size_t>(i)] = TextOf(boxes_[static_cast<std::size_t>(i)]);
+    }
+    return boxes;
+}
+
+void EditorWindow::btnOK_Click() {
+    EditorOutcome outcome = AcceptEditor(Collect(), lineNum_);
+    if (outcome.refusal) {
+        MessageBoxW(hwnd_, Widen(*outcome.refusal).c_str(), kMessageTitle, MB_OK);
+        if (outcome.focusBox >= 0 && outcome.focusBox < kEditorBoxes) {
+            SetFocus(boxes_[static_cast<std::size_t>(outcome.focusBox)]);
+        }
+        return;
+    }
+    SetWindowTextW(boxes_[kLoginUrlBox], Widen(outcome.url.url).c_str());
+    if (onAccept_) onAccept_(outcome.record, editMode_);
+    Close();
+}
+
+void EditorWindow::OnCommand(int id, int code, HWND control) {
+    if (id >= kIdTxtName0 && id < kIdTxtName0 + kEditorBoxes) {
+        if (code == EN_SETFOCUS) PostMessageW(hwnd_, kCaretToEnd, 0, reinterpret_cast<LPARAM>(control));
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    if (id == IDOK) btnOK_Click();
+    if (id == IDCANCEL) Close();
+}
+
+LRESULT CALLBACK EditorWindow::BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_GETDLGCODE) {
+        // A multi-line box would keep Tab, Enter and Escape for itself; here they move on, press
+        // OK and cancel, as in every box.
+        return DefSubclassProc(hwnd, msg, wParam, lParam) & ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, BoxProc, 1);
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK EditorWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    EditorWindow* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<EditorWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<EditorWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return self->HandleMessage(msg, wParam, lParam);
+}
+
+LRESULT EditorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_CREATE:
+            CreateControls();
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return 0;
+        case DM_GETDEFID: {
+            // Asked by the dialog keys of the message loop: Enter presses OK, or Cancel when
+            // that has the focus.
+            HWND cancel = GetDlgItem(hwnd_, IDCANCEL);
+            return MAKELRESULT(cancel && GetFocus() == cancel ? IDCANCEL : IDOK, DC_HASDEFID);
+        }
+        case kCaretToEnd: {
+            auto box = reinterpret_cast<HWND>(lParam);
+            if (GetFocus() == box) {
+                int length = GetWindowTextLengthW(box);
+                SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(length), length);
+                SendMessageW(box, EM_SCROLLCARET, 0, 0);
+            }
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            auto control = reinterpret_cast<HWND>(lParam);
+            bool mark = control == required_[0] || control == required_[1];
+            SetTextColor(dc, mark ? kRequiredMark : kLabelText);
+            SetBkColor(dc, kFaceColor);
+            return reinterpret_cast<LRESULT>(faceBrush_);
+        }
+        case WM_CLOSE:
+            Close();
+            return 0;
+        case WM_NCDESTROY: {
+            HWND hwnd = hwnd_;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            boxes_ = {};
+            required_ = {};
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace tf

@@ -1,0 +1,65 @@
+// frmEdit: the window in which one login record is entered or changed. It shows and collects the
+// boxes; what OK accepts and the record it builds are the core's (record_editor.h), and the grid
+// is the main window's, reached through the callback.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "base/windows_api_win.h"
+#include "records/record_editor.h"
+
+namespace tf {
+
+inline constexpr wchar_t kEditorWindowClass[] = L"TamborvinFormEdit";
+
+// Control IDs of the editor; stable, so that tests can find and drive the controls. OK and
+// Cancel are IDOK and IDCANCEL, which Enter and Escape also send.
+enum EditorControl : int {
+    kIdTxtName0 = 2000,         // txtName(0) .. txtName(7) are 2000 .. 2007
+    kIdEditorLabel0 = 2100,     // their labels, 2100 .. 2107
+    kIdEditorRequired0 = 2110,  // the "*" after "Site Name"; 2111 after "Login URL"
+};
+
+class EditorWindow {
+public:
+    // Hands an accepted record to the grid: changed (edit mode) or added (add mode).
+    using AcceptHandler = std::function<void(const LoginRecord& record, bool editMode)>;
+
+    explicit EditorWindow(AcceptHandler onAccept) : onAccept_(std::move(onAccept)) {}
+    ~EditorWindow();
+    EditorWindow(const EditorWindow&) = delete;
+    EditorWindow& operator=(const EditorWindow&) = delete;
+
+    // Opens the editor beside its owner, modeless: edit mode fills it with the record, add mode
+    // with a blank one. An editor already open is filled again.
+    void ShowEditor(HWND owner, const LoginRecord& record, bool editMode);
+    // Closes the editor; nothing is handed on.
+    void Close();
+    HWND Handle() const { return hwnd_; }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool Create(HWND owner);
+    void CreateControls();
+    void Fill(const EditorBoxes& boxes);
+    EditorBoxes Collect() const;
+    void OnCommand(int id, int code, HWND control);
+    void btnOK_Click();
+    int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
+
+    AcceptHandler onAccept_;
+    bool editMode_ = false;
+    std::string lineNum_;  // txtLineNum: the "#" text of the row being changed
+    HWND hwnd_ = nullptr;
+    std::array<HWND, kEditorBoxes> boxes_{};
+    std::array<HWND, 2> required_{};
+    HFONT font_ = nullptr;
+    HBRUSH faceBrush_ = nullptr;
+    int dpi_ = 96;
+};
+
+}  // namespace tf

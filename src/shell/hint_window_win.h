@@ -1,0 +1,60 @@
+// Form2: the small hint at the bottom-right of the screen that names the login address the page
+// in front matched. It never takes the focus: the user is about to paste into the browser.
+#pragma once
+
+#include <string>
+
+#include "base/windows_api_win.h"
+
+namespace tf {
+
+inline constexpr wchar_t kHintWindowClass[] = L"TamborvinFormHint";
+inline constexpr char kHintLabel1[] = "Tamborvin";
+inline constexpr char kHintLabel2[] = "Tamborvin ";
+
+// Control IDs of the hint window; stable, so that tests can find them.
+enum HintWindowControl : int {
+    kIdHintImage2 = 3001,  // opens the maker's second web site
+    kIdHintLabel2,         // the matched login address
+    kIdHintLabel1,         // "Tamborvin"
+    kIdHintImage1,         // the program's padlock
+};
+
+class HintWindow {
+public:
+    HintWindow() = default;
+    ~HintWindow();
+    HintWindow(const HintWindow&) = delete;
+    HintWindow& operator=(const HintWindow&) = delete;
+
+    // Creates the window hidden at the bottom-right corner of the primary screen.
+    bool Create(HINSTANCE instance);
+    HWND Handle() const { return hwnd_; }
+
+    void SetLabel2(const std::string& text);
+    std::string Label2() const;
+    // Shows the address in the topmost band without activating the window.
+    void ShowHint(const std::string& text);
+    void HideHint();
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void CreateControls();
+    void DrawImage(const DRAWITEMSTRUCT& item);
+    void Image2_Click();
+    int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
+
+    HWND hwnd_ = nullptr;
+    HWND image2_ = nullptr;
+    HWND label1_ = nullptr;
+    HWND label2_ = nullptr;
+    HICON icon_ = nullptr;
+    HFONT font_ = nullptr;
+    HFONT boldFont_ = nullptr;
+    HBRUSH faceBrush_ = nullptr;
+    HBRUSH frameBrush_ = nullptr;
+    int dpi_ = 96;
+};
+
+}  // namespace tf

@@ -1,0 +1,251 @@
+// Adding, editing and finding records in the real program, through its editor window and search
+// box, typed as a user types.
+#include "support/program_test_win.h"
+
+#include <commctrl.h>
+
+#include "base/file_system.h"
+#include "vault/vault_file.h"
+
+namespace tf::test {
+namespace {
+
+const wchar_t kEditorClass[] = L"TamborvinFormEdit";
+const wchar_t kHintClass[] = L"TamborvinFormHint";
+constexpr int kFirstBox = 2000;  // txtName(0) .. txtName(7)
+
+class RecordEditorTest : public ProgramTest {
+protected:
+    HWND OpenEditor(const std::wstring& button) {
+        PostCommand(Control(button));
+        HWND editor = program_->WaitForTopWindow(kEditorClass);
+        EXPECT_NE(editor, nullptr) << "the editor did not open";
+        return editor;
+    }
+
+    static HWND Box(HWND editor, int index) { return FindChildById(editor, kFirstBox + index); }
+
+    // Clicks into a box and types after what it holds.
+    static void TypeInto(HWND editor, int index, const std::wstring& text) {
+        HWND box = Box(editor, index);
+        FocusControl(box);
+        ASSERT_TRUE(WaitUntil([&] { return GetFocusedControl(box) == box; })) << "box " << index << " has no focus";
+        TypeText(text);
+        ASSERT_TRUE(WaitUntil([&] { return WindowText(box).ends_with(text); })) << "typing did not arrive";
+    }
+
+    // The control that has the keyboard focus in the thread of the given window.
+    static HWND GetFocusedControl(HWND window) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+        return info.hwndFocus;
+    }
+
+    std::vector<LoginRecord> SavedRecords() {
+        auto bytes = folder_.Read(L"Data.db");
+        if (!bytes) return {};
+        FileError error;
+        auto records = ParseVault(*bytes, error);
+        EXPECT_TRUE(records.has_value()) << error.description;
+        return records.value_or(std::vector<LoginRecord>{});
+    }
+};
+
+TEST_F(RecordEditorTest, AddedRecordIsShownSavedAndKeyedByPinyin) {
+    StartProgram();
+    HWND editor = OpenEditor(L"Add");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(WindowText(editor), L"Edit");
+    EXPECT_EQ(WindowText(Box(editor, 1)), L"http://");
+    EXPECT_EQ(GetWindow(editor, GW_OWNER), main_);
+
+    TypeInto(editor, 0, L"中国银行");
+    // The caret goes to the end of the address box, after the "http://" it holds.
+    TypeInto(editor, 1, L"www.boc.example");
+    TypeInto(editor, 2, L"zhang");
+    TypeInto(editor, 3, L"p@ss,1\"");
+    EXPECT_EQ(WindowText(Box(editor, 1)), L"http://www.boc.example");
+    PostCommand(FindChildById(editor, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(editor) || !IsWindow(editor); }));
+
+    ASSERT_EQ(list_->RowCount(), 1);
+    EXPECT_EQ(list_->Text(0, 0), L"1");
+    EXPECT_EQ(list_->Text(0, 1), L"中国银行");
+    EXPECT_EQ(list_->Text(0, 2), L"http://www.boc.example/");
+    auto saved = SavedRecords();
+    ASSERT_EQ(saved.size(), 1u);
+    EXPECT_EQ(saved[0][kLineNum], "2");
+    EXPECT_EQ(saved[0][kSiteName], "中国银行");
+    EXPECT_EQ(saved[0][kLoginUrl], "http://www.boc.example/");
+    EXPECT_EQ(saved[0][kAccount], "zhang");
+    EXPECT_EQ(saved[0][kPassword], "p@ss,1\"");
+    EXPECT_EQ(saved[0][kCoding], "zgyx");
+    ExitProgram();
+    EXPECT_EQ(SavedRecords(), saved);
+}
+
+TEST_F(RecordEditorTest, OkRefusesMissingFieldsAndKeepsTheEditorOpen) {
+    StartProgram();
+    HWND editor = OpenEditor(L"Add");
+    ASSERT_NE(editor, nullptr);
+    PostCommand(FindChildById(editor, IDOK));
+    HWND box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), L"请输入网站名称/邮箱别名！");
+    AnswerMessageBox(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+
+    SetWindowTextW(Box(editor, 0), L"  ");  // spaces are a name
+    SetWindowTextW(Box(editor, 1), L"");
+    PostCommand(FindChildById(editor, IDOK));
+    box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), L"请输入登录网址！");
+    AnswerMessageBox(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+
+    // A character the vault cannot keep is refused, naming the box.
+    SetWindowTextW(Box(editor, 1), L"mail.example");
+    SetWindowTextW(Box(editor, 3), L"pass\U0001F600");
+    PostCommand(FindChildById(editor, IDOK));
+    box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(MessageBoxText(box).find(L"Login Password"), std::wstring::npos) << Narrow(MessageBoxText(box));
+    AnswerMessageBox(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+
+    EXPECT_TRUE(IsWindowVisible(editor));
+    EXPECT_EQ(list_->RowCount(), 0);
+    PostCommand(FindChildById(editor, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(editor) || !IsWindow(editor); }));
+    ExitProgram();
+    EXPECT_FALSE(folder_.Exists(L"Data.db"));
+}
+
+TEST_F(RecordEditorTest, EditChangesExactlyTheSelectedRow) {
+    auto records = FourRecords();
+    folder_.Write(L"Data.db", FormatVault(records));
+    StartProgram();
+
+    PostCommand(Control(L"Edit"));
+    HWND box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), L"Please select the record to edit!");
+    AnswerMessageBox(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+
+    list_->Select(2);
+    HWND editor = OpenEditor(L"Edit");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(WindowText(Box(editor, 0)), L"淘宝");
+    EXPECT_EQ(WindowText(Box(editor, 1)), L"http://taobao.example/member/login.jhtml");
+    EXPECT_EQ(WindowText(Box(editor, 3)), L"密码123");
+    TypeInto(editor, 2, L"2");
+    PostCommand(FindChildById(editor, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(editor) || !IsWindow(editor); }));
+
+    EXPECT_EQ(Column(0), (std::vector<std::wstring>{L"1", L"2", L"3", L"4"}));
+    EXPECT_EQ(list_->Text(2, 3), L"wang2");
+    records[2][kAccount] = "wang2";
+    records[2][kCoding] = "tb";
+    EXPECT_EQ(SavedRecords(), records);
+    ExitProgram();
+}
+
+TEST_F(RecordEditorTest, DeletesWhileTheEditorIsOpenDoNotRedirectTheChange) {
+    auto records = FourRecords();
+    folder_.Write(L"Data.db", FormatVault(records));
+    StartProgram();
+
+    list_->Select(2);  // 淘宝, "#" 3
+    HWND editor = OpenEditor(L"Edit");
+    ASSERT_NE(editor, nullptr);
+    // The first row goes while the editor is open: 淘宝 becomes "#" 2, and "#" 3 is now forum.
+    list_->Select(0);
+    PostCommand(Control(L"Delete"));
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 3; }));
+    SetWindowTextW(Box(editor, 2), L"wang2");
+    PostCommand(FindChildById(editor, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor) || !IsWindowVisible(editor); }));
+    EXPECT_EQ(Column(3), (std::vector<std::wstring>{L"li", L"wang2", L"zhao"}));
+
+    // The edited row itself goes: the change is offered as a new record, and "No" drops it.
+    list_->Select(1);
+    editor = OpenEditor(L"Edit");
+    ASSERT_NE(editor, nullptr);
+    list_->Select(1);
+    PostCommand(Control(L"Delete"));
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 2; }));
+    PostCommand(FindChildById(editor, IDOK));
+    HWND box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    AnswerMessageBox(box, IDNO);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    EXPECT_EQ(Column(3), (std::vector<std::wstring>{L"li", L"zhao"}));
+    ExitProgram();
+}
+
+TEST_F(RecordEditorTest, FindShowsOnlyMatchingRowsAndHiddenRowsAreStillSaved) {
+    auto records = FourRecords();
+    records[0][kCoding] = "zgyx";
+    records[2][kCoding] = "tb";
+    folder_.Write(L"Data.db", FormatVault(records));
+    StartProgram();
+
+    HWND search = FindChild(main_, WC_EDITW, L"You can press the front three fuzzy query");
+    ASSERT_NE(search, nullptr) << "the search box does not hold its hint text";
+    SetWindowTextW(search, L"zg");
+    PostCommand(Control(L"Find"));
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 1; }));
+    EXPECT_EQ(list_->Text(0, 1), L"中国银行");
+
+    // Case-sensitive: "ZG" is in no searched cell.
+    SetWindowTextW(search, L"ZG");
+    PostCommand(Control(L"Find"));
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 0; }));
+
+    // "?" stands for any one character.
+    SetWindowTextW(search, L"m?il.");
+    PostCommand(Control(L"Find"));
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 1; }));
+    EXPECT_EQ(list_->Text(0, 0), L"2");
+
+    // Deleting the one shown row saves the three hidden ones.
+    list_->Select(0);
+    PostCommand(Control(L"Delete"));
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 0; }));
+    records.erase(records.begin() + 1);
+    EXPECT_EQ(SavedRecords(), Numbered(records));
+
+    SetWindowTextW(search, L"");
+    PostCommand(Control(L"Find"));
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 3; }));
+    ExitProgram();
+}
+
+TEST_F(RecordEditorTest, HintWindowWaitsHiddenAtTheBottomRightOfTheScreen) {
+    StartProgram();
+    HWND hint = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        auto found = program_->TopWindows(kHintClass);
+        hint = found.empty() ? nullptr : found.front();
+        return hint != nullptr;
+    }));
+    EXPECT_FALSE(IsWindowVisible(hint));
+    RECT r;
+    GetWindowRect(hint, &r);
+    HDC screen = GetDC(nullptr);
+    int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
+    int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN) - MulDiv(500, dpiY, 1440));
+    EXPECT_EQ(r.right - r.left, MulDiv(3750, dpiX, 1440));
+    EXPECT_EQ(r.bottom - r.top, MulDiv(570, dpiY, 1440));
+    EXPECT_NE(FindChild(hint, L"", L"Tamborvin "), nullptr);
+    ExitProgram();
+}
+
+}  // namespace
+}  // namespace tf::test
