@@ -1,0 +1,65 @@
+// Reads the address a running browser shows, from outside the browser: window-class walks for
+// Internet Explorer, Chrome and Opera, a DDE request for Firefox. The walks, the registry and DDE
+// are the platform's (BrowserWindows); which reader runs and what its result means is decided here.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tf {
+
+// Put after the browser name when its address cannot be read ("firefox浏览器没有打开").
+inline constexpr char kBrowserNotOpen[] = "浏览器没有打开";
+
+inline constexpr char kInternetExplorer[] = "Internet Explorer";
+inline constexpr char kChrome[] = "Chrome";
+inline constexpr char kOpera16[] = "Opera16";
+inline constexpr char kFirefox[] = "firefox";
+
+inline constexpr char kDdeTopic[] = "WWW_GetWindowInfo";
+// The library refuses an empty item before the browser sees the request.
+inline constexpr char kDdeItem[] = "0xFFFFFFFF";
+
+class BrowserWindows {
+public:
+    virtual ~BrowserWindows() = default;
+    // The "Version" value of HKLM\SOFTWARE\Microsoft\Internet Explorer; empty when unreadable.
+    virtual std::optional<std::string> ReadIEVersion() = 0;
+    // IEFrame > WorkerW > ReBarWindow32 > [Address Band Root] > ComboBoxEx32 > ComboBox > Edit,
+    // classes compared exactly; empty when a level is missing.
+    virtual std::optional<std::string> ReadIEClassic(bool throughAddressBandRoot) = 0;
+    // IEFrame > WorkerW > ReBarWindow32 > Address Band Root > Edit; "" when a window is missing.
+    virtual std::string ReadIEAddressBand() = 0;
+    // Chrome_WidgetWin_1 > Chrome_OmniboxView; "" when missing.
+    virtual std::string ReadChrome() = 0;
+    // The first of up to five Chrome_WidgetWin_1, then Chrome_WidgetWin_0, windows that has a
+    // ViewsTextfieldEdit child; its text as it stands, "" when none.
+    virtual std::string ReadOpera16() = 0;
+    // One request for text; empty when no server answers in time.
+    virtual std::optional<std::string> DdeRequest(const std::string& service, const std::string& topic,
+                                                  const std::string& item) = 0;
+    // The manual read: IEFrame > WorkerW > ReBarWindow32 > ComboBoxEx32 > ComboBox > Edit; "" when missing.
+    virtual std::string ReadIEManual() = 0;
+};
+
+class AddressReader {
+public:
+    explicit AddressReader(BrowserWindows& windows) : windows_(windows) {}
+
+    // The holder receives the browser's address, or the browser name followed by
+    // kBrowserNotOpen when the read fails (an Internet Explorer walk that finds nothing leaves
+    // the holder as it was).
+    void ReadBrowserAddress(std::string& holder, const std::string& browserName);
+
+    // The first character of the installed Internet Explorer's version, or empty text.
+    std::string GetIEVersion();
+    const std::string& IEVersionText() const { return versionText_; }
+    const std::string& IEVersionLead() const { return versionLead_; }
+
+private:
+    BrowserWindows& windows_;
+    std::string versionText_;
+    std::string versionLead_;
+};
+
+}  // namespace tf

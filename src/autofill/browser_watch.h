@@ -1,0 +1,66 @@
+// The browser watch: four check boxes choose the browser, one 1000 ms timer per browser, of which
+// one runs; each tick reads the address, normalises it and looks it up among the records.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "autofill/address_reader.h"
+#include "records/record_grid.h"
+#include "records/record_search.h"
+
+namespace tf {
+
+// In box order: Check2 "ie", Check3 "chrome", Check4 "firefox", Check5 "opera".
+enum class Browser { kIE = 0, kChrome, kFirefox, kOpera };
+inline constexpr int kBrowserCount = 4;
+inline constexpr int kWatchIntervalMs = 1000;
+
+// The box captions, in box order.
+extern const std::array<const char*, kBrowserCount> kBrowserBoxCaptions;
+inline constexpr char kBrowserRowCaption[] = "select brower";
+
+class BrowserWatch {
+public:
+    BrowserWatch();
+
+    bool Checked(Browser box) const { return checked_[Index(box)]; }
+    // The timer that runs, if any.
+    std::optional<Browser> RunningTimer() const { return running_; }
+
+    // A box was clicked (by the user or by code) and is now checked or clear: a checked box
+    // starts its timer, stops the others and clears the boxes its row names; a clear one does
+    // nothing, so one timer keeps running.
+    void BoxClicked(Browser box, bool nowChecked);
+    // At load the boxes are looked at in the order firefox, ie, chrome, opera; the last checked wins.
+    void Load();
+
+    // One tick of the running timer.
+    void Tick(AddressReader& reader, const RecordGrid& grid);
+
+    // The address holder of each browser, as the last read left it.
+    const std::string& Holder(Browser browser) const { return holders_[Index(browser)]; }
+    // The address looked up by the last tick, as the search box shows it.
+    const std::string& SearchText() const { return searchText_; }
+    // The path part of the last Chrome or Opera address.
+    const std::string& Text7() const { return text7_; }
+    const CredentialSlots& Slots() const { return slots_; }
+
+private:
+    static std::size_t Index(Browser b) { return static_cast<std::size_t>(b); }
+
+    std::array<bool, kBrowserCount> checked_{true, false, false, false};
+    std::optional<Browser> running_;
+    std::array<std::string, kBrowserCount> holders_;
+    std::string searchText_;
+    std::string text7_;
+    CredentialSlots slots_;
+};
+
+// What the lookup compares: the page address in the form the editor stores addresses in
+// ("http://" in front, no "https://", "/" at the end when there is no path), so that pages served
+// over https and addresses read without a scheme find their records. Empty for an empty address.
+std::string LookupForm(std::string_view searchText);
+
+}  // namespace tf

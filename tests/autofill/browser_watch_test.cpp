@@ -1,0 +1,272 @@
+#include "autofill/browser_watch.h"
+
+#include <gtest/gtest.h>
+
+#include "autofill/fake_browser_windows.h"
+#include "records/record_editor.h"
+
+namespace tf {
+namespace {
+
+// The checked boxes by caption, e.g. "ie opera".
+std::string CheckedBoxes(const BrowserWatch& watch) {
+    std::string out;
+    for (int i = 0; i < kBrowserCount; ++i) {
+        if (watch.Checked(static_cast<Browser>(i)))
+            out += (out.empty() ? "" : " ") + std::string(kBrowserBoxCaptions[i]);
+    }
+    return out;
+}
+
+std::string Running(const BrowserWatch& watch) {
+    const std::optional<Browser> b = watch.RunningTimer();
+    return b ? kBrowserBoxCaptions[static_cast<std::size_t>(*b)] : "none";
+}
+
+struct Click {
+    Browser box;
+    bool nowChecked;
+};
+
+TEST(BrowserWatch, CheckedBoxChoosesTheTimerAndClearsItsRow) {
+    using B = Browser;
+    struct Case {
+        std::vector<Click> clicks;
+        const char* checked;
+        const char* running;
+    };
+    const Case cases[] = {
+        {{}, "ie", "none"},  // nothing runs before the load
+        {{{B::kFirefox, true}}, "firefox", "firefox"},
+        {{{B::kFirefox, true}, {B::kChrome, true}}, "chrome", "chrome"},
+        {{{B::kChrome, true}, {B::kFirefox, true}}, "firefox", "firefox"},
+        {{{B::kChrome, true}, {B::kIE, true}}, "ie", "ie"},
+        {{{B::kFirefox, true}, {B::kIE, true}}, "ie", "ie"},
+        {{{B::kOpera, true}}, "ie opera", "opera"},
+        {{{B::kOpera, true}, {B::kIE, true}}, "ie opera", "ie"},
+        {{{B::kOpera, true}, {B::kChrome, true}}, "chrome opera", "chrome"},
+        {{{B::kOpera, true}, {B::kFirefox, true}, {B::kOpera, true}}, "firefox opera", "opera"},
+        // Clearing a box stops nothing, not even the only one that was checked.
+        {{{B::kFirefox, true}, {B::kFirefox, false}}, "", "firefox"},
+        {{{B::kOpera, true}, {B::kOpera, false}}, "ie", "opera"},
+        {{{B::kOpera, true}, {B::kIE, false}}, "opera", "opera"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.checked << " / " << c.running);
+        BrowserWatch watch;
+        for (const Click& click : c.clicks) watch.BoxClicked(click.box, click.nowChecked);
+        EXPECT_EQ(CheckedBoxes(watch), c.checked);
+        EXPECT_EQ(Running(watch), c.running);
+    }
+}
+
+TEST(BrowserWatch, LoadStartsTheTimerOfTheLastCheckedBox) {
+    using B = Browser;
+    const std::pair<std::vector<Click>, const char*> cases[] = {
+        {{}, "ie"},
+        {{{B::kChrome, true}}, "chrome"},
+        {{{B::kOpera, true}, {B::kIE, true}}, "opera"},  // opera is looked at last
+        {{{B::kOpera, true}, {B::kFirefox, true}}, "opera"},
+        {{{B::kOpera, true}, {B::kOpera, false}}, "ie"},
+        {{{B::kIE, false}}, "none"},
+    };
+    for (const auto& [clicks, running] : cases) {
+        SCOPED_TRACE(running);
+        BrowserWatch watch;
+        for (const Click& click : clicks) watch.BoxClicked(click.box, click.nowChecked);
+        watch.Load();
+        EXPECT_EQ(Running(watch), running);
+    }
+}
+
+LoginRecord Record(std::string url, std::string account, std::string password) {
+    LoginRecord r;
+    r[kSiteName] = account;
+    r[kLoginUrl] = std::move(url);
+    r[kAccount] = std::move(account);
+    r[kPassword] = std::move(password);
+    return r;
+}
+
+// Addresses as the editor stores them.
+RecordGrid Records() {
+    RecordGrid grid;
+    grid.FillGrid({
+        Record("http://intranet/login", "alice", "a1"),
+        Record("http://intranet/", "bob", "b1"),
+        Record("http://bank/login", "carol", "c1"),
+        Record("http:///", "untouched", "u1"),  // saved with the new-record address "http://"
+        Record("http://my site/", "dave", "d1"),
+        Record("http://host?q=1/", "erin", "e1"),
+        Record("http://intranet/中", "frank", "g1"),
+        Record(std::string("http://firefox") + kBrowserNotOpen + "/", "ghost", "h1"),
+    });
+    return grid;
+}
+
+struct TickCase {
+    Browser browser;
+    std::string shown;  // what the browser shows; for Firefox the DDE reply
+    std::string search, text7;
+    std::string account1;
+};
+
+void ExpectTick(const TickCase& c, const RecordGrid& grid) {
+    FakeBrowserWindows windows;
+    windows.version = "9.0";
+    windows.band = windows.chrome = windows.opera = c.shown;
+    if (!c.shown.empty()) windows.dde = c.shown;
+    AddressReader reader(windows);
+    BrowserWatch watch;
+    watch.BoxClicked(c.browser, true);
+    watch.Tick(reader, grid);
+    EXPECT_EQ(watch.SearchText(), c.search);
+    EXPECT_EQ(watch.Text7(), c.text7);
+    EXPECT_EQ(watch.Slots().Text1, c.account1);
+}
+
+TEST(BrowserWatch, ChromeAndOperaTicksBuildTheAddressAndFindItsRecords) {
+    const RecordGrid grid = Records();
+    using B = Browser;
+    const TickCase cases[] = {
+        {B::kChrome, "intranet/login", "http://intranet/login", "/login", "alice"},
+        {B::kChrome, "intranet", "http://intranet/", "", "bob"},
+        // The prefix goes in front whatever the address begins with; the record is found all the same.
+        {B::kChrome, "https://bank/login", "http://https://bank/login", "/login", "carol"},
+        {B::kChrome, "http://bank/login", "http://http://bank/login", "/login", "carol"},
+        {B::kChrome, "host?q=1", "http://host?q=1/", "", "erin"},
+        {B::kChrome, "https://host?q=1", "http://https://host?q=1/", "", "erin"},
+        {B::kChrome, "intranet/%D6%D0", "http://intranet/中", "/%D6%D0", "frank"},
+        {B::kChrome, "intranet/login%", "http://intranet/login", "/login%", "alice"},
+        {B::kChrome, "elsewhere/login", "http://elsewhere/login", "/login", ""},
+        // Not running: no host, and no match, not even the record saved with an empty address.
+        {B::kChrome, "", "http:///", "", ""},
+        {B::kOpera, "  intranet/login ", "http://intranet/login", "/login", "alice"},
+        {B::kOpera, "   ", "http:///", "", ""},
+    };
+    for (const TickCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << kBrowserBoxCaptions[static_cast<std::size_t>(c.browser)] << " "
+                                        << testing::PrintToString(c.shown));
+        ExpectTick(c, grid);
+    }
+}
+
+TEST(BrowserWatch, InternetExplorerAndFirefoxTicksOnlyDecode) {
+    const RecordGrid grid = Records();
+    using B = Browser;
+    const std::string notOpen = std::string(kFirefox) + kBrowserNotOpen;
+    const TickCase cases[] = {
+        {B::kIE, "http://my%20site/", "http://my site/", "", "dave"},
+        {B::kIE, "http://intranet/login", "http://intranet/login", "", "alice"},
+        {B::kIE, "https://bank/login", "https://bank/login", "", "carol"},
+        {B::kIE, "intranet/login", "intranet/login", "", "alice"},
+        {B::kIE, "  http://intranet/  ", "  http://intranet/  ", "", "bob"},
+        {B::kIE, "http://host?q=1", "http://host?q=1", "", "erin"},
+        {B::kIE, "http://intranet/a%", "http://intranet/a", "", ""},
+        {B::kIE, "", "", "", ""},  // the band reader when IE is not running
+        {B::kFirefox, "\"http://bank/login\",\"Bank\",\"\"", "http://bank/login", "", "carol"},
+        {B::kFirefox, "\"https://intranet/\",\"Intranet\"", "https://intranet/", "", "bob"},
+        // Not running: the failure text is shown, and found nowhere even if a record has it.
+        {B::kFirefox, "", notOpen, "", ""},
+    };
+    for (const TickCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << kBrowserBoxCaptions[static_cast<std::size_t>(c.browser)] << " "
+                                        << testing::PrintToString(c.shown));
+        ExpectTick(c, grid);
+    }
+}
+
+TEST(BrowserWatch, TwoMatchesFillBothSlotsAndNameTheLast) {
+    RecordGrid grid;
+    grid.FillGrid({Record("http://mail/", "first", "f1"), Record("http://other/", "x", "x1"),
+                   Record("http://mail/", "second", "s1")});
+    FakeBrowserWindows windows;
+    windows.chrome = "mail";
+    AddressReader reader(windows);
+    BrowserWatch watch;
+    watch.BoxClicked(Browser::kChrome, true);
+    watch.Tick(reader, grid);
+    EXPECT_EQ(watch.Slots(), (CredentialSlots{"first", "f1", "second", "s1", "http://mail/"}));
+}
+
+TEST(BrowserWatch, FailedInternetExplorerReadKeepsTheLastAddressAndItsMatch) {
+    const RecordGrid grid = Records();
+    FakeBrowserWindows windows;
+    windows.version = "6.0";
+    windows.classic = "https://bank/login";
+    AddressReader reader(windows);
+    BrowserWatch watch;
+    watch.Load();
+    watch.Tick(reader, grid);
+    EXPECT_EQ(watch.Slots().Text1, "carol");
+
+    windows.classic.reset();
+    watch.Tick(reader, grid);
+    EXPECT_EQ(watch.Holder(Browser::kIE), "https://bank/login");
+    EXPECT_EQ(watch.SearchText(), "https://bank/login");
+    EXPECT_EQ(watch.Slots().Text1, "carol");
+}
+
+TEST(BrowserWatch, TickReadsOnlyTheRunningBrowserAndKeepsTheOtherHolders) {
+    const RecordGrid grid = Records();
+    FakeBrowserWindows windows;
+    windows.chrome = "intranet/login";
+    windows.version = "9.0";
+    windows.band = "http://bank/login";
+    AddressReader reader(windows);
+    BrowserWatch watch;
+
+    watch.Tick(reader, grid);  // before the load no timer runs
+    EXPECT_TRUE(windows.calls.empty());
+
+    watch.BoxClicked(Browser::kChrome, true);
+    watch.Tick(reader, grid);
+    watch.BoxClicked(Browser::kIE, true);
+    windows.calls.clear();
+    watch.Tick(reader, grid);
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"version", "band"}));
+    EXPECT_EQ(watch.Holder(Browser::kChrome), "intranet/login");
+    EXPECT_EQ(watch.Holder(Browser::kIE), "http://bank/login");
+    EXPECT_EQ(watch.Text7(), "/login");  // only Chrome and Opera ticks write it
+    EXPECT_EQ(watch.Slots().Text1, "carol");
+}
+
+TEST(LookupForm, PutsAddressesInTheFormTheEditorStores) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""},
+        {"   ", ""},
+        {"  http://intranet/login ", "http://intranet/login"},
+        {"https://bank/login", "http://bank/login"},
+        {"http://https://bank/login", "http://bank/login"},
+        {"http://https://host?q=1/", "http://host?q=1/"},
+        {"http://host?q=1", "http://host?q=1/"},
+    };
+    for (const auto& [text, form] : cases) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_EQ(LookupForm(text), form);
+    }
+}
+
+TEST(LookupForm, RecordTypedIntoTheEditorIsFoundFromItsStoredFormAndFromChrome) {
+    const char* const typed[] = {"intranet",  "intranet/login", "https://bank/login", "https://bank/", "host?q=1",
+                                 "host?q=1/", "https://bank?q", "host#top",           "HTTP://X",      "ftp://f/x",
+                                 "a:8080",    "a:8080/p?q#f",   "中文/登录",          "http://a/b/"};
+    for (const char* address : typed) {
+        SCOPED_TRACE(address);
+        const std::string stored = NormaliseLoginUrl(address).url;
+        EXPECT_EQ(LookupForm(stored), stored);
+
+        RecordGrid grid;
+        grid.FillGrid({Record(stored, "user", "pw")});
+        FakeBrowserWindows windows;
+        windows.chrome = address;
+        AddressReader reader(windows);
+        BrowserWatch watch;
+        watch.BoxClicked(Browser::kChrome, true);
+        watch.Tick(reader, grid);
+        EXPECT_EQ(watch.Slots().Text10, stored);
+    }
+}
+
+}  // namespace
+}  // namespace tf
