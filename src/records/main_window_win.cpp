@@ -1,5 +1,6 @@
 #include "records/main_window_win.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -130,6 +131,8 @@ bool MainWindow::Create(HINSTANCE instance) {
                             WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, x, y, width, height, nullptr,
                             nullptr, instance, this);
     if (!hwnd_) return false;
+    // What the program puts on the clipboard is owned by its main window.
+    clipboard_.SetOwner(hwnd_);
 
     Startup();
     // Loading has finished: show the window.
@@ -187,16 +190,26 @@ void MainWindow::CreateControls() {
     int closeW = Px(88);
     int closeH = Px(30);
     int closeY = height - bottomBar + (bottomBar - closeH) / 2;
-    status_ =
-        CreateChild(hwnd_, L"STATIC", L"Double-click a row to open its login page; Delete removes the selected row.",
-                    SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS, kIdStatus, Px(kMargin), closeY,
-                    width - 2 * Px(kMargin) - closeW - gap, closeH, font_);
+    // The browser row: which browser the watch reads the page address from.
+    int rowX = Px(kMargin);
+    label5_ = CreateChild(hwnd_, L"STATIC", Widen(kBrowserRowCaption).c_str(), SS_LEFT | SS_CENTERIMAGE, kIdLabel5,
+                          rowX, closeY, Px(96), closeH, font_);
+    rowX += Px(100);
+    for (int b = 0; b < kBrowserCount; ++b) {
+        int boxW = Px(b == 0 ? 48 : 80);
+        checkBoxes_[static_cast<std::size_t>(b)] =
+            CreateChild(hwnd_, L"BUTTON", Widen(kBrowserBoxCaptions[static_cast<std::size_t>(b)]).c_str(),
+                        WS_TABSTOP | BS_AUTOCHECKBOX, kIdCheck2 + b, rowX, closeY, boxW, closeH, font_);
+        rowX += boxW + gap;
+    }
+    // The manual read is a maintenance aid with nothing to show a user: it stays hidden.
+    CreateWindowExW(0, L"BUTTON", L"Command1", WS_CHILD | BS_PUSHBUTTON, rowX, closeY, buttonW, closeH, hwnd_,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCommand1)), GetModuleHandleW(nullptr), nullptr);
     CreateChild(hwnd_, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4, width - Px(kMargin) - closeW,
                 closeY, closeW, closeH, font_);
 
-    // Still to come in this window, each with its own issue:
-    // - the browser check boxes and their watch timers (one 1000 ms timer runs, for the ticked box);
-    // - the hotkey capture panel with its cmdClose, and the hotkey manager.
+    // Still to come in this window: the hotkey capture panel with its cmdClose, and the hotkey
+    // manager.
 }
 
 void MainWindow::Startup() {
@@ -209,8 +222,9 @@ void MainWindow::Startup() {
     TrimWorkingSet();
     // Here F7-F10 are registered as global hotkeys on this window.
     SetTopLayered(hwnd_, true, alpha, false);
-    // Here the hotkey manager loads and applies the six hotkeys of "a.ini", and the watch timer
-    // of the ticked browser box starts; its tick calls FindAccounts with the page's address.
+    // Here the hotkey manager loads and applies the six hotkeys of "a.ini".
+    watch_.Load();
+    SyncWatch();
     if (hint_.Create(instance_)) {
         ShowWindow(hint_.Handle(), SW_SHOWNOACTIVATE);
         hint_.HideHint();
@@ -264,14 +278,46 @@ void MainWindow::ShowMainWindow() {
     SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void MainWindow::FindAccounts(const std::string& pageAddress) {
-    txtSearch_ = pageAddress;
-    slots_ = tf::FindAccounts(grid_, txtSearch_);
-    if (slots_.Text10.empty()) {
+void MainWindow::UpdateHintWindow() {
+    const std::string& matched = watch_.Slots().Text10;
+    if (matched.empty()) {
         hint_.HideHint();
     } else {
-        hint_.ShowHint(slots_.Text10);
+        hint_.ShowHint(matched);
     }
+}
+
+void MainWindow::CheckBox_Click(Browser box) {
+    bool checked = SendMessageW(checkBoxes_[static_cast<std::size_t>(box)], BM_GETCHECK, 0, 0) == BST_CHECKED;
+    watch_.BoxClicked(box, checked);
+    SyncWatch();
+}
+
+void MainWindow::SyncWatch() {
+    for (int b = 0; b < kBrowserCount; ++b) {
+        const auto browser = static_cast<Browser>(b);
+        SendMessageW(checkBoxes_[static_cast<std::size_t>(b)], BM_SETCHECK,
+                     watch_.Checked(browser) ? BST_CHECKED : BST_UNCHECKED, 0);
+        const UINT_PTR timer = kWatchTimerIe6 + static_cast<UINT_PTR>(b);
+        if (watch_.RunningTimer() == browser) {
+            SetTimer(hwnd_, timer, kWatchIntervalMs, nullptr);
+        } else {
+            KillTimer(hwnd_, timer);
+        }
+    }
+}
+
+void MainWindow::WatchTimer_Tick(UINT_PTR timer) {
+    const auto running = watch_.RunningTimer();
+    if (!running || timer != kWatchTimerIe6 + static_cast<UINT_PTR>(*running)) return;
+    watch_.Tick(reader_, grid_);
+    UpdateHintWindow();
+}
+
+void MainWindow::Command1_Click() { text7_ = browserWindows_.ReadIEManual(); }
+
+PasteOutcome MainWindow::cHK_HotKeyPress(int hotKeyIndex) {
+    return tf::cHK_HotKeyPress(hotKeyIndex, watch_.Slots(), clipboard_, waitTimer_, keys_);
 }
 
 void MainWindow::btnAdd_Click() { editor_.ShowEditor(hwnd_, LoginRecord{}, false); }
@@ -364,6 +410,15 @@ void MainWindow::OnCommand(int id, int code) {
         case kIdBtnDelete:
             btnDelete_Click();
             break;
+        case kIdCheck2:
+        case kIdCheck3:
+        case kIdCheck4:
+        case kIdCheck5:
+            CheckBox_Click(static_cast<Browser>(id - kIdCheck2));
+            break;
+        case kIdCommand1:
+            Command1_Click();
+            break;
         case kIdLabel7:
             Label7_Click();
             break;
@@ -413,7 +468,9 @@ HBRUSH MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
         SetBkColor(dc, kBandColor);
         return bandBrush_;
     }
-    if (control == status_) {
+    const bool inBrowserRow =
+        control == label5_ || std::find(checkBoxes_.begin(), checkBoxes_.end(), control) != checkBoxes_.end();
+    if (inBrowserRow) {
         SetTextColor(dc, kHintText);
         SetBkColor(dc, kFaceColor);
         return faceBrush_;
@@ -459,6 +516,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_PAINT:
             OnPaint();
+            return 0;
+        case WM_TIMER:
+            WatchTimer_Tick(wParam);
             return 0;
         case kTrayCallbackMessage:
             OnTrayNotify(LOWORD(lParam));

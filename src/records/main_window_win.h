@@ -3,9 +3,15 @@
 // area while hidden.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "base/windows_api_win.h"
+#include "autofill/address_reader.h"
+#include "autofill/browser_watch.h"
+#include "autofill/browser_windows_win.h"
+#include "autofill/credential_typer.h"
+#include "autofill/paste_win.h"
 #include "records/editor_window_win.h"
 #include "records/grid_view_win.h"
 #include "records/record_grid.h"
@@ -34,8 +40,16 @@ enum MainWindowControl : int {
     kIdText11,    // search box
     kIdMsGrid,    // the record grid (ListView)
     kIdCommand4,  // "关闭": exit
-    kIdStatus,    // hint line at the bottom
+    kIdLabel5,    // "select brower"
+    kIdCheck2,    // "ie"; Check3 "chrome", Check4 "firefox", Check5 "opera" follow in order
+    kIdCheck3,
+    kIdCheck4,
+    kIdCheck5,
+    kIdCommand1,  // the manual Internet Explorer read into Text7 (kept hidden)
 };
+
+// One watch timer per browser, in box order; the running one fires every second.
+inline constexpr UINT_PTR kWatchTimerIe6 = 1;
 
 class MainWindow {
 public:
@@ -56,11 +70,10 @@ public:
     // Saves if anything changed, removes the notification icon and ends the program.
     void Exit();
 
-    // Looks the page address up among the records, fills the credential slots and shows the
-    // matched address in the hint window (hides it when nothing matched). The browser watch
-    // calls it on every tick.
-    void FindAccounts(const std::string& pageAddress);
-    const CredentialSlots& Slots() const { return slots_; }
+    // Puts credential slot 1-4 on the clipboard and pastes it into the focused window; the
+    // hotkeys call it with their entry number.
+    PasteOutcome cHK_HotKeyPress(int hotKeyIndex);
+    const CredentialSlots& Slots() const { return watch_.Slots(); }
 
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -84,6 +97,13 @@ private:
     void Text11_GotFocus();
     void msGrid_Open(int row);
     void Label7_Click();
+    void CheckBox_Click(Browser box);
+    void Command1_Click();
+    // Starts the one timer the watch runs and stops the others; the boxes show the watch's marks.
+    void SyncWatch();
+    void WatchTimer_Tick(UINT_PTR timer);
+    // The hint window names the matched login address, or hides when nothing matched.
+    void UpdateHintWindow();
     void AcceptEditedRecord(const LoginRecord& record, bool editMode);
 
     RecordGrid grid_;
@@ -96,10 +116,17 @@ private:
     EditorWindow editor_{[this](const LoginRecord& record, bool editMode) { AcceptEditedRecord(record, editMode); }};
     HintWindow hint_;
 
-    // txtSearch: the address of the page in front, written by the browser watch.
-    std::string txtSearch_;
-    // Text1-Text4 and Text10, filled from txtSearch by FindAccounts; the hotkeys type them.
-    CredentialSlots slots_;
+    // The browser watch: its holders, txtSearch, Text7 and the credential slots Text1-Text4
+    // and Text10, which the hotkeys paste from.
+    Win32BrowserWindows browserWindows_;
+    AddressReader reader_{browserWindows_};
+    BrowserWatch watch_;
+    // Text7 of the manual Internet Explorer read.
+    std::string text7_;
+    Win32Clipboard clipboard_;
+    clsWaitableTimer waitTimer_;
+    SendInputKeys keys_;
+    std::array<HWND, kBrowserCount> checkBoxes_{};
 
     HINSTANCE instance_ = nullptr;
     HWND hwnd_ = nullptr;
@@ -108,7 +135,7 @@ private:
     HWND label6_ = nullptr;
     HWND label7_ = nullptr;
     HWND label8_ = nullptr;
-    HWND status_ = nullptr;
+    HWND label5_ = nullptr;
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     HFONT font_ = nullptr;

@@ -154,10 +154,11 @@ std::vector<std::wstring> ScratchFolder::FileNames() const {
     return names;
 }
 
-Process::Process(const std::wstring& exe, const std::wstring& workingFolder) {
+Process::Process(const std::wstring& exe, const std::wstring& workingFolder, const std::wstring& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring command = L"\"" + exe + L"\"";
+    if (!arguments.empty()) command += L" " + arguments;
     if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, workingFolder.c_str(),
                         &startup, &info_))
         throw std::runtime_error("cannot start " + Narrow(exe));

@@ -49,7 +49,8 @@ private:
 // A started program; ended by force when the test is over, if it still runs.
 class Process {
 public:
-    Process(const std::wstring& exe, const std::wstring& workingFolder);
+    // The arguments are put after the quoted program path as they stand (quote them yourself).
+    Process(const std::wstring& exe, const std::wstring& workingFolder, const std::wstring& arguments = L"");
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

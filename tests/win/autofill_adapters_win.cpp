@@ -1,0 +1,613 @@
+// The Windows side of auto-fill: the address readers against fake browsers running as programs of
+// their own, and the clipboard, the paste wait and the key strokes against a fake login page.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "autofill/address_reader.h"
+#include "autofill/browser_windows_win.h"
+#include "autofill/credential_typer.h"
+#include "autofill/paste_win.h"
+#include "support/ui_driver_win.h"
+
+namespace tf::test {
+namespace {
+
+// Where the fakes keep what the tests read and change.
+constexpr int kAddressId = 100;
+constexpr int kAccountId = 101;
+constexpr int kPasswordId = 102;
+constexpr wchar_t kIEKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer";
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+// One fake browser of a kind, showing an address, closed again at the end.
+class FakeBrowser {
+public:
+    FakeBrowser(const std::wstring& kind, const std::wstring& address)
+        : process_(TestsFolder() + L"\\fake_browser_win.exe", TestsFolder(), Quoted(kind) + L" " + Quoted(address)) {
+        top_ = process_.WaitForTopWindow(L"");
+        if (top_) address_ = FindChildById(top_, kAddressId);
+    }
+    ~FakeBrowser() { Close(); }
+    FakeBrowser(const FakeBrowser&) = delete;
+    FakeBrowser& operator=(const FakeBrowser&) = delete;
+
+    bool Ready() const { return address_ != nullptr; }
+    void SetAddress(const std::wstring& text) {
+        SendMessageW(address_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    void Close() {
+        if (!process_.Running()) return;
+        PostMessageW(top_, WM_CLOSE, 0, 0);
+        if (!process_.WaitForExit(10s)) process_.Kill();
+    }
+
+private:
+    Process process_;
+    HWND top_ = nullptr;
+    HWND address_ = nullptr;
+};
+
+// The "Version" value of Internet Explorer in HKLM, set for one test and put back afterwards.
+class IEVersionValue {
+public:
+    IEVersionValue() {
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, kIEKey, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_,
+                        nullptr);
+        DWORD size = 0;
+        if (RegQueryValueExW(key_, L"Version", nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
+            old_.resize(size);
+            if (RegQueryValueExW(key_, L"Version", nullptr, &oldType_, old_.data(), &size) == ERROR_SUCCESS)
+                hadOld_ = true;
+        }
+    }
+    ~IEVersionValue() {
+        if (hadOld_)
+            RegSetValueExW(key_, L"Version", 0, oldType_, old_.data(), static_cast<DWORD>(old_.size()));
+        else
+            RegDeleteValueW(key_, L"Version");
+        RegCloseKey(key_);
+    }
+    IEVersionValue(const IEVersionValue&) = delete;
+    IEVersionValue& operator=(const IEVersionValue&) = delete;
+
+    void Set(const std::wstring& text) { SetBytes(text.c_str(), (text.size() + 1) * sizeof(wchar_t)); }
+    void SetBytes(const void* bytes, std::size_t size, DWORD type = REG_SZ) {
+        ASSERT_EQ(RegSetValueExW(key_, L"Version", 0, type, static_cast<const BYTE*>(bytes), static_cast<DWORD>(size)),
+                  ERROR_SUCCESS);
+    }
+    void Remove() { RegDeleteValueW(key_, L"Version"); }
+
+private:
+    HKEY key_ = nullptr;
+    bool hadOld_ = false;
+    DWORD oldType_ = 0;
+    std::vector<BYTE> old_;
+};
+
+TEST(AutofillIEVersion, ReadsTheValueUpToItsFirstNul) {
+    IEVersionValue value;
+    Win32BrowserWindows windows;
+
+    value.Set(L"7.0.5730.13");
+    EXPECT_EQ(windows.ReadIEVersion(), "7.0.5730.13");
+
+    const wchar_t withTail[] = L"9.0\0junk";
+    value.SetBytes(withTail, sizeof withTail);
+    EXPECT_EQ(windows.ReadIEVersion(), "9.0");
+
+    // Stored without a terminating NUL.
+    value.SetBytes(L"10.0", 4 * sizeof(wchar_t));
+    EXPECT_EQ(windows.ReadIEVersion(), "10.0");
+
+    DWORD number = 8;
+    value.SetBytes(&number, sizeof number, REG_DWORD);
+    EXPECT_EQ(windows.ReadIEVersion(), std::nullopt);
+
+    value.Remove();
+    EXPECT_EQ(windows.ReadIEVersion(), std::nullopt);
+
+    value.Set(L"8.0.7601.17514");
+    AddressReader reader(windows);
+    EXPECT_EQ(reader.GetIEVersion(), "8");
+    EXPECT_EQ(reader.IEVersionText(), "8.0.7601.17514");
+}
+
+const std::wstring kAddress = L"http://intranet/登录?a=1&b=%20x";
+
+TEST(AutofillBrowserWindows, EachIEWalkFindsTheAddressOnlyOnItsOwnPath) {
+    const std::string address = Narrow(kAddress);
+    struct Case {
+        const wchar_t* kind;
+        std::optional<std::string> classic, classicThroughBand;
+        std::string band, manual;
+    } cases[] = {
+        {L"ie-classic", address, std::nullopt, "", address},
+        {L"ie7-classic", std::nullopt, address, "", ""},
+        {L"ie-band", std::nullopt, std::nullopt, address, ""},
+    };
+    Win32BrowserWindows windows;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.kind));
+        FakeBrowser browser(c.kind, kAddress);
+        ASSERT_TRUE(browser.Ready());
+        EXPECT_EQ(windows.ReadIEClassic(false), c.classic);
+        EXPECT_EQ(windows.ReadIEClassic(true), c.classicThroughBand);
+        EXPECT_EQ(windows.ReadIEAddressBand(), c.band);
+        EXPECT_EQ(windows.ReadIEManual(), c.manual);
+        EXPECT_EQ(windows.ReadChrome(), "");
+        EXPECT_EQ(windows.ReadOpera16(), "");
+    }
+}
+
+TEST(AutofillBrowserWindows, IEAddressFollowsTheVersionAndTheAddressBar) {
+    struct Case {
+        const wchar_t* kind;
+        const wchar_t* version;
+    } cases[] = {
+        {L"ie-classic", L"6.0.2900.5512"}, {L"ie-classic", L"11.0.9600.18376"}, {L"ie7-classic", L"7.0.5730.13"},
+        {L"ie-band", L"8.0.7601.17514"},   {L"ie-band", L"9.11.9600.18376"},
+    };
+    IEVersionValue value;
+    Win32BrowserWindows windows;
+    AddressReader reader(windows);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.kind) + " " + Narrow(c.version));
+        value.Set(c.version);
+        FakeBrowser browser(c.kind, L"http://first/");
+        ASSERT_TRUE(browser.Ready());
+        std::string holder = "previous";
+        reader.ReadBrowserAddress(holder, kInternetExplorer);
+        EXPECT_EQ(holder, "http://first/");
+        browser.SetAddress(kAddress);
+        reader.ReadBrowserAddress(holder, kInternetExplorer);
+        EXPECT_EQ(holder, Narrow(kAddress));
+    }
+}
+
+TEST(AutofillBrowserWindows, OnlyTheClassicWalkReadsPastTwoHundredFiftyFiveCharacters) {
+    std::wstring longAddress = L"http://intranet/" + std::wstring(300, L'x');
+    Win32BrowserWindows windows;
+    {
+        FakeBrowser browser(L"ie-classic", longAddress);
+        ASSERT_TRUE(browser.Ready());
+        EXPECT_EQ(windows.ReadIEClassic(false), Narrow(longAddress));
+        EXPECT_EQ(windows.ReadIEManual(), Narrow(longAddress));
+    }
+    for (const wchar_t* kind : {L"ie-band", L"chrome", L"opera"}) {
+        SCOPED_TRACE(Narrow(kind));
+        FakeBrowser browser(kind, longAddress);
+        ASSERT_TRUE(browser.Ready());
+        std::string read = windows.ReadIEAddressBand() + windows.ReadChrome() + windows.ReadOpera16();
+        EXPECT_EQ(read, Narrow(longAddress.substr(0, 255)));
+    }
+}
+
+TEST(AutofillBrowserWindows, ChromeAddressIsTheOmniboxText) {
+    Win32BrowserWindows windows;
+    AddressReader reader(windows);
+    FakeBrowser browser(L"chrome", kAddress);
+    ASSERT_TRUE(browser.Ready());
+    EXPECT_EQ(windows.ReadChrome(), Narrow(kAddress));
+    EXPECT_EQ(windows.ReadOpera16(), "");
+
+    browser.SetAddress(L"intranet/login");
+    std::string holder = "previous";
+    reader.ReadBrowserAddress(holder, kChrome);
+    EXPECT_EQ(holder, "intranet/login");
+
+    browser.Close();
+    reader.ReadBrowserAddress(holder, kChrome);
+    EXPECT_EQ(holder, "");
+}
+
+TEST(AutofillBrowserWindows, OperaLooksAtFiveWindowsOfEachClass) {
+    Win32BrowserWindows windows;
+    {
+        FakeBrowser browser(L"opera", kAddress);
+        ASSERT_TRUE(browser.Ready());
+        // The fake's own promise: the first five windows of the first class hold no text field, the
+        // sixth holds one that a reader looking too far would take.
+        HWND top = nullptr;
+        for (int i = 0; i < 6; ++i) {
+            top = FindWindowExW(nullptr, top, L"Chrome_WidgetWin_1", nullptr);
+            ASSERT_NE(top, nullptr) << i;
+            ASSERT_EQ(FindWindowExW(top, nullptr, L"ViewsTextfieldEdit", nullptr) != nullptr, i == 5) << i;
+        }
+        EXPECT_EQ(windows.ReadOpera16(), Narrow(kAddress));
+        EXPECT_EQ(windows.ReadChrome(), "");
+        browser.SetAddress(L"  http://intranet/  ");
+        AddressReader reader(windows);
+        std::string holder;
+        reader.ReadBrowserAddress(holder, kOpera16);
+        EXPECT_EQ(holder, "http://intranet/");
+    }
+    {
+        FakeBrowser browser(L"opera-near", kAddress);
+        ASSERT_TRUE(browser.Ready());
+        EXPECT_EQ(windows.ReadOpera16(), Narrow(kAddress));
+    }
+}
+
+TEST(AutofillBrowserWindows, NoBrowserRunningReadsNothing) {
+    for (const wchar_t* cls : {L"IEFrame", L"Chrome_WidgetWin_1", L"Chrome_WidgetWin_0"})
+        ASSERT_EQ(FindWindowW(cls, nullptr), nullptr) << Narrow(cls) << " is left from elsewhere";
+    Win32BrowserWindows windows;
+    EXPECT_EQ(windows.ReadIEClassic(false), std::nullopt);
+    EXPECT_EQ(windows.ReadIEClassic(true), std::nullopt);
+    EXPECT_EQ(windows.ReadIEAddressBand(), "");
+    EXPECT_EQ(windows.ReadIEManual(), "");
+    EXPECT_EQ(windows.ReadChrome(), "");
+    EXPECT_EQ(windows.ReadOpera16(), "");
+    EXPECT_EQ(windows.DdeRequest(kFirefox, kDdeTopic, kDdeItem), std::nullopt);
+
+    IEVersionValue value;
+    AddressReader reader(windows);
+    std::string holder = "previous";
+    value.Set(L"6.0.2900.5512");
+    reader.ReadBrowserAddress(holder, kInternetExplorer);
+    EXPECT_EQ(holder, "previous");
+    value.Set(L"9.11.9600.18376");
+    reader.ReadBrowserAddress(holder, kInternetExplorer);
+    EXPECT_EQ(holder, "");
+    reader.ReadBrowserAddress(holder, kFirefox);
+    EXPECT_EQ(holder, std::string(kFirefox) + kBrowserNotOpen);
+}
+
+TEST(AutofillBrowserWindows, FirefoxAnswersEveryDdeRequest) {
+    // Within the ANSI code page, so that the reply's conversion shows.
+    const std::wstring address = L"http://café.example/a b";
+    FakeBrowser browser(L"firefox", address);
+    ASSERT_TRUE(browser.Ready());
+    Win32BrowserWindows windows;
+    // Request after request, as the watch makes them.
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(windows.DdeRequest(kFirefox, kDdeTopic, kDdeItem),
+                  "\"" + Narrow(address) + "\",\"Fake Firefox\",\"\"");
+    }
+    EXPECT_EQ(windows.DdeRequest(kFirefox, "WWW_Other", kDdeItem), std::nullopt);
+    EXPECT_EQ(windows.DdeRequest("opera", kDdeTopic, kDdeItem), std::nullopt);
+    EXPECT_EQ(windows.DdeRequest(kFirefox, kDdeTopic, ""), std::nullopt);
+
+    // The reply is split at every comma: one inside the address cuts it, and the character before
+    // the comma goes as if it were the closing quote.
+    browser.SetAddress(L"http://intranet/login,old");
+    AddressReader reader(windows);
+    std::string holder;
+    reader.ReadBrowserAddress(holder, kFirefox);
+    EXPECT_EQ(holder, "http://intranet/logi");
+    browser.SetAddress(L"http://intranet/");
+    reader.ReadBrowserAddress(holder, kFirefox);
+    EXPECT_EQ(holder, "http://intranet/");
+}
+
+TEST(AutofillBrowserWindows, FirefoxThatAnswersOnlyUnicodeTextIsRead) {
+    FakeBrowser browser(L"firefox-unicode", kAddress);
+    ASSERT_TRUE(browser.Ready());
+    Win32BrowserWindows windows;
+    EXPECT_EQ(windows.DdeRequest(kFirefox, kDdeTopic, kDdeItem), "\"" + Narrow(kAddress) + "\",\"Fake Firefox\",\"\"");
+}
+
+TEST(AutofillBrowserWindows, FirefoxTooSlowToAnswerCountsAsNotOpenUntilItAnswersAgain) {
+    FakeBrowser browser(L"firefox-slow", L"http://intranet/");
+    ASSERT_TRUE(browser.Ready());
+    Win32BrowserWindows windows;
+    AddressReader reader(windows);
+    std::string holder;
+    reader.ReadBrowserAddress(holder, kFirefox);
+    EXPECT_EQ(holder, std::string(kFirefox) + kBrowserNotOpen);
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            reader.ReadBrowserAddress(holder, kFirefox);
+            return holder == "http://intranet/";
+        },
+        20s))
+        << holder;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+std::optional<std::wstring> ClipboardText() {
+    std::optional<std::wstring> text;
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2s)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = std::wstring(chars, wcsnlen(chars, GlobalSize(data) / sizeof(wchar_t)));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+// The bytes of a registered clipboard format, or empty when it is not on the clipboard.
+std::optional<std::string> ClipboardBytes(const wchar_t* formatName) {
+    std::optional<std::string> bytes;
+    UINT format = RegisterClipboardFormatW(formatName);
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2s)) return bytes;
+    if (HANDLE data = GetClipboardData(format)) {
+        if (const auto* p = static_cast<const char*>(GlobalLock(data))) {
+            bytes = std::string(p, GlobalSize(data));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return bytes;
+}
+
+void PutOnClipboard(UINT format, const void* data, std::size_t size) {
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memcpy(GlobalLock(memory), data, size);
+    GlobalUnlock(memory);
+    SetClipboardData(format, memory);
+}
+
+bool HasFocus(HWND control) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &info) && info.hwndFocus == control;
+}
+
+// Another thread of this test holding the clipboard open, as a clipboard tool might.
+class ClipboardHolder {
+public:
+    ClipboardHolder() {
+        HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        thread_ = std::thread([this, opened] {
+            held_ = OpenClipboard(nullptr) != FALSE;
+            SetEvent(opened);
+            WaitForSingleObject(release_, INFINITE);
+            if (held_) CloseClipboard();
+        });
+        // Letting this thread's messages run: Wine's clipboard manager may be waiting on a window
+        // of this thread before it lets the other thread open the clipboard.
+        WaitUntil([&] { return WaitForSingleObject(opened, 0) == WAIT_OBJECT_0; });
+        CloseHandle(opened);
+    }
+    ~ClipboardHolder() {
+        Release();
+        CloseHandle(release_);
+    }
+    ClipboardHolder(const ClipboardHolder&) = delete;
+    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+
+    bool Held() const { return held_; }
+    void Release() {
+        SetEvent(release_);
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    HANDLE release_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool held_ = false;
+    std::thread thread_;
+};
+
+class AutofillPaste : public ::testing::Test {
+protected:
+    void SetUp() override {
+        page_ = std::make_unique<Process>(TestsFolder() + L"\\fake_login_page_win.exe", TestsFolder());
+        HWND top = page_->WaitForTopWindow(L"FakeLoginPage");
+        ASSERT_NE(top, nullptr);
+        account_ = FindChildById(top, kAccountId);
+        password_ = FindChildById(top, kPasswordId);
+        ASSERT_NE(account_, nullptr);
+        ASSERT_NE(password_, nullptr);
+        owner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        clipboard_ = std::make_unique<Win32Clipboard>(owner_);
+    }
+    void TearDown() override {
+        clipboard_.reset();
+        DestroyWindow(owner_);
+        page_.reset();
+    }
+    void FocusAccount() {
+        FocusControl(account_);
+        ASSERT_TRUE(WaitUntil([&] { return HasFocus(account_); }, 5s));
+    }
+
+    std::unique_ptr<Process> page_;
+    HWND account_ = nullptr;
+    HWND password_ = nullptr;
+    HWND owner_ = nullptr;
+    std::unique_ptr<Win32Clipboard> clipboard_;
+    clsWaitableTimer timer_;
+    SendInputKeys keys_;
+};
+
+TEST_F(AutofillPaste, HotKeyPastesThePasswordAndKeepsItOutOfClipboardHistory) {
+    CredentialSlots slots;
+    slots.Text1 = "alice";
+    slots.Text2 = "s3cr3t,中";
+    FocusAccount();
+    std::string error;
+    EXPECT_EQ(cHK_HotKeyPress(2, slots, *clipboard_, timer_, keys_, &error), PasteOutcome::kPasted) << error;
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(account_) == L"s3cr3t,中"; }, 5s)) << Narrow(WindowText(account_));
+    EXPECT_EQ(ClipboardText(), L"s3cr3t,中");
+    const std::string zero(4, '\0');
+    EXPECT_TRUE(ClipboardBytes(L"ExcludeClipboardContentFromMonitorProcessing").has_value());
+    EXPECT_EQ(ClipboardBytes(L"CanIncludeInClipboardHistory"), zero);
+    EXPECT_EQ(ClipboardBytes(L"CanUploadToCloudClipboard"), zero);
+}
+
+TEST_F(AutofillPaste, PutTextReplacesEverythingOnTheClipboard) {
+    UINT marker = RegisterClipboardFormatW(L"TamborvinTestMarker");
+    ASSERT_TRUE(OpenClipboard(owner_));
+    EmptyClipboard();
+    const wchar_t old[] = L"old";
+    PutOnClipboard(CF_UNICODETEXT, old, sizeof old);
+    PutOnClipboard(marker, "m", 1);
+    CloseClipboard();
+
+    EXPECT_TRUE(clipboard_->PutText("new 新"));
+    EXPECT_EQ(ClipboardText(), L"new 新");
+    EXPECT_FALSE(ClipboardBytes(L"TamborvinTestMarker").has_value());
+
+    // An empty slot empties the clipboard and leaves empty text there.
+    EXPECT_TRUE(clipboard_->PutText(""));
+    EXPECT_EQ(ClipboardText(), L"");
+}
+
+TEST_F(AutofillPaste, ClipboardHeldElsewherePastesNothing) {
+    ASSERT_TRUE(clipboard_->PutText("before"));
+    FocusAccount();
+    CredentialSlots slots;
+    slots.Text2 = "s3cr3t";
+    {
+        ClipboardHolder holder;
+        ASSERT_TRUE(holder.Held());
+        EXPECT_FALSE(clipboard_->PutText("other"));
+        EXPECT_EQ(cHK_HotKeyPress(2, slots, *clipboard_, timer_, keys_), PasteOutcome::kClipboardBusy);
+    }
+    EXPECT_EQ(ClipboardText(), L"before");
+    EXPECT_FALSE(WaitUntil([&] { return !WindowText(account_).empty(); }, 1s)) << Narrow(WindowText(account_));
+}
+
+ClipboardHolder* releaseOnTimer = nullptr;
+
+TEST_F(AutofillPaste, ClipboardReleasedWhileRetryingIsTaken) {
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.Held());
+    releaseOnTimer = &holder;
+    // Runs only when PutText lets this thread's messages through between its attempts.
+    UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) {
+        if (releaseOnTimer) releaseOnTimer->Release();
+    });
+    EXPECT_TRUE(clipboard_->PutText("taken"));
+    KillTimer(nullptr, timer);
+    releaseOnTimer = nullptr;
+    EXPECT_EQ(ClipboardText(), L"taken");
+}
+
+TEST_F(AutofillPaste, KeysTypeTextAndPasteIntoTheFocusedField) {
+    FocusAccount();
+    const std::wstring typed = L"a+^%~{}()中é😀";
+    EXPECT_TRUE(keys_.TypeText(Narrow(typed)));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(account_) == typed; }, 5s)) << Narrow(WindowText(account_));
+    EXPECT_TRUE(keys_.TypeText(""));
+
+    SendMessageW(account_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    ASSERT_TRUE(clipboard_->PutText("pasted"));
+    EXPECT_TRUE(keys_.SendPaste());
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(account_) == L"pasted"; }, 5s)) << Narrow(WindowText(account_));
+    // Ctrl is not left down after the paste.
+    EXPECT_TRUE(keys_.TypeText("v"));
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(account_) == L"pastedv"; }, 5s)) << Narrow(WindowText(account_));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// A window of this thread that notes the messages it gets, and can start a wait of its own.
+class MessageSink {
+public:
+    MessageSink() {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TamborvinTestSink";
+        RegisterClassExW(&wc);
+        window_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~MessageSink() { DestroyWindow(window_); }
+    MessageSink(const MessageSink&) = delete;
+    MessageSink& operator=(const MessageSink&) = delete;
+
+    void Post() { PostMessageW(window_, WM_APP, 0, 0); }
+    int received = 0;
+    // When set, each message starts a wait on this timer and keeps its outcome.
+    clsWaitableTimer* nested = nullptr;
+    std::optional<bool> nestedResult;
+    std::string nestedError;
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<MessageSink*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message == WM_APP && self) {
+            ++self->received;
+            if (self->nested) self->nestedResult = self->nested->Wait(10, self->nestedError);
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    HWND window_ = nullptr;
+};
+
+TEST(AutofillWaitableTimer, WaitsWhileMessagesAreHandled) {
+    clsWaitableTimer timer;
+    MessageSink sink;
+    std::string error;
+    sink.Post();
+    EXPECT_TRUE(timer.Wait(0, error)) << error;
+    EXPECT_EQ(sink.received, 1);
+    sink.Post();
+    EXPECT_TRUE(timer.Wait(kPasteDelayMs, error)) << error;
+    EXPECT_EQ(sink.received, 2);
+    EXPECT_FALSE(timer.Waiting());
+    EXPECT_TRUE(timer.Wait(-5, error)) << error;
+}
+
+TEST(AutofillWaitableTimer, SecondWaitOnTheSameTimerIsRefused) {
+    clsWaitableTimer timer;
+    MessageSink sink;
+    sink.nested = &timer;
+    sink.Post();
+    std::string error;
+    EXPECT_TRUE(timer.Wait(kPasteDelayMs, error)) << error;
+    ASSERT_EQ(sink.nestedResult, false);
+    EXPECT_EQ(sink.nestedError.rfind("[clsWaitableTimer.Wait]", 0), 0u) << sink.nestedError;
+
+    // The first wait is over, so the timer takes a new one.
+    sink.nested = nullptr;
+    EXPECT_TRUE(timer.Wait(0, error)) << error;
+}
+
+TEST(AutofillWaitableTimer, QuitMessageSurvivesTheWait) {
+    clsWaitableTimer timer;
+    std::string error;
+    PostQuitMessage(7);
+    EXPECT_TRUE(timer.Wait(0, error)) << error;
+    MSG msg;
+    ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
+TEST(AutofillWaitableTimer, TimerThatCannotBeMadeFailsOnce) {
+    // Objects of another kind under the names the timer takes in the next seconds: "<program
+    // name without extension>Timer<minutes><seconds>".
+    std::vector<HANDLE> blockers;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER base{{now.dwLowDateTime, now.dwHighDateTime}};
+    for (int second = -1; second <= 5; ++second) {
+        ULARGE_INTEGER at = base;
+        at.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(second) * 10000000);
+        FILETIME utc{at.LowPart, at.HighPart};
+        FILETIME local;
+        SYSTEMTIME time;
+        FileTimeToLocalFileTime(&utc, &local);
+        FileTimeToSystemTime(&local, &time);
+        wchar_t stamp[8];
+        swprintf(stamp, 8, L"%02u%02u", static_cast<unsigned>(time.wMinute), static_cast<unsigned>(time.wSecond));
+        std::wstring name = std::wstring(L"autofill_adapters_winTimer") + stamp;
+        blockers.push_back(CreateEventW(nullptr, TRUE, FALSE, name.c_str()));
+    }
+    clsWaitableTimer timer;
+    std::string error;
+    EXPECT_FALSE(timer.Wait(kPasteDelayMs, error));
+    EXPECT_EQ(error.rfind("[clsWaitableTimer.Wait]", 0), 0u) << error;
+    EXPECT_GT(error.size(), std::string("[clsWaitableTimer.Wait]").size());
+    EXPECT_FALSE(timer.Waiting());
+    for (HANDLE h : blockers) CloseHandle(h);
+    EXPECT_TRUE(timer.Wait(0, error)) << error;
+}
+
+}  // namespace
+}  // namespace tf::test

@@ -1,0 +1,146 @@
+// The real program watching a browser of our own making: within a second or two of a page
+// showing, the hint window names the record whose login address fits, and hides again when
+// the page has no record.
+#include "support/program_test_win.h"
+
+#include "vault/vault_file.h"
+
+namespace tf::test {
+namespace {
+
+const wchar_t kHintClass[] = L"TamborvinFormHint";
+constexpr int kLabel2 = 3002;
+constexpr int kAddressControl = 100;  // the fake browser's control holding its address
+
+class BrowserWatchTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        folder_.Write(L"Data.db",
+                      FormatVault(Numbered({SampleRecord("内网", "http://intranet/login", "staff", "pw1"),
+                                            SampleRecord("银行", "http://bank.example/login", "saver", "pw2"),
+                                            SampleRecord("邮箱", "http://mail.example/", "me", "pw3")})));
+    }
+    void TearDown() override {
+        if (browser_) PostMessageW(BrowserWindow(), WM_CLOSE, 0, 0);
+        if (!ieVersion_.empty()) SetIEVersion(ieVersion_);
+    }
+
+    void StartBrowser(const std::wstring& kind, const std::wstring& address) {
+        browser_ = std::make_unique<Process>(TestsFolder() + L"\\fake_browser_win.exe", folder_.Path(),
+                                             kind + L" \"" + address + L"\"");
+        ASSERT_TRUE(WaitUntil([&] { return AddressControl() != nullptr; })) << "the fake browser did not start";
+    }
+    HWND BrowserWindow() {
+        for (HWND w : browser_->TopWindows())
+            if (FindChildById(w, kAddressControl)) return w;
+        return nullptr;
+    }
+    HWND AddressControl() {
+        HWND top = BrowserWindow();
+        return top ? FindChildById(top, kAddressControl) : nullptr;
+    }
+    void ShowAddress(const std::wstring& address) {
+        SendMessageW(AddressControl(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(address.c_str()));
+    }
+
+    HWND Hint() {
+        auto found = program_->TopWindows(kHintClass);
+        return found.empty() ? nullptr : found.front();
+    }
+    // Waits for the hint window to name this address (empty: to be hidden).
+    bool HintShows(const std::wstring& address) {
+        return WaitUntil(
+            [&] {
+                HWND hint = Hint();
+                if (!hint) return false;
+                if (address.empty()) return !IsWindowVisible(hint);
+                return IsWindowVisible(hint) && WindowText(FindChildById(hint, kLabel2)) == address;
+            },
+            5s);
+    }
+
+    void ChooseBrowser(const std::wstring& caption) {
+        HWND box = Control(caption);
+        SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+        PostCommand(box);
+    }
+
+    void SetIEVersion(const std::wstring& version) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Internet Explorer", 0, nullptr, 0,
+                                  KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        if (ieVersion_.empty()) {
+            wchar_t old[64] = {};
+            DWORD size = sizeof old;
+            RegQueryValueExW(key, L"Version", nullptr, nullptr, reinterpret_cast<BYTE*>(old), &size);
+            ieVersion_ = old;
+        }
+        RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version.c_str()),
+                       static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(key);
+    }
+
+    std::unique_ptr<Process> browser_;
+    std::wstring ieVersion_;
+};
+
+TEST_F(BrowserWatchTest, InternetExplorerIsWatchedFromTheStart) {
+    SetIEVersion(L"9.11.9600.18376");
+    StartBrowser(L"ie-band", L"http://intranet/login");
+    StartProgram();
+    EXPECT_EQ(SendMessageW(Control(L"ie"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(HintShows(L"http://intranet/login"));
+    ShowAddress(L"http://nowhere.example/");
+    EXPECT_TRUE(HintShows(L""));
+    // Percent escapes are decoded; a host without a path finds the record stored with "/".
+    ShowAddress(L"http://mail%2Eexample");
+    EXPECT_TRUE(HintShows(L"http://mail.example/"));
+    ExitProgram();
+}
+
+TEST_F(BrowserWatchTest, OlderInternetExplorerIsReadThroughItsComboBox) {
+    SetIEVersion(L"7.0.5730.13");
+    StartBrowser(L"ie7-classic", L"http://bank.example/login");
+    StartProgram();
+    EXPECT_TRUE(HintShows(L"http://bank.example/login"));
+    ExitProgram();
+}
+
+TEST_F(BrowserWatchTest, ChromeOverHttpsFindsTheRecordTheEditorStored) {
+    StartBrowser(L"chrome", L"https://bank.example/login");
+    StartProgram();
+    ChooseBrowser(L"chrome");
+    EXPECT_TRUE(HintShows(L"http://bank.example/login"));
+    EXPECT_EQ(SendMessageW(Control(L"ie"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    ShowAddress(L"intranet/login");
+    EXPECT_TRUE(HintShows(L"http://intranet/login"));
+    ExitProgram();
+}
+
+TEST_F(BrowserWatchTest, OperaIsFoundBehindItsOtherWindows) {
+    StartBrowser(L"opera", L"mail.example");
+    StartProgram();
+    ChooseBrowser(L"opera");
+    EXPECT_TRUE(HintShows(L"http://mail.example/"));
+    ExitProgram();
+}
+
+TEST_F(BrowserWatchTest, FirefoxThroughDdeAndNoFreezeWhileItIsAway) {
+    StartProgram();
+    ChooseBrowser(L"firefox");
+    // Nothing answers: no match, and the window keeps answering its messages.
+    Sleep(1500);
+    EXPECT_TRUE(HintShows(L""));
+    DWORD_PTR result = 0;
+    EXPECT_NE(SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result), 0);
+
+    StartBrowser(L"firefox", L"http://intranet/login");
+    EXPECT_TRUE(HintShows(L"http://intranet/login"));
+    ShowAddress(L"http://nowhere.example/");
+    EXPECT_TRUE(HintShows(L""));
+    ExitProgram();
+}
+
+}  // namespace
+}  // namespace tf::test
