@@ -11,31 +11,14 @@
 #include "records/record_grid.h"
 #include "records/record_search.h"
 
+#include "bench_random.h"
+
 namespace tf {
 namespace {
 
 constexpr int kRecords = 10000;
 
-class Random {
-public:
-    std::uint32_t Next() {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<std::uint32_t>(state_ >> 33);
-    }
-    template <typename T, std::size_t N>
-    const T& Pick(const T (&items)[N]) {
-        return items[Next() % N];
-    }
-    std::string Ascii(int length) {
-        static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-        std::string s;
-        for (int i = 0; i < length; ++i) s += kChars[Next() % (sizeof kChars - 1)];
-        return s;
-    }
-
-private:
-    std::uint64_t state_ = 20240601;
-};
+using bench::Random;
 
 const char* const kSites[] = {"新浪微博", "百度网盘", "淘宝网",   "京东商城", "腾讯QQ邮箱", "网易163邮箱",
                               "支付宝",   "中国银行", "招商银行", "携程旅行", "豆瓣",       "知乎",

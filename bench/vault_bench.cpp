@@ -10,30 +10,14 @@
 #include "base/file_system.h"
 #include "vault/vault_file.h"
 
+#include "bench_random.h"
+
 namespace tf {
 namespace {
 
 constexpr int kRecords = 10000;
 
-class Random {
-public:
-    std::uint32_t Next() {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<std::uint32_t>(state_ >> 33);
-    }
-    template <typename T, std::size_t N>
-    const T& Pick(const T (&items)[N]) {
-        return items[Next() % N];
-    }
-    std::string Ascii(int length, const char* alphabet, std::size_t alphabetSize) {
-        std::string s;
-        for (int i = 0; i < length; ++i) s += alphabet[Next() % alphabetSize];
-        return s;
-    }
-
-private:
-    std::uint64_t state_ = 20240601;
-};
+using bench::Random;
 
 std::vector<LoginRecord> MakeRecords() {
     const char* const sites[] = {"新浪微博", "百度网盘", "淘宝网",   "京东商城", "腾讯QQ邮箱", "网易163邮箱",
@@ -56,10 +40,9 @@ std::vector<LoginRecord> MakeRecords() {
         LoginRecord& r = records[static_cast<std::size_t>(i)];
         r[kLineNum] = std::to_string(i + 2);
         r[kSiteName] = std::string(random.Pick(sites)) + std::to_string(i % 7);
-        r[kLoginUrl] = "http://" + std::string(random.Pick(hosts)) + "/login?from=" + random.Ascii(6, kLower, 36);
-        r[kAccount] = random.Ascii(6 + static_cast<int>(random.Next() % 8), kLower, 36);
-        r[kPassword] =
-            random.Ascii(10 + static_cast<int>(random.Next() % 10), kPasswordChars, sizeof kPasswordChars - 1);
+        r[kLoginUrl] = "http://" + std::string(random.Pick(hosts)) + "/login?from=" + random.Ascii(6, kLower);
+        r[kAccount] = random.Ascii(6 + static_cast<int>(random.Next() % 8), kLower);
+        r[kPassword] = random.Ascii(10 + static_cast<int>(random.Next() % 10), kPasswordChars);
         r[kMailbox] = r[kAccount] + "@163.com";
         r[kQuestion] = random.Pick(questions);
         r[kAnswer] = r[kQuestion].empty() ? "" : "北京市海淀区";

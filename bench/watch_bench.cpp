@@ -11,34 +11,21 @@
 #include "autofill/percent_decode.h"
 #include "autofill/url.h"
 
+#include "bench_random.h"
+
 namespace tf {
 namespace {
 
 constexpr int kRecords = 10000;
 
-class Random {
-public:
-    std::uint32_t Next() {
-        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
-        return static_cast<std::uint32_t>(state_ >> 33);
-    }
-    std::string Ascii(int length) {
-        static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-        std::string s;
-        for (int i = 0; i < length; ++i) s += kChars[Next() % (sizeof kChars - 1)];
-        return s;
-    }
-
-private:
-    std::uint64_t state_ = 20240607;
-};
+using bench::Random;
 
 const char* const kHosts[] = {"weibo.com",    "pan.baidu.com", "taobao.com", "jd.com",       "mail.qq.com",
                               "mail.163.com", "alipay.com",    "boc.cn",     "cmbchina.com", "ctrip.com"};
 
 const RecordGrid& Grid() {
     static const RecordGrid grid = [] {
-        Random random;
+        Random random(20240607);
         std::vector<LoginRecord> records(kRecords);
         for (LoginRecord& r : records) {
             r[kSiteName] = "site";

@@ -1,17 +1,12 @@
 #include "autofill/address_reader.h"
 
 #include "autofill/percent_decode.h"
+#include "base/text.h"
 #include "base/utf8.h"
 
 namespace tf {
 
 namespace {
-
-std::string_view TrimSpaces(std::string_view s) {
-    const std::size_t first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 // The runtime took a text as a number when it began with a digit.
 bool IsNumber(std::string_view lead) { return !lead.empty() && lead.front() >= '0' && lead.front() <= '9'; }

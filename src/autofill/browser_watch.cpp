@@ -2,6 +2,7 @@
 
 #include "autofill/percent_decode.h"
 #include "autofill/url.h"
+#include "base/text.h"
 #include "records/record_editor.h"
 
 namespace tf {
@@ -9,12 +10,6 @@ namespace tf {
 const std::array<const char*, kBrowserCount> kBrowserBoxCaptions = {"ie", "chrome", "firefox", "opera"};
 
 namespace {
-
-std::string_view TrimSpaces(std::string_view s) {
-    const std::size_t first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 const char* ReaderName(Browser b) {
     switch (b) {

@@ -1,18 +1,9 @@
 #include "records/record_search.h"
 
 #include "base/like.h"
+#include "base/text.h"
 
 namespace tf {
-
-namespace {
-
-std::string_view TrimSpaces(std::string_view s) {
-    const std::size_t first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
 
 void FilterGrid(RecordGrid& grid, std::string_view text) {
     if (text == kSearchPlaceholder) {
