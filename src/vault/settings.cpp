@@ -1,0 +1,97 @@
+#include "vault/settings.h"
+
+#include <climits>
+
+#include "vault/field_codec.h"
+
+namespace tf {
+
+namespace {
+
+// The number a stored value starts with, read the lenient way the earlier version of the program
+// read it: leading spaces, an optional sign, then digits up to the first other character.
+int LeadingInteger(const std::string& text) {
+    size_t i = text.find_first_not_of(' ');
+    if (i == std::string::npos) return 0;
+    bool negative = false;
+    if (text[i] == '+' || text[i] == '-') negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT_MAX) return negative ? INT_MIN : INT_MAX;  // huge still counts as non-zero
+    }
+    return static_cast<int>(negative ? -value : value);
+}
+
+}  // namespace
+
+std::string GetLoginPassword(SettingsStore& store) {
+    auto stored = store.GetSetting(kPasswordSetting);
+    return stored ? DecodeField(*stored) : std::string();
+}
+
+void SetLoginPassword(SettingsStore& store, const std::string& password) {
+    store.SaveSetting(kPasswordSetting, EncodeField(password));
+}
+
+int GetRememberFlag(SettingsStore& store) {
+    auto stored = store.GetSetting(kRememberSetting);
+    return stored ? LeadingInteger(*stored) : 0;
+}
+
+void SetRememberFlag(SettingsStore& store, int flag) { store.SaveSetting(kRememberSetting, std::to_string(flag)); }
+
+int IsRunOnStart(SettingsStore& store) {
+    auto data = store.ReadRunValue();
+    return data && data->find_first_not_of(' ') != std::string::npos ? 1 : 0;
+}
+
+void SetRunOnStart(SettingsStore& store, int mode) {
+    if (mode == 0) {
+        store.DeleteRunValue();
+        return;
+    }
+    // Quoted: the path holds spaces ("Tamborvin Form.exe"), and an unquoted one would let
+    // Windows start a program named after its first word.
+    store.WriteRunValue("\"" + store.ProgramPath() + "\"");
+}
+
+Session LoadSession(SettingsStore& store) {
+    Session session;
+    session.MasterPassword = GetLoginPassword(store);
+    session.RememberPassword = GetRememberFlag(store) != 0;
+    return session;
+}
+
+bool PasswordMatches(const std::string& typed, const Session& session) { return typed == session.MasterPassword; }
+
+ConfigStart ConfigStartState(SettingsStore& store) {
+    return ConfigStart{IsRunOnStart(store) != 0, GetRememberFlag(store) != 0};
+}
+
+ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStore& store) {
+    ConfigOutcome outcome;
+    if (form.passwordTouched) {
+        if (form.oldPassword != session.MasterPassword) {
+            outcome.refusal = kOldPasswordIncorrect;
+            outcome.focusBox = 0;
+            return outcome;
+        }
+        if (form.newPassword != form.confirmPassword) {
+            outcome.refusal = kNewPasswordsDiffer;
+            outcome.focusBox = 1;
+            return outcome;
+        }
+        SetLoginPassword(store, form.newPassword);
+        session.MasterPassword = form.newPassword;
+        outcome.passwordChanged = true;
+    }
+    if (form.runOnStartTouched) SetRunOnStart(store, form.runOnStartChecked ? 1 : 0);
+    if (form.rememberTouched) {
+        SetRememberFlag(store, form.rememberChecked ? 1 : 0);
+        session.RememberPassword = form.rememberChecked;
+    }
+    return outcome;
+}
+
+}  // namespace tf

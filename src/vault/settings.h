@@ -1,0 +1,88 @@
+// The master password and the per-user settings: where they are kept, the prompt's comparison and
+// the settings window's OK step. The registry is the platform's (SettingsStore); the rules are here.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tf {
+
+// Values of the per-user section "UserInfo" of the program's settings.
+inline constexpr char kPasswordSetting[] = "lgpd";  // the master password, field-encoded
+inline constexpr char kRememberSetting[] = "rmbp";  // "1" remembered, "0" not
+
+inline constexpr char kLoginCaption[] = "Please enter the Tamborvin Form password";
+inline constexpr char kPasswordIncorrect[] = "Password is incorrect, please re-enter";
+inline constexpr char kConfigCaption[] = "Setting";
+inline constexpr char kOldPasswordIncorrect[] = "Old password is incorrect!";
+inline constexpr char kNewPasswordsDiffer[] = "Enter the new password twice is not the same";
+inline constexpr char kPasswordChanged[] = "Password changed successfully, remember!";
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // A value of the section "UserInfo"; empty when absent.
+    virtual std::optional<std::string> GetSetting(const std::string& name) = 0;
+    virtual void SaveSetting(const std::string& name, const std::string& value) = 0;
+    // The Run value named after the program, which starts it with Windows.
+    virtual std::optional<std::string> ReadRunValue() = 0;
+    virtual void WriteRunValue(const std::string& data) = 0;
+    virtual void DeleteRunValue() = 0;
+    // The full path of the running program.
+    virtual std::string ProgramPath() = 0;
+};
+
+std::string GetLoginPassword(SettingsStore& store);
+void SetLoginPassword(SettingsStore& store, const std::string& password);
+int GetRememberFlag(SettingsStore& store);
+void SetRememberFlag(SettingsStore& store, int flag);
+// 1 when the Run value exists and is not blank, else 0.
+int IsRunOnStart(SettingsStore& store);
+// 0 deletes the Run value; 1 writes the program's full path, quoted.
+void SetRunOnStart(SettingsStore& store, int mode);
+
+// What the main window, the prompt, the settings window and the tray menu share.
+struct Session {
+    std::string MasterPassword;
+    bool RememberPassword = false;
+    bool LoginAccepted = false;
+};
+// Read at start: the master password and the remember flag.
+Session LoadSession(SettingsStore& store);
+
+// The prompt's OK: the typed text equals the master password exactly (case-sensitive, untrimmed).
+bool PasswordMatches(const std::string& typed, const Session& session);
+
+// The settings window as OK finds it.
+struct ConfigForm {
+    std::string oldPassword, newPassword, confirmPassword;
+    bool rememberChecked = false;
+    bool runOnStartChecked = false;
+    // Set by any change of a password box, and by a click on each check box (also one made by
+    // code when the window opens with the box ticked).
+    bool passwordTouched = false;
+    bool runOnStartTouched = false;
+    bool rememberTouched = false;
+};
+
+struct ConfigOutcome {
+    // Set when OK stops: the message (exclamation icon) and the password box to focus (0 old,
+    // 1 new); nothing has been applied and the window stays open.
+    std::optional<std::string> refusal;
+    int focusBox = -1;
+    // The password was changed: show kPasswordChanged (information icon).
+    bool passwordChanged = false;
+};
+
+// The settings window's OK: password first (old must match, new twice the same), then start-up,
+// then remember, each only when touched; the window closes unless refused.
+ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStore& store);
+
+// The check boxes as the settings window opens.
+struct ConfigStart {
+    bool runOnStartChecked;
+    bool rememberChecked;
+};
+ConfigStart ConfigStartState(SettingsStore& store);
+
+}  // namespace tf

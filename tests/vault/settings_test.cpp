@@ -1,0 +1,227 @@
+#include "vault/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "vault/field_codec.h"
+
+namespace tf {
+namespace {
+
+class FakeSettingsStore : public SettingsStore {
+public:
+    std::optional<std::string> GetSetting(const std::string& name) override {
+        auto it = values.find(name);
+        if (it == values.end()) return std::nullopt;
+        return it->second;
+    }
+    void SaveSetting(const std::string& name, const std::string& value) override { values[name] = value; }
+    std::optional<std::string> ReadRunValue() override { return run; }
+    void WriteRunValue(const std::string& data) override { run = data; }
+    void DeleteRunValue() override { run.reset(); }
+    std::string ProgramPath() override { return path; }
+
+    bool operator==(const FakeSettingsStore& other) const { return values == other.values && run == other.run; }
+
+    std::map<std::string, std::string> values;
+    std::optional<std::string> run;
+    std::string path = "C:\\Program Files\\Tamborvin Form\\Tamborvin Form.exe";
+};
+
+FakeSettingsStore StoreWithPassword(const std::string& password) {
+    FakeSettingsStore store;
+    SetLoginPassword(store, password);
+    return store;
+}
+
+// Every box touched and filled, so that a refusal has something it must not apply.
+ConfigForm EverythingTouched(const std::string& oldPassword, const std::string& newPassword,
+                             const std::string& confirmPassword) {
+    ConfigForm form;
+    form.oldPassword = oldPassword;
+    form.newPassword = newPassword;
+    form.confirmPassword = confirmPassword;
+    form.rememberChecked = form.runOnStartChecked = true;
+    form.passwordTouched = form.runOnStartTouched = form.rememberTouched = true;
+    return form;
+}
+
+TEST(Settings, FirstStartAcceptsOnlyTheEmptyPassword) {
+    FakeSettingsStore store;
+    Session session = LoadSession(store);
+    EXPECT_EQ(session.MasterPassword, "");
+    EXPECT_FALSE(session.RememberPassword);
+    EXPECT_FALSE(session.LoginAccepted);
+    EXPECT_TRUE(PasswordMatches("", session));
+    for (const char* typed : {" ", "a", "\t", "0"}) {
+        SCOPED_TRACE(typed);
+        EXPECT_FALSE(PasswordMatches(typed, session));
+    }
+}
+
+TEST(Settings, PromptComparesExactly) {
+    FakeSettingsStore store = StoreWithPassword("Secret 1");
+    Session session = LoadSession(store);
+    EXPECT_TRUE(PasswordMatches("Secret 1", session));
+    for (const char* typed : {"secret 1", "SECRET 1", " Secret 1", "Secret 1 ", "Secret1", "Secret", ""}) {
+        SCOPED_TRACE(typed);
+        EXPECT_FALSE(PasswordMatches(typed, session));
+    }
+}
+
+TEST(Settings, RememberFlagIsTheStoredValuesLeadingNumber) {
+    const std::pair<std::optional<std::string>, int> cases[] = {
+        {std::nullopt, 0}, {"1", 1},  {"0", 0},  {"", 0},    {" 1", 1}, {"-1", -1},
+        {"+2", 2},         {"1x", 1}, {"x1", 0}, {"- 1", 0}, {"  ", 0}, {"12 3", 12},
+    };
+    for (const auto& [stored, flag] : cases) {
+        SCOPED_TRACE(stored.value_or("(absent)"));
+        FakeSettingsStore store;
+        if (stored) store.values[kRememberSetting] = *stored;
+        EXPECT_EQ(GetRememberFlag(store), flag);
+        // The gate is passed without a prompt exactly when the flag is non-zero.
+        EXPECT_EQ(LoadSession(store).RememberPassword, flag != 0);
+        EXPECT_EQ(ConfigStartState(store).rememberChecked, flag != 0);
+    }
+    FakeSettingsStore store;
+    store.values[kRememberSetting] = "99999999999999999999";
+    EXPECT_NE(GetRememberFlag(store), 0);
+    SetRememberFlag(store, 1);
+    EXPECT_EQ(store.values[kRememberSetting], "1");
+    SetRememberFlag(store, 0);
+    EXPECT_EQ(store.values[kRememberSetting], "0");
+}
+
+TEST(Settings, RunOnStartIsAPresentNonBlankValue) {
+    const std::pair<std::optional<std::string>, int> cases[] = {
+        {std::nullopt, 0}, {"", 0}, {"   ", 0}, {"x", 1}, {"  \"C:\\a b\\c.exe\" ", 1},
+    };
+    for (const auto& [run, expected] : cases) {
+        SCOPED_TRACE(run.value_or("(absent)"));
+        FakeSettingsStore store;
+        store.run = run;
+        EXPECT_EQ(IsRunOnStart(store), expected);
+        EXPECT_EQ(ConfigStartState(store).runOnStartChecked, expected != 0);
+    }
+}
+
+TEST(Settings, PasswordIsStoredEncodedAndComesBack) {
+    for (const char* password : {"", "abc", "密码 Ab1", "p,\"w😀"}) {
+        SCOPED_TRACE(password);
+        FakeSettingsStore store = StoreWithPassword(password);
+        EXPECT_EQ(store.values[kPasswordSetting], EncodeField(password));
+        EXPECT_EQ(GetLoginPassword(store), password);
+        EXPECT_EQ(LoadSession(store).MasterPassword, password);
+    }
+    FakeSettingsStore store;
+    store.values[kPasswordSetting] = "not encoded";
+    EXPECT_EQ(GetLoginPassword(store), "");
+}
+
+// Both refusals stop before anything is written, whatever else was touched.
+TEST(Settings, RefusedPasswordChangeAppliesNothing) {
+    struct Case {
+        const char* name;
+        ConfigForm form;
+        std::string refusal;
+        int focusBox;
+    };
+    const Case cases[] = {
+        {"wrong old", EverythingTouched("PW", "new", "new"), kOldPasswordIncorrect, 0},
+        {"old with a space", EverythingTouched("pw ", "new", "new"), kOldPasswordIncorrect, 0},
+        {"empty old", EverythingTouched("", "", ""), kOldPasswordIncorrect, 0},
+        {"new twice differs", EverythingTouched("pw", "new", "New"), kNewPasswordsDiffer, 1},
+        {"confirm empty", EverythingTouched("pw", "new", ""), kNewPasswordsDiffer, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSettingsStore store = StoreWithPassword("pw");
+        store.values[kRememberSetting] = "0";
+        const FakeSettingsStore before = store;
+        Session session = LoadSession(store);
+        ConfigOutcome outcome = ApplyConfig(c.form, session, store);
+        EXPECT_EQ(outcome.refusal, c.refusal);
+        EXPECT_EQ(outcome.focusBox, c.focusBox);
+        EXPECT_FALSE(outcome.passwordChanged);
+        EXPECT_TRUE(store == before);
+        EXPECT_EQ(session.MasterPassword, "pw");
+        EXPECT_FALSE(session.RememberPassword);
+    }
+}
+
+TEST(Settings, PasswordChangeThenStartUpThenRemember) {
+    struct Case {
+        const char* name;
+        std::string master, oldPassword, newPassword;
+    };
+    const Case cases[] = {
+        {"empty old while the master is empty", "", "", "first"},
+        {"new and confirm both empty", "old", "old", ""},
+        {"chinese", "旧", "旧", "新密码"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSettingsStore store = StoreWithPassword(c.master);
+        Session session = LoadSession(store);
+        ConfigOutcome outcome =
+            ApplyConfig(EverythingTouched(c.oldPassword, c.newPassword, c.newPassword), session, store);
+        EXPECT_FALSE(outcome.refusal);
+        EXPECT_TRUE(outcome.passwordChanged);
+        EXPECT_EQ(session.MasterPassword, c.newPassword);
+        EXPECT_EQ(store.values[kPasswordSetting], EncodeField(c.newPassword));
+        EXPECT_EQ(LoadSession(store).MasterPassword, c.newPassword);
+        EXPECT_EQ(store.run, "\"" + store.path + "\"");
+        EXPECT_EQ(store.values[kRememberSetting], "1");
+        EXPECT_TRUE(session.RememberPassword);
+    }
+}
+
+TEST(Settings, OnlyTouchedSettingsAreApplied) {
+    FakeSettingsStore store = StoreWithPassword("pw");
+    store.values[kRememberSetting] = "1";
+    store.run = "\"C:\\Old\\Tamborvin Form.exe\"";
+    const FakeSettingsStore before = store;
+    Session session = LoadSession(store);
+
+    // Untouched boxes keep the stored settings even when they read differently.
+    ConfigForm form = EverythingTouched("wrong", "a", "b");
+    form.rememberChecked = form.runOnStartChecked = false;
+    form.passwordTouched = form.runOnStartTouched = form.rememberTouched = false;
+    ConfigOutcome outcome = ApplyConfig(form, session, store);
+    EXPECT_FALSE(outcome.refusal);
+    EXPECT_FALSE(outcome.passwordChanged);
+    EXPECT_TRUE(store == before);
+
+    // Unticking deletes the Run value and forgets the password.
+    form.runOnStartTouched = form.rememberTouched = true;
+    outcome = ApplyConfig(form, session, store);
+    EXPECT_FALSE(outcome.refusal);
+    EXPECT_FALSE(store.run);
+    EXPECT_EQ(store.values[kRememberSetting], "0");
+    EXPECT_FALSE(session.RememberPassword);
+    EXPECT_EQ(store.values[kPasswordSetting], before.values.at(kPasswordSetting));
+}
+
+// The window ticks the box from code as it opens, which counts as a click, so OK alone writes
+// the Run value again, with the program's present (quoted) path.
+TEST(Settings, OpeningWithAutoStartTickedRewritesTheRunValue) {
+    FakeSettingsStore store;
+    store.run = "C:\\Old place\\Tamborvin Form.exe";
+    ConfigStart start = ConfigStartState(store);
+    ASSERT_TRUE(start.runOnStartChecked);
+    ASSERT_FALSE(start.rememberChecked);
+
+    ConfigForm form;
+    form.runOnStartChecked = form.runOnStartTouched = start.runOnStartChecked;
+    form.rememberChecked = form.rememberTouched = start.rememberChecked;
+    Session session = LoadSession(store);
+    ConfigOutcome outcome = ApplyConfig(form, session, store);
+    EXPECT_FALSE(outcome.refusal);
+    EXPECT_EQ(store.run, "\"C:\\Program Files\\Tamborvin Form\\Tamborvin Form.exe\"");
+    EXPECT_EQ(store.values.count(kRememberSetting), 0u);
+    EXPECT_EQ(IsRunOnStart(store), 1);
+}
+
+}  // namespace
+}  // namespace tf
