@@ -213,7 +213,8 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::Startup() {
-    // Here the master password and the remember flag are read for the password gate.
+    // The master password and the remember flag, for the password gate.
+    session_ = LoadSession(store_);
     int alpha = 255;
     SetTopLayered(hwnd_, true, alpha, false);
     tray_.AddTrayIcon(hwnd_, smallIcon_ ? smallIcon_ : icon_, kAppTitle);
@@ -270,8 +271,16 @@ void MainWindow::Exit() {
     DestroyWindow(hwnd_);
 }
 
+bool MainWindow::PasswordGate() {
+    if (session_.RememberPassword) return true;
+    // A prompt already open is brought to the front and this request does not pass.
+    if (!login_.ShowModal(hwnd_, session_)) return false;
+    return session_.LoginAccepted;
+}
+
 void MainWindow::ShowMainWindow() {
-    // The password gate goes here: unless the password is remembered, the prompt must accept it.
+    // The program may have ended while the prompt was open (Exit from the menu).
+    if (!PasswordGate() || !hwnd_) return;
     ShowWindow(hwnd_, SW_SHOW);
     ForceForegroundWindow(hwnd_);
     if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
@@ -424,7 +433,14 @@ void MainWindow::OnCommand(int id, int code) {
             break;
         case kIdLabel8:
         case kIdCommand4:
+        case kIdMnuExit:
             Exit();
+            break;
+        case kIdMnuConfig:
+            mnuConfig_Click();
+            break;
+        case kIdMnuAbout:
+            // The About window comes with the update check; until then the item does nothing.
             break;
         default:
             break;
@@ -437,11 +453,17 @@ void MainWindow::OnTrayNotify(UINT mouseMessage) {
             if (!IsWindowVisible(hwnd_)) ShowMainWindow();
             break;
         case WM_RBUTTONUP:
-            // The tray menu (Setting, About..., Exit) pops up here.
+            trayMenu_.Popup(hwnd_);
             break;
         default:
             break;
     }
+}
+
+void MainWindow::mnuConfig_Click() {
+    // Open already: the user passed the gate for it, so it only comes to the front.
+    if (!config_.IsOpen() && (!PasswordGate() || !hwnd_)) return;
+    config_.ShowConfig(hwnd_, session_, store_);
 }
 
 bool MainWindow::OnClose() {

@@ -18,6 +18,11 @@
 #include "records/record_search.h"
 #include "shell/hint_window_win.h"
 #include "shell/tray_icon_win.h"
+#include "shell/tray_menu_win.h"
+#include "vault/config_window_win.h"
+#include "vault/login_window_win.h"
+#include "vault/settings.h"
+#include "vault/settings_store_win.h"
 #include "vault/vault_file.h"
 
 namespace tf {
@@ -63,8 +68,10 @@ public:
     bool Create(HINSTANCE instance);
     HWND Handle() const { return hwnd_; }
 
-    // Shows the hidden window again and brings it to the front.
+    // Shows the hidden window again and brings it to the front, once the password gate passed.
     void ShowMainWindow();
+    // The master-password gate: passes when the password is remembered or the prompt accepted it.
+    bool PasswordGate();
     // Writes the grid to the vault file; a failure is shown to the user.
     void SaveData();
     // Saves if anything changed, removes the notification icon and ends the program.
@@ -85,6 +92,7 @@ private:
     void TrimWorkingSet();
     void OnCommand(int id, int code);
     void OnTrayNotify(UINT mouseMessage);
+    void mnuConfig_Click();
     bool OnClose();
     void OnPaint();
     HBRUSH OnCtlColorStatic(HDC dc, HWND control);
@@ -115,6 +123,13 @@ private:
     RecordGrid::RowId editedRow_ = 0;
     EditorWindow editor_{[this](const LoginRecord& record, bool editMode) { AcceptEditedRecord(record, editMode); }};
     HintWindow hint_;
+
+    // The master password and the settings: read at start, changed by the settings window.
+    RegistrySettingsStore store_;
+    Session session_;
+    LoginWindow login_;
+    ConfigWindow config_;
+    TrayMenu trayMenu_;
 
     // The browser watch: its holders, txtSearch, Text7 and the credential slots Text1-Text4
     // and Text10, which the hotkeys paste from.

@@ -158,8 +158,12 @@ TEST_F(MainWindowTest, HiddenToTheTrayAndBackByALeftClickOnTheIcon) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
     EXPECT_TRUE(program_->Running());
 
-    // What the shell sends for a left click on the icon.
+    // What the shell sends for a left click on the icon. No master password is set yet: the
+    // prompt takes the empty one.
     PostMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
+    HWND login = program_->WaitForTopWindow(L"TamborvinFormLogin");
+    ASSERT_NE(login, nullptr);
+    PostCommand(FindChildById(login, IDOK));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); }));
     // Mouse moves over the window are not taken for clicks on the icon.
     PostCommand(Control(L"  —"), STN_CLICKED);

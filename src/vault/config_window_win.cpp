@@ -1,0 +1,261 @@
+#include "vault/config_window_win.h"
+
+#include <algorithm>
+#include <string>
+
+#include "shell/window_helpers_win.h"
+
+namespace tf {
+namespace {
+
+constexpr wchar_t kMessageTitle[] = L"Tamborvin Form";
+constexpr const wchar_t* kBoxLabels[kConfigPasswordBoxes] = {L"Old Password", L"New Password", L"Confirm Password"};
+
+// Layout at 96 dpi; scaled to the screen's real dpi.
+constexpr int kMargin = 14;
+constexpr int kClientWidth = 380;
+constexpr int kFrameTop = 10;
+constexpr int kFramePadding = 14;
+constexpr int kFrameCaption = 16;
+constexpr int kLabelWidth = 120;
+constexpr int kBoxHeight = 23;
+constexpr int kRowPitch = 31;
+constexpr int kCheckHeight = 22;
+constexpr int kButtonWidth = 84;
+constexpr int kButtonHeight = 28;
+
+const COLORREF kFaceColor = RGB(235, 243, 251);
+
+// No WS_CLIPCHILDREN: the group box paints only its frame, so its inside is the window's own
+// background, which clipping would leave unpainted.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
+                 int w, int h, HFONT font) {
+    HWND child = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return child;
+}
+
+std::string TextOf(HWND window) {
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return Narrow(text);
+}
+
+bool Ticked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+int FrameHeight() { return kFrameCaption + kConfigPasswordBoxes * kRowPitch + kFramePadding - 8; }
+
+}  // namespace
+
+ConfigWindow::~ConfigWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+    if (faceBrush_) DeleteObject(faceBrush_);
+}
+
+bool ConfigWindow::Create(HWND owner) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!font_) {
+        HDC screen = GetDC(nullptr);
+        dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        font_ = CreateFontW(-MulDiv(9, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+        faceBrush_ = CreateSolidBrush(kFaceColor);
+
+        WNDCLASSEXW cls{};
+        cls.cbSize = sizeof(cls);
+        cls.lpfnWndProc = WndProc;
+        cls.hInstance = instance;
+        cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        cls.hbrBackground = faceBrush_;
+        cls.lpszClassName = kConfigWindowClass;
+        if (!RegisterClassExW(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    }
+
+    int clientHeight = kFrameTop + FrameHeight() + 10 + 2 * kCheckHeight + 12 + kButtonHeight + kMargin;
+    RECT frame{0, 0, Px(kClientWidth), Px(clientHeight)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    LONG width = frame.right - frame.left;
+    LONG height = frame.bottom - frame.top;
+    RECT over;
+    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over)) {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+    }
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    LONG x = std::max(work.left, std::min(over.left + (over.right - over.left - width) / 2, work.right - width));
+    LONG y = std::max(work.top, std::min(over.top + (over.bottom - over.top - height) / 2, work.bottom - height));
+
+    hwnd_ = CreateWindowExW(kExStyle, kConfigWindowClass, Widen(kConfigCaption).c_str(), kStyle, x, y, width, height,
+                            owner, nullptr, instance, this);
+    return hwnd_ != nullptr;
+}
+
+void ConfigWindow::CreateControls() {
+    int frameX = Px(kMargin);
+    int frameW = Px(kClientWidth - 2 * kMargin);
+    // Creation order is the Tab order: the three boxes, the two check boxes, OK and Cancel. The
+    // frame comes first so that the boxes lie above it.
+    CreateChild(hwnd_, 0, L"BUTTON", L"Set the login password", BS_GROUPBOX, kIdConfigFrame, frameX, Px(kFrameTop),
+                frameW, Px(FrameHeight()), font_);
+    int labelX = frameX + Px(kFramePadding);
+    int boxX = labelX + Px(kLabelWidth);
+    int boxW = frameX + frameW - Px(kFramePadding) - boxX;
+    for (int i = 0; i < kConfigPasswordBoxes; ++i) {
+        int y = Px(kFrameTop + kFrameCaption + i * kRowPitch);
+        CreateChild(hwnd_, 0, L"STATIC", kBoxLabels[i], SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, kIdConfigLabel0 + i,
+                    labelX, y, Px(kLabelWidth - 8), Px(kBoxHeight), font_);
+        HWND box = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD,
+                               kIdConfigPassword0 + i, boxX, y, boxW, Px(kBoxHeight), font_);
+        SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
+        boxes_[static_cast<std::size_t>(i)] = box;
+    }
+
+    int checkY = Px(kFrameTop + FrameHeight() + 10);
+    remember_ = CreateChild(hwnd_, 0, L"BUTTON", L"Remember Access Password ", WS_TABSTOP | BS_AUTOCHECKBOX,
+                            kIdConfigRemember, frameX + Px(4), checkY, frameW - Px(4), Px(kCheckHeight), font_);
+    runOnStart_ = CreateChild(hwnd_, 0, L"BUTTON", L"Auto start", WS_TABSTOP | BS_AUTOCHECKBOX, kIdConfigRunOnStart,
+                              frameX + Px(4), checkY + Px(kCheckHeight), frameW - Px(4), Px(kCheckHeight), font_);
+
+    int buttonsY = checkY + Px(2 * kCheckHeight + 12);
+    int cancelX = frameX + frameW - Px(kButtonWidth);
+    int okX = cancelX - Px(kButtonWidth + 8);
+    CreateChild(hwnd_, 0, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, Px(kButtonWidth),
+                Px(kButtonHeight), font_);
+    CreateChild(hwnd_, 0, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
+                Px(kButtonWidth), Px(kButtonHeight), font_);
+}
+
+void ConfigWindow::Load() {
+    passwordTouched_ = runOnStartTouched_ = rememberTouched_ = false;
+    ConfigStart start = ConfigStartState(*store_);
+    // A box ticked here counts as clicked, so OK writes its setting again (the Run value then
+    // gets the program's current path).
+    if (start.runOnStartChecked) {
+        SendMessageW(runOnStart_, BM_SETCHECK, BST_CHECKED, 0);
+        runOnStartTouched_ = true;
+    }
+    if (start.rememberChecked) {
+        SendMessageW(remember_, BM_SETCHECK, BST_CHECKED, 0);
+        rememberTouched_ = true;
+    }
+}
+
+void ConfigWindow::ShowConfig(HWND owner, Session& session, SettingsStore& store) {
+    if (!hwnd_) {
+        session_ = &session;
+        store_ = &store;
+        if (!Create(owner)) return;
+        Load();
+        ShowWindow(hwnd_, SW_SHOW);
+        SetFocus(boxes_[0]);
+    }
+    ForceForegroundWindow(hwnd_);
+    BringWindowToTop(hwnd_);
+}
+
+void ConfigWindow::Close() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+ConfigForm ConfigWindow::Collect() const {
+    ConfigForm form;
+    form.oldPassword = TextOf(boxes_[0]);
+    form.newPassword = TextOf(boxes_[1]);
+    form.confirmPassword = TextOf(boxes_[2]);
+    form.rememberChecked = Ticked(remember_);
+    form.runOnStartChecked = Ticked(runOnStart_);
+    form.passwordTouched = passwordTouched_;
+    form.runOnStartTouched = runOnStartTouched_;
+    form.rememberTouched = rememberTouched_;
+    return form;
+}
+
+void ConfigWindow::btnOK_Click() {
+    ConfigOutcome outcome = ApplyConfig(Collect(), *session_, *store_);
+    if (outcome.refusal) {
+        MessageBoxW(hwnd_, Widen(*outcome.refusal).c_str(), kMessageTitle, MB_OK | MB_ICONEXCLAMATION);
+        if (hwnd_ && outcome.focusBox >= 0 && outcome.focusBox < kConfigPasswordBoxes) {
+            SetFocus(boxes_[static_cast<std::size_t>(outcome.focusBox)]);
+        }
+        return;
+    }
+    if (outcome.passwordChanged) {
+        MessageBoxW(hwnd_, Widen(kPasswordChanged).c_str(), kMessageTitle, MB_OK | MB_ICONINFORMATION);
+    }
+    Close();
+}
+
+void ConfigWindow::OnCommand(int id, int code) {
+    if (id >= kIdConfigPassword0 && id < kIdConfigPassword0 + kConfigPasswordBoxes) {
+        if (code == EN_CHANGE) passwordTouched_ = true;
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+        case kIdConfigRemember:
+            rememberTouched_ = true;
+            break;
+        case kIdConfigRunOnStart:
+            runOnStartTouched_ = true;
+            break;
+        case IDOK:
+            btnOK_Click();
+            break;
+        case IDCANCEL:
+            Close();
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT CALLBACK ConfigWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    ConfigWindow* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<ConfigWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<ConfigWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return self->HandleMessage(msg, wParam, lParam);
+}
+
+LRESULT ConfigWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_CREATE:
+            CreateControls();
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            SetBkColor(reinterpret_cast<HDC>(wParam), kFaceColor);
+            return reinterpret_cast<LRESULT>(faceBrush_);
+        case WM_CLOSE:
+            Close();
+            return 0;
+        case WM_NCDESTROY: {
+            HWND hwnd = hwnd_;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            boxes_.fill(nullptr);
+            remember_ = runOnStart_ = nullptr;
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace tf

@@ -1,0 +1,215 @@
+#include "vault/login_window_win.h"
+
+#include <algorithm>
+#include <string>
+
+#include "shell/window_helpers_win.h"
+
+namespace tf {
+namespace {
+
+constexpr wchar_t kMessageTitle[] = L"Tamborvin Form";
+
+// Layout at 96 dpi; scaled to the screen's real dpi.
+constexpr int kMargin = 16;
+constexpr int kClientWidth = 340;
+constexpr int kBoxHeight = 23;
+constexpr int kButtonWidth = 84;
+constexpr int kButtonHeight = 28;
+
+const COLORREF kFaceColor = RGB(235, 243, 251);
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
+                 int w, int h, HFONT font) {
+    HWND child = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return child;
+}
+
+std::string TextOf(HWND window) {
+    int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
+    return Narrow(text);
+}
+
+}  // namespace
+
+LoginWindow::~LoginWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+    if (faceBrush_) DeleteObject(faceBrush_);
+}
+
+bool LoginWindow::Create(HWND owner) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!font_) {
+        HDC screen = GetDC(nullptr);
+        dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        font_ = CreateFontW(-MulDiv(9, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+        faceBrush_ = CreateSolidBrush(kFaceColor);
+
+        WNDCLASSEXW cls{};
+        cls.cbSize = sizeof(cls);
+        cls.lpfnWndProc = WndProc;
+        cls.hInstance = instance;
+        cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        cls.hbrBackground = faceBrush_;
+        cls.lpszClassName = kLoginWindowClass;
+        if (!RegisterClassExW(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    }
+
+    RECT frame{0, 0, Px(kClientWidth), Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin)};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    LONG width = frame.right - frame.left;
+    LONG height = frame.bottom - frame.top;
+    // Centred over the main window when it shows, else on the screen: the main window is often
+    // hidden in the notification area when the prompt is asked for.
+    RECT over;
+    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over)) {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+    }
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    LONG x = std::max(work.left, std::min(over.left + (over.right - over.left - width) / 2, work.right - width));
+    LONG y = std::max(work.top, std::min(over.top + (over.bottom - over.top - height) / 2, work.bottom - height));
+
+    hwnd_ = CreateWindowExW(kExStyle, kLoginWindowClass, Widen(kLoginCaption).c_str(), kStyle, x, y, width, height,
+                            owner, nullptr, instance, this);
+    return hwnd_ != nullptr;
+}
+
+void LoginWindow::CreateControls() {
+    int inner = Px(kClientWidth - 2 * kMargin);
+    password_ = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD,
+                            kIdLoginPassword, Px(kMargin), Px(kMargin), inner, Px(kBoxHeight), font_);
+    SendMessageW(password_, EM_SETPASSWORDCHAR, L'*', 0);
+    int buttonsY = Px(kMargin + kBoxHeight + 14);
+    int cancelX = Px(kClientWidth - kMargin - kButtonWidth);
+    int okX = cancelX - Px(kButtonWidth + 8);
+    CreateChild(hwnd_, 0, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, Px(kButtonWidth),
+                Px(kButtonHeight), font_);
+    CreateChild(hwnd_, 0, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
+                Px(kButtonWidth), Px(kButtonHeight), font_);
+}
+
+bool LoginWindow::ShowModal(HWND owner, Session& session) {
+    if (hwnd_) {
+        // Asked for again while it is open (a second click on the icon): one prompt is enough.
+        ForceForegroundWindow(hwnd_);
+        SetFocus(password_);
+        return false;
+    }
+    if (!Create(owner)) return false;
+    session_ = &session;
+    owner_ = owner;
+    // Loaded: in the topmost band, so that no browser window hides it.
+    SetTopMost(hwnd_, true);
+    if (owner_) EnableWindow(owner_, FALSE);
+    ShowWindow(hwnd_, SW_SHOW);
+    ForceForegroundWindow(hwnd_);
+    SetFocus(password_);
+
+    // The prompt's own loop: the caller's code goes on only when the prompt is gone. Other
+    // windows of the program keep receiving their messages meanwhile.
+    while (hwnd_) {
+        MSG msg;
+        int got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program is ending: leave the prompt and let the outer loop see the quit too.
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            if (hwnd_) DestroyWindow(hwnd_);
+            break;
+        }
+        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        if (root && IsDialogMessageW(root, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    session_ = nullptr;
+    return true;
+}
+
+void LoginWindow::btnOK_Click() {
+    if (PasswordMatches(TextOf(password_), *session_)) {
+        session_->LoginAccepted = true;
+        Unload();
+        return;
+    }
+    MessageBoxW(hwnd_, Widen(kPasswordIncorrect).c_str(), kMessageTitle, MB_OK | MB_ICONINFORMATION);
+    if (!hwnd_) return;
+    SendMessageW(password_, EM_SETSEL, 0, -1);
+    SetFocus(password_);
+}
+
+void LoginWindow::btnCancel_Click() {
+    session_->LoginAccepted = false;
+    Unload();
+}
+
+void LoginWindow::Unload() {
+    if (!hwnd_) return;
+    SetTopMost(hwnd_, false);
+    // The owner is enabled before the prompt goes, so that it (not another program) is activated.
+    if (owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
+    DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK LoginWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    LoginWindow* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<LoginWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<LoginWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return self->HandleMessage(msg, wParam, lParam);
+}
+
+LRESULT LoginWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_CREATE:
+            CreateControls();
+            return 0;
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED && session_) {
+                if (LOWORD(wParam) == IDOK) btnOK_Click();
+                if (LOWORD(wParam) == IDCANCEL) btnCancel_Click();
+            }
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            SetBkColor(reinterpret_cast<HDC>(wParam), kFaceColor);
+            return reinterpret_cast<LRESULT>(faceBrush_);
+        case WM_CLOSE:
+            // The caption's close button counts as Cancel.
+            if (session_) {
+                btnCancel_Click();
+            } else {
+                Unload();
+            }
+            return 0;
+        case WM_DESTROY:
+            if (owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
+            return 0;
+        case WM_NCDESTROY: {
+            HWND hwnd = hwnd_;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            password_ = nullptr;
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        }
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace tf

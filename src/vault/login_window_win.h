@@ -1,0 +1,50 @@
+// frmLogin: the master-password prompt. It is modal: the owner stays disabled and the caller
+// waits until the prompt closes, then reads the session's LoginAccepted.
+#pragma once
+
+#include "base/windows_api_win.h"
+#include "vault/settings.h"
+
+namespace tf {
+
+inline constexpr wchar_t kLoginWindowClass[] = L"TamborvinFormLogin";
+
+// Control IDs of the prompt; OK and Cancel are IDOK and IDCANCEL, which Enter and Escape send.
+enum LoginControl : int {
+    kIdLoginPassword = 4001,  // txtPassword
+};
+
+class LoginWindow {
+public:
+    LoginWindow() = default;
+    ~LoginWindow();
+    LoginWindow(const LoginWindow&) = delete;
+    LoginWindow& operator=(const LoginWindow&) = delete;
+
+    // Shows the prompt over the owner and returns when it has closed; OK with the right password
+    // sets session.LoginAccepted, Cancel clears it. Only one prompt at a time: while one is open
+    // a second call brings it to the front and returns false at once (LoginAccepted untouched).
+    bool ShowModal(HWND owner, Session& session);
+    bool IsOpen() const { return hwnd_ != nullptr; }
+    HWND Handle() const { return hwnd_; }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool Create(HWND owner);
+    void CreateControls();
+    void btnOK_Click();
+    void btnCancel_Click();
+    void Unload();
+    int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
+
+    Session* session_ = nullptr;
+    HWND owner_ = nullptr;
+    HWND hwnd_ = nullptr;
+    HWND password_ = nullptr;
+    HFONT font_ = nullptr;
+    HBRUSH faceBrush_ = nullptr;
+    int dpi_ = 96;
+};
+
+}  // namespace tf

@@ -1,0 +1,345 @@
+// The master password guarding the main window and the settings, the settings window and the
+// notification icon's menu, driven in the real program. The shell's messages are sent to the main
+// window as the shell would send them; the menu's items arrive as the menu would send them.
+#include "support/program_test_win.h"
+
+#include <commctrl.h>
+
+#include "vault/field_codec.h"
+#include "vault/vault_file.h"
+
+namespace tf::test {
+namespace {
+
+constexpr wchar_t kLoginClass[] = L"TamborvinFormLogin";
+constexpr wchar_t kConfigClass[] = L"TamborvinFormConfig";
+constexpr wchar_t kSettingsKey[] = L"Software\\VB and VBA Program Settings\\Tamborvin Form";
+constexpr wchar_t kUserInfoKey[] = L"Software\\VB and VBA Program Settings\\Tamborvin Form\\UserInfo";
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValue[] = L"Tamborvin Form";
+
+constexpr int kIdLoginPassword = 4001;
+constexpr int kIdOldPassword = 4101;
+constexpr int kIdNewPassword = 4102;
+constexpr int kIdConfirmPassword = 4103;
+constexpr int kIdRemember = 4104;
+constexpr int kIdAutoStart = 4105;
+constexpr WPARAM kMenuSetting = 4201;
+constexpr WPARAM kMenuExit = 4203;
+
+std::optional<std::wstring> ReadRegistryText(const wchar_t* key, const wchar_t* name) {
+    DWORD bytes = 0;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, text.data(), &bytes) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+// The test prefix is shared by the tests of a run: each test starts and ends without settings.
+class PasswordGateTest : public ProgramTest {
+protected:
+    void SetUp() override { ClearSettings(); }
+    void TearDown() override { ClearSettings(); }
+
+    static void ClearSettings() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKey);
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue);
+    }
+
+    static void SetSetting(const wchar_t* name, const std::string& value) {
+        std::wstring text = Widen(value);
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kUserInfoKey, name, REG_SZ, text.c_str(),
+                                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+    }
+
+    void HideToTray() {
+        PostCommand(Control(L"  —"), STN_CLICKED);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
+    }
+
+    // What the shell sends for a left click on the icon; the prompt it asks for, if any.
+    HWND ClickIconForPrompt() {
+        PostMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
+        return program_->WaitForTopWindow(kLoginClass);
+    }
+
+    // Types into an empty box, or over its selected text; the box then holds just the text.
+    static void TypeInto(HWND box, const std::wstring& text) {
+        FocusControl(box);
+        ASSERT_TRUE(WaitUntil([&] { return FocusedControl(box) == box; })) << "the box has no focus";
+        TypeText(text);
+        EXPECT_TRUE(WaitUntil([&] { return WindowText(box) == text; })) << "typing did not arrive";
+    }
+
+    // The control that has the keyboard focus in the thread of the given window.
+    static HWND FocusedControl(HWND window) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+        return info.hwndFocus;
+    }
+
+    // The message box the program shows next: its text, answered with OK.
+    std::wstring AnswerNextMessage() {
+        HWND box = program_->WaitForMessageBox();
+        if (!box) return L"(no message box)";
+        std::wstring text = MessageBoxText(box);
+        AnswerMessageBox(box, IDOK);
+        WaitUntil([&] { return !IsWindow(box); });
+        return text;
+    }
+
+    // "Setting" from the menu, the prompt answered with the password; the settings window.
+    HWND OpenSettings(const std::wstring& password) {
+        PostMessageW(main_, WM_COMMAND, kMenuSetting, 0);
+        HWND login = program_->WaitForTopWindow(kLoginClass);
+        if (!login) return nullptr;
+        if (!password.empty()) TypeInto(FindChildById(login, kIdLoginPassword), password);
+        PostCommand(FindChildById(login, IDOK));
+        return program_->WaitForTopWindow(kConfigClass);
+    }
+};
+
+TEST_F(PasswordGateTest, FirstStartAcceptsOnlyTheEmptyPassword) {
+    StartProgram();
+    HideToTray();
+
+    HWND login = ClickIconForPrompt();
+    ASSERT_NE(login, nullptr) << "no password prompt";
+    EXPECT_EQ(WindowText(login), L"Please enter the Tamborvin Form password");
+    EXPECT_NE(GetWindowLongW(login, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "the prompt is not topmost";
+    EXPECT_FALSE(IsWindowEnabled(main_)) << "the prompt is not modal";
+    HWND box = FindChildById(login, kIdLoginPassword);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(GetWindowLongW(box, GWL_STYLE) & ES_PASSWORD, 0);
+    EXPECT_NE(FindChild(login, L"Button", L"OK"), nullptr);
+    EXPECT_NE(FindChild(login, L"Button", L"Cancel"), nullptr);
+
+    // A second click while the prompt is open opens no second prompt.
+    SendMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
+    EXPECT_EQ(program_->TopWindows(kLoginClass).size(), 1u);
+    EXPECT_FALSE(IsWindowVisible(main_));
+
+    // Enter acts as OK; a wrong password is refused and selected for typing it again.
+    TypeInto(box, L"x y");
+    PressKey(VK_RETURN);
+    EXPECT_EQ(AnswerNextMessage(), L"Password is incorrect, please re-enter");
+    EXPECT_TRUE(WaitUntil([&] { return SendMessageW(box, EM_GETSEL, 0, 0) == MAKELRESULT(0, 3); }))
+        << "the wrong password is not selected";
+    EXPECT_TRUE(IsWindow(login));
+    EXPECT_FALSE(IsWindowVisible(main_));
+
+    // No password was set yet: the empty one opens the window.
+    ASSERT_TRUE(WaitUntil([&] { return FocusedControl(box) == box; }));
+    PressKey(VK_BACK);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(box).empty(); }));
+    PostCommand(FindChildById(login, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); })) << "the accepted password did not open the window";
+    EXPECT_FALSE(IsWindow(login));
+    EXPECT_TRUE(IsWindowEnabled(main_));
+    ExitProgram();
+}
+
+TEST_F(PasswordGateTest, ThePasswordComparisonIsCaseSensitiveAndCancelKeepsTheWindowHidden) {
+    SetSetting(L"lgpd", EncodeField("Abc"));
+    StartProgram();
+    HideToTray();
+
+    HWND login = ClickIconForPrompt();
+    ASSERT_NE(login, nullptr);
+    HWND box = FindChildById(login, kIdLoginPassword);
+    TypeInto(box, L"abc");
+    PostCommand(FindChildById(login, IDOK));
+    EXPECT_EQ(AnswerNextMessage(), L"Password is incorrect, please re-enter");
+    ASSERT_TRUE(WaitUntil([&] { return SendMessageW(box, EM_GETSEL, 0, 0) == MAKELRESULT(0, 3); }));
+    // Typing replaces the selected wrong password.
+    TypeInto(box, L"Abc");
+    PostCommand(FindChildById(login, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); }));
+
+    // Escape acts as Cancel: the window stays in the notification area.
+    HideToTray();
+    login = ClickIconForPrompt();
+    ASSERT_NE(login, nullptr);
+    FocusControl(FindChildById(login, kIdLoginPassword));
+    PressKey(VK_ESCAPE);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(login); }));
+    EXPECT_FALSE(IsWindowVisible(main_));
+    EXPECT_TRUE(IsWindowEnabled(main_));
+
+    // So does closing the prompt.
+    login = ClickIconForPrompt();
+    ASSERT_NE(login, nullptr);
+    PostMessageW(login, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(login); }));
+    EXPECT_FALSE(IsWindowVisible(main_));
+    EXPECT_TRUE(program_->Running());
+    ExitProgram();
+}
+
+TEST_F(PasswordGateTest, ARememberedPasswordOpensTheWindowWithoutThePrompt) {
+    SetSetting(L"lgpd", EncodeField("Abc"));
+    SetSetting(L"rmbp", "1");
+    StartProgram();
+    HideToTray();
+    PostMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); }));
+    EXPECT_TRUE(program_->TopWindows(kLoginClass).empty());
+    ExitProgram();
+}
+
+TEST_F(PasswordGateTest, SettingChangesThePasswordAndTheStartWithWindows) {
+    StartProgram();
+    HWND config = OpenSettings(L"");
+    ASSERT_NE(config, nullptr) << "the settings window did not open";
+    EXPECT_EQ(WindowText(config), L"Setting");
+    EXPECT_NE(FindChild(config, L"Button", L"Set the login password"), nullptr);
+    for (const wchar_t* label : {L"Old Password", L"New Password", L"Confirm Password"}) {
+        EXPECT_NE(FindChild(config, L"Static", label), nullptr) << Narrow(label);
+    }
+    HWND remember = FindChildById(config, kIdRemember);
+    HWND autoStart = FindChildById(config, kIdAutoStart);
+    ASSERT_NE(remember, nullptr);
+    ASSERT_NE(autoStart, nullptr);
+    EXPECT_EQ(WindowText(remember), L"Remember Access Password ");
+    EXPECT_EQ(WindowText(autoStart), L"Auto start");
+    EXPECT_EQ(SendMessageW(remember, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    EXPECT_EQ(SendMessageW(autoStart, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+
+    // "Setting" again while it is open: the same window, no prompt.
+    SendMessageW(main_, WM_COMMAND, kMenuSetting, 0);
+    EXPECT_EQ(program_->TopWindows(kConfigClass).size(), 1u);
+    EXPECT_TRUE(program_->TopWindows(kLoginClass).empty());
+
+    // The old password is empty, as none was set.
+    TypeInto(FindChildById(config, kIdNewPassword), L"N3w密码");
+    TypeInto(FindChildById(config, kIdConfirmPassword), L"N3w密码");
+    SendMessageW(autoStart, BM_CLICK, 0, 0);
+    PostCommand(FindChildById(config, IDOK));
+    EXPECT_EQ(AnswerNextMessage(), L"Password changed successfully, remember!");
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
+
+    EXPECT_EQ(ReadRegistryText(kUserInfoKey, L"lgpd"), Widen(EncodeField("N3w密码")));
+    // Quoted: the path holds spaces.
+    EXPECT_EQ(ReadRegistryText(kRunKey, kRunValue), L"\"" + exe_ + L"\"");
+    // Remember was not touched.
+    EXPECT_FALSE(ReadRegistryText(kUserInfoKey, L"rmbp").has_value());
+
+    // The new password guards the window from now on.
+    HideToTray();
+    HWND login = ClickIconForPrompt();
+    ASSERT_NE(login, nullptr);
+    PostCommand(FindChildById(login, IDOK));
+    EXPECT_EQ(AnswerNextMessage(), L"Password is incorrect, please re-enter");
+    TypeInto(FindChildById(login, kIdLoginPassword), L"N3w密码");
+    PostCommand(FindChildById(login, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); }));
+    ExitProgram();
+}
+
+TEST_F(PasswordGateTest, AWrongOldPasswordAppliesNothing) {
+    SetSetting(L"lgpd", EncodeField("Abc"));
+    StartProgram();
+    HWND config = OpenSettings(L"Abc");
+    ASSERT_NE(config, nullptr);
+    TypeInto(FindChildById(config, kIdOldPassword), L"abc");
+    TypeInto(FindChildById(config, kIdNewPassword), L"new");
+    TypeInto(FindChildById(config, kIdConfirmPassword), L"new");
+    SendMessageW(FindChildById(config, kIdAutoStart), BM_CLICK, 0, 0);
+    SendMessageW(FindChildById(config, kIdRemember), BM_CLICK, 0, 0);
+    PostCommand(FindChildById(config, IDOK));
+    EXPECT_EQ(AnswerNextMessage(), L"Old password is incorrect!");
+    EXPECT_TRUE(IsWindow(config)) << "a refused OK closed the window";
+    EXPECT_EQ(ReadRegistryText(kUserInfoKey, L"lgpd"), Widen(EncodeField("Abc")));
+    EXPECT_FALSE(ReadRegistryText(kRunKey, kRunValue).has_value());
+    EXPECT_FALSE(ReadRegistryText(kUserInfoKey, L"rmbp").has_value());
+
+    // Cancel applies nothing either, and a cancelled prompt opens no settings.
+    PostCommand(FindChildById(config, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
+    EXPECT_FALSE(ReadRegistryText(kUserInfoKey, L"rmbp").has_value());
+    PostMessageW(main_, WM_COMMAND, kMenuSetting, 0);
+    HWND login = program_->WaitForTopWindow(kLoginClass);
+    ASSERT_NE(login, nullptr);
+    PostCommand(FindChildById(login, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(login); }));
+    // A command that runs after the cancelled "Setting" finished: no settings window by then.
+    SendMessageW(main_, WM_NULL, 0, 0);
+    EXPECT_TRUE(program_->TopWindows(kConfigClass).empty());
+    ExitProgram();
+}
+
+TEST_F(PasswordGateTest, RememberTickedInTheSettingsSkipsThePromptAtOnce) {
+    SetSetting(L"lgpd", EncodeField("Abc"));
+    StartProgram();
+    HWND config = OpenSettings(L"Abc");
+    ASSERT_NE(config, nullptr);
+    SendMessageW(FindChildById(config, kIdRemember), BM_CLICK, 0, 0);
+    PostCommand(FindChildById(config, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
+    EXPECT_EQ(ReadRegistryText(kUserInfoKey, L"rmbp"), L"1");
+    HideToTray();
+    PostMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); }));
+    EXPECT_TRUE(program_->TopWindows(kLoginClass).empty());
+
+    // Opened again, the box shows the remembered state.
+    PostMessageW(main_, WM_COMMAND, kMenuSetting, 0);
+    config = program_->WaitForTopWindow(kConfigClass);
+    ASSERT_NE(config, nullptr);
+    EXPECT_EQ(SendMessageW(FindChildById(config, kIdRemember), BM_GETCHECK, 0, 0), BST_CHECKED);
+    ExitProgram();
+}
+
+TEST_F(PasswordGateTest, ExitFromTheMenuWithoutChangesLeavesTheFileUntouched) {
+    auto bytes = FormatVault(FourRecords());
+    folder_.Write(L"Data.db", bytes);
+    FILETIME before = folder_.WriteTime(L"Data.db");
+    Sleep(20);
+    StartProgram();
+    PostMessageW(main_, WM_COMMAND, kMenuExit, 0);
+    ASSERT_TRUE(program_->WaitForExit().has_value()) << "Exit did not end the program";
+    EXPECT_EQ(folder_.Read(L"Data.db"), bytes);
+    FILETIME after = folder_.WriteTime(L"Data.db");
+    EXPECT_EQ(CompareFileTime(&before, &after), 0);
+}
+
+TEST_F(PasswordGateTest, ExitFromTheMenuSavesChangedRecords) {
+    auto records = FourRecords();
+    auto bytes = FormatVault(records);
+    folder_.Write(L"Data.db", bytes);
+    StartProgram();
+    list_->Select(0);
+    PostCommand(Control(L"Delete"));
+    records.erase(records.begin());
+    std::string expected = FormatVault(Numbered(records));
+    ASSERT_TRUE(WaitUntil([&] { return folder_.Read(L"Data.db") == expected; }));
+    // Put the old file back: only Exit's own save can bring the change back into it.
+    folder_.Write(L"Data.db", bytes);
+    PostMessageW(main_, WM_COMMAND, kMenuExit, 0);
+    ASSERT_TRUE(program_->WaitForExit().has_value());
+    EXPECT_EQ(folder_.Read(L"Data.db"), expected);
+}
+
+TEST_F(PasswordGateTest, ARightClickOnTheIconPopsUpTheMenu) {
+    StartProgram();
+    HideToTray();
+    PostMessageW(main_, kTrayMessage, 1, WM_RBUTTONUP);
+    HWND menu = program_->WaitForTopWindow(L"#32768");
+    ASSERT_NE(menu, nullptr) << "no pop-up menu";
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(menu); }));
+    // Dismissed, the program goes on hidden.
+    PostMessageW(main_, WM_CANCELMODE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+    EXPECT_FALSE(IsWindowVisible(main_));
+    ExitProgram();
+}
+
+}  // namespace
+}  // namespace tf::test
