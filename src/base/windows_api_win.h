@@ -17,6 +17,23 @@
 
 namespace tf {
 
+// The window procedure of a window that belongs to a C++ object, passed as the creation
+// parameter: the object learns its handle (hwnd_) at WM_NCCREATE and gets every message from
+// then on through HandleMessage. The class befriends this template.
+template <class Owner>
+LRESULT CALLBACK OwnerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Owner* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Owner*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Owner*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return self->HandleMessage(msg, wParam, lParam);
+}
+
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
 

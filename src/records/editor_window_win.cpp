@@ -66,7 +66,7 @@ bool EditorWindow::Create(HWND owner) {
 
         WNDCLASSEXW cls{};
         cls.cbSize = sizeof(cls);
-        cls.lpfnWndProc = WndProc;
+        cls.lpfnWndProc = OwnerWindowProc<EditorWindow>;
         cls.hInstance = instance;
         cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         cls.hbrBackground = faceBrush_;
@@ -202,19 +202,6 @@ LRESULT CALLBACK EditorWindow::BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     }
     if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, BoxProc, 1);
     return DefSubclassProc(hwnd, msg, wParam, lParam);
-}
-
-LRESULT CALLBACK EditorWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    EditorWindow* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<EditorWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<EditorWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->HandleMessage(msg, wParam, lParam);
 }
 
 LRESULT EditorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

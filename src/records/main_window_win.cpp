@@ -111,7 +111,7 @@ bool MainWindow::Create(HINSTANCE instance) {
     WNDCLASSEXW main{};
     main.cbSize = sizeof(main);
     main.style = CS_DBLCLKS;
-    main.lpfnWndProc = WndProc;
+    main.lpfnWndProc = OwnerWindowProc<MainWindow>;
     main.hInstance = instance;
     main.hIcon = icon_;
     main.hIconSm = smallIcon_;
@@ -498,19 +498,6 @@ HBRUSH MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
         return faceBrush_;
     }
     return nullptr;
-}
-
-LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    MainWindow* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->HandleMessage(msg, wParam, lParam);
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -81,7 +81,7 @@ bool HintWindow::Create(HINSTANCE instance) {
 
     WNDCLASSEXW cls{};
     cls.cbSize = sizeof(cls);
-    cls.lpfnWndProc = WndProc;
+    cls.lpfnWndProc = OwnerWindowProc<HintWindow>;
     cls.hInstance = instance;
     cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     cls.hbrBackground = faceBrush_;
@@ -171,19 +171,6 @@ void HintWindow::DrawImage(const DRAWITEMSTRUCT& item) {
     } else {
         DrawGlobe(item.hDC, item.rcItem, kFrameColor);
     }
-}
-
-LRESULT CALLBACK HintWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    HintWindow* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<HintWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<HintWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->HandleMessage(msg, wParam, lParam);
 }
 
 LRESULT HintWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -70,7 +70,7 @@ bool ConfigWindow::Create(HWND owner) {
 
         WNDCLASSEXW cls{};
         cls.cbSize = sizeof(cls);
-        cls.lpfnWndProc = WndProc;
+        cls.lpfnWndProc = OwnerWindowProc<ConfigWindow>;
         cls.hInstance = instance;
         cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         cls.hbrBackground = faceBrush_;
@@ -214,19 +214,6 @@ void ConfigWindow::OnCommand(int id, int code) {
         default:
             break;
     }
-}
-
-LRESULT CALLBACK ConfigWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    ConfigWindow* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<ConfigWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<ConfigWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->HandleMessage(msg, wParam, lParam);
 }
 
 LRESULT ConfigWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

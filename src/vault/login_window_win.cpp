@@ -57,7 +57,7 @@ bool LoginWindow::Create(HWND owner) {
 
         WNDCLASSEXW cls{};
         cls.cbSize = sizeof(cls);
-        cls.lpfnWndProc = WndProc;
+        cls.lpfnWndProc = OwnerWindowProc<LoginWindow>;
         cls.hInstance = instance;
         cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         cls.hbrBackground = faceBrush_;
@@ -159,19 +159,6 @@ void LoginWindow::Unload() {
     // The owner is enabled before the prompt goes, so that it (not another program) is activated.
     if (owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
     DestroyWindow(hwnd_);
-}
-
-LRESULT CALLBACK LoginWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    LoginWindow* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<LoginWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<LoginWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->HandleMessage(msg, wParam, lParam);
 }
 
 LRESULT LoginWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
