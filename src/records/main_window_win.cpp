@@ -1,5 +1,7 @@
 #include "records/main_window_win.h"
 
+#include "base/controls_win.h"
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -28,21 +30,6 @@ const COLORREF kBandColor = RGB(2, 87, 157);
 const COLORREF kFaceColor = RGB(235, 243, 251);
 const COLORREF kBandText = RGB(255, 255, 255);
 const COLORREF kHintText = RGB(70, 90, 110);
-
-HWND CreateChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h,
-                 HFONT font) {
-    HWND child = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return child;
-}
-
-std::string TextOf(HWND window) {
-    int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return Narrow(text);
-}
 
 // The title band Picture1: pressing the mouse on it (or on its caption label, which lets the
 // mouse through) drags the window; its labels' clicks and colours are the main window's business.
@@ -84,9 +71,7 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create(HINSTANCE instance) {
     instance_ = instance;
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    dpi_ = ScreenDpi();
 
     icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
@@ -94,10 +79,8 @@ bool MainWindow::Create(HINSTANCE instance) {
                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     bandBrush_ = CreateSolidBrush(kBandColor);
     faceBrush_ = CreateSolidBrush(kFaceColor);
-    font_ = CreateFontW(-MulDiv(kGridFontSize, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
-    titleFont_ = CreateFontW(-MulDiv(10, dpi_, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+    font_ = CreateUiFont(kGridFontSize, dpi_);
+    titleFont_ = CreateUiFont(10, dpi_, FW_BOLD);
 
     WNDCLASSEXW band{};
     band.cbSize = sizeof(band);
@@ -147,15 +130,15 @@ void MainWindow::CreateControls() {
     int width = Px(kWindowWidth);
     int height = Px(kWindowHeight);
 
-    picture1_ =
-        CreateChild(hwnd_, kTitleBandClass, L"", WS_CLIPCHILDREN, kIdPicture1, 0, 0, width, Px(kBandHeight), nullptr);
+    picture1_ = CreateChild(hwnd_, 0, kTitleBandClass, L"", WS_CLIPCHILDREN, kIdPicture1, 0, 0, width, Px(kBandHeight),
+                            nullptr);
     // No SS_NOTIFY on the caption label: it lets the mouse through to the band, which drags.
-    label6_ = CreateChild(picture1_, L"STATIC", L"Tamborvin Form 1.0", SS_LEFT, kIdLabel6, Px(kMargin), Px(8), Px(300),
-                          Px(18), titleFont_);
-    label7_ = CreateChild(picture1_, L"STATIC", L"  —", SS_LEFT | SS_NOTIFY, kIdLabel7, width - Px(72), Px(7), Px(30),
-                          Px(20), titleFont_);
-    label8_ = CreateChild(picture1_, L"STATIC", L"   X", SS_LEFT | SS_NOTIFY, kIdLabel8, width - Px(40), Px(7), Px(30),
-                          Px(20), titleFont_);
+    label6_ = CreateChild(picture1_, 0, L"STATIC", L"Tamborvin Form 1.0", SS_LEFT, kIdLabel6, Px(kMargin), Px(8),
+                          Px(300), Px(18), titleFont_);
+    label7_ = CreateChild(picture1_, 0, L"STATIC", L"  —", SS_LEFT | SS_NOTIFY, kIdLabel7, width - Px(72), Px(7),
+                          Px(30), Px(20), titleFont_);
+    label8_ = CreateChild(picture1_, 0, L"STATIC", L"   X", SS_LEFT | SS_NOTIFY, kIdLabel8, width - Px(40), Px(7),
+                          Px(30), Px(20), titleFont_);
 
     // Creation order is the Tab order.
     int top = Px(kBandHeight + 10);
@@ -163,11 +146,13 @@ void MainWindow::CreateControls() {
     int buttonH = Px(28);
     int gap = Px(8);
     int x = Px(kMargin);
-    CreateChild(hwnd_, L"BUTTON", L"Add", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnAdd, x, top, buttonW, buttonH, font_);
+    CreateChild(hwnd_, 0, L"BUTTON", L"Add", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnAdd, x, top, buttonW, buttonH, font_);
     x += buttonW + gap;
-    CreateChild(hwnd_, L"BUTTON", L"Edit", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnModify, x, top, buttonW, buttonH, font_);
+    CreateChild(hwnd_, 0, L"BUTTON", L"Edit", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnModify, x, top, buttonW, buttonH,
+                font_);
     x += buttonW + gap;
-    CreateChild(hwnd_, L"BUTTON", L"Delete", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnDelete, x, top, buttonW, buttonH, font_);
+    CreateChild(hwnd_, 0, L"BUTTON", L"Delete", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnDelete, x, top, buttonW, buttonH,
+                font_);
 
     int searchW = Px(240);
     int findX = width - Px(kMargin) - buttonW;
@@ -176,7 +161,7 @@ void MainWindow::CreateControls() {
                               searchW, buttonH - Px(4), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdText11)),
                               GetModuleHandleW(nullptr), nullptr);
     SendMessageW(text11_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    CreateChild(hwnd_, L"BUTTON", L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW, buttonH,
+    CreateChild(hwnd_, 0, L"BUTTON", L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW, buttonH,
                 font_);
 
     int gridTop = top + buttonH + Px(10);
@@ -192,20 +177,20 @@ void MainWindow::CreateControls() {
     int closeY = height - bottomBar + (bottomBar - closeH) / 2;
     // The browser row: which browser the watch reads the page address from.
     int rowX = Px(kMargin);
-    label5_ = CreateChild(hwnd_, L"STATIC", Widen(kBrowserRowCaption).c_str(), SS_LEFT | SS_CENTERIMAGE, kIdLabel5,
+    label5_ = CreateChild(hwnd_, 0, L"STATIC", Widen(kBrowserRowCaption).c_str(), SS_LEFT | SS_CENTERIMAGE, kIdLabel5,
                           rowX, closeY, Px(96), closeH, font_);
     rowX += Px(100);
     for (int b = 0; b < kBrowserCount; ++b) {
         int boxW = Px(b == 0 ? 48 : 80);
         checkBoxes_[static_cast<std::size_t>(b)] =
-            CreateChild(hwnd_, L"BUTTON", Widen(kBrowserBoxCaptions[static_cast<std::size_t>(b)]).c_str(),
+            CreateChild(hwnd_, 0, L"BUTTON", Widen(kBrowserBoxCaptions[static_cast<std::size_t>(b)]).c_str(),
                         WS_TABSTOP | BS_AUTOCHECKBOX, kIdCheck2 + b, rowX, closeY, boxW, closeH, font_);
         rowX += boxW + gap;
     }
     // The manual read is a maintenance aid with nothing to show a user: it stays hidden.
     CreateWindowExW(0, L"BUTTON", L"Command1", WS_CHILD | BS_PUSHBUTTON, rowX, closeY, buttonW, closeH, hwnd_,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCommand1)), GetModuleHandleW(nullptr), nullptr);
-    CreateChild(hwnd_, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4, width - Px(kMargin) - closeW,
+    CreateChild(hwnd_, 0, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4, width - Px(kMargin) - closeW,
                 closeY, closeW, closeH, font_);
 
     // Still to come in this window: the hotkey capture panel with its cmdClose, and the hotkey

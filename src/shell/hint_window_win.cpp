@@ -1,5 +1,7 @@
 #include "shell/hint_window_win.h"
 
+#include "base/controls_win.h"
+
 #include <vector>
 
 #include "shell/window_helpers_win.h"
@@ -72,10 +74,8 @@ bool HintWindow::Create(HINSTANCE instance) {
     icon_ =
         static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, Px(kImage1Size), Px(kImage1Size), 0));
     if (!icon_) icon_ = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
-    font_ = CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
-    boldFont_ = CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+    font_ = CreateUiFont(8, dpi_);
+    boldFont_ = CreateUiFont(8, dpi_, FW_BOLD);
     faceBrush_ = CreateSolidBrush(kFaceColor);
     frameBrush_ = CreateSolidBrush(kFrameColor);
 

@@ -1,5 +1,7 @@
 #include "vault/login_window_win.h"
 
+#include "base/controls_win.h"
+
 #include <algorithm>
 #include <string>
 
@@ -22,21 +24,6 @@ const COLORREF kFaceColor = RGB(235, 243, 251);
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
-                 int w, int h, HFONT font) {
-    HWND child = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return child;
-}
-
-std::string TextOf(HWND window) {
-    int length = GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), length + 1)));
-    return Narrow(text);
-}
-
 }  // namespace
 
 LoginWindow::~LoginWindow() {
@@ -48,11 +35,8 @@ LoginWindow::~LoginWindow() {
 bool LoginWindow::Create(HWND owner) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     if (!font_) {
-        HDC screen = GetDC(nullptr);
-        dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        font_ = CreateFontW(-MulDiv(9, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+        dpi_ = ScreenDpi();
+        font_ = CreateUiFont(9, dpi_);
         faceBrush_ = CreateSolidBrush(kFaceColor);
 
         WNDCLASSEXW cls{};

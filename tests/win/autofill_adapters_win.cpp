@@ -30,8 +30,17 @@ class FakeBrowser {
 public:
     FakeBrowser(const std::wstring& kind, const std::wstring& address)
         : process_(TestsFolder() + L"\\fake_browser_win.exe", TestsFolder(), Quoted(kind) + L" " + Quoted(address)) {
-        top_ = process_.WaitForTopWindow(L"");
-        if (top_) address_ = FindChildById(top_, kAddressId);
+        // The opera kinds show decoy windows first: wait for the one that holds the address.
+        WaitUntil([&] {
+            for (HWND w : process_.TopWindows()) {
+                if (HWND address = FindChildById(w, kAddressId)) {
+                    top_ = w;
+                    address_ = address;
+                    return true;
+                }
+            }
+            return false;
+        });
     }
     ~FakeBrowser() { Close(); }
     FakeBrowser(const FakeBrowser&) = delete;

@@ -1,0 +1,19 @@
+// The small pieces every window of the program builds its controls with.
+#pragma once
+
+#include <string>
+
+#include "base/windows_api_win.h"
+
+namespace tf {
+
+HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
+                 int w, int h, HFONT font);
+// A control's text as UTF-8.
+std::string TextOf(HWND window);
+// Dots per inch of the screen: layouts are given at 96 and scaled.
+int ScreenDpi();
+// The program's interface font (Tahoma; Chinese falls back through the system's font links).
+HFONT CreateUiFont(int points, int dpi, int weight = FW_NORMAL);
+
+}  // namespace tf
