@@ -10,6 +10,21 @@ HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* 
     return child;
 }
 
+bool RegisterWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background, UINT style, HICON icon,
+                         HICON smallIcon) {
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof(cls);
+    cls.style = style;
+    cls.lpfnWndProc = proc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.hIcon = icon;
+    cls.hIconSm = smallIcon;
+    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    cls.hbrBackground = background;
+    cls.lpszClassName = name;
+    return RegisterClassExW(&cls) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 std::string TextOf(HWND window) {
     int length = GetWindowTextLengthW(window);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');

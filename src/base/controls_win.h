@@ -9,6 +9,10 @@ namespace tf {
 
 HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
                  int w, int h, HFONT font);
+// Registers a window class of the program (arrow cursor); true when it is registered, also when an
+// earlier window of the same kind registered it already.
+bool RegisterWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background, UINT style = 0, HICON icon = nullptr,
+                         HICON smallIcon = nullptr);
 // A control's text as UTF-8.
 std::string TextOf(HWND window);
 // Dots per inch of the screen: layouts are given at 96 and scaled.

@@ -18,8 +18,8 @@
 namespace tf {
 
 // The window procedure of a window that belongs to a C++ object, passed as the creation
-// parameter: the object learns its handle (hwnd_) at WM_NCCREATE and gets every message from
-// then on through HandleMessage. The class befriends this template.
+// parameter: the object learns its handle (hwnd_) at WM_NCCREATE, gets every message from then on
+// through HandleMessage, and forgets the handle after WM_NCDESTROY. The class befriends this template.
 template <class Owner>
 LRESULT CALLBACK OwnerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     Owner* self = nullptr;
@@ -31,7 +31,13 @@ LRESULT CALLBACK OwnerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         self = reinterpret_cast<Owner*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    return self->HandleMessage(msg, wParam, lParam);
+    LRESULT result = self->HandleMessage(msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        // The window is gone: the object forgets it, and no later message can reach the object.
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return result;
 }
 
 std::wstring Widen(std::string_view utf8);

@@ -48,14 +48,7 @@ bool EditorWindow::Create(HWND owner) {
         font_ = CreateUiFont(9, dpi_);
         faceBrush_ = CreateSolidBrush(kFaceColor);
 
-        WNDCLASSEXW cls{};
-        cls.cbSize = sizeof(cls);
-        cls.lpfnWndProc = OwnerWindowProc<EditorWindow>;
-        cls.hInstance = instance;
-        cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        cls.hbrBackground = faceBrush_;
-        cls.lpszClassName = kEditorWindowClass;
-        if (!RegisterClassExW(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+        if (!RegisterWindowClass(kEditorWindowClass, OwnerWindowProc<EditorWindow>, faceBrush_)) return false;
     }
 
     RECT frame{0, 0, Px(kMargin + kLabelWidth + kBoxWidth + kMargin),
@@ -222,14 +215,10 @@ LRESULT EditorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             Close();
             return 0;
-        case WM_NCDESTROY: {
-            HWND hwnd = hwnd_;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            hwnd_ = nullptr;
+        case WM_NCDESTROY:
             boxes_ = {};
             required_ = {};
-            return DefWindowProcW(hwnd, msg, wParam, lParam);
-        }
+            break;
         default:
             break;
     }

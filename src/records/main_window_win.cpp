@@ -82,26 +82,10 @@ bool MainWindow::Create(HINSTANCE instance) {
     font_ = CreateUiFont(kGridFontSize, dpi_);
     titleFont_ = CreateUiFont(10, dpi_, FW_BOLD);
 
-    WNDCLASSEXW band{};
-    band.cbSize = sizeof(band);
-    band.lpfnWndProc = TitleBandProc;
-    band.hInstance = instance;
-    band.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    band.hbrBackground = CreateSolidBrush(kBandColor);  // the class's: freed with the class
-    band.lpszClassName = kTitleBandClass;
-    RegisterClassExW(&band);
-
-    WNDCLASSEXW main{};
-    main.cbSize = sizeof(main);
-    main.style = CS_DBLCLKS;
-    main.lpfnWndProc = OwnerWindowProc<MainWindow>;
-    main.hInstance = instance;
-    main.hIcon = icon_;
-    main.hIconSm = smallIcon_;
-    main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    main.hbrBackground = faceBrush_;
-    main.lpszClassName = kMainWindowClass;
-    if (!RegisterClassExW(&main)) return false;
+    // The band's brush is the class's: freed with the class.
+    RegisterWindowClass(kTitleBandClass, TitleBandProc, CreateSolidBrush(kBandColor));
+    if (!RegisterWindowClass(kMainWindowClass, OwnerWindowProc<MainWindow>, faceBrush_, CS_DBLCLKS, icon_, smallIcon_))
+        return false;
 
     RECT work;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -534,12 +518,6 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             tray_.RemoveTrayIcon();
             PostQuitMessage(0);
             return 0;
-        case WM_NCDESTROY: {
-            HWND hwnd = hwnd_;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            hwnd_ = nullptr;
-            return DefWindowProcW(hwnd, msg, wParam, lParam);
-        }
         default:
             break;
     }

@@ -79,14 +79,7 @@ bool HintWindow::Create(HINSTANCE instance) {
     faceBrush_ = CreateSolidBrush(kFaceColor);
     frameBrush_ = CreateSolidBrush(kFrameColor);
 
-    WNDCLASSEXW cls{};
-    cls.cbSize = sizeof(cls);
-    cls.lpfnWndProc = OwnerWindowProc<HintWindow>;
-    cls.hInstance = instance;
-    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    cls.hbrBackground = faceBrush_;
-    cls.lpszClassName = kHintWindowClass;
-    if (!RegisterClassExW(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+    if (!RegisterWindowClass(kHintWindowClass, OwnerWindowProc<HintWindow>, faceBrush_)) return false;
 
     // Borderless, so the window is its client area.
     int width = MulDiv(kHintWidthTwips, dpiX, kTwipsPerInch);
@@ -205,12 +198,6 @@ LRESULT HintWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             FrameRect(dc, &client, frameBrush_);
             EndPaint(hwnd_, &ps);
             return 0;
-        }
-        case WM_NCDESTROY: {
-            HWND hwnd = hwnd_;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            hwnd_ = nullptr;
-            return DefWindowProcW(hwnd, msg, wParam, lParam);
         }
         default:
             break;

@@ -52,14 +52,7 @@ bool ConfigWindow::Create(HWND owner) {
         font_ = CreateUiFont(9, dpi_);
         faceBrush_ = CreateSolidBrush(kFaceColor);
 
-        WNDCLASSEXW cls{};
-        cls.cbSize = sizeof(cls);
-        cls.lpfnWndProc = OwnerWindowProc<ConfigWindow>;
-        cls.hInstance = instance;
-        cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        cls.hbrBackground = faceBrush_;
-        cls.lpszClassName = kConfigWindowClass;
-        if (!RegisterClassExW(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+        if (!RegisterWindowClass(kConfigWindowClass, OwnerWindowProc<ConfigWindow>, faceBrush_)) return false;
     }
 
     int clientHeight = kFrameTop + FrameHeight() + 10 + 2 * kCheckHeight + 12 + kButtonHeight + kMargin;
@@ -215,14 +208,10 @@ LRESULT ConfigWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             Close();
             return 0;
-        case WM_NCDESTROY: {
-            HWND hwnd = hwnd_;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            hwnd_ = nullptr;
+        case WM_NCDESTROY:
             boxes_.fill(nullptr);
             remember_ = runOnStart_ = nullptr;
-            return DefWindowProcW(hwnd, msg, wParam, lParam);
-        }
+            break;
         default:
             break;
     }

@@ -39,14 +39,7 @@ bool LoginWindow::Create(HWND owner) {
         font_ = CreateUiFont(9, dpi_);
         faceBrush_ = CreateSolidBrush(kFaceColor);
 
-        WNDCLASSEXW cls{};
-        cls.cbSize = sizeof(cls);
-        cls.lpfnWndProc = OwnerWindowProc<LoginWindow>;
-        cls.hInstance = instance;
-        cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        cls.hbrBackground = faceBrush_;
-        cls.lpszClassName = kLoginWindowClass;
-        if (!RegisterClassExW(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+        if (!RegisterWindowClass(kLoginWindowClass, OwnerWindowProc<LoginWindow>, faceBrush_)) return false;
     }
 
     RECT frame{0, 0, Px(kClientWidth), Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin)};
@@ -170,13 +163,9 @@ LRESULT LoginWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             if (owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
             return 0;
-        case WM_NCDESTROY: {
-            HWND hwnd = hwnd_;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            hwnd_ = nullptr;
+        case WM_NCDESTROY:
             password_ = nullptr;
-            return DefWindowProcW(hwnd, msg, wParam, lParam);
-        }
+            break;
         default:
             break;
     }
