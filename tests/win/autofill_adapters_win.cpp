@@ -30,9 +30,11 @@ class FakeBrowser {
 public:
     FakeBrowser(const std::wstring& kind, const std::wstring& address)
         : process_(TestsFolder() + L"\\fake_browser_win.exe", TestsFolder(), Quoted(kind) + L" " + Quoted(address)) {
-        // The opera kinds show decoy windows first: wait for the one that holds the address.
+        // The opera kinds make decoy windows first and put them in order before showing the one that
+        // holds the address: only a visible window means the fake browser is finished.
         WaitUntil([&] {
             for (HWND w : process_.TopWindows()) {
+                if (!IsWindowVisible(w)) continue;
                 if (HWND address = FindChildById(w, kAddressId)) {
                     top_ = w;
                     address_ = address;

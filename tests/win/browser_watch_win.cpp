@@ -31,8 +31,9 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return AddressControl() != nullptr; })) << "the fake browser did not start";
     }
     HWND BrowserWindow() {
+        // Shown last, once the decoy windows stand in their order.
         for (HWND w : browser_->TopWindows())
-            if (FindChildById(w, kAddressControl)) return w;
+            if (IsWindowVisible(w) && FindChildById(w, kAddressControl)) return w;
         return nullptr;
     }
     HWND AddressControl() {
