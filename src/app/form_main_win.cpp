@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include "base/message_pump_win.h"
 #include "records/main_window_win.h"
 
 namespace {
@@ -29,12 +30,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         if (window.Create(instance)) {
             MSG msg;
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-                // Dialog-style keyboard handling in whichever of our windows has the key: Tab and
-                // Shift+Tab move between the controls, Enter and Escape reach OK and Cancel.
-                HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-                if (root && IsDialogMessageW(root, &msg)) continue;
-                TranslateMessage(&msg);
-                DispatchMessageW(&msg);
+                // Dialog-style keys in whichever of our windows has the key: Tab and Shift+Tab
+                // move between the controls, Enter and Escape reach OK and Cancel.
+                tf::DispatchUiMessage(msg);
             }
             exitCode = static_cast<int>(msg.wParam);
         }

@@ -1,5 +1,7 @@
 #include "autofill/paste_win.h"
 
+#include "base/message_pump_win.h"
+
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
@@ -14,20 +16,6 @@ constexpr int kOpenAttempts = 10;
 constexpr DWORD kOpenPauseMs = 20;
 constexpr char kWaitSource[] = "[clsWaitableTimer.Wait]";
 
-// Runs every message waiting for this thread. A WM_QUIT met here is kept for the caller to post
-// again afterwards, so that the program's own loop still sees it.
-void PumpMessages(std::optional<int>& quitCode) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            quitCode = static_cast<int>(msg.wParam);
-            continue;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
 // Sleeps for about that long, waking to handle messages, without spinning.
 void PauseWithMessages(DWORD milliseconds) {
     std::optional<int> quitCode;
@@ -36,7 +24,7 @@ void PauseWithMessages(DWORD milliseconds) {
         DWORD passed = GetTickCount() - start;
         if (passed >= milliseconds) break;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - passed, QS_ALLINPUT);
-        PumpMessages(quitCode);
+        ProcessPendingMessages(quitCode);
     }
     if (quitCode) PostQuitMessage(*quitCode);
 }
@@ -165,7 +153,7 @@ bool clsWaitableTimer::Wait(int milliseconds, std::string& error) {
             failure = GetLastError();
             break;
         }
-        PumpMessages(quitCode);
+        ProcessPendingMessages(quitCode);
         if (woke == WAIT_OBJECT_0) break;
     }
     CloseHandle(handle_);

@@ -22,9 +22,10 @@ constexpr UINT kSelectPlaceholder = WM_APP + 10;
 
 // Layout at 96 dpi; scaled to the screen's real dpi.
 constexpr int kWindowWidth = 820;
-constexpr int kWindowHeight = 560;
+constexpr int kWindowHeight = 720;
 constexpr int kBandHeight = 32;
 constexpr int kMargin = 12;
+constexpr int kHotkeyPanelHeight = 150;
 
 const COLORREF kBandColor = RGB(2, 87, 157);
 const COLORREF kFaceColor = RGB(235, 243, 251);
@@ -150,11 +151,15 @@ void MainWindow::CreateControls() {
 
     int gridTop = top + buttonH + Px(10);
     int bottomBar = Px(48);
-    RECT gridBounds{Px(kMargin), gridTop, width - Px(kMargin), height - bottomBar};
+    int panelTop = height - bottomBar - Px(kHotkeyPanelHeight);
+    RECT gridBounds{Px(kMargin), gridTop, width - Px(kMargin), panelTop - Px(14)};
     GridView::Handlers handlers;
     handlers.open = [this](int row) { msGrid_Open(row); };
     handlers.deleteKey = [this] { btnDelete_Click(); };
     gridView_.Create(hwnd_, kIdMsGrid, gridBounds, font_, dpi_, std::move(handlers));
+
+    panel_.Create(hwnd_, Px(kMargin), panelTop, width - 2 * Px(kMargin), font_, dpi_);
+    panel_.SetCloseHandler([this] { Exit(); });
 
     int closeW = Px(88);
     int closeH = Px(30);
@@ -176,9 +181,6 @@ void MainWindow::CreateControls() {
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCommand1)), GetModuleHandleW(nullptr), nullptr);
     CreateChild(hwnd_, 0, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4, width - Px(kMargin) - closeW,
                 closeY, closeW, closeH, font_);
-
-    // Still to come in this window: the hotkey capture panel with its cmdClose, and the hotkey
-    // manager.
 }
 
 void MainWindow::Startup() {
@@ -190,9 +192,12 @@ void MainWindow::Startup() {
     SetupGrid();
     FillGrid();
     TrimWorkingSet();
-    // Here F7-F10 are registered as global hotkeys on this window.
+    RegisterFunctionKeys();
     SetTopLayered(hwnd_, true, alpha, false);
-    // Here the hotkey manager loads and applies the six hotkeys of "a.ini".
+    cHK_.frmHwnd(hwnd_);
+    timer1_.SetWindow(hwnd_);
+    cHK_.SetHotKeyPressHandler([this](const HotkeyPress& press) { cHK_HotKeyPress(press); });
+    panel_.Start();
     watch_.Load();
     SyncWatch();
     if (hint_.Create(instance_)) {
@@ -200,7 +205,26 @@ void MainWindow::Startup() {
         hint_.HideHint();
     }
     gridView_.HidePasswordColumn();
-    // Here the "url" key of section "url" in "a.ini" is read into its hidden field.
+    urlSetting_ = ReadUrlSetting(ini_);
+}
+
+void MainWindow::RegisterFunctionKeys() {
+    // A key another program holds simply does not work here.
+    for (int i = 0; i < kFunctionKeyCount; ++i) RegisterHotKey(hwnd_, kFirstFunctionKeyId + i, 0, VK_F7 + i);
+}
+
+void MainWindow::HotKeyWndProc(WPARAM identifier) {
+    // One of the manager's, reaching the window rather than its listener.
+    if (cHK_.HotkeyMessage(identifier)) return;
+    const int slot = static_cast<int>(identifier) - kFirstFunctionKeyId + 1;
+    if (identifier < kFirstFunctionKeyId || slot > kFunctionKeyCount) return;
+    // Typed as the characters themselves: "+", "^", "%", "~", braces and parentheses included.
+    if (const std::string* text = SlotForEntry(slot, watch_.Slots())) keys_.TypeText(*text);
+}
+
+void MainWindow::cHK_HotKeyPress(const HotkeyPress& press) {
+    // Through the box that registered it: an empty box in front does not shift the others.
+    if (auto slot = panel_.SlotForPress(press.index)) cHK_HotKeyPress(*slot);
 }
 
 void MainWindow::SetupGrid() {
@@ -358,7 +382,7 @@ void MainWindow::btnDelete_Click() {
 }
 
 void MainWindow::msGrid_Open(int row) {
-    // The "url" setting's text is copied into its second hidden field here once it is read.
+    urlOfOpenedRow_ = urlSetting_ + " ";
     std::wstring url = Widen(grid_.Cell(row, kLoginUrl));
     ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
@@ -366,6 +390,7 @@ void MainWindow::msGrid_Open(int row) {
 void MainWindow::Label7_Click() { ShowWindow(hwnd_, SW_HIDE); }
 
 void MainWindow::OnCommand(int id, int code) {
+    if (panel_.OnCommand(id, code)) return;
     if (id == kIdText11) {
         if (code == EN_SETFOCUS) Text11_GotFocus();
         return;
@@ -461,6 +486,10 @@ HBRUSH MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
     }
     const bool inBrowserRow =
         control == label5_ || std::find(checkBoxes_.begin(), checkBoxes_.end(), control) != checkBoxes_.end();
+    if (panel_.StandsOnFace(control)) {
+        SetBkColor(dc, kFaceColor);
+        return faceBrush_;
+    }
     if (inBrowserRow) {
         SetTextColor(dc, kHintText);
         SetBkColor(dc, kFaceColor);
@@ -496,8 +525,14 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnPaint();
             return 0;
         case WM_TIMER:
-            WatchTimer_Tick(wParam);
+            if (!cHK_.TimerTick(wParam)) WatchTimer_Tick(wParam);
             return 0;
+        case WM_HOTKEY:
+            HotKeyWndProc(wParam);
+            return 0;
+        case WM_DRAWITEM:
+            if (panel_.OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+            break;
         case kTrayCallbackMessage:
             OnTrayNotify(LOWORD(lParam));
             return 0;

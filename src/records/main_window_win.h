@@ -12,6 +12,9 @@
 #include "autofill/browser_windows_win.h"
 #include "autofill/credential_typer.h"
 #include "autofill/paste_win.h"
+#include "hotkeys/hotkey_manager_win.h"
+#include "hotkeys/hotkey_panel_win.h"
+#include "hotkeys/ini_file_win.h"
 #include "records/editor_window_win.h"
 #include "records/grid_view_win.h"
 #include "records/record_grid.h"
@@ -55,6 +58,13 @@ enum MainWindowControl : int {
 
 // One watch timer per browser, in box order; the running one fires every second.
 inline constexpr UINT_PTR kWatchTimerIe6 = 1;
+// Timer1: starts the hotkey listener.
+inline constexpr UINT_PTR kTimer1 = 10;
+
+// F7-F10 are registered on the main window under these identifiers, in order, and type the
+// credential slots Text1-Text4 as they stand.
+inline constexpr int kFunctionKeyCount = 4;
+inline constexpr int kFirstFunctionKeyId = 1;
 
 class MainWindow {
 public:
@@ -81,6 +91,8 @@ public:
     // hotkeys call it with their entry number.
     PasteOutcome cHK_HotKeyPress(int hotKeyIndex);
     const CredentialSlots& Slots() const { return watch_.Slots(); }
+    // The hotkey manager's HotKeyPress: a box's hotkey types that box's credential slot.
+    void cHK_HotKeyPress(const HotkeyPress& press);
 
 private:
     template <class Owner>
@@ -91,6 +103,8 @@ private:
     void SetupGrid();
     void FillGrid();
     void TrimWorkingSet();
+    void RegisterFunctionKeys();
+    void HotKeyWndProc(WPARAM identifier);
     void OnCommand(int id, int code);
     void OnTrayNotify(UINT mouseMessage);
     void mnuConfig_Click();
@@ -143,6 +157,16 @@ private:
     clsWaitableTimer waitTimer_;
     SendInputKeys keys_;
     std::array<HWND, kBrowserCount> checkBoxes_{};
+
+    // The hotkeys: the settings file, the manager with its start timer, and the panel.
+    PrivateProfileIniFile ini_{IniPath(ProgramFolder())};
+    WindowTimer timer1_{kTimer1, 10};
+    cHotKey cHK_;
+    HotkeyPanel panel_{cHK_, ini_, timer1_};
+    // The "url" setting, read at start, and the same followed by a blank, kept when a row is opened.
+    // Nothing reads either yet.
+    std::string urlSetting_;
+    std::string urlOfOpenedRow_;
 
     HINSTANCE instance_ = nullptr;
     HWND hwnd_ = nullptr;

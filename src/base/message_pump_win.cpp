@@ -1,0 +1,23 @@
+#include "base/message_pump_win.h"
+
+namespace tf {
+
+void DispatchUiMessage(MSG& msg) {
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && IsDialogMessageW(root, &msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+void ProcessPendingMessages(std::optional<int>& quitCode) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quitCode = static_cast<int>(msg.wParam);
+            continue;
+        }
+        DispatchUiMessage(msg);
+    }
+}
+
+}  // namespace tf
