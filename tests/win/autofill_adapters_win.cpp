@@ -12,57 +12,13 @@
 #include "autofill/browser_windows_win.h"
 #include "autofill/credential_typer.h"
 #include "autofill/paste_win.h"
+#include "support/fake_apps_win.h"
 #include "support/ui_driver_win.h"
 
 namespace tf::test {
 namespace {
 
-// Where the fakes keep what the tests read and change.
-constexpr int kAddressId = 100;
-constexpr int kAccountId = 101;
-constexpr int kPasswordId = 102;
 constexpr wchar_t kIEKey[] = L"SOFTWARE\\Microsoft\\Internet Explorer";
-
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
-
-// One fake browser of a kind, showing an address, closed again at the end.
-class FakeBrowser {
-public:
-    FakeBrowser(const std::wstring& kind, const std::wstring& address)
-        : process_(TestsFolder() + L"\\fake_browser_win.exe", TestsFolder(), Quoted(kind) + L" " + Quoted(address)) {
-        // The opera kinds make decoy windows first and put them in order before showing the one that
-        // holds the address: only a visible window means the fake browser is finished.
-        WaitUntil([&] {
-            for (HWND w : process_.TopWindows()) {
-                if (!IsWindowVisible(w)) continue;
-                if (HWND address = FindChildById(w, kAddressId)) {
-                    top_ = w;
-                    address_ = address;
-                    return true;
-                }
-            }
-            return false;
-        });
-    }
-    ~FakeBrowser() { Close(); }
-    FakeBrowser(const FakeBrowser&) = delete;
-    FakeBrowser& operator=(const FakeBrowser&) = delete;
-
-    bool Ready() const { return address_ != nullptr; }
-    void SetAddress(const std::wstring& text) {
-        SendMessageW(address_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    void Close() {
-        if (!process_.Running()) return;
-        PostMessageW(top_, WM_CLOSE, 0, 0);
-        if (!process_.WaitForExit(10s)) process_.Kill();
-    }
-
-private:
-    Process process_;
-    HWND top_ = nullptr;
-    HWND address_ = nullptr;
-};
 
 // The "Version" value of Internet Explorer in HKLM, set for one test and put back afterwards.
 class IEVersionValue {
@@ -359,12 +315,6 @@ void PutOnClipboard(UINT format, const void* data, std::size_t size) {
     SetClipboardData(format, memory);
 }
 
-bool HasFocus(HWND control) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &info) && info.hwndFocus == control;
-}
-
 // Another thread of this test holding the clipboard open, as a clipboard tool might.
 class ClipboardHolder {
 public:
@@ -403,13 +353,10 @@ private:
 class AutofillPaste : public ::testing::Test {
 protected:
     void SetUp() override {
-        page_ = std::make_unique<Process>(TestsFolder() + L"\\fake_login_page_win.exe", TestsFolder());
-        HWND top = page_->WaitForTopWindow(L"FakeLoginPage");
-        ASSERT_NE(top, nullptr);
-        account_ = FindChildById(top, kAccountId);
-        password_ = FindChildById(top, kPasswordId);
-        ASSERT_NE(account_, nullptr);
-        ASSERT_NE(password_, nullptr);
+        page_ = std::make_unique<FakeLoginPage>();
+        ASSERT_TRUE(page_->Ready());
+        account_ = page_->Account();
+        password_ = page_->Password();
         owner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         clipboard_ = std::make_unique<Win32Clipboard>(owner_);
     }
@@ -423,7 +370,7 @@ protected:
         ASSERT_TRUE(WaitUntil([&] { return HasFocus(account_); }, 5s));
     }
 
-    std::unique_ptr<Process> page_;
+    std::unique_ptr<FakeLoginPage> page_;
     HWND account_ = nullptr;
     HWND password_ = nullptr;
     HWND owner_ = nullptr;

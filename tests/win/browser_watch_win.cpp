@@ -1,6 +1,7 @@
 // The real program watching a browser of our own making: within a second or two of a page
 // showing, the hint window names the record whose login address fits, and hides again when
 // the page has no record.
+#include "support/fake_apps_win.h"
 #include "support/program_test_win.h"
 
 #include "vault/vault_file.h"
@@ -10,7 +11,6 @@ namespace {
 
 const wchar_t kHintClass[] = L"TamborvinFormHint";
 constexpr int kLabel2 = 3002;
-constexpr int kAddressControl = 100;  // the fake browser's control holding its address
 
 class BrowserWatchTest : public ProgramTest {
 protected:
@@ -21,28 +21,15 @@ protected:
                                             SampleRecord("邮箱", "http://mail.example/", "me", "pw3")})));
     }
     void TearDown() override {
-        if (browser_) PostMessageW(BrowserWindow(), WM_CLOSE, 0, 0);
+        browser_.reset();
         if (!ieVersion_.empty()) SetIEVersion(ieVersion_);
     }
 
     void StartBrowser(const std::wstring& kind, const std::wstring& address) {
-        browser_ = std::make_unique<Process>(TestsFolder() + L"\\fake_browser_win.exe", folder_.Path(),
-                                             kind + L" \"" + address + L"\"");
-        ASSERT_TRUE(WaitUntil([&] { return AddressControl() != nullptr; })) << "the fake browser did not start";
+        browser_ = std::make_unique<FakeBrowser>(kind, address);
+        ASSERT_TRUE(browser_->Ready()) << "the fake browser did not start";
     }
-    HWND BrowserWindow() {
-        // Shown last, once the decoy windows stand in their order.
-        for (HWND w : browser_->TopWindows())
-            if (IsWindowVisible(w) && FindChildById(w, kAddressControl)) return w;
-        return nullptr;
-    }
-    HWND AddressControl() {
-        HWND top = BrowserWindow();
-        return top ? FindChildById(top, kAddressControl) : nullptr;
-    }
-    void ShowAddress(const std::wstring& address) {
-        SendMessageW(AddressControl(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(address.c_str()));
-    }
+    void ShowAddress(const std::wstring& address) { browser_->SetAddress(address); }
 
     HWND Hint() {
         auto found = program_->TopWindows(kHintClass);
@@ -82,7 +69,7 @@ protected:
         RegCloseKey(key);
     }
 
-    std::unique_ptr<Process> browser_;
+    std::unique_ptr<FakeBrowser> browser_;
     std::wstring ieVersion_;
 };
 

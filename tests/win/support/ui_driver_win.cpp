@@ -307,14 +307,29 @@ void TypeText(const std::wstring& text) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-void PressKey(WORD virtualKey) {
-    INPUT inputs[2]{};
-    inputs[0].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = virtualKey;
-    inputs[0].ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    inputs[1] = inputs[0];
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, inputs, sizeof(INPUT));
+void PressKey(WORD virtualKey) { PressChord({}, virtualKey); }
+
+void PressChord(std::initializer_list<WORD> modifiers, WORD virtualKey) {
+    auto key = [](WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        return input;
+    };
+    std::vector<INPUT> inputs;
+    for (WORD m : modifiers) inputs.push_back(key(m, false));
+    inputs.push_back(key(virtualKey, false));
+    inputs.push_back(key(virtualKey, true));
+    for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) inputs.push_back(key(*m, true));
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool HasFocus(HWND control) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(control, nullptr), &info) && info.hwndFocus == control;
 }
 
 void FocusControl(HWND control) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,10 @@ void DoubleClickWindow(HWND window);
 void TypeText(const std::wstring& text);
 // Presses and releases one key (VK_TAB, VK_RETURN ...).
 void PressKey(WORD virtualKey);
+// Holds the modifier keys down in order, presses the key, and lets go in reverse order.
+void PressChord(std::initializer_list<WORD> modifiers, WORD virtualKey);
+// Whether the control has the keyboard focus of its thread.
+bool HasFocus(HWND control);
 // Gives a window of another process the foreground and the keyboard focus to one of its controls.
 void FocusControl(HWND control);
 

@@ -1,0 +1,148 @@
+// The real program's hotkeys: the panel's boxes and "a.ini", a combination set by the user and
+// pressed in a login page, the function keys, and a combination another program holds.
+#include "support/fake_apps_win.h"
+#include "support/program_test_win.h"
+
+#include "hotkeys/hotkey_panel_win.h"
+#include "vault/vault_file.h"
+
+namespace tf::test {
+namespace {
+
+const wchar_t kHintClass[] = L"TamborvinFormHint";
+// Typed by the function keys as themselves, never read as key notation.
+const char kSpecialPassword[] = "p+w^d%~{x}(y)中";
+
+std::string IniWith(const std::vector<std::string>& values) {
+    std::string text = "[HotKey]\r\n";
+    for (std::size_t i = 0; i < values.size(); ++i) text += std::to_string(i) + "=" + values[i] + "\r\n";
+    return text + "[url]\r\nurl=\r\n";
+}
+
+class HotkeyTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        folder_.Write(
+            L"Data.db",
+            FormatVault(Numbered({SampleRecord("内网", "http://intranet/login", "staff", "pw1"),
+                                  SampleRecord("银行", "http://bank.example/login", "saver", kSpecialPassword)})));
+    }
+    void TearDown() override {
+        page_.reset();
+        browser_.reset();
+    }
+
+    HWND Box(int i) { return FindChildById(main_, kIdTxtHotKey0 + i); }
+    std::wstring BoxText(int i) { return WindowText(Box(i)); }
+    std::string Ini() { return folder_.Read(L"a.ini").value_or(""); }
+
+    // A browser showing the bank's page, the program matching it, and the login page in front.
+    void OpenBankLoginPage() {
+        browser_ = std::make_unique<FakeBrowser>(L"chrome", L"https://bank.example/login");
+        ASSERT_TRUE(browser_->Ready());
+        HWND chrome = Control(L"chrome");
+        SendMessageW(chrome, BM_SETCHECK, BST_CHECKED, 0);
+        PostCommand(chrome);
+        ASSERT_TRUE(WaitUntil([&] {
+            auto hints = program_->TopWindows(kHintClass);
+            return !hints.empty() && IsWindowVisible(hints.front());
+        })) << "the program did not match the page";
+        page_ = std::make_unique<FakeLoginPage>();
+        ASSERT_TRUE(page_->Ready());
+        ASSERT_TRUE(page_->Focus(page_->Account()));
+    }
+    // On failure, what the field holds and where the keys went instead.
+    ::testing::AssertionResult AccountFieldShows(const std::string& text) {
+        if (WaitUntil([&] { return WindowText(page_->Account()) == Widen(text); }, 5s))
+            return ::testing::AssertionSuccess();
+        HWND front = GetForegroundWindow();
+        return ::testing::AssertionFailure()
+               << "the field holds \"" << Narrow(WindowText(page_->Account()))
+               << "\"; in front: " << Narrow(ClassOf(front)) << " \"" << Narrow(WindowText(front))
+               << "\"; account has the focus: " << HasFocus(page_->Account());
+    }
+
+    std::unique_ptr<FakeBrowser> browser_;
+    std::unique_ptr<FakeLoginPage> page_;
+};
+
+TEST_F(HotkeyTest, AFirstStartWritesTheDefaultsAndShowsEveryBoxEmptyAndLocked) {
+    ASSERT_FALSE(folder_.Exists(L"a.ini"));
+    StartProgram();
+    for (int i = 0; i < kHotkeyBoxCount; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(BoxText(i), L"null");
+        EXPECT_FALSE(IsWindowEnabled(Box(i)));
+    }
+    EXPECT_EQ(SendMessageW(Control(kConfirmSettingCaption), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_FALSE(IsWindowEnabled(FindChildById(main_, kIdCmdSave)));
+    ExitProgram();
+    EXPECT_EQ(Ini(), IniWith(std::vector<std::string>(6, "46,0,0,0")));
+}
+
+TEST_F(HotkeyTest, ACombinationSetInThePasswordBoxPastesThePasswordEvenWithTheAccountBoxEmpty) {
+    StartProgram();
+    ClickWindow(Control(kSetHotkeyCaption));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(Box(1)); }));
+    FocusControl(Box(1));
+    ASSERT_TRUE(WaitUntil([&] { return HasFocus(Box(1)); }));
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    ASSERT_TRUE(WaitUntil([&] { return BoxText(1) == L"Ctrl + Alt + P"; })) << Narrow(BoxText(1));
+    // Typing does not reach a locked box; Delete empties it.
+    FocusControl(Box(2));
+    ASSERT_TRUE(WaitUntil([&] { return HasFocus(Box(2)); }));
+    TypeText(L"x");
+    PressKey(VK_DELETE);
+    ClickWindow(Control(kConfirmSettingCaption));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowEnabled(Box(1)); }));
+    EXPECT_EQ(BoxText(2), L"null");
+    EXPECT_EQ(Ini(), IniWith({"46,0,0,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
+
+    OpenBankLoginPage();
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    ExitProgram();
+}
+
+TEST_F(HotkeyTest, FunctionKeysTypeTheSlotsLiterallyWhileTheListenerRuns) {
+    folder_.Write(L"a.ini", IniWith({"65,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
+    StartProgram();
+    EXPECT_EQ(BoxText(0), L"Ctrl + Alt + A");
+    OpenBankLoginPage();
+    PressKey(VK_F8);
+    EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    PressKey(VK_F7);
+    EXPECT_TRUE(AccountFieldShows(std::string(kSpecialPassword) + "saver"));
+    // The account hotkey still pastes after the function keys.
+    SendMessageW(page_->Account(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    PressChord({VK_CONTROL, VK_MENU}, 'A');
+    EXPECT_TRUE(AccountFieldShows("saver"));
+    ExitProgram();
+}
+
+TEST_F(HotkeyTest, ACombinationAnotherProgramHoldsIsShownEmptyButKeptInTheFile) {
+    // This test process holds Ctrl+Alt+Q for as long as the program runs.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 0x7001, MOD_CONTROL | MOD_ALT, 'Q'));
+    const std::string stored = IniWith({"81,-1,-1,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "80,-1,-1,0", "80,0,0,0"});
+    folder_.Write(L"a.ini", stored);
+    StartProgram();
+    EXPECT_EQ(BoxText(0), L"null");
+    EXPECT_EQ(BoxText(1), L"Ctrl + Alt + P");
+    // The same combination twice: the second box is refused, the first keeps it.
+    EXPECT_EQ(BoxText(4), L"null");
+    // A bare key is never taken from every other program.
+    EXPECT_EQ(BoxText(5), L"(At least one control key)");
+    UnregisterHotKey(nullptr, 0x7001);
+
+    // Box 1 still types the password, though box 0 in front of it was refused.
+    OpenBankLoginPage();
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    PressChord({}, 'P');
+    EXPECT_TRUE(AccountFieldShows(std::string(kSpecialPassword) + "p"));
+    ExitProgram();
+    EXPECT_EQ(Ini(), stored);
+}
+
+}  // namespace
+}  // namespace tf::test

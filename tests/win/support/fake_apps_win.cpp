@@ -1,0 +1,55 @@
+#include "support/fake_apps_win.h"
+
+namespace tf::test {
+namespace {
+
+std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+
+}  // namespace
+
+FakeBrowser::FakeBrowser(const std::wstring& kind, const std::wstring& address)
+    : process_(TestsFolder() + L"\\fake_browser_win.exe", TestsFolder(), Quoted(kind) + L" " + Quoted(address)) {
+    // The opera kinds make decoy windows first and put them in order before showing the one that
+    // holds the address: only a visible window means the fake browser is finished.
+    WaitUntil([&] {
+        for (HWND w : process_.TopWindows()) {
+            if (!IsWindowVisible(w)) continue;
+            if (HWND field = FindChildById(w, kFakeAddressId)) {
+                top_ = w;
+                address_ = field;
+                return true;
+            }
+        }
+        return false;
+    });
+}
+
+void FakeBrowser::SetAddress(const std::wstring& text) {
+    SendMessageW(address_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void FakeBrowser::Close() {
+    if (!process_.Running()) return;
+    PostMessageW(top_, WM_CLOSE, 0, 0);
+    if (!process_.WaitForExit(10s)) process_.Kill();
+}
+
+FakeLoginPage::FakeLoginPage() : process_(TestsFolder() + L"\\fake_login_page_win.exe", TestsFolder()) {
+    top_ = process_.WaitForTopWindow(L"FakeLoginPage");
+    if (!top_) return;
+    account_ = FindChildById(top_, kFakeAccountId);
+    password_ = FindChildById(top_, kFakePasswordId);
+}
+
+FakeLoginPage::~FakeLoginPage() {
+    if (!process_.Running()) return;
+    PostMessageW(top_, WM_CLOSE, 0, 0);
+    if (!process_.WaitForExit(10s)) process_.Kill();
+}
+
+bool FakeLoginPage::Focus(HWND field) const {
+    FocusControl(field);
+    return WaitUntil([&] { return HasFocus(field) && GetForegroundWindow() == top_; }, 5s);
+}
+
+}  // namespace tf::test
