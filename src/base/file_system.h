@@ -2,6 +2,8 @@
 // over the Win32 file API, host tests a real POSIX one or a fake that fails on demand.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,6 +30,17 @@ inline constexpr int kDeviceIo = 57;
 // The error with the runtime's description of that number ("File not found", ...).
 FileError MakeFileError(int code);
 
+// A file open for writing, held without sharing until it is destroyed (which closes it and keeps what
+// was written).
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    // Appends all bytes; on failure (a full disk) the file keeps the part that went in.
+    virtual bool Write(std::string_view bytes, FileError& error) = 0;
+    // Flushes the bytes to the disk and closes the file; no Write may follow.
+    virtual bool Commit(FileError& error) = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -40,6 +53,13 @@ public:
     virtual bool Replace(const std::string& from, const std::string& to, FileError& error) = 0;
     // True when the file was deleted; never reports.
     virtual bool Remove(const std::string& path) = 0;
+    // The file's length in bytes; empty when there is no such file (or it is a folder).
+    virtual std::optional<std::uint64_t> Length(const std::string& path) = 0;
+    // Opens the file for writing, creating it when missing; keeps its first `keep` bytes, drops the rest and
+    // writes on from there. Fails, changing nothing, when the file holds fewer than `keep` bytes.
+    virtual std::unique_ptr<FileWriter> OpenWriter(const std::string& path, std::uint64_t keep, FileError& error) = 0;
+    // Gives `from` the name `to`; fails, changing nothing, when `to` exists.
+    virtual bool Rename(const std::string& from, const std::string& to, FileError& error) = 0;
 };
 
 // The running platform's file system (POSIX on the host, Win32 in the Windows build).

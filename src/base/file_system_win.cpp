@@ -46,6 +46,11 @@ public:
     }
     HANDLE get() const { return h_; }
     bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    HANDLE Release() {
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return h;
+    }
     bool Close() {
         HANDLE h = h_;
         h_ = INVALID_HANDLE_VALUE;
@@ -58,6 +63,39 @@ private:
 
 // One WriteFile/ReadFile call moves at most this much; larger buffers are done in pieces.
 constexpr DWORD kChunk = 1u << 30;
+
+class Win32Writer final : public FileWriter {
+public:
+    explicit Win32Writer(HANDLE file) : file_(file) {}
+
+    bool Write(std::string_view bytes, FileError& error) override {
+        while (!bytes.empty()) {
+            DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kChunk));
+            DWORD written = 0;
+            if (!WriteFile(file_.get(), bytes.data(), want, &written, nullptr)) {
+                error = Win32Error(GetLastError());
+                return false;
+            }
+            if (written == 0) {
+                error = MakeFileError(file_errors::kDiskFull);
+                return false;
+            }
+            bytes.remove_prefix(written);
+        }
+        return true;
+    }
+
+    bool Commit(FileError& error) override {
+        if (!FlushFileBuffers(file_.get()) || !file_.Close()) {
+            error = Win32Error(GetLastError());
+            return false;
+        }
+        return true;
+    }
+
+private:
+    Handle file_;
+};
 
 class Win32FileSystem final : public FileSystem {
 public:
@@ -114,6 +152,49 @@ public:
     }
 
     bool Remove(const std::string& path) override { return DeleteFileW(Widen(path).c_str()) != 0; }
+
+    std::optional<std::uint64_t> Length(const std::string& path) override {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            return std::nullopt;
+        }
+        return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+
+    std::unique_ptr<FileWriter> OpenWriter(const std::string& path, std::uint64_t keep, FileError& error) override {
+        // Only a writer that starts from nothing may create the file.
+        Handle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, keep == 0 ? OPEN_ALWAYS : OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid()) {
+            const DWORD err = GetLastError();
+            error =
+                err == ERROR_FILE_NOT_FOUND && keep > 0 ? MakeFileError(file_errors::kInputPastEnd) : Win32Error(err);
+            return nullptr;
+        }
+        LARGE_INTEGER size{};
+        if (!GetFileSizeEx(file.get(), &size)) {
+            error = Win32Error(GetLastError());
+            return nullptr;
+        }
+        if (static_cast<std::uint64_t>(size.QuadPart) < keep) {
+            error = MakeFileError(file_errors::kInputPastEnd);
+            return nullptr;
+        }
+        LARGE_INTEGER offset{};
+        offset.QuadPart = static_cast<LONGLONG>(keep);
+        if (!SetFilePointerEx(file.get(), offset, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get())) {
+            error = Win32Error(GetLastError());
+            return nullptr;
+        }
+        return std::make_unique<Win32Writer>(file.Release());
+    }
+
+    bool Rename(const std::string& from, const std::string& to, FileError& error) override {
+        // Without MOVEFILE_REPLACE_EXISTING the call refuses a name that is taken.
+        if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_WRITE_THROUGH)) return Failed(error);
+        return true;
+    }
 
 private:
     static std::nullopt_t Fail(FileError& error) {

@@ -34,6 +34,10 @@ protected:
 
 TEST_F(PosixFileSystem, WriteReadReplaceRemove) { test::ExpectFileSystemContract(fs_, dir_.string()); }
 
+TEST_F(PosixFileSystem, WritersKeepAPrefixAndRenamesNeverReplace) {
+    test::ExpectFileWriterContract(fs_, dir_.string());
+}
+
 TEST_F(PosixFileSystem, FailuresCarryRuntimeErrors) {
     EXPECT_FALSE(fs_.ReadAll(Path("missing"), error_));
     EXPECT_EQ(error_.code, 53);

@@ -29,6 +29,38 @@ inline void ExpectFileSystemContract(FileSystem& fs, const std::string& folder) 
     EXPECT_TRUE(fs.Exists(path("empty")));
     EXPECT_EQ(fs.ReadAll(path("empty"), error), "");
     EXPECT_FALSE(fs.Exists(folder));
+    EXPECT_EQ(fs.Length(path("empty")), 0u);
+    EXPECT_FALSE(fs.Length(folder));
+}
+
+// What the download relies on: writers that keep a prefix and write on, renames that never replace.
+inline void ExpectFileWriterContract(FileSystem& fs, const std::string& folder) {
+    auto path = [&](const char* name) { return JoinPath(folder, name); };
+    FileError error;
+    EXPECT_FALSE(fs.Length(path("w")));
+    auto writer = fs.OpenWriter(path("w"), 0, error);
+    ASSERT_TRUE(writer) << error.description;
+    ASSERT_TRUE(writer->Write("hello world", error));
+    ASSERT_TRUE(writer->Commit(error)) << error.description;
+    EXPECT_EQ(fs.Length(path("w")), 11u);
+    writer = fs.OpenWriter(path("w"), 5, error);
+    ASSERT_TRUE(writer) << error.description;
+    ASSERT_TRUE(writer->Write("!", error));
+    writer.reset();  // closed without a commit: what was written stays
+    EXPECT_EQ(fs.ReadAll(path("w"), error), "hello!");
+
+    EXPECT_FALSE(fs.OpenWriter(path("w"), 7, error));
+    EXPECT_EQ(error.code, file_errors::kInputPastEnd);
+    EXPECT_EQ(fs.ReadAll(path("w"), error), "hello!");
+    EXPECT_FALSE(fs.OpenWriter(path("missing"), 1, error));
+    EXPECT_FALSE(fs.Exists(path("missing")));
+
+    ASSERT_TRUE(fs.WriteNew(path("taken"), "t", error));
+    EXPECT_FALSE(fs.Rename(path("w"), path("taken"), error));
+    EXPECT_EQ(fs.ReadAll(path("taken"), error), "t");
+    ASSERT_TRUE(fs.Rename(path("w"), path("moved"), error)) << error.description;
+    EXPECT_FALSE(fs.Exists(path("w")));
+    EXPECT_EQ(fs.ReadAll(path("moved"), error), "hello!");
 }
 
 }  // namespace tf::test

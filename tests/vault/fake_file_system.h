@@ -75,6 +75,29 @@ public:
         return files.erase(path) != 0;
     }
 
+    // The vault does not stream or rename; these only keep the fake complete.
+    std::optional<std::uint64_t> Length(const std::string& path) override {
+        if (Interrupted("Length(" + path + ")")) return std::nullopt;
+        auto it = files.find(path);
+        if (it == files.end()) return std::nullopt;
+        return it->second.size();
+    }
+
+    std::unique_ptr<FileWriter> OpenWriter(const std::string& path, std::uint64_t, FileError& error) override {
+        Interrupted("OpenWriter(" + path + ")");
+        error = MakeFileError(file_errors::kPathFileAccess);
+        return nullptr;
+    }
+
+    bool Rename(const std::string& from, const std::string& to, FileError& error) override {
+        if (files.count(to) != 0) {
+            calls.push_back("Rename(" + from + "," + to + ")");
+            error = MakeFileError(file_errors::kPathFileAccess);
+            return false;
+        }
+        return Replace(from, to, error);
+    }
+
 private:
     // Records the call; true when it is to fail (the call then has no effect).
     bool Interrupted(std::string call) {

@@ -46,6 +46,16 @@ TEST_F(FileSystemAdapter, WriteReadReplaceRemove) {
     test::ExpectFileSystemContract(fs_, folder_);
 }
 
+TEST_F(FileSystemAdapter, WritersKeepAPrefixAndRenamesNeverReplace) {
+    test::ExpectFileWriterContract(fs_, folder_);
+    // The writer holds its file without sharing, as the data file of a download is held.
+    FileError error;
+    auto writer = fs_.OpenWriter(Path("held"), 0, error);
+    ASSERT_TRUE(writer);
+    EXPECT_FALSE(fs_.OpenWriter(Path("held"), 0, error));
+    EXPECT_EQ(error.code, 70);
+}
+
 TEST_F(FileSystemAdapter, FailuresCarryRuntimeErrors) {
     EXPECT_FALSE(fs_.ReadAll(Path("missing"), error_));
     EXPECT_EQ(error_.code, 53);
