@@ -51,6 +51,17 @@ target_link_libraries(tf_win_test_support PUBLIC tf_win gtest)
 target_include_directories(tf_win_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win)
 target_compile_options(tf_win_test_support PRIVATE ${TF_WARNINGS})
 
+# The download tests' HTTP server runs on the host around them (a Wine program cannot start a Linux
+# one); it picks a free port and leaves it in a file beside the test programs, where they read it.
+find_program(TF_PYTHON python3 REQUIRED)
+set(TF_HTTP_SERVER ${CMAKE_SOURCE_DIR}/tests/fixtures/http_server.py)
+set(TF_HTTP_FILES ${CMAKE_BINARY_DIR}/tests)
+add_test(NAME http_server_start COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --root ${TF_HTTP_FILES}/http_root
+    --port-file ${TF_HTTP_FILES}/http_server.port --pid-file ${TF_HTTP_FILES}/http_server.pid --detach)
+add_test(NAME http_server_stop COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --stop ${TF_HTTP_FILES}/http_server.pid)
+set_tests_properties(http_server_start PROPERTIES FIXTURES_SETUP http_server)
+set_tests_properties(http_server_stop PROPERTIES FIXTURES_CLEANUP http_server)
+
 # One test program per file; each TEST becomes its own CTest case, run through Wine.
 file(GLOB TF_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_win.cpp)
 foreach(src ${TF_WIN_TESTS})
@@ -66,5 +77,8 @@ foreach(src ${TF_WIN_TESTS})
             add_dependencies(${name} ${fxname})
         endforeach()
     endif()
-    gtest_add_tests(TARGET ${name} SOURCES ${src} TEST_PREFIX "win.")
+    gtest_add_tests(TARGET ${name} SOURCES ${src} TEST_PREFIX "win." TEST_LIST tf_cases)
+    if(name MATCHES "download|winhttp")
+        set_tests_properties(${tf_cases} PROPERTIES FIXTURES_REQUIRED http_server)
+    endif()
 endforeach()

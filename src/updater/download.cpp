@@ -1,0 +1,206 @@
+#include "updater/download.h"
+
+#include "base/text.h"
+#include "updater/download_names.h"
+
+namespace tf {
+
+using namespace download_state;
+
+namespace {
+
+// The numbered-name search stops where the original control's 16-bit counter did.
+constexpr int kMaxNumber = 32767;
+
+}  // namespace
+
+Download::Download(HttpTransport& transport, FileSystem& files, Clock& clock, std::function<void()> letMessagesRun)
+    : transport_(transport), files_(files), clock_(clock), letMessagesRun_(std::move(letMessagesRun)) {}
+
+Download::~Download() {
+    *life_ = false;
+    if (busy_) transport_.Abandon();
+}
+
+void Download::GetStart() {
+    if (busy_) return;
+    busy_ = true;
+    ++transfer_;
+    receivedBytes_ = 0;
+    startedOver_ = false;
+    contentLength_.reset();
+    totalSize_ = 0;
+    resumeOffset_ = 0;
+    dataPath_ = FileName + ".dl";
+    statePath_ = FileName + ".dl.cfg";
+
+    // Resume only a pair whose state file names this address; any other leftover stays untouched.
+    const bool hasData = files_.Exists(dataPath_);
+    const bool hasState = files_.Exists(statePath_);
+    bool freshNames = hasData != hasState;
+    if (hasData && hasState) {
+        FileError error;
+        const auto saved = files_.ReadAll(statePath_, error);
+        const auto length = files_.Length(dataPath_);
+        if (saved && length && TrimSpaces(*saved) == TrimSpaces(ToAnsi(URL))) {
+            resumeOffset_ = *length;
+        } else {
+            freshNames = true;
+        }
+    }
+    const bool named = !freshNames || ChooseFreeNames();
+
+    if (!Raise(kSending)) return;
+    if (!named) return End(kFileError);
+    if (!SendRequest()) End(kNotSent);
+}
+
+void Download::GetPause() {
+    if (busy_) End(kPaused);
+}
+
+void Download::GetStop() {
+    if (!busy_) return;
+    transport_.Abandon();
+    data_.reset();
+    files_.Remove(statePath_);
+    End(kStopped);
+}
+
+bool Download::ChooseFreeNames() {
+    for (int n = 1; n <= kMaxNumber; ++n) {
+        const std::string candidate = NumberedName(FileName, n);
+        if (candidate.empty()) return false;
+        if (!files_.Exists(candidate + ".dl") && !files_.Exists(candidate + ".dl.cfg")) {
+            dataPath_ = candidate + ".dl";
+            statePath_ = candidate + ".dl.cfg";
+            return true;
+        }
+    }
+    return false;
+}
+
+bool Download::SendRequest() {
+    // The range goes out also from 0, so that every request asks the same way.
+    return transport_.Start(NormalizeUrl(URL), {"Range: bytes=" + std::to_string(resumeOffset_) + "-"}, *this);
+}
+
+void Download::OnResponseStart(int status, const std::string& headers) {
+    if (!busy_ || !Raise(kHeadersArrived)) return;
+    if (status == 416) return RangeNotSatisfiable(headers);
+    // A redirect is followed by the transport; one that reaches here carries no part of the file.
+    if (status != 200 && status != 206) return End(kStatusRefused);
+    if (status == 206) {
+        // A part that does not begin where the data file ends would land in the wrong place.
+        const auto range = HeaderValue(headers, "Content-Range");
+        if (range) {
+            const auto parsed = ParseContentRange(*range);
+            if (!parsed || parsed->first != resumeOffset_) return End(kStatusRefused);
+        }
+    } else if (resumeOffset_ > 0) {
+        // The server ignored the range and sends the whole file: the data file starts over.
+        resumeOffset_ = 0;
+    }
+    const auto length = HeaderValue(headers, "Content-Length");
+    contentLength_ = length ? ParseByteCount(*length) : std::nullopt;
+    totalSize_ = (contentLength_ ? *contentLength_ : 1) + resumeOffset_;
+
+    FileError error;
+    data_ = files_.OpenWriter(dataPath_, resumeOffset_, error);
+    if (!data_) return End(kFileError);
+    if (!files_.WriteNew(statePath_, ToAnsi(URL), error)) return End(kFileError);
+    startTime_ = clock_.Now();
+    Raise(kReceiving);
+}
+
+void Download::RangeNotSatisfiable(const std::string& headers) {
+    std::optional<std::uint64_t> total;
+    if (const auto value = HeaderValue(headers, "Content-Range")) {
+        if (const auto range = ParseContentRange(*value)) total = range->total;
+    }
+    if (total && *total == resumeOffset_) {
+        // Nothing is missing: the data file holds the whole resource already.
+        transport_.Abandon();
+        FileError error;
+        data_ = files_.OpenWriter(dataPath_, resumeOffset_, error);
+        if (!data_) return End(kFileError);
+        totalSize_ = resumeOffset_;
+        return Finish();
+    }
+    if (resumeOffset_ > 0 && !startedOver_) {
+        // The data file is longer than the resource (another version of it): begin again, once.
+        startedOver_ = true;
+        transport_.Abandon();
+        resumeOffset_ = 0;
+        if (!Raise(kSending)) return;
+        if (!SendRequest()) End(kNotSent);
+        return;
+    }
+    End(kStatusRefused);
+}
+
+void Download::OnData(std::string_view bytes) {
+    if (!busy_ || !data_) return;
+    FileError error;
+    // What went in before the failure stays, so that a later start resumes after it.
+    if (!data_->Write(bytes, error)) return End(kFileError);
+    receivedBytes_ += bytes.size();
+    const std::uint64_t held = resumeOffset_ + receivedBytes_;
+    float percent = static_cast<float>(static_cast<double>(held) / static_cast<double>(totalSize_) * 100.0);
+    if (percent > 100) percent = 100;
+    const double elapsed = clock_.Now() - startTime_;
+    const double speed = elapsed > 0 ? static_cast<double>(receivedBytes_) / elapsed : 0;
+    if (HttpState) {
+        const auto life = life_;
+        const auto transfer = transfer_;
+        HttpState(FormatByteSize(totalSize_), percent, FormatByteSize(static_cast<std::uint64_t>(speed + 0.5)),
+                  FormatByteSize(held));
+        if (!Current(life, transfer)) return;
+    }
+    letMessagesRun_();
+}
+
+void Download::OnFinished() {
+    if (!busy_) return;
+    // The connection may end early without an error: only a complete body is finished.
+    if (contentLength_ && receivedBytes_ < *contentLength_) return End(kTransferError);
+    Finish();
+}
+
+void Download::OnError(int) {
+    if (busy_) End(kTransferError);
+}
+
+void Download::Finish() {
+    FileError error;
+    const bool written = data_ && data_->Commit(error);
+    data_.reset();
+    if (!written) return End(kFileError);
+    // An existing file keeps its name; the new one takes the first free numbered one.
+    std::string target = FileName;
+    for (int n = 1; files_.Exists(target); ++n) {
+        target = n <= kMaxNumber ? NumberedName(FileName, n) : std::string();
+        if (target.empty()) return End(kFileError);
+    }
+    // Both files stay when the rename fails: the next start finds the data complete and finishes.
+    if (!files_.Rename(dataPath_, target, error)) return End(kFileError);
+    files_.Remove(statePath_);
+    finishedPath_ = target;
+    End(kFinished);
+}
+
+void Download::End(std::int16_t state) {
+    transport_.Abandon();
+    data_.reset();
+    busy_ = false;
+    if (StateChanged) StateChanged(state);
+}
+
+bool Download::Raise(std::int16_t state) {
+    const auto life = life_;
+    const auto transfer = transfer_;
+    if (StateChanged) StateChanged(state);
+    return Current(life, transfer);
+}
+
+}  // namespace tf

@@ -1,0 +1,39 @@
+// `WinHttpDown`, the updater's download control: the download rules over WinHTTP, the Win32 file
+// system and the performance counter, on the thread that creates it.
+#pragma once
+
+#include <memory>
+
+#include "updater/download.h"
+#include "updater/winhttp_transport_win.h"
+
+namespace tf {
+
+class WinHttpDown {
+public:
+    WinHttpDown();
+    // Abandons a transfer under way; its resume files stay.
+    ~WinHttpDown();
+    WinHttpDown(const WinHttpDown&) = delete;
+    WinHttpDown& operator=(const WinHttpDown&) = delete;
+
+    // The rules, properties and events: FileName, URL, GetStart, GetPause, GetStop, HttpState,
+    // StateChanged.
+    Download& control() { return *download_; }
+    Download* operator->() { return download_.get(); }
+
+private:
+    class PerformanceClock final : public Clock {
+    public:
+        double Now() override;
+    };
+
+    WinHttpTransport transport_;
+    PerformanceClock clock_;
+    std::unique_ptr<Download> download_;
+};
+
+// Runs the thread's pending messages; a quit request is put back for the owner's loop.
+void LetPendingMessagesRun();
+
+}  // namespace tf
