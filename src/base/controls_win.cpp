@@ -1,6 +1,27 @@
 #include "base/controls_win.h"
 
+#include <algorithm>
+
 namespace tf {
+
+HWND CreateCenteredWindow(DWORD exStyle, const wchar_t* cls, const std::wstring& caption, DWORD style, int clientWidth,
+                          int clientHeight, HWND owner, void* param) {
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    LONG width = frame.right - frame.left;
+    LONG height = frame.bottom - frame.top;
+    // The main window is often hidden in the notification area when a prompt is asked for.
+    RECT over;
+    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over)) {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+    }
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    LONG x = std::max(work.left, std::min(over.left + (over.right - over.left - width) / 2, work.right - width));
+    LONG y = std::max(work.top, std::min(over.top + (over.bottom - over.top - height) / 2, work.bottom - height));
+    return CreateWindowExW(exStyle, cls, caption.c_str(), style, x, y, width, height, owner, nullptr,
+                           GetModuleHandleW(nullptr), param);
+}
 
 HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
                  int w, int h, HFONT font) {

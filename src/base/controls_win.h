@@ -9,6 +9,10 @@ namespace tf {
 
 HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
                  int w, int h, HFONT font);
+// Creates a top-level window of the program whose client area is this size: centred over its owner
+// when the owner shows (else on the screen), and kept inside the work area.
+HWND CreateCenteredWindow(DWORD exStyle, const wchar_t* cls, const std::wstring& caption, DWORD style, int clientWidth,
+                          int clientHeight, HWND owner, void* param);
 // Registers a window class of the program (arrow cursor); true when it is registered, also when an
 // earlier window of the same kind registered it already.
 bool RegisterWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background, UINT style = 0, HICON icon = nullptr,

@@ -42,7 +42,6 @@ EditorWindow::~EditorWindow() {
 }
 
 bool EditorWindow::Create(HWND owner) {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
     if (!font_) {
         dpi_ = ScreenDpi();
         font_ = CreateUiFont(9, dpi_);
@@ -51,25 +50,9 @@ bool EditorWindow::Create(HWND owner) {
         if (!RegisterWindowClass(kEditorWindowClass, OwnerWindowProc<EditorWindow>, faceBrush_)) return false;
     }
 
-    RECT frame{0, 0, Px(kMargin + kLabelWidth + kBoxWidth + kMargin),
-               Px(kMargin + kEditorBoxes * kRowPitch + 8 + kButtonHeight + kMargin)};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    LONG width = frame.right - frame.left;
-    LONG height = frame.bottom - frame.top;
-    // Centred over the main window, kept inside the work area.
-    RECT over;
-    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over)) {
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-    }
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    LONG x = over.left + (over.right - over.left - width) / 2;
-    LONG y = over.top + (over.bottom - over.top - height) / 2;
-    x = std::max(work.left, std::min(x, work.right - width));
-    y = std::max(work.top, std::min(y, work.bottom - height));
-
-    hwnd_ = CreateWindowExW(kExStyle, kEditorWindowClass, Widen(kEditorCaption).c_str(), kStyle, x, y, width, height,
-                            owner, nullptr, instance, this);
+    hwnd_ = CreateCenteredWindow(kExStyle, kEditorWindowClass, Widen(kEditorCaption), kStyle,
+                                 Px(kMargin + kLabelWidth + kBoxWidth + kMargin),
+                                 Px(kMargin + kEditorBoxes * kRowPitch + 8 + kButtonHeight + kMargin), owner, this);
     if (!hwnd_) return false;
     // Loaded: opaque and in the topmost band, so the editor stays in front of the main window
     // and of the browser the user copies from.

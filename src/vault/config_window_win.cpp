@@ -46,7 +46,6 @@ ConfigWindow::~ConfigWindow() {
 }
 
 bool ConfigWindow::Create(HWND owner) {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
     if (!font_) {
         dpi_ = ScreenDpi();
         font_ = CreateUiFont(9, dpi_);
@@ -56,21 +55,8 @@ bool ConfigWindow::Create(HWND owner) {
     }
 
     int clientHeight = kFrameTop + FrameHeight() + 10 + 2 * kCheckHeight + 12 + kButtonHeight + kMargin;
-    RECT frame{0, 0, Px(kClientWidth), Px(clientHeight)};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    LONG width = frame.right - frame.left;
-    LONG height = frame.bottom - frame.top;
-    RECT over;
-    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over)) {
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-    }
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    LONG x = std::max(work.left, std::min(over.left + (over.right - over.left - width) / 2, work.right - width));
-    LONG y = std::max(work.top, std::min(over.top + (over.bottom - over.top - height) / 2, work.bottom - height));
-
-    hwnd_ = CreateWindowExW(kExStyle, kConfigWindowClass, Widen(kConfigCaption).c_str(), kStyle, x, y, width, height,
-                            owner, nullptr, instance, this);
+    hwnd_ = CreateCenteredWindow(kExStyle, kConfigWindowClass, Widen(kConfigCaption), kStyle, Px(kClientWidth),
+                                 Px(clientHeight), owner, this);
     return hwnd_ != nullptr;
 }
 

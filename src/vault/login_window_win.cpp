@@ -33,7 +33,6 @@ LoginWindow::~LoginWindow() {
 }
 
 bool LoginWindow::Create(HWND owner) {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
     if (!font_) {
         dpi_ = ScreenDpi();
         font_ = CreateUiFont(9, dpi_);
@@ -42,23 +41,8 @@ bool LoginWindow::Create(HWND owner) {
         if (!RegisterWindowClass(kLoginWindowClass, OwnerWindowProc<LoginWindow>, faceBrush_)) return false;
     }
 
-    RECT frame{0, 0, Px(kClientWidth), Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin)};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    LONG width = frame.right - frame.left;
-    LONG height = frame.bottom - frame.top;
-    // Centred over the main window when it shows, else on the screen: the main window is often
-    // hidden in the notification area when the prompt is asked for.
-    RECT over;
-    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over)) {
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-    }
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    LONG x = std::max(work.left, std::min(over.left + (over.right - over.left - width) / 2, work.right - width));
-    LONG y = std::max(work.top, std::min(over.top + (over.bottom - over.top - height) / 2, work.bottom - height));
-
-    hwnd_ = CreateWindowExW(kExStyle, kLoginWindowClass, Widen(kLoginCaption).c_str(), kStyle, x, y, width, height,
-                            owner, nullptr, instance, this);
+    hwnd_ = CreateCenteredWindow(kExStyle, kLoginWindowClass, Widen(kLoginCaption), kStyle, Px(kClientWidth),
+                                 Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin), owner, this);
     return hwnd_ != nullptr;
 }
 
