@@ -1,11 +1,11 @@
-// `WinHttpDown`, the updater's download control: the download rules over WinHTTP, the Win32 file
+// `WinHttpDown`, the updater's download control: the download rules over WinINet, the Win32 file
 // system and the performance counter, on the thread that creates it.
 #pragma once
 
 #include <memory>
 
 #include "updater/download.h"
-#include "updater/winhttp_transport_win.h"
+#include "updater/wininet_transport_win.h"
 
 namespace tf {
 
@@ -28,7 +28,7 @@ private:
         double Now() override;
     };
 
-    WinHttpTransport transport_;
+    WinInetTransport transport_;
     PerformanceClock clock_;
     std::unique_ptr<Download> download_;
 };

@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <random>
 
 #include "base/windows_api_win.h"
 #include "updater/download_names.h"
 #include "updater/win_http_down_win.h"
+#include "updater/winhttp_transport_win.h"
 
 namespace tf {
 namespace {
@@ -235,29 +237,89 @@ TEST_F(DownloadWinHttp, FailuresBeforeAnyDataWriteNothing) {
     EXPECT_TRUE(Names().empty());
 }
 
-TEST_F(DownloadWinHttp, AbandonedRequestsReportNothingAndFreeTheirHandles) {
-    struct Recorder final : HttpEvents {
-        int events = 0;
-        void OnResponseStart(int, const std::string&) override { ++events; }
-        void OnData(std::string_view) override { ++events; }
-        void OnFinished() override { ++events; }
-        void OnError(int) override { ++events; }
-    } recorder;
-    WinHttpTransport transport;
-    for (int i = 0; i < 5; ++i) {
-        ASSERT_TRUE(transport.Start(Address("/setup.exe"), {}, recorder));
-        if (i % 2) Sleep(20);  // some are abandoned while their answer is already on its way
-        transport.Abandon();
+// Every notification of one request, in order, as one letter each (S start, D data, F finished,
+// E error), with the status and the bytes.
+struct Recorder final : HttpEvents {
+    std::string order;
+    int status = 0;
+    std::string body;
+    void OnResponseStart(int code, const std::string&) override {
+        order += 'S';
+        status = code;
     }
-    const ULONGLONG deadline = GetTickCount64() + 5000;
-    while (GetTickCount64() < deadline && WinHttpTransport::OpenRequests() > 0) {
+    void OnData(std::string_view bytes) override {
+        if (order.empty() || order.back() != 'D') order += 'D';
+        body.append(bytes);
+    }
+    void OnFinished() override { order += 'F'; }
+    void OnError(int) override { order += 'E'; }
+};
+
+void RunUntil(const std::function<bool()>& done) {
+    const ULONGLONG deadline = GetTickCount64() + 20000;
+    while (GetTickCount64() < deadline && !done()) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         LetPendingMessagesRun();
     }
+}
+
+template <class Transport>
+void ExpectWholeRangedAndDroppedBodies(const std::string& file) {
+    Transport transport;
+    Recorder whole;
+    ASSERT_TRUE(transport.Start(Address("/setup.exe"), {}, whole));
+    RunUntil([&] { return whole.order.find_first_of("FE") != std::string::npos; });
+    EXPECT_EQ(whole.order, "SDF");
+    EXPECT_EQ(whole.status, 200);
+    EXPECT_TRUE(whole.body == file);
+
+    // A range from the middle, then a connection the server drops: the bytes stop short, no error.
+    Recorder ranged;
+    ASSERT_TRUE(transport.Start(Address("/setup.exe"), {"Range: bytes=3000000-"}, ranged));
+    RunUntil([&] { return ranged.order.find_first_of("FE") != std::string::npos; });
+    EXPECT_EQ(ranged.order, "SDF");
+    EXPECT_EQ(ranged.status, 206);
+    EXPECT_TRUE(ranged.body == file.substr(3000000));
+
+    Recorder dropped;
+    ASSERT_TRUE(transport.Start(Address("/setup.exe?dropafter=1300000"), {}, dropped));
+    RunUntil([&] { return dropped.order.find_first_of("FE") != std::string::npos; });
+    EXPECT_EQ(dropped.order, "SDF");
+    EXPECT_TRUE(dropped.body == file.substr(0, 1300000));
+
+    Recorder refused;
+    ASSERT_TRUE(transport.Start("http://127.0.0.1:1/setup.exe", {}, refused));
+    RunUntil([&] { return !refused.order.empty(); });
+    EXPECT_EQ(refused.order, "E");
+    EXPECT_FALSE(transport.Start("http://", {}, refused));
+}
+
+template <class Transport>
+void ExpectAbandonedRequestsReportNothing() {
+    Recorder recorder;
+    Transport transport;
+    for (int i = 0; i < 6; ++i) {
+        // Some answers trickle in, so that the abandoned read is still waiting for bytes.
+        const std::string url = Address(i % 3 == 2 ? "/setup.exe?rate=2000000" : "/setup.exe");
+        ASSERT_TRUE(transport.Start(url, {}, recorder));
+        if (i % 2) Sleep(20);  // some are abandoned while their answer is already on its way
+        transport.Abandon();
+    }
+    RunUntil([] { return Transport::OpenRequests() == 0; });
     Sleep(200);
     LetPendingMessagesRun();
-    EXPECT_EQ(recorder.events, 0);
-    EXPECT_EQ(WinHttpTransport::OpenRequests(), 0);
+    EXPECT_EQ(recorder.order, "");
+    EXPECT_EQ(Transport::OpenRequests(), 0);
+}
+
+TEST_F(DownloadWinHttp, TransportsDeliverWholeRangedAndDroppedBodiesInOrder) {
+    ExpectWholeRangedAndDroppedBodies<WinInetTransport>(*file_);
+    ExpectWholeRangedAndDroppedBodies<WinHttpTransport>(*file_);
+}
+
+TEST_F(DownloadWinHttp, AbandonedRequestsReportNothingAndFreeTheirHandles) {
+    ExpectAbandonedRequestsReportNothing<WinInetTransport>();
+    ExpectAbandonedRequestsReportNothing<WinHttpTransport>();
 }
 
 }  // namespace

@@ -1,0 +1,265 @@
+#include "updater/wininet_transport_win.h"
+
+#include <wininet.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "base/controls_win.h"
+
+namespace tf {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"TamborvinWinInetTransport";
+// One message per kind of notification; wParam carries the request's id.
+constexpr UINT kHeaders = WM_APP + 1;
+constexpr UINT kData = WM_APP + 2;
+constexpr UINT kFinished = WM_APP + 3;
+constexpr UINT kError = WM_APP + 4;
+// Large reads take what the socket holds in one call; a few buffers let the worker read on while
+// the window thread writes, without letting a slow receiver pile up memory. The buffers are reused:
+// under Wine a fresh megabyte for every read costs more than the read itself.
+constexpr DWORD kChunkSize = 4 * 1024 * 1024;
+constexpr std::size_t kBuffers = 4;
+
+std::atomic<long> g_openRequests{0};
+
+}  // namespace
+
+// Shared by the transport and the worker; the worker alone touches the handles once it runs.
+struct WinInetRequest {
+    HWND window = nullptr;
+    unsigned id = 0;
+    HINTERNET session = nullptr;
+    HINTERNET connect = nullptr;
+    HINTERNET request = nullptr;
+    std::atomic<bool> abandoned{false};
+
+    std::vector<std::vector<char>> buffers = std::vector<std::vector<char>>(kBuffers);
+    std::mutex lock;
+    std::condition_variable room;
+    // Buffers the worker may fill, and filled ones (index, bytes) in the order they were read.
+    std::vector<std::size_t> free;
+    std::deque<std::pair<std::size_t, DWORD>> filled;
+    int status = 0;
+    std::string headers;
+    std::atomic<DWORD> error{0};
+};
+
+namespace {
+
+std::string QueryRawHeaders(HINTERNET request) {
+    DWORD size = 0;
+    HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return {};
+    std::wstring headers(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(headers.size() * sizeof(wchar_t));
+    if (!HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, headers.data(), &size, nullptr)) return {};
+    headers.resize(size / sizeof(wchar_t));
+    return Narrow(headers);
+}
+
+void Post(const WinInetRequest& request, UINT what) {
+    if (!request.abandoned) PostMessageW(request.window, what, request.id, 0);
+}
+
+void Fetch(const std::shared_ptr<WinInetRequest>& request) {
+    if (!HttpSendRequestW(request->request, nullptr, 0, nullptr, 0)) {
+        request->error = GetLastError();
+        Post(*request, kError);
+        return;
+    }
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    HttpQueryInfoW(request->request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
+    {
+        std::lock_guard<std::mutex> hold(request->lock);
+        request->status = static_cast<int>(status);
+        request->headers = QueryRawHeaders(request->request);
+    }
+    Post(*request, kHeaders);
+    for (;;) {
+        std::size_t index = 0;
+        {
+            std::unique_lock<std::mutex> hold(request->lock);
+            request->room.wait(hold, [&] { return request->abandoned || !request->free.empty(); });
+            if (request->abandoned) return;
+            index = request->free.back();
+            request->free.pop_back();
+        }
+        std::vector<char>& buffer = request->buffers[index];
+        if (buffer.empty()) buffer.resize(kChunkSize);
+        DWORD count = 0;
+        if (!InternetReadFile(request->request, buffer.data(), kChunkSize, &count)) {
+            request->error = GetLastError();
+            Post(*request, kError);
+            return;
+        }
+        if (count == 0) {
+            // The body ended (or the connection did: the receiver compares with the length).
+            Post(*request, kFinished);
+            return;
+        }
+        {
+            std::lock_guard<std::mutex> hold(request->lock);
+            request->filled.emplace_back(index, count);
+        }
+        Post(*request, kData);
+    }
+}
+
+void RunWorker(std::shared_ptr<WinInetRequest> request) {
+    Fetch(request);
+    InternetCloseHandle(request->request);
+    InternetCloseHandle(request->connect);
+    InternetCloseHandle(request->session);
+    --g_openRequests;
+}
+
+}  // namespace
+
+WinInetTransport::WinInetTransport() {
+    RegisterWindowClass(kWindowClass, OwnerWindowProc<WinInetTransport>, nullptr);
+    hwnd_ =
+        CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), this);
+}
+
+WinInetTransport::~WinInetTransport() {
+    *life_ = false;
+    Abandon();
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+long WinInetTransport::OpenRequests() { return g_openRequests.load(); }
+
+bool WinInetTransport::Start(const std::string& url, const std::vector<std::string>& headerLines, HttpEvents& events) {
+    Abandon();
+    if (!hwnd_) return false;
+    std::wstring wideUrl = Widen(url);
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof(parts);
+    parts.dwHostNameLength = static_cast<DWORD>(-1);
+    parts.dwUrlPathLength = static_cast<DWORD>(-1);
+    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    if (!InternetCrackUrlW(wideUrl.c_str(), 0, 0, &parts) || parts.dwHostNameLength == 0) return false;
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
+    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+    std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
+    path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (path.empty()) path = L"/";
+
+    auto request = std::make_shared<WinInetRequest>();
+    request->window = hwnd_;
+    request->id = ++nextId_;
+    for (std::size_t i = 0; i < kBuffers; ++i) request->free.push_back(i);
+    auto close = [&] {
+        if (request->request) InternetCloseHandle(request->request);
+        if (request->connect) InternetCloseHandle(request->connect);
+        if (request->session) InternetCloseHandle(request->session);
+    };
+    // A session of its own: an abandoned worker may still be closing its handles.
+    request->session = InternetOpenW(L"velnor", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (request->session)
+        request->connect = InternetConnectW(request->session, host.c_str(), parts.nPort, nullptr, nullptr,
+                                            INTERNET_SERVICE_HTTP, 0, 0);
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                  INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+    if (request->connect)
+        request->request =
+            HttpOpenRequestW(request->connect, L"GET", path.c_str(), nullptr, nullptr, nullptr, flags, 0);
+    std::wstring headers;
+    for (const std::string& line : headerLines) headers += Widen(line) + L"\r\n";
+    if (!request->request ||
+        (!headers.empty() &&
+         !HttpAddRequestHeadersW(request->request, headers.c_str(), static_cast<DWORD>(headers.size()),
+                                 HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))) {
+        close();
+        return false;
+    }
+    ++g_openRequests;
+    current_ = request;
+    events_ = &events;
+    std::thread(RunWorker, std::move(request)).detach();
+    return true;
+}
+
+void WinInetTransport::Abandon() { Release(); }
+
+void WinInetTransport::Release() {
+    std::shared_ptr<WinInetRequest> request = std::move(current_);
+    current_ = nullptr;
+    events_ = nullptr;
+    if (!request) return;
+    {
+        std::lock_guard<std::mutex> hold(request->lock);
+        request->abandoned = true;
+    }
+    request->room.notify_all();
+}
+
+LRESULT WinInetTransport::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg < kHeaders || msg > kError) return DefWindowProcW(hwnd_, msg, wParam, lParam);
+    // Notifications of an abandoned request are left unhandled.
+    if (!current_ || current_->id != static_cast<unsigned>(wParam)) return 0;
+    Notify(msg);
+    return 0;
+}
+
+void WinInetTransport::Notify(UINT what) {
+    const auto life = life_;
+    const std::shared_ptr<WinInetRequest> request = current_;
+    HttpEvents* const events = events_;
+    // The receiver may abandon the request, start another or destroy the transport.
+    auto stillCurrent = [&] { return *life && current_ == request; };
+    switch (what) {
+        case kHeaders: {
+            int status = 0;
+            std::string headers;
+            {
+                std::lock_guard<std::mutex> hold(request->lock);
+                status = request->status;
+                headers = std::move(request->headers);
+            }
+            events->OnResponseStart(status, headers);
+            return;
+        }
+        case kData:
+            // Each chunk posted its own message; whatever is queued now goes out at once.
+            for (;;) {
+                std::pair<std::size_t, DWORD> chunk;
+                {
+                    std::lock_guard<std::mutex> hold(request->lock);
+                    if (request->filled.empty()) return;
+                    chunk = request->filled.front();
+                    request->filled.pop_front();
+                }
+                // The receiver may pump messages and take later chunks meanwhile: each has its own buffer.
+                events->OnData(std::string_view(request->buffers[chunk.first].data(), chunk.second));
+                {
+                    std::lock_guard<std::mutex> hold(request->lock);
+                    request->free.push_back(chunk.first);
+                }
+                request->room.notify_one();
+                if (!stillCurrent()) return;
+            }
+        case kFinished:
+            Release();
+            events->OnFinished();
+            return;
+        case kError: {
+            const DWORD code = request->error;
+            Release();
+            events->OnError(static_cast<int>(code));
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+}  // namespace tf
