@@ -16,6 +16,9 @@ bool IsNumber(std::string_view lead) { return !lead.empty() && lead.front() >= '
 void AddressReader::ReadBrowserAddress(std::string& holder, const std::string& browserName) {
     if (browserName == kChrome) {
         holder = CutAtNul(windows_.ReadChrome());
+        if (holder.empty()) {
+            if (auto page = pages_.Read(windows_, PageFamily::kChromium)) holder = CutAtNul(*page);
+        }
         return;
     }
     if (browserName == kOpera16) {
@@ -41,7 +44,9 @@ void AddressReader::ReadBrowserAddress(std::string& holder, const std::string& b
     const std::string text = reply ? CutAtNul(*reply) : std::string();
     const std::u32string first = Utf8ToCodePoints(std::string_view(text).substr(0, text.find(',')));
     if (!reply || text.empty() || first.size() < 2) {
-        holder = browserName + kBrowserNotOpen;
+        std::optional<std::string> page;
+        if (browserName == kFirefox) page = pages_.Read(windows_, PageFamily::kFirefox);
+        holder = page ? CutAtNul(*page) : browserName + kBrowserNotOpen;
         return;
     }
     holder = CodePointsToUtf8(std::u32string_view(first).substr(1, first.size() - 2));

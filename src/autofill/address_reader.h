@@ -1,10 +1,15 @@
 // Reads the address a running browser shows, from outside the browser: window-class walks for
-// Internet Explorer, Chrome and Opera, a DDE request for Firefox. The walks, the registry and DDE
-// are the platform's (BrowserWindows); which reader runs and what its result means is decided here.
+// Internet Explorer, Chrome and Opera, a DDE request for Firefox, and for the current Chromium and
+// Firefox browsers, which answer neither, the page's accessible document. The walks, the registry,
+// DDE and accessibility are the platform's (BrowserWindows); which reader runs, in which order, and
+// what its result means is decided here.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
+
+#include "autofill/page_reader.h"
 
 namespace tf {
 
@@ -40,6 +45,14 @@ public:
                                                   const std::string& item) = 0;
     // The manual read: IEFrame > WorkerW > ReBarWindow32 > ComboBoxEx32 > ComboBox > Edit; "" when missing.
     virtual std::string ReadIEManual() = 0;
+
+    // The window whose page the family's front-most browser window shows (for Chromium the page's
+    // render window inside the top-level window, for Firefox the top-level window); 0 when none.
+    virtual std::uintptr_t FrontPageWindow(PageFamily) { return 0; }
+    // Asks the window for the accessible document of its page and keeps it for ReadOpenPage.
+    virtual PageAnswer OpenPage(std::uintptr_t /*window*/) { return {}; }
+    // The address of the document kept by the last OpenPage that found one.
+    virtual PageAnswer ReadOpenPage() { return {PageAnswer::kGone, {}}; }
 };
 
 class AddressReader {
@@ -48,7 +61,8 @@ public:
 
     // The holder receives the browser's address, or the browser name followed by
     // kBrowserNotOpen when the read fails (an Internet Explorer walk that finds nothing leaves
-    // the holder as it was).
+    // the holder as it was). When the Chrome walk or the Firefox DDE request finds nothing, the
+    // page of the front-most window of a current Chromium or Firefox browser is read instead.
     void ReadBrowserAddress(std::string& holder, const std::string& browserName);
 
     // The first character of the installed Internet Explorer's version, or empty text.
@@ -60,6 +74,7 @@ private:
     BrowserWindows& windows_;
     std::string versionText_;
     std::string versionLead_;
+    PageReader pages_;
 };
 
 }  // namespace tf

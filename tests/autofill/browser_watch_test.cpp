@@ -176,6 +176,36 @@ TEST(BrowserWatch, InternetExplorerAndFirefoxTicksOnlyDecode) {
     }
 }
 
+TEST(BrowserWatch, PagesOfCurrentBrowsersFindTheRecordsTheEditorStored) {
+    const RecordGrid grid = Records();
+    struct Case {
+        Browser browser;
+        std::string page;  // the document's address
+        std::string account1;
+    };
+    const Case cases[] = {
+        {Browser::kChrome, "https://bank/login", "carol"}, {Browser::kChrome, "https://intranet/", "bob"},
+        {Browser::kChrome, "https://intranet", "bob"},     {Browser::kFirefox, "https://bank/login", "carol"},
+        {Browser::kFirefox, "https://intranet/", "bob"},   {Browser::kFirefox, "https://intranet/%D6%D0", "frank"},
+        {Browser::kFirefox, "http://elsewhere/", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page);
+        FakeBrowserWindows windows;
+        windows.chromiumWindow = windows.firefoxWindow = 1;
+        windows.openAnswers = {{PageAnswer::kNotReady, {}}, {PageAnswer::kAddress, c.page}};
+        AddressReader reader(windows);
+        BrowserWatch watch;
+        watch.BoxClicked(c.browser, true);
+        // The first request only wakes the browser's tree up.
+        watch.Tick(reader, grid);
+        EXPECT_EQ(watch.Slots().Text10, "");
+        watch.Tick(reader, grid);
+        EXPECT_EQ(watch.Holder(c.browser), c.page);
+        EXPECT_EQ(watch.Slots().Text1, c.account1);
+    }
+}
+
 TEST(BrowserWatch, TwoMatchesFillBothSlotsAndNameTheLast) {
     RecordGrid grid;
     grid.FillGrid({Record("http://mail/", "first", "f1"), Record("http://other/", "x", "x1"),

@@ -1,6 +1,7 @@
 // A BrowserWindows whose answers the test sets, and which notes the walks it was asked for.
 #pragma once
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,36 @@ public:
     std::string ReadIEManual() override {
         calls.push_back("manual");
         return manual;
+    }
+
+    // The page side: the front window of each family (0: none), and the answers that asking for
+    // its document (OpenPage) and reading the document kept (ReadOpenPage) give, in turn; once
+    // they run out, "not ready" and "gone".
+    std::uintptr_t chromiumWindow = 0;
+    std::uintptr_t firefoxWindow = 0;
+    std::deque<PageAnswer> openAnswers;
+    std::deque<PageAnswer> keptAnswers;
+    // "open <window>", "kept"; apart from calls, so that the old readers' expectations stand.
+    std::vector<std::string> pageCalls;
+
+    std::uintptr_t FrontPageWindow(PageFamily family) override {
+        return family == PageFamily::kChromium ? chromiumWindow : firefoxWindow;
+    }
+    PageAnswer OpenPage(std::uintptr_t window) override {
+        pageCalls.push_back("open " + std::to_string(window));
+        return Next(openAnswers, {PageAnswer::kNotReady, {}});
+    }
+    PageAnswer ReadOpenPage() override {
+        pageCalls.push_back("kept");
+        return Next(keptAnswers, {PageAnswer::kGone, {}});
+    }
+
+private:
+    static PageAnswer Next(std::deque<PageAnswer>& answers, PageAnswer otherwise) {
+        if (answers.empty()) return otherwise;
+        PageAnswer a = answers.front();
+        answers.pop_front();
+        return a;
     }
 };
 

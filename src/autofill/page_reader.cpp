@@ -1,0 +1,46 @@
+#include "autofill/page_reader.h"
+
+#include "autofill/address_reader.h"
+
+namespace tf {
+
+bool PageReader::DueToAsk() const {
+    return misses_ < kEagerAsks || (misses_ - kEagerAsks) % kSlowAskEvery == kSlowAskEvery - 1;
+}
+
+std::optional<std::string> PageReader::Read(BrowserWindows& windows, PageFamily family) {
+    const std::uintptr_t window = windows.FrontPageWindow(family);
+    if (window != window_ || family != family_) {
+        // Another window in front (or none): what was kept belongs to the old one.
+        family_ = family;
+        window_ = window;
+        open_ = false;
+        misses_ = 0;
+    }
+    if (!window) return std::nullopt;
+
+    if (open_) {
+        PageAnswer kept = windows.ReadOpenPage();
+        if (kept.kind == PageAnswer::kAddress && !kept.address.empty()) return std::move(kept.address);
+        // A window that stopped answering is left alone until it answers again.
+        if (kept.kind == PageAnswer::kNoAnswer) return std::nullopt;
+        // The page was replaced (another tab, another document): look for the new one at once.
+        open_ = false;
+        misses_ = 0;
+    }
+
+    if (!DueToAsk()) {
+        ++misses_;
+        return std::nullopt;
+    }
+    PageAnswer found = windows.OpenPage(window);
+    if (found.kind == PageAnswer::kAddress && !found.address.empty()) {
+        open_ = true;
+        misses_ = 0;
+        return std::move(found.address);
+    }
+    ++misses_;
+    return std::nullopt;
+}
+
+}  // namespace tf

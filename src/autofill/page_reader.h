@@ -1,0 +1,53 @@
+// Current browsers draw their address bar themselves, with no edit window to read and no DDE
+// service. What they still give is the accessibility interface of the page they show: its document
+// names the page address. Asking for it is the platform's (BrowserWindows); when to ask, and what
+// to keep between ticks, is decided here.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tf {
+
+class BrowserWindows;
+
+enum class PageFamily {
+    kChromium,  // Chrome, Edge, Brave, Opera, Vivaldi: "Chrome_WidgetWin_1" windows
+    kFirefox,   // "MozillaWindowClass" windows
+};
+
+struct PageAnswer {
+    enum Kind {
+        kAddress,   // the document's address, never empty
+        kNotReady,  // the window answers but has no document yet (its tree is built on the first request)
+        kNoAnswer,  // the window does not answer in time: ask it nothing until it does
+        kGone,      // the document kept from before is no longer the page shown
+    };
+    Kind kind = kNotReady;
+    std::string address;
+};
+
+// Reads the page address of the front-most browser window of a family, keeping the document it
+// found so that the next ticks ask that one object for its address instead of walking the window's
+// tree again. A window without a document yet is asked again on the next ticks, then less often,
+// so that a window that never builds one is not asked once a second for as long as it is open.
+class PageReader {
+public:
+    // The address, or nothing when no window of the family is open or its page cannot be read now.
+    std::optional<std::string> Read(BrowserWindows& windows, PageFamily family);
+
+    // Asked every tick for this many ticks, then every kSlowAskEvery ticks.
+    static constexpr int kEagerAsks = 5;
+    static constexpr int kSlowAskEvery = 5;
+
+private:
+    bool DueToAsk() const;
+
+    PageFamily family_ = PageFamily::kChromium;
+    std::uintptr_t window_ = 0;
+    bool open_ = false;
+    int misses_ = 0;
+};
+
+}  // namespace tf

@@ -1,0 +1,132 @@
+#include "autofill/page_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "autofill/address_reader.h"
+#include "autofill/fake_browser_windows.h"
+
+namespace tf {
+namespace {
+
+using Calls = std::vector<std::string>;
+using A = PageAnswer;
+
+PageAnswer Address(const char* text) { return {A::kAddress, text}; }
+
+TEST(PageReader, TreeBuiltOnTheFirstRequestIsReadOnTheNextTickAndThenKept) {
+    FakeBrowserWindows windows;
+    windows.chromiumWindow = 7;
+    windows.openAnswers = {{A::kNotReady, {}}, Address("https://bank/login")};
+    windows.keptAnswers = {Address("https://bank/login"), Address("https://bank/other")};
+    PageReader reader;
+
+    EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), std::nullopt);
+    EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), "https://bank/login");
+    EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), "https://bank/login");
+    EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), "https://bank/other");
+    EXPECT_EQ(windows.pageCalls, (Calls{"open 7", "open 7", "kept", "kept"}));
+}
+
+TEST(PageReader, WindowWithoutADocumentIsAskedLessOftenAfterAWhile) {
+    FakeBrowserWindows windows;
+    windows.chromiumWindow = 3;
+    PageReader reader;
+    std::string asked;
+    for (int tick = 1; tick <= 20; ++tick) {
+        windows.pageCalls.clear();
+        EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), std::nullopt);
+        asked += windows.pageCalls.empty() ? '.' : 'o';
+    }
+    EXPECT_EQ(asked, "ooooo....o....o....o");
+
+    // Another window in front is asked at once, and eagerly again.
+    windows.chromiumWindow = 4;
+    windows.openAnswers = {Address("a/b")};
+    windows.pageCalls.clear();
+    EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), "a/b");
+    EXPECT_EQ(windows.pageCalls, Calls{"open 4"});
+}
+
+TEST(PageReader, KeptDocumentDecidesWhetherToLookAgain) {
+    struct Case {
+        const char* what;
+        PageAnswer kept;
+        std::optional<std::string> result;
+        Calls calls;
+    };
+    const Case cases[] = {
+        {"still the page", Address("x/1"), "x/1", {"kept"}},
+        {"replaced by another tab", {A::kGone, {}}, "x/2", {"kept", "open 9"}},
+        {"empty now", {A::kNotReady, {}}, "x/2", {"kept", "open 9"}},
+        {"an empty address counts as none", {A::kAddress, ""}, "x/2", {"kept", "open 9"}},
+        // A browser that stopped answering is not sent another request in the same tick.
+        {"not answering", {A::kNoAnswer, {}}, std::nullopt, {"kept"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeBrowserWindows windows;
+        windows.firefoxWindow = 9;
+        windows.openAnswers = {Address("x/0"), Address("x/2")};
+        windows.keptAnswers = {c.kept};
+        PageReader reader;
+        ASSERT_EQ(reader.Read(windows, PageFamily::kFirefox), "x/0");
+        windows.pageCalls.clear();
+        EXPECT_EQ(reader.Read(windows, PageFamily::kFirefox), c.result);
+        EXPECT_EQ(windows.pageCalls, c.calls);
+    }
+}
+
+TEST(PageReader, FrontWindowChangingOrClosingDropsWhatWasKept) {
+    FakeBrowserWindows windows;
+    windows.chromiumWindow = 1;
+    windows.openAnswers = {Address("one/"), Address("two/"), Address("one/again")};
+    PageReader reader;
+    EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), "one/");
+    windows.chromiumWindow = 2;
+    EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), "two/");
+    windows.chromiumWindow = 0;
+    EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), std::nullopt);
+    windows.chromiumWindow = 1;
+    EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), "one/again");
+    EXPECT_EQ(windows.pageCalls, (Calls{"open 1", "open 2", "open 1"}));
+}
+
+TEST(ReadBrowserAddress, PageIsReadOnlyWhenTheOldReaderFindsNothing) {
+    const std::string firefoxNotOpen = std::string(kFirefox) + kBrowserNotOpen;
+    struct Case {
+        const char* browser;
+        std::string walkOrDde;  // Chrome's omnibox text, or the DDE reply ("-": no server)
+        std::uintptr_t pageWindow;
+        const char* holder;
+        bool opened;  // the page was asked for its document
+    };
+    const Case cases[] = {
+        {kChrome, "old/chrome", 5, "old/chrome", false},
+        {kChrome, "", 5, "https://page/login", true},
+        {kChrome, "", 0, "", false},
+        {kFirefox, "\"http://dde/\",\"t\"", 5, "http://dde/", false},
+        {kFirefox, "-", 5, "https://page/login", true},
+        {kFirefox, "\"", 5, "https://page/login", true},  // a reply too short is no answer
+        {kFirefox, "-", 0, firefoxNotOpen.c_str(), false},
+        // Other DDE services are not browsers we know the pages of.
+        {"Mosaic", "-", 5, "Mosaic浏览器没有打开", false},
+        // Opera's box keeps its own reader.
+        {kOpera16, "", 5, "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.browser) + " " + c.walkOrDde);
+        FakeBrowserWindows windows;
+        windows.chrome = c.walkOrDde;
+        if (c.walkOrDde != "-") windows.dde = c.walkOrDde;
+        windows.chromiumWindow = windows.firefoxWindow = c.pageWindow;
+        windows.openAnswers = {Address("https://page/login")};
+        AddressReader reader(windows);
+        std::string holder = "old";
+        reader.ReadBrowserAddress(holder, c.browser);
+        EXPECT_EQ(holder, c.holder);
+        EXPECT_EQ(!windows.pageCalls.empty(), c.opened);
+    }
+}
+
+}  // namespace
+}  // namespace tf
