@@ -252,4 +252,12 @@ std::string Win32BrowserWindows::ReadIEManual() {
     return text ? Narrow(*text) : std::string();
 }
 
+std::uintptr_t Win32BrowserWindows::FrontPageWindow(PageFamily family) {
+    return reinterpret_cast<std::uintptr_t>(AccessiblePages::FrontWindow(family));
+}
+
+PageAnswer Win32BrowserWindows::OpenPage(std::uintptr_t window) { return pages_.Open(reinterpret_cast<HWND>(window)); }
+
+PageAnswer Win32BrowserWindows::ReadOpenPage() { return pages_.ReadKept(); }
+
 }  // namespace tf

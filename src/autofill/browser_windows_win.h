@@ -2,6 +2,7 @@
 // WM_GETTEXT across processes, one registry value, one DDE request.
 #pragma once
 
+#include "autofill/accessible_page_win.h"
 #include "autofill/address_reader.h"
 #include "base/windows_api_win.h"
 
@@ -26,6 +27,9 @@ public:
     std::optional<std::string> DdeRequest(const std::string& service, const std::string& topic,
                                           const std::string& item) override;
     std::string ReadIEManual() override;
+    std::uintptr_t FrontPageWindow(PageFamily family) override;
+    PageAnswer OpenPage(std::uintptr_t window) override;
+    PageAnswer ReadOpenPage() override;
 
 private:
     DWORD ddeInstance_ = 0;
@@ -33,6 +37,7 @@ private:
     // for the server, so it is closed once the server handles messages again; until then every
     // request fails at once.
     HCONV stalled_ = nullptr;
+    AccessiblePages pages_;
 };
 
 }  // namespace tf

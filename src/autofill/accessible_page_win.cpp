@@ -1,0 +1,269 @@
+#include "autofill/accessible_page_win.h"
+
+#include <algorithm>
+#include <deque>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tf {
+
+namespace {
+
+// Both messages go to another process; a browser that hangs must not hang the watch tick, and a
+// tick must stay far below its one second.
+constexpr UINT kRequestTimeoutMs = 50;
+// The walk from the window's object down to the document: real browsers put it a few levels deep
+// under toolbars and groupings, and every step is a call into the browser's process (a few
+// milliseconds each under Wine). It runs only when another window comes to the front, and is
+// bounded in objects and in time, so that a huge tree costs one slow tick at most; what is not
+// found then is looked for again on a later tick. Our messages keep flowing during the calls.
+constexpr int kMaxWalkObjects = 200;
+constexpr int kMaxWalkDepth = 8;
+constexpr double kMaxWalkMs = 250.0;
+constexpr int kMaxTopWindows = 64;
+
+ULONG_PTR lastProbeAnswered = 0;
+ULONG_PTR nextProbeToken = 0;
+
+void CALLBACK ProbeAnswered(HWND, UINT, ULONG_PTR token, LRESULT) { lastProbeAnswered = token; }
+
+VARIANT Self() {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = CHILDID_SELF;
+    return v;
+}
+
+std::optional<LONG> NumberOf(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, VARIANT*), IAccessible* object) {
+    VARIANT out;
+    VariantInit(&out);
+    if (FAILED((object->*get)(Self(), &out))) return std::nullopt;
+    std::optional<LONG> n;
+    if (out.vt == VT_I4) n = out.lVal;
+    VariantClear(&out);
+    return n;
+}
+
+std::optional<std::wstring> ValueOf(IAccessible* object) {
+    BSTR value = nullptr;
+    if (FAILED(object->get_accValue(Self(), &value))) return std::nullopt;
+    std::wstring text = value ? std::wstring(value, SysStringLen(value)) : std::wstring();
+    SysFreeString(value);
+    return text;
+}
+
+bool Shown(IAccessible* object) {
+    auto state = NumberOf(&IAccessible::get_accState, object);
+    return state && !(*state & (STATE_SYSTEM_INVISIBLE | STATE_SYSTEM_OFFSCREEN));
+}
+
+// Parts of the browser's own frame hold no page: no need to look inside them.
+bool HoldsNoPage(LONG role) {
+    switch (role) {
+        case ROLE_SYSTEM_TOOLBAR:
+        case ROLE_SYSTEM_PAGETABLIST:
+        case ROLE_SYSTEM_MENUBAR:
+        case ROLE_SYSTEM_MENUPOPUP:
+        case ROLE_SYSTEM_LIST:
+        case ROLE_SYSTEM_COMBOBOX:
+        case ROLE_SYSTEM_TEXT:
+        case ROLE_SYSTEM_PUSHBUTTON:
+        case ROLE_SYSTEM_STATUSBAR:
+            return true;
+        default:
+            return false;
+    }
+}
+
+class Stopwatch {
+public:
+    Stopwatch() {
+        QueryPerformanceFrequency(&frequency_);
+        QueryPerformanceCounter(&start_);
+    }
+    double Ms() const {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        return 1000.0 * static_cast<double>(now.QuadPart - start_.QuadPart) / static_cast<double>(frequency_.QuadPart);
+    }
+
+private:
+    LARGE_INTEGER frequency_{}, start_{};
+};
+
+// The objects among a container's children; children that are plain IDs are simple elements and
+// hold no document.
+std::vector<IAccessible*> ChildObjects(IAccessible* container) {
+    std::vector<IAccessible*> objects;
+    LONG count = 0;
+    if (FAILED(container->get_accChildCount(&count)) || count <= 0) return objects;
+    count = std::min<LONG>(count, kMaxWalkObjects);
+    std::vector<VARIANT> children(static_cast<std::size_t>(count));
+    for (VARIANT& v : children) VariantInit(&v);
+    LONG got = 0;
+    if (SUCCEEDED(AccessibleChildren(container, 0, count, children.data(), &got))) {
+        for (LONG i = 0; i < got && i < count; ++i) {
+            VARIANT& v = children[static_cast<std::size_t>(i)];
+            if (v.vt == VT_DISPATCH && v.pdispVal) {
+                IAccessible* child = nullptr;
+                if (SUCCEEDED(v.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&child))))
+                    objects.push_back(child);
+            }
+        }
+    }
+    for (VARIANT& v : children) VariantClear(&v);
+    return objects;
+}
+
+struct Found {
+    IAccessible* document = nullptr;  // owned by the caller
+    std::wstring address;
+};
+
+// Breadth first: the page's own document comes before the documents of frames inside it.
+Found FindDocument(IAccessible* root) {
+    Found found;
+    Stopwatch clock;
+    std::deque<std::pair<IAccessible*, int>> queue;
+    root->AddRef();
+    queue.emplace_back(root, 0);
+    int seen = 0;
+    while (!queue.empty()) {
+        auto [object, depth] = queue.front();
+        queue.pop_front();
+        ++seen;
+        const bool withinBudget = seen <= kMaxWalkObjects && clock.Ms() < kMaxWalkMs;
+        if (!found.document && withinBudget) {
+            auto role = NumberOf(&IAccessible::get_accRole, object);
+            if (role == ROLE_SYSTEM_DOCUMENT) {
+                // A hidden document belongs to another tab; a page's frames are inside its own.
+                if (Shown(object)) {
+                    if (auto value = ValueOf(object); value && !value->empty()) {
+                        found.document = object;
+                        found.address = std::move(*value);
+                        continue;
+                    }
+                }
+            } else if (depth < kMaxWalkDepth && !(role && HoldsNoPage(*role))) {
+                for (IAccessible* child : ChildObjects(object)) queue.emplace_back(child, depth + 1);
+            }
+        }
+        object->Release();
+    }
+    return found;
+}
+
+}  // namespace
+
+AccessiblePages::~AccessiblePages() {
+    Forget();
+    if (comStarted_) CoUninitialize();
+}
+
+HWND AccessiblePages::FrontWindow(PageFamily family) {
+    const wchar_t* topClass = family == PageFamily::kChromium ? L"Chrome_WidgetWin_1" : L"MozillaWindowClass";
+    HWND top = nullptr;
+    for (int i = 0; i < kMaxTopWindows; ++i) {
+        top = FindWindowExW(nullptr, top, topClass, nullptr);
+        if (!top) break;
+        if (!IsWindowVisible(top) || IsIconic(top)) continue;
+        if (family == PageFamily::kFirefox) return top;
+        // Chromium keeps many hidden windows of that class (menus, bubbles); the one with a page
+        // shows it in a render window of its own.
+        for (HWND page = FindWindowExW(top, nullptr, L"Chrome_RenderWidgetHostHWND", nullptr); page;
+             page = FindWindowExW(top, page, L"Chrome_RenderWidgetHostHWND", nullptr)) {
+            if (IsWindowVisible(page)) return page;
+        }
+    }
+    return nullptr;
+}
+
+bool AccessiblePages::StartCom() {
+    if (!comTried_) {
+        comTried_ = true;
+        HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        comStarted_ = SUCCEEDED(hr);
+        // A thread already in the multithreaded apartment can use the browser's objects as well.
+        comUsable_ = comStarted_ || hr == RPC_E_CHANGED_MODE;
+    }
+    return comUsable_;
+}
+
+bool AccessiblePages::Stalled(HWND window) {
+    if (!stalled_) return false;
+    if (lastProbeAnswered == stallToken_ || !IsWindow(stalled_)) {
+        stalled_ = nullptr;
+        return false;
+    }
+    return stalled_ == window;
+}
+
+void AccessiblePages::MarkStalled(HWND window) {
+    const ULONG_PTR token = ++nextProbeToken;
+    // Without the probe the window would never be asked again; better to wait once more next time.
+    if (!SendMessageCallbackW(window, WM_NULL, 0, 0, ProbeAnswered, token)) return;
+    stalled_ = window;
+    stallToken_ = token;
+}
+
+void AccessiblePages::Forget() {
+    if (document_) document_->Release();
+    document_ = nullptr;
+    window_ = nullptr;
+}
+
+PageAnswer AccessiblePages::Open(HWND window) {
+    if (busy_ || Stalled(window)) return {PageAnswer::kNoAnswer, {}};
+    Forget();
+    if (!StartCom()) return {PageAnswer::kNotReady, {}};
+
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, WM_GETOBJECT, 0, static_cast<LPARAM>(static_cast<DWORD>(OBJID_CLIENT)),
+                             SMTO_ABORTIFHUNG, kRequestTimeoutMs, &result)) {
+        MarkStalled(window);
+        return {PageAnswer::kNoAnswer, {}};
+    }
+    // 0: the window has no object of its own (Chromium's first answer, before its tree is built).
+    const auto lresult = static_cast<LRESULT>(result);
+    if (lresult <= 0) return {PageAnswer::kNotReady, {}};
+    IAccessible* root = nullptr;
+    busy_ = true;
+    if (FAILED(ObjectFromLresult(lresult, kIidAccessible, 0, reinterpret_cast<void**>(&root))) || !root) {
+        busy_ = false;
+        return {PageAnswer::kNotReady, {}};
+    }
+    Found found = FindDocument(root);
+    root->Release();
+    busy_ = false;
+    if (!found.document) return {PageAnswer::kNotReady, {}};
+    document_ = found.document;
+    window_ = window;
+    return {PageAnswer::kAddress, Narrow(found.address)};
+}
+
+PageAnswer AccessiblePages::ReadKept() {
+    if (!document_ || !IsWindow(window_)) return {PageAnswer::kGone, {}};
+    if (busy_ || Stalled(window_)) return {PageAnswer::kNoAnswer, {}};
+    // The object's calls would wait on the browser for as long as it likes: first make sure it
+    // handles messages.
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kRequestTimeoutMs, &ignored)) {
+        MarkStalled(window_);
+        return {PageAnswer::kNoAnswer, {}};
+    }
+    busy_ = true;
+    const bool shown = Shown(document_);
+    std::optional<std::wstring> value = shown ? ValueOf(document_) : std::nullopt;
+    busy_ = false;
+    if (!shown || !value) {
+        // Hidden (another tab in front) or no longer connected to the browser's page.
+        Forget();
+        return {PageAnswer::kGone, {}};
+    }
+    if (value->empty()) return {PageAnswer::kNotReady, {}};
+    return {PageAnswer::kAddress, Narrow(*value)};
+}
+
+}  // namespace tf
