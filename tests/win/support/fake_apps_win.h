@@ -23,6 +23,8 @@ public:
 
     bool Ready() const { return address_ != nullptr; }
     void SetAddress(const std::wstring& text);
+    // The title of the window holding the address (the msaa kinds count requests there).
+    std::wstring Title() const { return WindowText(top_); }
     void Close();
 
 private:

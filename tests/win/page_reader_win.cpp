@@ -1,0 +1,164 @@
+// The pages of current browsers, read through their accessible documents: fake Chromium and
+// Firefox programs of our own that answer only that way, one of them never answering at all. Also
+// prints what a read costs, for the record (never asserted).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "autofill/accessible_page_win.h"
+#include "autofill/address_reader.h"
+#include "autofill/browser_windows_win.h"
+#include "support/fake_apps_win.h"
+#include "support/ui_driver_win.h"
+
+namespace tf::test {
+namespace {
+
+const std::wstring kBank = L"https://bank.example/login?from=登录";
+
+// Lets the answers to our probes in: they come through this thread's messages.
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+TEST(AutofillPages, ChromiumPageIsReadOnceItsTreeIsBuiltAndThenFromTheSameDocument) {
+    FakeBrowser browser(L"chromium-msaa", kBank);
+    ASSERT_TRUE(browser.Ready());
+    Win32BrowserWindows windows;
+    AddressReader reader(windows);
+    EXPECT_NE(windows.FrontPageWindow(PageFamily::kChromium), 0u);
+    EXPECT_EQ(windows.FrontPageWindow(PageFamily::kFirefox), 0u);
+
+    std::string holder = "previous";
+    // The first request only makes the browser build its tree.
+    reader.ReadBrowserAddress(holder, kChrome);
+    EXPECT_EQ(holder, "");
+    reader.ReadBrowserAddress(holder, kChrome);
+    EXPECT_EQ(holder, Narrow(kBank));
+    browser.SetAddress(L"https://intranet/");
+    for (int i = 0; i < 3; ++i) reader.ReadBrowserAddress(holder, kChrome);
+    EXPECT_EQ(holder, "https://intranet/");
+    // The document found is asked again; the window is not.
+    EXPECT_EQ(browser.Title(), L"requests 2");
+
+    browser.Close();
+    reader.ReadBrowserAddress(holder, kChrome);
+    EXPECT_EQ(holder, "");
+}
+
+TEST(AutofillPages, FirefoxPageIsTheShownDocumentNotTheToolbarOrAHiddenTab) {
+    FakeBrowser browser(L"firefox-msaa", kBank);
+    ASSERT_TRUE(browser.Ready());
+    Win32BrowserWindows windows;
+    AddressReader reader(windows);
+    EXPECT_EQ(windows.FrontPageWindow(PageFamily::kChromium), 0u);
+
+    std::string holder;
+    reader.ReadBrowserAddress(holder, kFirefox);
+    EXPECT_EQ(holder, Narrow(kBank));
+    browser.SetAddress(L"http://intranet/login");
+    reader.ReadBrowserAddress(holder, kFirefox);
+    EXPECT_EQ(holder, "http://intranet/login");
+    EXPECT_EQ(browser.Title(), L"requests 1");
+
+    browser.Close();
+    reader.ReadBrowserAddress(holder, kFirefox);
+    EXPECT_EQ(holder, std::string(kFirefox) + kBrowserNotOpen);
+}
+
+TEST(AutofillPages, OldChromeWindowsStillWinOverThePage) {
+    FakeBrowser old(L"chrome", L"intranet/login");
+    ASSERT_TRUE(old.Ready());
+    Win32BrowserWindows windows;
+    AddressReader reader(windows);
+    std::string holder;
+    reader.ReadBrowserAddress(holder, kChrome);
+    EXPECT_EQ(holder, "intranet/login");
+    // Its window has no page window of its own.
+    EXPECT_EQ(windows.FrontPageWindow(PageFamily::kChromium), 0u);
+}
+
+TEST(AutofillPages, BrowserThatNeverAnswersIsAskedOnceAndNeverWaitedForAgain) {
+    FakeBrowser browser(L"chromium-msaa-silent", kBank);
+    ASSERT_TRUE(browser.Ready());
+    Win32BrowserWindows windows;
+    ASSERT_NE(windows.FrontPageWindow(PageFamily::kChromium), 0u);
+    AddressReader reader(windows);
+    std::string holder = "previous";
+    for (int tick = 0; tick < 12; ++tick) {
+        reader.ReadBrowserAddress(holder, kChrome);
+        EXPECT_EQ(holder, "");
+        Pump();
+    }
+    EXPECT_EQ(browser.Title(), L"requests 1");
+}
+
+// ---------------------------------------------------------------------------------------------
+
+struct Cost {
+    double median = 0, worst = 0;
+};
+
+Cost Measure(const std::function<void()>& read, int times) {
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    std::vector<double> ms;
+    for (int i = 0; i < times; ++i) {
+        QueryPerformanceCounter(&start);
+        read();
+        QueryPerformanceCounter(&end);
+        ms.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                     static_cast<double>(frequency.QuadPart));
+        Pump();
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.back()};
+}
+
+TEST(AutofillPages, CostOfOneTickIsReported) {
+    struct Case {
+        const wchar_t* kind;
+        const char* browser;
+    } cases[] = {
+        {L"chrome", kChrome},   {L"chromium-msaa", kChrome}, {L"chromium-msaa-silent", kChrome},
+        {L"firefox", kFirefox}, {L"firefox-msaa", kFirefox},
+    };
+    for (const Case& c : cases) {
+        FakeBrowser browser(c.kind, kBank);
+        ASSERT_TRUE(browser.Ready());
+        Win32BrowserWindows windows;
+        AddressReader reader(windows);
+        std::string holder;
+        Cost first = Measure([&] { reader.ReadBrowserAddress(holder, c.browser); }, 1);
+        Cost later = Measure([&] { reader.ReadBrowserAddress(holder, c.browser); }, 30);
+        std::printf("read cost %-22s first %7.2f ms, then median %6.2f ms, worst %6.2f ms (\"%s\")\n",
+                    Narrow(c.kind).c_str(), first.median, later.median, later.worst, holder.c_str());
+        // The parts: the page read alone (kept document), and the walk on a window asked afresh.
+        const std::wstring kind = c.kind;
+        if (kind == L"chromium-msaa" || kind == L"firefox-msaa") {
+            const PageFamily family = kind == L"chromium-msaa" ? PageFamily::kChromium : PageFamily::kFirefox;
+            PageReader pages;
+            pages.Read(windows, family);
+            pages.Read(windows, family);
+            Cost kept = Measure([&] { pages.Read(windows, family); }, 30);
+            AccessiblePages fresh;
+            HWND window = AccessiblePages::FrontWindow(family);
+            Cost open = Measure([&] { fresh.Open(window); }, 20);
+            std::printf(
+                "  page alone: kept document median %6.2f ms, worst %6.2f ms; walk from the window median "
+                "%6.2f ms, worst %6.2f ms\n",
+                kept.median, kept.worst, open.median, open.worst);
+        }
+        if (kind == L"firefox-msaa") {
+            Cost dde = Measure([&] { windows.DdeRequest(kFirefox, kDdeTopic, kDdeItem); }, 30);
+            std::printf("  DDE request nobody answers: median %6.2f ms, worst %6.2f ms\n", dde.median, dde.worst);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tf::test
