@@ -4,6 +4,9 @@
 #include "support/fake_apps_win.h"
 #include "support/program_test_win.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "vault/vault_file.h"
 
 namespace tf::test {
@@ -127,6 +130,56 @@ TEST_F(BrowserWatchTest, FirefoxThroughDdeAndNoFreezeWhileItIsAway) {
     EXPECT_TRUE(HintShows(L"http://intranet/login"));
     ShowAddress(L"http://nowhere.example/");
     EXPECT_TRUE(HintShows(L""));
+    ExitProgram();
+}
+
+TEST_F(BrowserWatchTest, CurrentChromiumAndFirefoxAreReadThroughTheirPages) {
+    StartProgram();
+    for (const wchar_t* kind : {L"chromium-msaa", L"firefox-msaa"}) {
+        SCOPED_TRACE(Narrow(kind));
+        const bool chromium = std::wstring(kind) == L"chromium-msaa";
+        StartBrowser(kind, L"https://bank.example/login");
+        const ULONGLONG chosen = GetTickCount64();
+        ChooseBrowser(chromium ? L"chrome" : L"firefox");
+        // Served over https, stored by the editor as http.
+        EXPECT_TRUE(HintShows(L"http://bank.example/login"));
+        std::printf("%s: hint shown %llu ms after the box was ticked\n", Narrow(kind).c_str(),
+                    GetTickCount64() - chosen);
+        ShowAddress(L"https://nowhere.example/login");
+        EXPECT_TRUE(HintShows(L""));
+        ShowAddress(L"https://intranet/login");
+        EXPECT_TRUE(HintShows(L"http://intranet/login"));
+        // Chromium's first request gets nothing and the second the document; then only the
+        // document is asked.
+        Sleep(2500);
+        EXPECT_EQ(browser_->Title(), chromium ? L"requests 2" : L"requests 1");
+        browser_.reset();
+        EXPECT_TRUE(HintShows(L""));
+    }
+    ExitProgram();
+}
+
+TEST_F(BrowserWatchTest, ChromiumThatNeverAnswersLeavesTheProgramResponsive) {
+    StartBrowser(L"chromium-msaa-silent", L"https://bank.example/login");
+    StartProgram();
+    ChooseBrowser(L"chrome");
+    // Round trips to the main window across several ticks; the worst is reported, not asserted.
+    double worst = 0;
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    for (int i = 0; i < 40; ++i) {
+        LARGE_INTEGER start, end;
+        DWORD_PTR result = 0;
+        QueryPerformanceCounter(&start);
+        ASSERT_NE(SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result), 0) << i;
+        QueryPerformanceCounter(&end);
+        worst = std::max(worst, 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+                                    static_cast<double>(frequency.QuadPart));
+        Sleep(75);
+    }
+    std::printf("worst round trip to the main window while watching a silent browser: %.2f ms\n", worst);
+    EXPECT_TRUE(HintShows(L""));
+    EXPECT_EQ(browser_->Title(), L"requests 1");
     ExitProgram();
 }
 

@@ -37,12 +37,12 @@ protected:
     std::string Ini() { return folder_.Read(L"a.ini").value_or(""); }
 
     // A browser showing the bank's page, the program matching it, and the login page in front.
-    void OpenBankLoginPage() {
-        browser_ = std::make_unique<FakeBrowser>(L"chrome", L"https://bank.example/login");
+    void OpenBankLoginPage(const std::wstring& browserKind = L"chrome") {
+        browser_ = std::make_unique<FakeBrowser>(browserKind, L"https://bank.example/login");
         ASSERT_TRUE(browser_->Ready());
-        HWND chrome = Control(L"chrome");
-        SendMessageW(chrome, BM_SETCHECK, BST_CHECKED, 0);
-        PostCommand(chrome);
+        HWND box = Control(browserKind.starts_with(L"firefox") ? L"firefox" : L"chrome");
+        SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+        PostCommand(box);
         ASSERT_TRUE(WaitUntil([&] {
             auto hints = program_->TopWindows(kHintClass);
             return !hints.empty() && IsWindowVisible(hints.front());
@@ -117,6 +117,20 @@ TEST_F(HotkeyTest, FunctionKeysTypeTheSlotsLiterallyWhileTheListenerRuns) {
     SendMessageW(page_->Account(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
     PressChord({VK_CONTROL, VK_MENU}, 'A');
     EXPECT_TRUE(AccountFieldShows("saver"));
+    ExitProgram();
+}
+
+TEST_F(HotkeyTest, PasswordIsPastedForPagesOfCurrentBrowsers) {
+    folder_.Write(L"a.ini", IniWith({"46,0,0,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
+    StartProgram();
+    for (const wchar_t* kind : {L"chromium-msaa", L"firefox-msaa"}) {
+        SCOPED_TRACE(Narrow(kind));
+        OpenBankLoginPage(kind);
+        PressChord({VK_CONTROL, VK_MENU}, 'P');
+        EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+        page_.reset();
+        browser_.reset();
+    }
     ExitProgram();
 }
 
