@@ -14,13 +14,13 @@ namespace {
 // tick must stay far below its one second.
 constexpr UINT kRequestTimeoutMs = 50;
 // The walk from the window's object down to the document: real browsers put it a few levels deep
-// under toolbars and groupings, and every step is a call into the browser's process (a few
-// milliseconds each under Wine). It runs only when another window comes to the front, and is
-// bounded in objects and in time, so that a huge tree costs one slow tick at most; what is not
-// found then is looked for again on a later tick. Our messages keep flowing during the calls.
+// under toolbars and groupings, and every step is a call into the browser's process (one to several
+// milliseconds each under Wine, more while the machine is busy). It runs only when another window
+// comes to the front, our messages keep flowing during its calls, and it is bounded in objects and
+// in time; what is not found then is looked for again on a later tick.
 constexpr int kMaxWalkObjects = 200;
 constexpr int kMaxWalkDepth = 8;
-constexpr double kMaxWalkMs = 250.0;
+constexpr double kMaxWalkMs = 500.0;
 constexpr int kMaxTopWindows = 64;
 
 ULONG_PTR lastProbeAnswered = 0;
@@ -209,7 +209,14 @@ void AccessiblePages::MarkStalled(HWND window) {
 }
 
 void AccessiblePages::Forget() {
-    if (document_) document_->Release();
+    if (document_) {
+        // Letting go of the object is a call into the browser as well: one that hangs keeps it.
+        DWORD_PTR ignored = 0;
+        const bool answers =
+            !IsWindow(window_) || (!Stalled(window_) && SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                                                            kRequestTimeoutMs, &ignored));
+        if (answers) document_->Release();
+    }
     document_ = nullptr;
     window_ = nullptr;
 }
