@@ -671,7 +671,7 @@ std::vector<PaintOp> PaintFace(const FaceRequest& r, const SystemPalette& pal) {
                 Gradient(ops, {1, half, w - 1, h - 1}, face, white);
             } else {
                 Gradient(ops, {1, 1, w - 1, half}, white, BlendColour(white, base, 1, 2));
-                Gradient(ops, {1, half, w - 1, h - 1}, BlendColour(base, shadow, 1, 4), base);
+                Gradient(ops, {1, half, w - 1, h - 1}, BlendColour(base, shadow, 1, 7), base);
             }
             OutlineB(ops, w, h, s == VisualState::kDisabled ? shadow : Hot(s) ? highlight : dark);
             break;

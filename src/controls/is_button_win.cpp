@@ -1,0 +1,672 @@
+#include "controls/is_button_win.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+#include <vssym32.h>
+#include <windowsx.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace tf {
+namespace {
+
+// What CreateWindowEx passes: the object (null: the window makes and owns one) and its design.
+struct CreateParams {
+    IsButton* object;
+    const PropertyBag* design;
+};
+
+COLORREF Ref(Colour c) { return static_cast<COLORREF>(c & 0xFFFFFF); }
+
+SystemPalette ReadSystemPalette() {
+    SystemPalette p;
+    for (int i = 0; i < kSystemColourCount; ++i) p.colours[static_cast<std::size_t>(i)] = GetSysColor(i);
+    return p;
+}
+
+void FillColour(HDC dc, const RECT& r, Colour c) {
+    HBRUSH brush = CreateSolidBrush(Ref(c));
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+}
+
+RECT ToRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+std::int16_t ShiftState() {
+    std::int16_t shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) shift |= 1;
+    if (GetKeyState(VK_CONTROL) < 0) shift |= 2;
+    if (GetKeyState(VK_MENU) < 0) shift |= 4;
+    return shift;
+}
+
+std::int16_t ButtonsOf(WPARAM keys) {
+    std::int16_t button = 0;
+    if (keys & MK_LBUTTON) button |= 1;
+    if (keys & MK_RBUTTON) button |= 2;
+    if (keys & MK_MBUTTON) button |= 4;
+    return button;
+}
+
+std::string DescribeFont(HFONT font) {
+    LOGFONTW lf{};
+    if (!font || !GetObjectW(font, sizeof(lf), &lf)) return "";
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    int points = MulDiv(lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight, 72, dpi);
+    return Narrow(lf.lfFaceName) + "," + std::to_string(points) + "," + std::to_string(lf.lfWeight) + "," +
+           (lf.lfItalic ? "1" : "0");
+}
+
+}  // namespace
+
+LRESULT CALLBACK IsButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    IsButton* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        auto* params = static_cast<CreateParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self = params && params->object ? params->object : new IsButton();
+        self->ownedByWindow_ = !(params && params->object);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<IsButton*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    LRESULT result = self->HandleMessage(msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        if (self->ownedByWindow_) delete self;
+    }
+    return result;
+}
+
+IsButton::~IsButton() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (ownFont_) DeleteObject(ownFont_);
+    if (ownIcon_ && icon_) DestroyIcon(icon_);
+}
+
+bool IsButton::Register() {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof(cls);
+    // Double clicks arrive as such, for the pressed look they give.
+    cls.style = CS_DBLCLKS;
+    cls.lpfnWndProc = IsButtonProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    cls.lpszClassName = kIsButtonClass;
+    return RegisterClassExW(&cls) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+bool IsButton::Create(HWND parent, int id, int x, int y, int width, int height, const PropertyBag& design, DWORD style,
+                      HFONT font) {
+    if (hwnd_ || !Register()) return false;
+    CreateParams params{this, &design};
+    std::wstring caption = Widen(design.Read("Caption", std::string_view(kDefaultButtonCaption)));
+    CreateWindowExW(0, kIsButtonClass, caption.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), &params);
+    if (hwnd_ && font) SetFont(font);
+    return hwnd_ != nullptr;
+}
+
+HWND CreateProgramButton(HWND parent, const wchar_t* caption, DWORD style, int id, int x, int y, int width, int height,
+                         HFONT font) {
+    if (!IsButton::Register()) return nullptr;
+    PropertyBag design = ProgramButtonDesign(Narrow(caption));
+    CreateParams params{nullptr, &design};
+    HWND button =
+        CreateWindowExW(0, kIsButtonClass, caption, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), &params);
+    if (button && font) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return button;
+}
+
+IsButton* IsButtonOf(HWND window) {
+    wchar_t cls[32] = {};
+    if (!window || !GetClassNameW(window, cls, 32) || std::wstring_view(cls) != kIsButtonClass) return nullptr;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != GetCurrentProcessId()) return nullptr;
+    return reinterpret_cast<IsButton*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void IsButton::ReadProperties(const PropertyBag& design) {
+    props_ = ReadButtonProperties(design, "", DescribeFont(font_));
+    behaviour_.toggle = props_.buttonType == 1;
+    behaviour_.value = props_.value;
+    if (!props_.icon.empty()) {
+        std::wstring name = Widen(props_.icon);
+        const wchar_t* resource = name.c_str();
+        if (name.size() > 1 && name[0] == L'#') resource = MAKEINTRESOURCEW(_wtoi(name.c_str() + 1));
+        icon_ = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), resource, IMAGE_ICON, props_.iconSize, props_.iconSize, 0));
+        ownIcon_ = icon_ != nullptr;
+    }
+    LoadFontFromProperties();
+    if (!props_.enabled) EnableWindow(hwnd_, FALSE);
+    SetUpHoverTracking();
+}
+
+void IsButton::LoadFontFromProperties() {
+    if (props_.font.empty() || props_.font == DescribeFont(font_)) return;
+    wchar_t face[LF_FACESIZE] = {};
+    int points = 8, weight = FW_NORMAL, italic = 0;
+    std::wstring text = Widen(props_.font);
+    if (swscanf(text.c_str(), L"%31l[^,],%d,%d,%d", face, &points, &weight, &italic) < 2) return;
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    HFONT font = CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, weight, italic != 0, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
+    if (!font) return;
+    if (ownFont_) DeleteObject(ownFont_);
+    ownFont_ = font_ = font;
+}
+
+void IsButton::SetUpHoverTracking() {
+    trackMouse_ = nullptr;
+    if (HMODULE user32 = GetModuleHandleW(L"user32.dll")) {
+        trackMouse_ =
+            reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(GetProcAddress(user32, "TrackMouseEvent")));
+    }
+    if (trackMouse_) return;
+    // Older systems have it only in the common controls.
+    HMODULE loaded = GetModuleHandleW(L"comctl32.dll");
+    HMODULE comctl = loaded ? loaded : LoadLibraryW(L"comctl32.dll");
+    if (comctl && GetProcAddress(comctl, "_TrackMouseEvent")) {
+        trackMouse_ =
+            reinterpret_cast<TrackMouseEventFn>(reinterpret_cast<void*>(GetProcAddress(comctl, "_TrackMouseEvent")));
+        return;  // kept loaded: the entry point is used from now on
+    }
+    if (comctl && !loaded) FreeLibrary(comctl);
+}
+
+PropertyBag IsButton::WriteProperties() const {
+    IsButtonProperties p = props_;
+    p.font = DescribeFont(font_);
+    p.value = behaviour_.value;
+    PropertyBag bag;
+    WriteButtonProperties(p, bag);
+    return bag;
+}
+
+void IsButton::Changed(ButtonProperty property) {
+    if (PropertyChanged) PropertyChanged(InfoOf(property).notice);
+    if (!hwnd_) return;
+    if (InfoOf(property).layout) {
+        Layout();
+    } else {
+        Refresh();
+    }
+}
+
+void IsButton::SetStyle(int style) {
+    props_.style = style;
+    Changed(ButtonProperty::kStyle);
+}
+void IsButton::SetCaption(const std::string& caption) {
+    props_.caption = caption;
+    if (hwnd_) SetWindowTextW(hwnd_, Widen(caption).c_str());
+    Changed(ButtonProperty::kCaption);
+}
+void IsButton::SetIcon(HICON icon) {
+    if (ownIcon_ && icon_) DestroyIcon(icon_);
+    icon_ = icon;
+    ownIcon_ = false;
+    Changed(ButtonProperty::kIcon);
+}
+void IsButton::SetIconAlign(int align) {
+    props_.iconAlign = align;
+    Changed(ButtonProperty::kIconAlign);
+}
+void IsButton::SetIconSize(int size) {
+    props_.iconSize = size;
+    Changed(ButtonProperty::kIconSize);
+}
+void IsButton::SetCaptionAlign(int align) {
+    props_.captionAlign = align;
+    Changed(ButtonProperty::kCaptionAlign);
+}
+void IsButton::SetNonThemeStyle(int style) {
+    props_.nonThemeStyle = style;
+    Changed(ButtonProperty::kNonThemeStyle);
+}
+void IsButton::SetEnabled(bool enabled) {
+    props_.enabled = enabled;
+    behaviour_.EnabledChanged();
+    // A disabled window gets no mouse or key input at all.
+    if (hwnd_) EnableWindow(hwnd_, enabled);
+    Changed(ButtonProperty::kEnabled);
+}
+void IsButton::SetShowFocus(bool show) {
+    props_.showFocus = show;
+    Changed(ButtonProperty::kShowFocus);
+}
+void IsButton::SetUseCustomColors(bool use) {
+    props_.useCustomColors = use;
+    Changed(ButtonProperty::kUseCustomColors);
+}
+void IsButton::SetBackColor(Colour colour) {
+    props_.backColor = colour;
+    Changed(ButtonProperty::kBackColor);
+}
+void IsButton::SetHighlightColor(Colour colour) {
+    props_.highlightColor = colour;
+    Changed(ButtonProperty::kHighlightColor);
+}
+void IsButton::SetFontColor(Colour colour) {
+    props_.fontColor = colour;
+    Changed(ButtonProperty::kFontColor);
+}
+void IsButton::SetFontHighlightColor(Colour colour) {
+    props_.fontHighlightColor = colour;
+    Changed(ButtonProperty::kFontHighlightColor);
+}
+void IsButton::SetToolTip(const std::string& text) {
+    props_.toolTip = text;
+    Changed(ButtonProperty::kToolTip);
+}
+void IsButton::SetToolTipTitle(const std::string& title) {
+    props_.toolTipTitle = title;
+    Changed(ButtonProperty::kToolTipTitle);
+}
+void IsButton::SetToolTipIcon(int icon) {
+    props_.toolTipIcon = icon;
+    Changed(ButtonProperty::kToolTipIcon);
+}
+void IsButton::SetToolTipType(int type) {
+    props_.toolTipType = type;
+    Changed(ButtonProperty::kToolTipType);
+}
+void IsButton::SetToolTipBackColor(Colour colour) {
+    props_.toolTipBackColor = colour;
+    Changed(ButtonProperty::kToolTipBackColor);
+}
+void IsButton::SetToolTipForeColor(Colour colour) {
+    props_.toolTipForeColor = colour;
+    Changed(ButtonProperty::kToolTipForeColor);
+}
+void IsButton::SetFont(HFONT font) {
+    font_ = font;
+    props_.font = DescribeFont(font);
+    Changed(ButtonProperty::kFont);
+}
+void IsButton::SetButtonType(int type) {
+    props_.buttonType = type;
+    behaviour_.toggle = type == 1;
+    Changed(ButtonProperty::kButtonType);
+}
+void IsButton::SetValue(bool value) {
+    props_.value = behaviour_.value = value;
+    Changed(ButtonProperty::kValue);
+}
+void IsButton::SetBackDrop(Colour colour) {
+    props_.backDrop = colour;
+    Changed(ButtonProperty::kBackDrop);
+}
+
+VisualState IsButton::DrawnState() const {
+    return look_ ? *look_ : behaviour_.DrawnState(props_.style, props_.enabled);
+}
+
+void IsButton::ShowLook(std::optional<VisualState> look) {
+    look_ = look;
+    Refresh();
+}
+
+void IsButton::Refresh() {
+    if (!hwnd_) return;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    UpdateWindow(hwnd_);
+}
+
+void IsButton::Layout() {
+    if (!hwnd_ || inLayout_) return;
+    inLayout_ = true;
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    HDC screen = GetDC(nullptr);
+    int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
+    int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    layout_ = LayoutButton(client.right, client.bottom, 1440 / std::max(dpiX, 1), 1440 / std::max(dpiY, 1),
+                           props_.style, props_.captionAlign);
+    if (layout_.width != client.right || layout_.height != client.bottom) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, layout_.width, layout_.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    const RegionShape& shape = layout_.region;
+    HRGN region = nullptr;
+    if (shape.kind == RegionKind::kPolygon) {
+        std::vector<POINT> points;
+        for (Point p : shape.points) points.push_back({p.x, p.y});
+        region = CreatePolygonRgn(points.data(), static_cast<int>(points.size()), ALTERNATE);
+    } else if (shape.kind == RegionKind::kRoundRect) {
+        region = CreateRoundRectRgn(0, 0, shape.width + 1, shape.height + 1, shape.corner, shape.corner);
+    } else {
+        region = CreateRectRgn(0, 0, shape.width, shape.height);
+    }
+    // The window owns the region from here and deletes the one it had.
+    if (!SetWindowRgn(hwnd_, region, TRUE)) DeleteObject(region);
+    inLayout_ = false;
+    Refresh();
+}
+
+void IsButton::React(const ButtonReaction& r) {
+    if (r.trackLeave && trackMouse_) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd_, 0};
+        trackMouse_(&track);
+    }
+    if (r.repaint) Refresh();
+    if (r.mouseEnter) {
+        if (MouseEnter) MouseEnter();
+        BuildToolTip();
+    }
+    if (r.mouseLeave && MouseLeave) MouseLeave();
+    if (r.click) RaiseClick();
+}
+
+void IsButton::RaiseClick() {
+    HWND hwnd = hwnd_;
+    if (Click) Click();
+    if (!IsWindow(hwnd)) return;
+    SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(hwnd));
+}
+
+void IsButton::BuildToolTip() {
+    if (toolTip_) DestroyWindow(toolTip_);
+    DWORD style = WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP | (props_.toolTipType == 1 ? TTS_BALLOON : 0);
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!toolTip_) return;
+    SetWindowPos(toolTip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    std::wstring text = Widen(props_.toolTip);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.hinst = GetModuleHandleW(nullptr);
+    tool.lpszText = text.data();
+    GetClientRect(hwnd_, &tool.rect);
+    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!props_.toolTipTitle.empty() || props_.toolTipIcon != 0) {
+        std::wstring title = Widen(props_.toolTipTitle);
+        SendMessageW(toolTip_, TTM_SETTITLEW, static_cast<WPARAM>(props_.toolTipIcon),
+                     reinterpret_cast<LPARAM>(title.c_str()));
+    }
+    if (props_.toolTipForeColor != 0) {
+        SendMessageW(toolTip_, TTM_SETTIPTEXTCOLOR, Ref(TranslateColour(props_.toolTipForeColor, palette_)), 0);
+    }
+    if (props_.toolTipBackColor != 0) {
+        SendMessageW(toolTip_, TTM_SETTIPBKCOLOR, Ref(TranslateColour(props_.toolTipBackColor, palette_)), 0);
+    }
+}
+
+bool IsButton::DrawThemed(HDC dc, const RECT& rect, int state) {
+    HTHEME theme = OpenThemeData(hwnd_, L"Button");
+    if (!theme) return false;
+    bool drawn = SUCCEEDED(DrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, &rect, nullptr));
+    CloseThemeData(theme);
+    return drawn;
+}
+
+void IsButton::DrawIcon(HDC dc, VisualState state) {
+    if (!icon_) return;
+    int w = layout_.width, h = layout_.height;
+    Rect r = IconRect(props_.iconAlign, props_.style, props_.iconSize, w, h);
+    if (state == VisualState::kDisabled) {
+        DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon_), 0, r.left, r.top, props_.iconSize,
+                   props_.iconSize, DST_ICON | DSS_DISABLED);
+        return;
+    }
+    if (props_.style == 4 && state == VisualState::kHot) {
+        // The raised look: a grey shadow where the icon is, the icon itself 2 pixels up and left.
+        DrawIconEx(dc, r.left, r.top, icon_, props_.iconSize, props_.iconSize, 0, nullptr, DI_NORMAL);
+        COLORREF faceAt = GetPixel(dc, 1, 1);
+        for (int y = r.top; y < r.bottom; ++y) {
+            for (int x = r.left; x < r.right; ++x) {
+                if (GetPixel(dc, x, y) != faceAt) SetPixel(dc, x, y, RGB(0x80, 0x80, 0x80));
+            }
+        }
+        DrawIconEx(dc, r.left - 2, r.top - 2, icon_, props_.iconSize, props_.iconSize, 0, nullptr, DI_NORMAL);
+        return;
+    }
+    DrawIconEx(dc, r.left, r.top, icon_, props_.iconSize, props_.iconSize, 0, nullptr, DI_NORMAL);
+}
+
+void IsButton::Paint(HDC target) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    int w = client.right, h = client.bottom;
+    if (w <= 0 || h <= 0) return;
+    HDC dc = CreateCompatibleDC(target);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, w, h);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+
+    VisualState state = DrawnState();
+    lastDrawn_ = state;
+    FaceRequest request;
+    request.style = props_.style;
+    request.state = state;
+    request.focused = behaviour_.Focused();
+    request.useCustomColors = props_.useCustomColors;
+    request.showFocus = props_.showFocus;
+    request.backColor = TranslateColour(props_.backColor, palette_);
+    request.highlightColor = TranslateColour(props_.highlightColor, palette_);
+    request.width = w;
+    request.height = h;
+    bool restyled = false;
+    for (const PaintOp& op : PaintFace(request, palette_)) {
+        RECT r = ToRect(op.rect);
+        switch (op.kind) {
+            case PaintOp::kFill:
+                FillColour(dc, r, op.colour);
+                break;
+            case PaintOp::kLine: {
+                HPEN pen = CreatePen(PS_SOLID, 1, Ref(op.colour));
+                HGDIOBJ old = SelectObject(dc, pen);
+                MoveToEx(dc, r.left, r.top, nullptr);
+                LineTo(dc, r.right, r.bottom);
+                SelectObject(dc, old);
+                DeleteObject(pen);
+                break;
+            }
+            case PaintOp::kPixel:
+                SetPixel(dc, r.left, r.top, Ref(op.colour));
+                break;
+            case PaintOp::kEdge:
+                DrawEdge(dc, &r, op.edge, op.flags);
+                break;
+            case PaintOp::kFrame: {
+                HBRUSH brush = CreateSolidBrush(Ref(op.colour));
+                FrameRect(dc, &r, brush);
+                DeleteObject(brush);
+                break;
+            }
+            case PaintOp::kTheme:
+                if (!DrawThemed(dc, r, op.themeState)) {
+                    // No visual style to draw with: the fall-back style from now on.
+                    props_.style = props_.nonThemeStyle == kThemedStyle ? 0 : props_.nonThemeStyle;
+                    restyled = true;
+                }
+                break;
+        }
+    }
+
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, Ref(CaptionColour(state, props_.useCustomColors, TranslateColour(props_.fontColor, palette_),
+                                       TranslateColour(props_.fontHighlightColor, palette_), palette_)));
+    HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
+    RECT inner = ToRect(layout_.inner);
+    std::wstring caption = Widen(props_.caption);
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &inner, static_cast<UINT>(layout_.textFlags));
+    SelectObject(dc, oldFont);
+    DrawIcon(dc, state);
+    // A keyboard user must see which button Space presses.
+    if (props_.showFocus && behaviour_.Focused() && props_.style != 5 && state != VisualState::kDisabled) {
+        RECT focus{3, 3, w - 3, h - 3};
+        DrawFocusRect(dc, &focus);
+    }
+
+    BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    if (restyled) Layout();
+}
+
+LRESULT IsButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_CREATE: {
+            auto* params = static_cast<CreateParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            palette_ = ReadSystemPalette();
+            if (params && params->design) {
+                ReadProperties(*params->design);
+            } else {
+                // Created by class name alone: a newly placed control named by its window text.
+                props_ = NewButtonProperties(Narrow(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpszName
+                                                        ? reinterpret_cast<CREATESTRUCTW*>(lParam)->lpszName
+                                                        : L""));
+                SetUpHoverTracking();
+            }
+            SetWindowTextW(hwnd_, Widen(props_.caption).c_str());
+            Layout();
+            return 0;
+        }
+        case WM_SIZE:
+            Layout();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd_, &ps);
+            Paint(dc);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_SETTEXT: {
+            LRESULT result = DefWindowProcW(hwnd_, msg, wParam, lParam);
+            std::string text = Narrow(lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"");
+            if (text != props_.caption) {
+                props_.caption = text;
+                Changed(ButtonProperty::kCaption);
+            }
+            return result;
+        }
+        case WM_SETFONT:
+            font_ = reinterpret_cast<HFONT>(wParam);
+            props_.font = DescribeFont(font_);
+            if (LOWORD(lParam)) Refresh();
+            return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(font_);
+        case WM_ENABLE:
+            props_.enabled = wParam != 0;
+            behaviour_.EnabledChanged();
+            Refresh();
+            return 0;
+        case WM_GETDLGCODE:
+            return DLGC_BUTTON |
+                   ((GetWindowLongW(hwnd_, GWL_STYLE) & BS_DEFPUSHBUTTON) ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+        case BM_SETSTYLE: {
+            // The dialog manager moves the default look between push buttons.
+            LONG style = GetWindowLongW(hwnd_, GWL_STYLE) & ~static_cast<LONG>(BS_DEFPUSHBUTTON);
+            SetWindowLongW(hwnd_, GWL_STYLE, style | static_cast<LONG>(wParam & BS_DEFPUSHBUTTON));
+            if (LOWORD(lParam)) Refresh();
+            return 0;
+        }
+        case BM_CLICK:
+            if (!IsWindowEnabled(hwnd_)) return 0;
+            behaviour_.MouseDown(kLeftButton);
+            behaviour_.MouseUp(kLeftButton);
+            React(behaviour_.Click());
+            return 0;
+        case BM_GETCHECK:
+        case kIbmGetValue:
+            return behaviour_.value ? BST_CHECKED : BST_UNCHECKED;
+        case kIbmGetDrawnState:
+            return static_cast<LRESULT>(lastDrawn_);
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            if (GetWindowLongW(hwnd_, GWL_STYLE) & WS_TABSTOP) SetFocus(hwnd_);
+            SetCapture(hwnd_);
+            React(msg == WM_LBUTTONDOWN ? behaviour_.MouseDown(kLeftButton) : behaviour_.DoubleClick());
+            return 0;
+        case WM_RBUTTONDOWN:
+            React(behaviour_.MouseDown(kRightButton));
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            int button = msg == WM_LBUTTONUP ? kLeftButton : msg == WM_RBUTTONUP ? kRightButton : 4;
+            bool captured = GetCapture() == hwnd_;
+            if (captured) ReleaseCapture();
+            React(behaviour_.MouseUp(button));
+            RECT client;
+            GetClientRect(hwnd_, &client);
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            // A click is a release over the control; the rules decide which buttons count.
+            if (PtInRect(&client, at) && (captured || button != kLeftButton)) React(behaviour_.Click());
+            return 0;
+        }
+        case WM_MOUSEMOVE: {
+            if (trackMouse_) React(behaviour_.MouseMoveMessage());
+            if (MouseMove) {
+                ButtonMouse m{ButtonsOf(wParam), ShiftState(), static_cast<float>(GET_X_LPARAM(lParam)),
+                              static_cast<float>(GET_Y_LPARAM(lParam))};
+                MouseMove(m);
+            }
+            return 0;
+        }
+        case WM_MOUSELEAVE:
+            if (trackMouse_) React(behaviour_.MouseLeaveMessage());
+            return 0;
+        case WM_THEMECHANGED:
+        case WM_SYSCOLORCHANGE:
+            palette_ = ReadSystemPalette();
+            Refresh();
+            return 0;
+        case WM_SETFOCUS:
+            React(behaviour_.FocusChanged(true));
+            return 0;
+        case WM_KILLFOCUS:
+            if (spaceDown_) {
+                // Space was let go elsewhere: no pressed look is left behind.
+                spaceDown_ = false;
+                behaviour_.EnabledChanged();
+            }
+            React(behaviour_.FocusChanged(false));
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == VK_SPACE && !(lParam & (1 << 30))) {
+                spaceDown_ = true;
+                React(behaviour_.SpaceDown());
+            }
+            return 0;
+        case WM_KEYUP:
+            if (wParam == VK_SPACE && spaceDown_) {
+                spaceDown_ = false;
+                React(behaviour_.SpaceUp());
+            }
+            return 0;
+        case WM_CHAR:
+            // One click a press: a held key's repeats do not click again.
+            if (wParam == L' ' && !(lParam & (1 << 30))) React(behaviour_.SpacePress());
+            return 0;
+        case WM_DESTROY:
+            if (toolTip_) DestroyWindow(toolTip_);
+            toolTip_ = nullptr;
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace tf
