@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include "controls/is_button_win.h"
 #include "shell/window_helpers_win.h"
 
 namespace tf {
@@ -95,10 +96,10 @@ void EditorWindow::CreateControls() {
     int buttonsY = Px(kMargin + kEditorBoxes * kRowPitch + 8);
     int cancelX = Px(kMargin + kLabelWidth + kBoxWidth - kButtonWidth);
     int okX = cancelX - Px(kButtonWidth + 8);
-    CreateChild(hwnd_, 0, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, Px(kButtonWidth),
-                Px(kButtonHeight), font_);
-    CreateChild(hwnd_, 0, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
-                Px(kButtonWidth), Px(kButtonHeight), font_);
+    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, Px(kButtonWidth),
+                        Px(kButtonHeight), font_);
+    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY, Px(kButtonWidth),
+                        Px(kButtonHeight), font_);
 }
 
 void EditorWindow::ShowEditor(HWND owner, const LoginRecord& record, bool editMode) {

@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include "base/file_system.h"
+#include "controls/is_button_win.h"
 #include "shell/window_helpers_win.h"
 
 namespace tf {
@@ -131,13 +132,11 @@ void MainWindow::CreateControls() {
     int buttonH = Px(28);
     int gap = Px(8);
     int x = Px(kMargin);
-    CreateChild(hwnd_, 0, L"BUTTON", L"Add", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnAdd, x, top, buttonW, buttonH, font_);
+    CreateProgramButton(hwnd_, L"Add", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnAdd, x, top, buttonW, buttonH, font_);
     x += buttonW + gap;
-    CreateChild(hwnd_, 0, L"BUTTON", L"Edit", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnModify, x, top, buttonW, buttonH,
-                font_);
+    CreateProgramButton(hwnd_, L"Edit", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnModify, x, top, buttonW, buttonH, font_);
     x += buttonW + gap;
-    CreateChild(hwnd_, 0, L"BUTTON", L"Delete", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnDelete, x, top, buttonW, buttonH,
-                font_);
+    CreateProgramButton(hwnd_, L"Delete", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnDelete, x, top, buttonW, buttonH, font_);
 
     int searchW = Px(240);
     int findX = width - Px(kMargin) - buttonW;
@@ -146,8 +145,7 @@ void MainWindow::CreateControls() {
                               searchW, buttonH - Px(4), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdText11)),
                               GetModuleHandleW(nullptr), nullptr);
     SendMessageW(text11_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    CreateChild(hwnd_, 0, L"BUTTON", L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW, buttonH,
-                font_);
+    CreateProgramButton(hwnd_, L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW, buttonH, font_);
 
     int gridTop = top + buttonH + Px(10);
     int bottomBar = Px(48);

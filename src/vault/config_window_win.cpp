@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "controls/is_button_win.h"
 #include "shell/window_helpers_win.h"
 
 namespace tf {
@@ -89,10 +90,10 @@ void ConfigWindow::CreateControls() {
     int buttonsY = checkY + Px(2 * kCheckHeight + 12);
     int cancelX = frameX + frameW - Px(kButtonWidth);
     int okX = cancelX - Px(kButtonWidth + 8);
-    CreateChild(hwnd_, 0, L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, Px(kButtonWidth),
-                Px(kButtonHeight), font_);
-    CreateChild(hwnd_, 0, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
-                Px(kButtonWidth), Px(kButtonHeight), font_);
+    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, Px(kButtonWidth),
+                        Px(kButtonHeight), font_);
+    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY, Px(kButtonWidth),
+                        Px(kButtonHeight), font_);
 }
 
 void ConfigWindow::Load() {

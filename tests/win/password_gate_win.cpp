@@ -118,8 +118,8 @@ TEST_F(PasswordGateTest, FirstStartAcceptsOnlyTheEmptyPassword) {
     HWND box = FindChildById(login, kIdLoginPassword);
     ASSERT_NE(box, nullptr);
     EXPECT_NE(GetWindowLongW(box, GWL_STYLE) & ES_PASSWORD, 0);
-    EXPECT_NE(FindChild(login, L"Button", L"OK"), nullptr);
-    EXPECT_NE(FindChild(login, L"Button", L"Cancel"), nullptr);
+    EXPECT_NE(FindChild(login, L"isButton", L"OK"), nullptr);
+    EXPECT_NE(FindChild(login, L"isButton", L"Cancel"), nullptr);
 
     // A second click while the prompt is open opens no second prompt.
     SendMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
