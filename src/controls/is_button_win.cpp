@@ -407,6 +407,67 @@ void IsButton::BuildToolTip() {
     }
 }
 
+namespace {
+
+// The tooltip windows of this thread other than the control's own.
+std::vector<HWND> ThreadToolTips(HWND own) {
+    struct Search {
+        HWND own;
+        std::vector<HWND> found;
+    } search{own, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t cls[32] = {};
+            GetClassNameW(w, cls, 32);
+            if (w != s->own && std::wstring_view(cls) == TOOLTIPS_CLASSW) s->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TOOLINFOW ToolFor(HWND parent, HWND control, wchar_t* text) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = parent;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    return tool;
+}
+
+}  // namespace
+
+void IsButton::TakeContainerToolTip() {
+    HWND parent = GetParent(hwnd_);
+    if (!parent || containerTip_) return;
+    for (HWND tip : ThreadToolTips(toolTip_)) {
+        wchar_t text[1024] = {};
+        TOOLINFOW tool = ToolFor(parent, hwnd_, text);
+        if (!SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)) || !text[0]) continue;
+        // Only one tooltip may show for the control: the container's text becomes its own.
+        containerTip_ = tip;
+        containerText_ = text;
+        props_.toolTip = Narrow(text);
+        wchar_t empty[1] = {};
+        TOOLINFOW cleared = ToolFor(parent, hwnd_, empty);
+        SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&cleared));
+        return;
+    }
+}
+
+void IsButton::GiveBackContainerToolTip() {
+    if (!containerTip_) return;
+    if (IsWindow(containerTip_)) {
+        TOOLINFOW tool = ToolFor(GetParent(hwnd_), hwnd_, containerText_.data());
+        SendMessageW(containerTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    containerTip_ = nullptr;
+    containerText_.clear();
+}
+
 bool IsButton::DrawThemed(HDC dc, const RECT& rect, int state) {
     HTHEME theme = OpenThemeData(hwnd_, L"Button");
     if (!theme) return false;
@@ -543,7 +604,19 @@ LRESULT IsButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_ERASEBKGND:
             return 1;
+        case WM_SHOWWINDOW:
+            if (wParam) {
+                TakeContainerToolTip();
+            } else {
+                GiveBackContainerToolTip();
+            }
+            break;
         case WM_PAINT: {
+            // A window created visible is never told it was shown: its first paint stands for it.
+            if (!shownOnce_) {
+                shownOnce_ = true;
+                TakeContainerToolTip();
+            }
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd_, &ps);
             Paint(dc);
@@ -660,6 +733,7 @@ LRESULT IsButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (wParam == L' ' && !(lParam & (1 << 30))) React(behaviour_.SpacePress());
             return 0;
         case WM_DESTROY:
+            GiveBackContainerToolTip();
             if (toolTip_) DestroyWindow(toolTip_);
             toolTip_ = nullptr;
             return 0;

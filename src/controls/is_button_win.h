@@ -103,6 +103,9 @@ private:
     void DrawIcon(HDC dc, VisualState state);
     void BuildToolTip();
     void LoadFontFromProperties();
+    // The container's tooltip text for the control moves to the control while it shows.
+    void TakeContainerToolTip();
+    void GiveBackContainerToolTip();
 
     HWND hwnd_ = nullptr;
     bool ownedByWindow_ = false;
@@ -121,6 +124,9 @@ private:
     bool spaceDown_ = false;
     VisualState lastDrawn_ = VisualState::kNormal;
     std::optional<VisualState> look_;
+    bool shownOnce_ = false;
+    HWND containerTip_ = nullptr;
+    std::wstring containerText_;
 };
 
 // The program's command buttons: Style 8, ShowFocus on, IconAlign 1, NonThemeStyle 0.

@@ -270,6 +270,36 @@ TEST_F(IsButtonTest, ThemedStyleFallsBackWithoutAVisualStyle) {
     }
 }
 
+TEST_F(IsButtonTest, ContainerToolTipIsTakenOverWhileShown) {
+    IsButton& b = Make(ProgramButtonDesign("OK"));
+    ShowWindow(b.Handle(), SW_HIDE);
+    HWND formTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, host_, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(formTip, nullptr);
+    wchar_t formText[] = L"from the form";
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = host_;
+    tool.uId = reinterpret_cast<UINT_PTR>(b.Handle());
+    tool.lpszText = formText;
+    ASSERT_TRUE(SendMessageW(formTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)));
+    auto formTextNow = [&] {
+        wchar_t text[256] = {};
+        TOOLINFOW read = tool;
+        read.lpszText = text;
+        SendMessageW(formTip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&read));
+        return std::wstring(text);
+    };
+
+    ShowWindow(b.Handle(), SW_SHOW);
+    EXPECT_EQ(b.Properties().toolTip, "from the form");
+    EXPECT_EQ(formTextNow(), L"");
+    ShowWindow(b.Handle(), SW_HIDE);
+    EXPECT_EQ(formTextNow(), L"from the form");
+    DestroyWindow(formTip);
+}
+
 class ProgramButtonTest : public ProgramTest {};
 
 TEST_F(ProgramButtonTest, MainWindowButtonsAnswerMouseAndSpace) {
