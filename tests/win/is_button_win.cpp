@@ -345,5 +345,33 @@ TEST_F(ProgramButtonTest, MainWindowButtonsAnswerMouseAndSpace) {
     ExitProgram();
 }
 
+TEST_F(ProgramButtonTest, LoginPromptButtonsAnswerTheMouseAndTheDialogKeys) {
+    StartProgram();
+    PostCommand(Control(L"  —"), STN_CLICKED);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
+    auto prompt = [&] {
+        PostMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
+        return program_->WaitForTopWindow(L"TamborvinFormLogin");
+    };
+
+    HWND login = prompt();
+    ASSERT_NE(login, nullptr);
+    HWND cancel = FindChild(login, kIsButtonClass, L"Cancel");
+    ASSERT_NE(cancel, nullptr);
+    ClickWindow(cancel);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(login) || !IsWindowVisible(login); }));
+    EXPECT_FALSE(IsWindowVisible(main_));
+
+    // Enter in the password box presses the default OK: the empty first password opens the window.
+    login = prompt();
+    ASSERT_NE(login, nullptr);
+    HWND box = FindChildById(login, 4001);
+    FocusControl(box);
+    ASSERT_TRUE(WaitUntil([&] { return HasFocus(box); }));
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); }));
+    ExitProgram();
+}
+
 }  // namespace
 }  // namespace tf::test
