@@ -1,8 +1,6 @@
 #include "controls/is_button_win.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
-#include <vssym32.h>
 #include <windowsx.h>
 
 #include <cstdio>
@@ -17,21 +15,11 @@ struct CreateParams {
     const PropertyBag* design;
 };
 
-COLORREF Ref(Colour c) { return static_cast<COLORREF>(c & 0xFFFFFF); }
-
 SystemPalette ReadSystemPalette() {
     SystemPalette p;
     for (int i = 0; i < kSystemColourCount; ++i) p.colours[static_cast<std::size_t>(i)] = GetSysColor(i);
     return p;
 }
-
-void FillColour(HDC dc, const RECT& r, Colour c) {
-    HBRUSH brush = CreateSolidBrush(Ref(c));
-    FillRect(dc, &r, brush);
-    DeleteObject(brush);
-}
-
-RECT ToRect(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 std::int16_t ShiftState() {
     std::int16_t shift = 0;
@@ -376,209 +364,6 @@ void IsButton::RaiseClick() {
     if (!IsWindow(hwnd)) return;
     SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED),
                  reinterpret_cast<LPARAM>(hwnd));
-}
-
-void IsButton::BuildToolTip() {
-    if (toolTip_) DestroyWindow(toolTip_);
-    DWORD style = WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP | (props_.toolTipType == 1 ? TTS_BALLOON : 0);
-    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!toolTip_) return;
-    SetWindowPos(toolTip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    std::wstring text = Widen(props_.toolTip);
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.hinst = GetModuleHandleW(nullptr);
-    tool.lpszText = text.data();
-    GetClientRect(hwnd_, &tool.rect);
-    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    if (!props_.toolTipTitle.empty() || props_.toolTipIcon != 0) {
-        std::wstring title = Widen(props_.toolTipTitle);
-        SendMessageW(toolTip_, TTM_SETTITLEW, static_cast<WPARAM>(props_.toolTipIcon),
-                     reinterpret_cast<LPARAM>(title.c_str()));
-    }
-    if (props_.toolTipForeColor != 0) {
-        SendMessageW(toolTip_, TTM_SETTIPTEXTCOLOR, Ref(TranslateColour(props_.toolTipForeColor, palette_)), 0);
-    }
-    if (props_.toolTipBackColor != 0) {
-        SendMessageW(toolTip_, TTM_SETTIPBKCOLOR, Ref(TranslateColour(props_.toolTipBackColor, palette_)), 0);
-    }
-}
-
-namespace {
-
-// The tooltip windows of this thread other than the control's own.
-std::vector<HWND> ThreadToolTips(HWND own) {
-    struct Search {
-        HWND own;
-        std::vector<HWND> found;
-    } search{own, {}};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
-            wchar_t cls[32] = {};
-            GetClassNameW(w, cls, 32);
-            if (w != s->own && std::wstring_view(cls) == TOOLTIPS_CLASSW) s->found.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-TOOLINFOW ToolFor(HWND parent, HWND control, wchar_t* text) {
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND;
-    tool.hwnd = parent;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = text;
-    return tool;
-}
-
-}  // namespace
-
-void IsButton::TakeContainerToolTip() {
-    HWND parent = GetParent(hwnd_);
-    if (!parent || containerTip_) return;
-    for (HWND tip : ThreadToolTips(toolTip_)) {
-        wchar_t text[1024] = {};
-        TOOLINFOW tool = ToolFor(parent, hwnd_, text);
-        if (!SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)) || !text[0]) continue;
-        // Only one tooltip may show for the control: the container's text becomes its own.
-        containerTip_ = tip;
-        containerText_ = text;
-        props_.toolTip = Narrow(text);
-        wchar_t empty[1] = {};
-        TOOLINFOW cleared = ToolFor(parent, hwnd_, empty);
-        SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&cleared));
-        return;
-    }
-}
-
-void IsButton::GiveBackContainerToolTip() {
-    if (!containerTip_) return;
-    if (IsWindow(containerTip_)) {
-        TOOLINFOW tool = ToolFor(GetParent(hwnd_), hwnd_, containerText_.data());
-        SendMessageW(containerTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-    containerTip_ = nullptr;
-    containerText_.clear();
-}
-
-bool IsButton::DrawThemed(HDC dc, const RECT& rect, int state) {
-    HTHEME theme = OpenThemeData(hwnd_, L"Button");
-    if (!theme) return false;
-    bool drawn = SUCCEEDED(DrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, &rect, nullptr));
-    CloseThemeData(theme);
-    return drawn;
-}
-
-void IsButton::DrawIcon(HDC dc, VisualState state) {
-    if (!icon_) return;
-    int w = layout_.width, h = layout_.height;
-    Rect r = IconRect(props_.iconAlign, props_.style, props_.iconSize, w, h);
-    if (state == VisualState::kDisabled) {
-        DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon_), 0, r.left, r.top, props_.iconSize,
-                   props_.iconSize, DST_ICON | DSS_DISABLED);
-        return;
-    }
-    if (props_.style == 4 && state == VisualState::kHot) {
-        // The raised look: a grey shadow where the icon is, the icon itself 2 pixels up and left.
-        DrawIconEx(dc, r.left, r.top, icon_, props_.iconSize, props_.iconSize, 0, nullptr, DI_NORMAL);
-        COLORREF faceAt = GetPixel(dc, 1, 1);
-        for (int y = r.top; y < r.bottom; ++y) {
-            for (int x = r.left; x < r.right; ++x) {
-                if (GetPixel(dc, x, y) != faceAt) SetPixel(dc, x, y, RGB(0x80, 0x80, 0x80));
-            }
-        }
-        DrawIconEx(dc, r.left - 2, r.top - 2, icon_, props_.iconSize, props_.iconSize, 0, nullptr, DI_NORMAL);
-        return;
-    }
-    DrawIconEx(dc, r.left, r.top, icon_, props_.iconSize, props_.iconSize, 0, nullptr, DI_NORMAL);
-}
-
-void IsButton::Paint(HDC target) {
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    int w = client.right, h = client.bottom;
-    if (w <= 0 || h <= 0) return;
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, w, h);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-
-    VisualState state = DrawnState();
-    lastDrawn_ = state;
-    FaceRequest request;
-    request.style = props_.style;
-    request.state = state;
-    request.focused = behaviour_.Focused();
-    request.useCustomColors = props_.useCustomColors;
-    request.showFocus = props_.showFocus;
-    request.backColor = TranslateColour(props_.backColor, palette_);
-    request.highlightColor = TranslateColour(props_.highlightColor, palette_);
-    request.width = w;
-    request.height = h;
-    bool restyled = false;
-    for (const PaintOp& op : PaintFace(request, palette_)) {
-        RECT r = ToRect(op.rect);
-        switch (op.kind) {
-            case PaintOp::kFill:
-                FillColour(dc, r, op.colour);
-                break;
-            case PaintOp::kLine: {
-                HPEN pen = CreatePen(PS_SOLID, 1, Ref(op.colour));
-                HGDIOBJ old = SelectObject(dc, pen);
-                MoveToEx(dc, r.left, r.top, nullptr);
-                LineTo(dc, r.right, r.bottom);
-                SelectObject(dc, old);
-                DeleteObject(pen);
-                break;
-            }
-            case PaintOp::kPixel:
-                SetPixel(dc, r.left, r.top, Ref(op.colour));
-                break;
-            case PaintOp::kEdge:
-                DrawEdge(dc, &r, op.edge, op.flags);
-                break;
-            case PaintOp::kFrame: {
-                HBRUSH brush = CreateSolidBrush(Ref(op.colour));
-                FrameRect(dc, &r, brush);
-                DeleteObject(brush);
-                break;
-            }
-            case PaintOp::kTheme:
-                if (!DrawThemed(dc, r, op.themeState)) {
-                    // No visual style to draw with: the fall-back style from now on.
-                    props_.style = props_.nonThemeStyle == kThemedStyle ? 0 : props_.nonThemeStyle;
-                    restyled = true;
-                }
-                break;
-        }
-    }
-
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, Ref(CaptionColour(state, props_.useCustomColors, TranslateColour(props_.fontColor, palette_),
-                                       TranslateColour(props_.fontHighlightColor, palette_), palette_)));
-    HGDIOBJ oldFont = SelectObject(dc, font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT));
-    RECT inner = ToRect(layout_.inner);
-    std::wstring caption = Widen(props_.caption);
-    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &inner, static_cast<UINT>(layout_.textFlags));
-    SelectObject(dc, oldFont);
-    DrawIcon(dc, state);
-    // A keyboard user must see which button Space presses.
-    if (props_.showFocus && behaviour_.Focused() && props_.style != 5 && state != VisualState::kDisabled) {
-        RECT focus{3, 3, w - 3, h - 3};
-        DrawFocusRect(dc, &focus);
-    }
-
-    BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    if (restyled) Layout();
 }
 
 LRESULT IsButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,0 +1,105 @@
+// The isButton's own tooltip, and the container's tooltip text it takes over while it shows.
+#include "controls/is_button_win.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+namespace tf {
+namespace {
+
+COLORREF Ref(Colour c) { return static_cast<COLORREF>(c & 0xFFFFFF); }
+
+}  // namespace
+
+void IsButton::BuildToolTip() {
+    if (toolTip_) DestroyWindow(toolTip_);
+    DWORD style = WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP | (props_.toolTipType == 1 ? TTS_BALLOON : 0);
+    toolTip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!toolTip_) return;
+    SetWindowPos(toolTip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    std::wstring text = Widen(props_.toolTip);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.hinst = GetModuleHandleW(nullptr);
+    tool.lpszText = text.data();
+    GetClientRect(hwnd_, &tool.rect);
+    SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!props_.toolTipTitle.empty() || props_.toolTipIcon != 0) {
+        std::wstring title = Widen(props_.toolTipTitle);
+        SendMessageW(toolTip_, TTM_SETTITLEW, static_cast<WPARAM>(props_.toolTipIcon),
+                     reinterpret_cast<LPARAM>(title.c_str()));
+    }
+    if (props_.toolTipForeColor != 0) {
+        SendMessageW(toolTip_, TTM_SETTIPTEXTCOLOR, Ref(TranslateColour(props_.toolTipForeColor, palette_)), 0);
+    }
+    if (props_.toolTipBackColor != 0) {
+        SendMessageW(toolTip_, TTM_SETTIPBKCOLOR, Ref(TranslateColour(props_.toolTipBackColor, palette_)), 0);
+    }
+}
+
+namespace {
+
+// The tooltip windows of this thread other than the control's own.
+std::vector<HWND> ThreadToolTips(HWND own) {
+    struct Search {
+        HWND own;
+        std::vector<HWND> found;
+    } search{own, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            wchar_t cls[32] = {};
+            GetClassNameW(w, cls, 32);
+            if (w != s->own && std::wstring_view(cls) == TOOLTIPS_CLASSW) s->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TOOLINFOW ToolFor(HWND parent, HWND control, wchar_t* text) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = parent;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    return tool;
+}
+
+}  // namespace
+
+void IsButton::TakeContainerToolTip() {
+    HWND parent = GetParent(hwnd_);
+    if (!parent || containerTip_) return;
+    for (HWND tip : ThreadToolTips(toolTip_)) {
+        wchar_t text[1024] = {};
+        TOOLINFOW tool = ToolFor(parent, hwnd_, text);
+        if (!SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool)) || !text[0]) continue;
+        // Only one tooltip may show for the control: the container's text becomes its own.
+        containerTip_ = tip;
+        containerText_ = text;
+        props_.toolTip = Narrow(text);
+        wchar_t empty[1] = {};
+        TOOLINFOW cleared = ToolFor(parent, hwnd_, empty);
+        SendMessageW(tip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&cleared));
+        return;
+    }
+}
+
+void IsButton::GiveBackContainerToolTip() {
+    if (!containerTip_) return;
+    if (IsWindow(containerTip_)) {
+        TOOLINFOW tool = ToolFor(GetParent(hwnd_), hwnd_, containerText_.data());
+        SendMessageW(containerTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    containerTip_ = nullptr;
+    containerText_.clear();
+}
+
+}  // namespace tf
