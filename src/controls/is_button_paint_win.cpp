@@ -29,7 +29,8 @@ bool IsButton::DrawThemed(HDC dc, const RECT& rect, int state) {
 }
 
 void IsButton::DrawIcon(HDC dc, VisualState state) {
-    if (!icon_) return;
+    // A 16-bit size read from a damaged design may be zero or negative: nothing to draw then.
+    if (!icon_ || props_.iconSize <= 0) return;
     int w = layout_.width, h = layout_.height;
     Rect r = IconRect(props_.iconAlign, props_.style, props_.iconSize, w, h);
     if (state == VisualState::kDisabled) {
@@ -52,11 +53,11 @@ void IsButton::DrawIcon(HDC dc, VisualState state) {
     DrawIconEx(dc, r.left, r.top, icon_, props_.iconSize, props_.iconSize, 0, nullptr, DI_NORMAL);
 }
 
-void IsButton::Paint(HDC target) {
+bool IsButton::Paint(HDC target) {
     RECT client;
     GetClientRect(hwnd_, &client);
     int w = client.right, h = client.bottom;
-    if (w <= 0 || h <= 0) return;
+    if (w <= 0 || h <= 0) return false;
     HDC dc = CreateCompatibleDC(target);
     HBITMAP bitmap = CreateCompatibleBitmap(target, w, h);
     HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
@@ -130,6 +131,6 @@ void IsButton::Paint(HDC target) {
     SelectObject(dc, oldBitmap);
     DeleteObject(bitmap);
     DeleteDC(dc);
-    if (restyled) Layout();
+    return restyled;
 }
 }  // namespace tf

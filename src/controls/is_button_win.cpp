@@ -404,8 +404,10 @@ LRESULT IsButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd_, &ps);
-            Paint(dc);
+            bool restyled = Paint(dc);
             EndPaint(hwnd_, &ps);
+            // The fall-back style's region and face at once, not a blank face until the next repaint.
+            if (restyled) Layout();
             return 0;
         }
         case WM_SETTEXT: {

@@ -98,7 +98,8 @@ private:
     void React(const ButtonReaction& reaction);
     // Raises Click and tells the parent; the parent may destroy the control, so this comes last.
     void RaiseClick();
-    void Paint(HDC dc);
+    // True when the visual style could not draw and the style fell back: lay out again.
+    bool Paint(HDC dc);
     bool DrawThemed(HDC dc, const RECT& rect, int state);
     void DrawIcon(HDC dc, VisualState state);
     void BuildToolTip();

@@ -256,18 +256,20 @@ TEST_F(IsButtonTest, WorksAsAPushButtonForTheDialogKeys) {
 TEST_F(IsButtonTest, ThemedStyleFallsBackWithoutAVisualStyle) {
     IsButtonProperties p = ReadButtonProperties(ProgramButtonDesign("Theme"));
     p.style = 6;
-    p.nonThemeStyle = 2;
+    p.nonThemeStyle = 8;
     PropertyBag design;
     WriteButtonProperties(p, design);
     IsButton& b = Make(design);
+    // Switching the window's visual style off leaves the theme functions nothing to draw with.
+    SetWindowTheme(b.Handle(), L" ", L" ");
     b.Refresh();
-    HTHEME theme = OpenThemeData(b.Handle(), L"Button");
-    if (theme) {
-        CloseThemeData(theme);
-        EXPECT_EQ(b.Properties().style, 6);
-    } else {
-        EXPECT_EQ(b.Properties().style, 2);
-    }
+    Pump();
+    EXPECT_EQ(b.Properties().style, 8);
+    // The fall-back style's region came with it at once.
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(b.Handle(), region), ERROR);
+    EXPECT_FALSE(PtInRegion(region, 0, 0));
+    DeleteObject(region);
 }
 
 TEST_F(IsButtonTest, ContainerToolTipIsTakenOverWhileShown) {
