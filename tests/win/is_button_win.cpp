@@ -130,7 +130,14 @@ TEST_F(IsButtonTest, TooSmallButtonGrowsTo300Twips) {
 }
 
 TEST_F(IsButtonTest, MouseClickHoverAndLeave) {
-    IsButton& b = Make(ProgramButtonDesign("OK"));
+    IsButtonProperties p = ReadButtonProperties(ProgramButtonDesign("OK"));
+    p.toolTip = "Adds a record";
+    p.toolTipTitle = "Add";
+    p.toolTipIcon = 1;
+    p.toolTipBackColor = Rgb(255, 250, 205);
+    PropertyBag design;
+    WriteButtonProperties(p, design);
+    IsButton& b = Make(design);
     ASSERT_TRUE(b.HoverTracking());
     int entered = 0, left = 0;
     b.MouseEnter = [&] { ++entered; };
@@ -155,6 +162,16 @@ TEST_F(IsButtonTest, MouseClickHoverAndLeave) {
         reinterpret_cast<LPARAM>(&tip));
     ASSERT_NE(tip, nullptr);
     EXPECT_TRUE(GetWindowLongW(tip, GWL_STYLE) & TTS_BALLOON);
+    // Owned by the control, which the system takes to mean its top-level window.
+    EXPECT_EQ(GetWindow(tip, GW_OWNER), host_);
+    EXPECT_EQ(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+    EXPECT_EQ(static_cast<COLORREF>(SendMessageW(tip, TTM_GETTIPBKCOLOR, 0, 0)), RGB(255, 250, 205));
+    wchar_t text[64] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.lpszText = text;
+    ASSERT_TRUE(SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool)));
+    EXPECT_STREQ(text, L"Adds a record");
 
     Mouse(MOUSEEVENTF_LEFTDOWN);
     ASSERT_TRUE(WaitForState(VisualState::kPressed));
