@@ -369,15 +369,14 @@ void IsButton::RaiseClick() {
 LRESULT IsButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE: {
-            auto* params = static_cast<CreateParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            const auto* params = static_cast<const CreateParams*>(create->lpCreateParams);
             palette_ = ReadSystemPalette();
             if (params && params->design) {
                 ReadProperties(*params->design);
             } else {
                 // Created by class name alone: a newly placed control named by its window text.
-                props_ = NewButtonProperties(Narrow(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpszName
-                                                        ? reinterpret_cast<CREATESTRUCTW*>(lParam)->lpszName
-                                                        : L""));
+                props_ = NewButtonProperties(Narrow(create->lpszName ? create->lpszName : L""));
                 SetUpHoverTracking();
             }
             SetWindowTextW(hwnd_, Widen(props_.caption).c_str());

@@ -289,6 +289,22 @@ TEST_F(IsButtonTest, ThemedStyleFallsBackWithoutAVisualStyle) {
     DeleteObject(region);
 }
 
+TEST_F(IsButtonTest, CreatedByClassNameStartsAsANewlyPlacedControl) {
+    ASSERT_TRUE(IsButton::Register());
+    HWND plain = CreateChild(host_, 0, kIsButtonClass, L"btnPlain", WS_TABSTOP, kButtonId, 20, 20, 75, 25, nullptr);
+    ASSERT_NE(plain, nullptr);
+    IsButton* b = IsButtonOf(plain);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->Properties().style, 0);
+    EXPECT_EQ(b->Properties().caption, "btnPlain");
+    EXPECT_EQ(b->Properties().iconSize, 16);
+    SendMessageW(plain, BM_CLICK, 0, 0);
+    EXPECT_EQ(parentClicks, 1);
+    // The window owns this control: destroying it frees the control.
+    DestroyWindow(plain);
+    EXPECT_EQ(IsButtonOf(plain), nullptr);
+}
+
 TEST_F(IsButtonTest, ContainerToolTipIsTakenOverWhileShown) {
     IsButton& b = Make(ProgramButtonDesign("OK"));
     ShowWindow(b.Handle(), SW_HIDE);
