@@ -21,6 +21,9 @@ constexpr UINT kRequestTimeoutMs = 50;
 constexpr int kMaxWalkObjects = 200;
 constexpr int kMaxWalkDepth = 8;
 constexpr double kMaxWalkMs = 500.0;
+// One tick walks this long at most and goes on from there on the next, so no tick comes near the
+// one second, however slowly the browser answers.
+constexpr double kWalkSliceMs = 10.0;
 constexpr int kMaxTopWindows = 64;
 
 ULONG_PTR lastProbeAnswered = 0;
@@ -117,48 +120,46 @@ std::vector<IAccessible*> ChildObjects(IAccessible* container) {
     return objects;
 }
 
-struct Found {
-    IAccessible* document = nullptr;  // owned by the caller
-    std::wstring address;
-};
-
-// Breadth first: the page's own document comes before the documents of frames inside it.
-Found FindDocument(IAccessible* root) {
-    Found found;
+// Breadth first: the page's own document comes before the documents of frames inside it. Walks for
+// one slice of time at most; the queue keeps what is left for the next tick. The document found is
+// the caller's.
+IAccessible* ContinueWalk(AccessibleWalk& walk, std::wstring& address) {
     Stopwatch clock;
-    std::deque<std::pair<IAccessible*, int>> queue;
-    root->AddRef();
-    queue.emplace_back(root, 0);
-    int seen = 0;
-    while (!queue.empty()) {
-        auto [object, depth] = queue.front();
-        queue.pop_front();
-        ++seen;
-        const bool withinBudget = seen <= kMaxWalkObjects && clock.Ms() < kMaxWalkMs;
-        if (!found.document && withinBudget) {
-            auto role = NumberOf(&IAccessible::get_accRole, object);
-            if (role == ROLE_SYSTEM_DOCUMENT) {
-                // A hidden document belongs to another tab; a page's frames are inside its own.
-                if (Shown(object)) {
-                    if (auto value = ValueOf(object); value && !value->empty()) {
-                        found.document = object;
-                        found.address = std::move(*value);
-                        continue;
-                    }
+    while (!walk.queue.empty() && clock.Ms() < kWalkSliceMs) {
+        auto [object, depth] = walk.queue.front();
+        walk.queue.pop_front();
+        ++walk.seen;
+        if (walk.seen > kMaxWalkObjects || walk.spentMs + clock.Ms() >= kMaxWalkMs) {
+            // Too big a tree for a document to be found in: a later tick starts over.
+            object->Release();
+            for (auto& [left, leftDepth] : walk.queue) left->Release();
+            walk.queue.clear();
+            break;
+        }
+        auto role = NumberOf(&IAccessible::get_accRole, object);
+        if (role == ROLE_SYSTEM_DOCUMENT) {
+            // A hidden document belongs to another tab; a page's frames are inside its own.
+            if (Shown(object)) {
+                if (auto value = ValueOf(object); value && !value->empty()) {
+                    address = std::move(*value);
+                    walk.spentMs += clock.Ms();
+                    return object;
                 }
-            } else if (depth < kMaxWalkDepth && !(role && HoldsNoPage(*role))) {
-                for (IAccessible* child : ChildObjects(object)) queue.emplace_back(child, depth + 1);
             }
+        } else if (depth < kMaxWalkDepth && !(role && HoldsNoPage(*role))) {
+            for (IAccessible* child : ChildObjects(object)) walk.queue.emplace_back(child, depth + 1);
         }
         object->Release();
     }
-    return found;
+    walk.spentMs += clock.Ms();
+    return nullptr;
 }
 
 }  // namespace
 
 AccessiblePages::~AccessiblePages() {
     Forget();
+    DropWalk();
     if (comStarted_) CoUninitialize();
 }
 
@@ -208,17 +209,24 @@ void AccessiblePages::MarkStalled(HWND window) {
     stallToken_ = token;
 }
 
+bool AccessiblePages::SafeToRelease(HWND window) {
+    // Letting go of an object is a call into the browser as well: one that hangs keeps it.
+    DWORD_PTR ignored = 0;
+    return !IsWindow(window) || (!Stalled(window) && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                                                         kRequestTimeoutMs, &ignored));
+}
+
 void AccessiblePages::Forget() {
-    if (document_) {
-        // Letting go of the object is a call into the browser as well: one that hangs keeps it.
-        DWORD_PTR ignored = 0;
-        const bool answers =
-            !IsWindow(window_) || (!Stalled(window_) && SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
-                                                                            kRequestTimeoutMs, &ignored));
-        if (answers) document_->Release();
-    }
+    if (document_ && SafeToRelease(window_)) document_->Release();
     document_ = nullptr;
     window_ = nullptr;
+}
+
+void AccessiblePages::DropWalk() {
+    if (!walk_.queue.empty() && SafeToRelease(walk_.window)) {
+        for (auto& [object, depth] : walk_.queue) object->Release();
+    }
+    walk_ = AccessibleWalk{};
 }
 
 PageAnswer AccessiblePages::Open(HWND window) {
@@ -227,27 +235,41 @@ PageAnswer AccessiblePages::Open(HWND window) {
     if (!StartCom()) return {PageAnswer::kNotReady, {}};
 
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, WM_GETOBJECT, 0, static_cast<LPARAM>(static_cast<DWORD>(OBJID_CLIENT)),
-                             SMTO_ABORTIFHUNG, kRequestTimeoutMs, &result)) {
-        MarkStalled(window);
-        return {PageAnswer::kNoAnswer, {}};
-    }
-    // 0: the window has no object of its own (Chromium's first answer, before its tree is built).
-    const auto lresult = static_cast<LRESULT>(result);
-    if (lresult <= 0) return {PageAnswer::kNotReady, {}};
-    IAccessible* root = nullptr;
-    busy_ = true;
-    if (FAILED(ObjectFromLresult(lresult, kIidAccessible, 0, reinterpret_cast<void**>(&root))) || !root) {
+    if (walk_.window == window && !walk_.queue.empty()) {
+        // Going on with the walk an earlier tick began: first make sure the browser still answers.
+        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kRequestTimeoutMs, &result)) {
+            MarkStalled(window);
+            return {PageAnswer::kNoAnswer, {}};
+        }
+    } else {
+        DropWalk();
+        if (!SendMessageTimeoutW(window, WM_GETOBJECT, 0, static_cast<LPARAM>(static_cast<DWORD>(OBJID_CLIENT)),
+                                 SMTO_ABORTIFHUNG, kRequestTimeoutMs, &result)) {
+            MarkStalled(window);
+            return {PageAnswer::kNoAnswer, {}};
+        }
+        // 0: the window has no object of its own (Chromium's first answer, before its tree is built).
+        const auto lresult = static_cast<LRESULT>(result);
+        if (lresult <= 0) return {PageAnswer::kNotReady, {}};
+        IAccessible* root = nullptr;
+        busy_ = true;
+        const bool gotRoot =
+            SUCCEEDED(ObjectFromLresult(lresult, kIidAccessible, 0, reinterpret_cast<void**>(&root))) && root;
         busy_ = false;
-        return {PageAnswer::kNotReady, {}};
+        if (!gotRoot) return {PageAnswer::kNotReady, {}};
+        walk_.window = window;
+        walk_.queue.emplace_back(root, 0);
     }
-    Found found = FindDocument(root);
-    root->Release();
+    busy_ = true;
+    std::wstring address;
+    IAccessible* document = ContinueWalk(walk_, address);
     busy_ = false;
-    if (!found.document) return {PageAnswer::kNotReady, {}};
-    document_ = found.document;
+    // Not found yet: the walk goes on next tick, or starts over when there is nothing left of it.
+    if (!document) return {PageAnswer::kNotReady, {}};
+    DropWalk();
+    document_ = document;
     window_ = window;
-    return {PageAnswer::kAddress, Narrow(found.address)};
+    return {PageAnswer::kAddress, Narrow(address)};
 }
 
 PageAnswer AccessiblePages::ReadKept() {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <utility>
 
 #include "autofill/page_reader.h"
 #include "base/windows_api_win.h"
@@ -18,6 +20,14 @@ namespace tf {
 // With static linking the import library's IID_IAccessible resolved to a code stub instead of the
 // GUID, and every request failed with E_NOINTERFACE: the identifier is defined here.
 inline constexpr GUID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// A walk from a window's object towards its document, left where one tick's time ran out.
+struct AccessibleWalk {
+    HWND window = nullptr;
+    std::deque<std::pair<IAccessible*, int>> queue;  // objects still to look at, with their depth
+    int seen = 0;
+    double spentMs = 0;
+};
 
 class AccessiblePages {
 public:
@@ -40,6 +50,8 @@ private:
     bool Stalled(HWND window);
     void MarkStalled(HWND window);
     void Forget();
+    void DropWalk();
+    bool SafeToRelease(HWND window);
 
     bool comStarted_ = false;
     bool comTried_ = false;
@@ -49,6 +61,7 @@ private:
     bool busy_ = false;
     HWND window_ = nullptr;
     IAccessible* document_ = nullptr;
+    AccessibleWalk walk_;
     HWND stalled_ = nullptr;
     ULONG_PTR stallToken_ = 0;
 };

@@ -58,7 +58,8 @@ TEST(AutofillPages, FirefoxPageIsTheShownDocumentNotTheToolbarOrAHiddenTab) {
     EXPECT_EQ(windows.FrontPageWindow(PageFamily::kChromium), 0u);
 
     std::string holder;
-    reader.ReadBrowserAddress(holder, kFirefox);
+    // A walk that takes longer than one tick's share goes on over the next ticks.
+    for (int tick = 0; tick < 20 && holder != Narrow(kBank); ++tick) reader.ReadBrowserAddress(holder, kFirefox);
     EXPECT_EQ(holder, Narrow(kBank));
     browser.SetAddress(L"http://intranet/login");
     reader.ReadBrowserAddress(holder, kFirefox);
@@ -115,16 +116,21 @@ TEST(AutofillPages, CostOfOneTickIsReported) {
         if (kind == L"chromium-msaa" || kind == L"firefox-msaa") {
             const PageFamily family = kind == L"chromium-msaa" ? PageFamily::kChromium : PageFamily::kFirefox;
             PageReader pages;
-            pages.Read(windows, family);
-            pages.Read(windows, family);
+            for (int tick = 0; tick < 20 && !pages.Read(windows, family); ++tick) {
+            }
             Cost kept = Measure([&] { pages.Read(windows, family); }, 30);
-            AccessiblePages fresh;
             HWND window = AccessiblePages::FrontWindow(family);
+            int ticks = 0;
+            {
+                AccessiblePages fresh;
+                while (ticks < 20 && fresh.Open(window).kind != PageAnswer::kAddress) ++ticks;
+            }
+            AccessiblePages fresh;
             Cost open = Measure([&] { fresh.Open(window); }, 20);
             std::printf(
-                "  page alone: kept document median %6.2f ms, worst %6.2f ms; walk from the window median "
-                "%6.2f ms, worst %6.2f ms\n",
-                kept.median, kept.worst, open.median, open.worst);
+                "  page alone: kept document median %6.2f ms, worst %6.2f ms; one tick of the walk from the window "
+                "median %6.2f ms, worst %6.2f ms; the walk took %d tick(s)\n",
+                kept.median, kept.worst, open.median, open.worst, ticks + 1);
         }
         if (kind == L"firefox-msaa") {
             Cost dde = Measure([&] { windows.DdeRequest(kFirefox, kDdeTopic, kDdeItem); }, 30);
