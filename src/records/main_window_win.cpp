@@ -432,7 +432,7 @@ void MainWindow::OnCommand(int id, int code) {
             mnuConfig_Click();
             break;
         case kIdMnuAbout:
-            // The About window comes with the update check; until then the item does nothing.
+            about_.Show(hwnd_, [this] { Exit(); });
             break;
         default:
             break;

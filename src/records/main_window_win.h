@@ -19,6 +19,7 @@
 #include "records/grid_view_win.h"
 #include "records/record_grid.h"
 #include "records/record_search.h"
+#include "shell/about_window_win.h"
 #include "shell/hint_window_win.h"
 #include "shell/tray_icon_win.h"
 #include "shell/tray_menu_win.h"
@@ -145,6 +146,7 @@ private:
     LoginWindow login_;
     ConfigWindow config_;
     TrayMenu trayMenu_;
+    AboutWindow about_;
 
     // The browser watch: its holders, txtSearch, Text7 and the credential slots Text1-Text4
     // and Text10, which the hotkeys paste from.

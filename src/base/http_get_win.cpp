@@ -1,0 +1,88 @@
+#include "base/http_get_win.h"
+
+#include "base/windows_api_win.h"
+
+#include <winhttp.h>
+
+#include <cstdlib>
+
+namespace tf {
+namespace {
+
+class Handle {
+public:
+    explicit Handle(HINTERNET h) : h_(h) {}
+    ~Handle() {
+        if (h_) WinHttpCloseHandle(h_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HINTERNET get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+
+private:
+    HINTERNET h_;
+};
+
+// Nothing of ours is bigger; a longer answer is no version text.
+constexpr std::size_t kMaxBody = 64 * 1024;
+// The window waits on the answer: a server that does not answer must not freeze it for long.
+constexpr int kTimeoutMs = 5000;
+
+}  // namespace
+
+std::optional<std::string> HttpGetText(const std::string& url) {
+    std::wstring wide = Widen(url);
+    URL_COMPONENTS parts{};
+    parts.dwStructSize = sizeof(parts);
+    wchar_t host[256] = {};
+    wchar_t path[2048] = {};
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = static_cast<DWORD>(std::size(host));
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = static_cast<DWORD>(std::size(path));
+    if (!WinHttpCrackUrl(wide.c_str(), 0, 0, &parts)) return std::nullopt;
+
+    Handle session(WinHttpOpen(L"Tamborvin Form", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                               WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session) return std::nullopt;
+    WinHttpSetTimeouts(session.get(), kTimeoutMs, kTimeoutMs, kTimeoutMs, kTimeoutMs);
+    Handle connection(WinHttpConnect(session.get(), host, parts.nPort, 0));
+    if (!connection) return std::nullopt;
+    DWORD flags = WINHTTP_FLAG_REFRESH | (parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
+    Handle request(WinHttpOpenRequest(connection.get(), L"GET", path, nullptr, WINHTTP_NO_REFERER,
+                                      WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
+    if (!request) return std::nullopt;
+    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+        !WinHttpReceiveResponse(request.get(), nullptr)) {
+        return std::nullopt;
+    }
+    DWORD status = 0;
+    DWORD size = sizeof(status);
+    if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX) ||
+        status != 200) {
+        return std::nullopt;
+    }
+    std::optional<DWORD> length;
+    DWORD value = 0;
+    size = sizeof(value);
+    if (WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                            WINHTTP_HEADER_NAME_BY_INDEX, &value, &size, WINHTTP_NO_HEADER_INDEX)) {
+        length = value;
+    }
+    std::string body;
+    while (true) {
+        char chunk[4096];
+        DWORD read = 0;
+        if (!WinHttpReadData(request.get(), chunk, sizeof chunk, &read)) return std::nullopt;
+        if (read == 0) break;
+        body.append(chunk, read);
+        if (body.size() > kMaxBody) return std::nullopt;
+    }
+    // A dropped connection reports no error, only an early end.
+    if (length && body.size() != *length) return std::nullopt;
+    return body;
+}
+
+}  // namespace tf

@@ -1,0 +1,14 @@
+// A synchronous HTTP GET of a small text file (the version text, the release description), as the
+// window that asks for it waits for the answer.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tf {
+
+// The body as the server sent it; empty when the server cannot be reached, answers with a status
+// other than 200, or ends the body short of its length.
+std::optional<std::string> HttpGetText(const std::string& url);
+
+}  // namespace tf

@@ -1,0 +1,176 @@
+#include "shell/about_window_win.h"
+
+#include "base/controls_win.h"
+#include "base/http_get_win.h"
+#include "base/shell_start_win.h"
+#include "shell/update_check.h"
+#include "shell/window_helpers_win.h"
+
+namespace tf {
+namespace {
+
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimer1Interval = 600;
+constexpr int kTwipsPerInch = 1440;
+constexpr int kClientWidthTwips = 4260;
+constexpr int kClientHeightTwips = 2040;
+
+const COLORREF kLinkColour = RGB(0, 70, 200);
+const COLORREF kTitleColour = RGB(2, 87, 157);
+
+}  // namespace
+
+AboutWindow::~AboutWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    for (HGDIOBJ object :
+         {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(titleFont_), static_cast<HGDIOBJ>(linkFont_)}) {
+        if (object) DeleteObject(object);
+    }
+    if (logo_) DestroyIcon(logo_);
+}
+
+void AboutWindow::Show(HWND owner, std::function<void()> exitProgram) {
+    exitProgram_ = std::move(exitProgram);
+    if (hwnd_) {
+        ShowWindow(hwnd_, IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+        SetForegroundWindow(hwnd_);
+        return;
+    }
+    dpi_ = ScreenDpi();
+    if (!font_) {
+        font_ = CreateUiFont(8, dpi_);
+        titleFont_ = CreateUiFont(12, dpi_, FW_BOLD);
+        linkFont_ = CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
+        logo_ = static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, Px(32), Px(32), 0));
+        if (!logo_) logo_ = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
+    }
+    if (!RegisterWindowClass(kAboutWindowClass, OwnerWindowProc<AboutWindow>, GetSysColorBrush(COLOR_BTNFACE))) {
+        return;
+    }
+    const std::string version = OwnProductVersion("1.0");
+    vold_ = VersionText(version);
+    vnew_.clear();
+    std::wstring caption = L"About tamborvin form " + Widen(version);
+    int width = MulDiv(kClientWidthTwips, dpi_, kTwipsPerInch);
+    int height = MulDiv(kClientHeightTwips, dpi_, kTwipsPerInch);
+    if (!CreateCenteredWindow(WS_EX_DLGMODALFRAME, kAboutWindowClass, caption, WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                              width, height, owner, this)) {
+        return;
+    }
+    int alpha = 255;
+    SetTopLayered(hwnd_, true, alpha, false);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
+}
+
+void AboutWindow::CreateControls() {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int pad = Px(12);
+    const int textX = pad + Px(32) + pad;
+    const int lineH = Px(16);
+    const std::wstring version = Widen(OwnProductVersion("1.0"));
+
+    CreateChild(hwnd_, 0, L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, kIdAboutImage1, pad, pad, Px(32), Px(32),
+                nullptr);
+    SendDlgItemMessageW(hwnd_, kIdAboutImage1, STM_SETICON, reinterpret_cast<WPARAM>(logo_), 0);
+    CreateChild(hwnd_, 0, L"STATIC", L"Tamborvin Download", SS_LEFT | SS_NOPREFIX, kIdAboutLabel1, textX, pad - Px(2),
+                client.right - textX - pad, Px(22), titleFont_);
+    CreateChild(hwnd_, 0, L"STATIC", (L"Version " + version).c_str(), SS_LEFT | SS_NOPREFIX, kIdAboutLabel2, textX,
+                pad + Px(22), Px(120), lineH, font_);
+    links_[0] = CreateChild(hwnd_, 0, L"STATIC", L"Home", SS_LEFT | SS_NOTIFY, kIdAboutLabel3, textX,
+                            pad + Px(22) + lineH + Px(2), Px(36), lineH, linkFont_);
+    links_[1] = CreateChild(hwnd_, 0, L"STATIC", L"FAQ", SS_LEFT | SS_NOTIFY, kIdAboutLabelx, textX + Px(48),
+                            pad + Px(22) + lineH + Px(2), Px(36), lineH, linkFont_);
+    const int buttonH = Px(24);
+    const int buttonY = client.bottom - pad - buttonH;
+    label666_ = CreateChild(hwnd_, 0, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kIdAboutLabel666, pad,
+                            buttonY - lineH - Px(6), client.right - 2 * pad, lineH, font_);
+    velnor_ = CreateChild(hwnd_, 0, L"BUTTON", Widen(kAboutVelnorButton).c_str(), BS_PUSHBUTTON | WS_TABSTOP,
+                          kIdAboutVelnor, client.right - pad - Px(130), buttonY, Px(130), buttonH, font_);
+}
+
+void AboutWindow::Timer1_Timer() {
+    // Once per opening.
+    KillTimer(hwnd_, kTimer1);
+    std::optional<std::string> body = HttpGetText(std::string(TAMBORVIN_SERVER) + kVersionFilePath);
+    vnew_ = body.value_or("");
+    UpdateCheckOutcome outcome = CheckVersion(body, vold_);
+    SetWindowTextW(label666_, Widen(outcome.label).c_str());
+    EnableWindow(velnor_, outcome.updateEnabled);
+}
+
+void AboutWindow::velnor_Click() {
+    const std::string updater = ProgramFolder() + "\\" + kUpdaterProgram;
+    if (GetFileAttributesW(Widen(updater).c_str()) == INVALID_FILE_ATTRIBUTES ||
+        !StartCommandLine(QuotedPath(updater), SW_SHOWMINIMIZED)) {
+        // Without the updater nobody would bring the program back: it keeps running.
+        SetWindowTextW(label666_, Widen(kAboutUpdaterMissing).c_str());
+        return;
+    }
+    // The updater replaces this program's file: end as Exit does. This window goes with the owner.
+    if (exitProgram_) exitProgram_();
+}
+
+void AboutWindow::OpenPage(const char* path) {
+    StartCommandLine(L"explorer " + Widen(std::string(TAMBORVIN_SERVER) + path), SW_SHOWMINIMIZED);
+}
+
+LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_CREATE:
+            CreateControls();
+            return 0;
+        case WM_TIMER:
+            if (wParam == kTimer1) Timer1_Timer();
+            return 0;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case kIdAboutVelnor:
+                    if (HIWORD(wParam) == BN_CLICKED) velnor_Click();
+                    break;
+                case kIdAboutLabel3:
+                    if (HIWORD(wParam) == STN_CLICKED) OpenPage(kHomePagePath);
+                    break;
+                case kIdAboutLabelx:
+                    if (HIWORD(wParam) == STN_CLICKED) OpenPage(kFaqPagePath);
+                    break;
+                case IDCANCEL:
+                    DestroyWindow(hwnd_);
+                    break;
+                default:
+                    break;
+            }
+            return 0;
+        case WM_CTLCOLORSTATIC: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            HWND control = reinterpret_cast<HWND>(lParam);
+            SetBkMode(dc, TRANSPARENT);
+            if (control == links_[0] || control == links_[1]) {
+                SetTextColor(dc, kLinkColour);
+            } else if (GetDlgCtrlID(control) == kIdAboutLabel1) {
+                SetTextColor(dc, kTitleColour);
+            }
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_SETCURSOR: {
+            HWND over = reinterpret_cast<HWND>(wParam);
+            if (over == links_[0] || over == links_[1]) {
+                SetCursor(LoadCursorW(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
+        }
+        case WM_CLOSE:
+            DestroyWindow(hwnd_);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace tf
