@@ -1,0 +1,336 @@
+#include "updater/velnor_window_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "base/controls_win.h"
+#include "base/http_get_win.h"
+#include "base/shell_start_win.h"
+#include "base/text.h"
+#include "updater/signature_win.h"
+#include "updater/velnor_helpers_win.h"
+
+namespace tf {
+namespace {
+
+constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT kTimer1Interval = 500;
+constexpr int kClientWidthTwips = 5700;
+constexpr int kClientHeightTwips = 1530;
+
+const COLORREF kBackTop = RGB(236, 244, 252);
+const COLORREF kBackBottom = RGB(198, 221, 244);
+const COLORREF kFrame = RGB(2, 87, 157);
+const COLORREF kVersionColour = RGB(2, 87, 157);
+
+struct Place {
+    int id;
+    const wchar_t* cls;
+    const wchar_t* text;
+    DWORD style;
+    int left, top, width, height;  // twips
+};
+
+}  // namespace
+
+VelnorWindow::VelnorWindow() : replacement_(NativeFileSystem(), SavePath(ProgramFolder(), kMainProgramName)) {
+    WinHttpDown1->HttpState = [this](const std::string& fileSize, float percent, const std::string& speed,
+                                     const std::string& downloaded) {
+        WinHttpDown1_HttpState(fileSize, percent, speed, downloaded);
+    };
+    WinHttpDown1->StateChanged = [this](std::int16_t state) { WinHttpDown1_StateChanged(state); };
+}
+
+VelnorWindow::~VelnorWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+    if (versionFont_) DeleteObject(versionFont_);
+}
+
+bool VelnorWindow::Create(HINSTANCE instance) {
+    dpi_ = ScreenDpi();
+    font_ = CreateUiFont(8, dpi_);
+    versionFont_ = CreateUiFont(14, dpi_, FW_BOLD);
+    HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    if (!ProgressBar::Register()) return false;
+    if (!RegisterWindowClass(kVelnorWindowClass, OwnerWindowProc<VelnorWindow>, nullptr, 0, icon, icon)) return false;
+    // No border and no title bar: the window is its background picture.
+    if (!CreateCenteredWindow(0, kVelnorWindowClass, kVelnorCaption, WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX,
+                              Px(kClientWidthTwips), Px(kClientHeightTwips), nullptr, this)) {
+        return false;
+    }
+    // The main program starts the updater minimised; its window is there to be seen and pressed.
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    if (IsIconic(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+    SetForegroundWindow(hwnd_);
+    SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
+    return true;
+}
+
+void VelnorWindow::CreateControls() {
+    const DWORD label = SS_LEFT | SS_NOPREFIX;
+    // Statics without SS_NOTIFY let the mouse through to the window, so a press on them drags it.
+    const Place visible[] = {
+        {kIdVelnorShuoming, L"STATIC", L"", label | SS_ENDELLIPSIS, 120, 120, 975, 255},
+        {kIdVelnorSize, L"STATIC", L"", label, 120, 480, 975, 255},
+        {kIdVelnorV, L"STATIC", L"", label | SS_ENDELLIPSIS, 1320, 120, 4215, 600},
+        // The status lies in the window, so that a refused update says why.
+        {kIdVelnorLabel1, L"STATIC", L"", label | SS_ENDELLIPSIS, 1320, 780, 4215, 255},
+        {kIdVelnorImage3, L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, 480, 1080, 315, 315},
+        {kIdVelnorCommand1, L"BUTTON", L"Update", BS_PUSHBUTTON | WS_TABSTOP, 1320, 1160, 1575, 255},
+        {kIdVelnorCommand2, L"BUTTON", L"Pause", BS_PUSHBUTTON | WS_TABSTOP, 3120, 1160, 735, 255},
+        {kIdVelnorCommand3, L"BUTTON", L"Stop", BS_PUSHBUTTON | WS_TABSTOP, 4080, 1160, 735, 255},
+    };
+    for (const Place& p : visible) {
+        CreateChild(hwnd_, 0, p.cls, p.text, p.style, p.id, Px(p.left), Px(p.top), Px(p.width), Px(p.height), font_);
+    }
+    SendDlgItemMessageW(hwnd_, kIdVelnorV, WM_SETFONT, reinterpret_cast<WPARAM>(versionFont_), FALSE);
+    progressBar1_.SetMax(100);
+    progressBar1_.Create(hwnd_, kIdVelnorProgressBar1, Px(120), Px(840), Px(975));
+
+    // Below and right of the client area: they hold the flow's values and are never seen.
+    const wchar_t* captions[] = {L"状态：", L"文件大小：", L"下载速度：", L"已下载大小：",
+                                 L"进度：", L"URL：",      L"保存路径："};
+    int y = kClientHeightTwips + 120;
+    for (const wchar_t* caption : captions) {
+        HWND c = CreateChild(hwnd_, 0, L"STATIC", caption, label, 0, Px(120), Px(y), Px(1200), Px(255), font_);
+        ShowWindow(c, SW_HIDE);
+        y += 300;
+    }
+    y = kClientHeightTwips + 120;
+    for (int id : {kIdVelnorText1, kIdVelnorText2, kIdVelnorText6, kIdVelnorLabel17, kIdVelnorLabel9, kIdVelnorLabel10,
+                   kIdVelnorLabel11, kIdVelnorLabel12}) {
+        HWND c = CreateChild(hwnd_, 0, L"STATIC", L"", label, id, Px(1440), Px(y), Px(4000), Px(255), font_);
+        ShowWindow(c, SW_HIDE);
+        y += 300;
+    }
+    HWND command4 = CreateChild(hwnd_, 0, L"BUTTON", L"…", BS_PUSHBUTTON, kIdVelnorCommand4,
+                                Px(kClientWidthTwips + 120), Px(120), Px(375), Px(255), font_);
+    ShowWindow(command4, SW_HIDE);
+
+    tooltip_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(hwnd_, kIdVelnorImage3));
+    tool.lpszText = const_cast<wchar_t*>(L"Exit");
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void VelnorWindow::SetText(int id, const std::string& text) {
+    SetWindowTextW(GetDlgItem(hwnd_, id), Widen(text).c_str());
+}
+
+void VelnorWindow::ShowFields() {
+    SetText(kIdVelnorText1, fields_.Text1);
+    SetText(kIdVelnorText2, fields_.Text2);
+    SetText(kIdVelnorShuoming, fields_.shuoming);
+    SetText(kIdVelnorSize, fields_.size);
+    SetText(kIdVelnorV, fields_.v);
+}
+
+void VelnorWindow::Timer1_Timer() {
+    std::optional<std::string> body = HttpGetText(std::string(TAMBORVIN_SERVER) + kReleaseDescriptionPath);
+    // The server writes the description in the code page of the program's users.
+    if (body) ApplyReleaseDescription(AnsiToUtf8(*body), fields_);
+    ShowFields();
+    Command4_Click();
+    if (!label17_.empty()) KillTimer(hwnd_, kTimer1);
+    int alpha = 255;
+    velnor::SetTopLayered(hwnd_, true, alpha, false);
+}
+
+void VelnorWindow::Command4_Click() {
+    label17_ = SavePath(ProgramFolder(), fields_.Text2);
+    SetText(kIdVelnorLabel17, label17_);
+}
+
+void VelnorWindow::Command1_Click() {
+    if (TrimSpaces(label17_).empty()) {
+        Command4_Click();
+        return;
+    }
+    if (WinHttpDown1->Busy()) return;
+    // The name comes from the server: it must not lead out of this folder.
+    if (!IsPlainFileName(fields_.Text2)) {
+        SetText(kIdVelnorLabel1, kStatusBadFileName);
+        return;
+    }
+    std::optional<std::vector<std::uint8_t>> signature = ParseSignature(fields_.signature);
+    if (!signature) {
+        SetText(kIdVelnorLabel1, kStatusNoSignature);
+        return;
+    }
+    signature_ = *signature;
+    // The old program waits beside the folder's name until the new one is in place.
+    if (!replacement_.MoveAside()) {
+        SetText(kIdVelnorLabel1, kStatusCannotMoveOld);
+        return;
+    }
+    WinHttpDown1->FileName = label17_;
+    WinHttpDown1->URL = fields_.Text1;
+    WinHttpDown1->GetStart();
+}
+
+void VelnorWindow::Image3_Click() { DestroyWindow(hwnd_); }
+
+void VelnorWindow::WinHttpDown1_HttpState(const std::string& fileSize, float percent, const std::string& speed,
+                                          const std::string& downloaded) {
+    SetText(kIdVelnorLabel9, fileSize);
+    SetText(kIdVelnorLabel10, speed + "/s");
+    SetText(kIdVelnorLabel11, downloaded);
+    SetText(kIdVelnorLabel12, PercentLabel(percent));
+    progressBar1_.SetValue(percent);
+}
+
+std::string VelnorWindow::TakeFinishedFile() {
+    const std::string finished = WinHttpDown1->FinishedPath();
+    FileSystem& files = NativeFileSystem();
+    if (!VerifyFileSignature(finished, signature_)) {
+        files.Remove(finished);
+        replacement_.Restore();
+        return kStatusBadSignature;
+    }
+    // A release saved under another name leaves the old program in its place.
+    if (finished == SavePath(ProgramFolder(), kMainProgramName)) {
+        replacement_.Commit();
+    } else {
+        replacement_.Restore();
+    }
+    if (!StartCommandLine(QuotedPath(finished), SW_SHOWNORMAL)) return kStatusCannotStart;
+    text6_ = "1";
+    SetText(kIdVelnorText6, text6_);
+    return StatusText(download_state::kFinished);
+}
+
+void VelnorWindow::WinHttpDown1_StateChanged(std::int16_t state) {
+    using namespace download_state;
+    std::string text = StatusText(state);
+    switch (state) {
+        case kFinished:
+            text = TakeFinishedFile();
+            break;
+        case kTransferError:
+        case kStopped:
+        case kPaused:
+        case kStatusRefused:
+        case kNotSent:
+        case kFileError:
+            replacement_.Restore();
+            break;
+        default:
+            break;
+    }
+    SetText(kIdVelnorLabel1, text);
+    if (text6_ == "1") DestroyWindow(hwnd_);
+}
+
+void VelnorWindow::Paint(HDC dc) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    TRIVERTEX vertices[2] = {
+        {client.left, client.top, static_cast<COLOR16>(GetRValue(kBackTop) << 8),
+         static_cast<COLOR16>(GetGValue(kBackTop) << 8), static_cast<COLOR16>(GetBValue(kBackTop) << 8), 0},
+        {client.right, client.bottom, static_cast<COLOR16>(GetRValue(kBackBottom) << 8),
+         static_cast<COLOR16>(GetGValue(kBackBottom) << 8), static_cast<COLOR16>(GetBValue(kBackBottom) << 8), 0},
+    };
+    GRADIENT_RECT rect{0, 1};
+    GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+    HBRUSH frame = CreateSolidBrush(kFrame);
+    FrameRect(dc, &client, frame);
+    // A divider between the release's facts and its version.
+    RECT divider{Px(1200), Px(120), Px(1200) + 1, Px(1020)};
+    FillRect(dc, &divider, frame);
+    DeleteObject(frame);
+}
+
+void VelnorWindow::DrawCloseImage(const DRAWITEMSTRUCT& item) {
+    RECT box = item.rcItem;
+    HBRUSH back = CreateSolidBrush(RGB(200, 60, 50));
+    HGDIOBJ oldBrush = SelectObject(item.hDC, back);
+    HGDIOBJ oldPen = SelectObject(item.hDC, GetStockObject(NULL_PEN));
+    Ellipse(item.hDC, box.left, box.top, box.right + 1, box.bottom + 1);
+    HPEN cross = CreatePen(PS_SOLID, std::max<int>(2, (box.right - box.left) / 8), RGB(255, 255, 255));
+    SelectObject(item.hDC, cross);
+    int inset = (box.right - box.left) * 3 / 10;
+    MoveToEx(item.hDC, box.left + inset, box.top + inset, nullptr);
+    LineTo(item.hDC, box.right - inset, box.bottom - inset);
+    MoveToEx(item.hDC, box.right - inset, box.top + inset, nullptr);
+    LineTo(item.hDC, box.left + inset, box.bottom - inset);
+    SelectObject(item.hDC, oldPen);
+    SelectObject(item.hDC, oldBrush);
+    DeleteObject(cross);
+    DeleteObject(back);
+}
+
+LRESULT VelnorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_CREATE:
+            CreateControls();
+            return 0;
+        case WM_TIMER:
+            if (wParam == kTimer1) Timer1_Timer();
+            return 0;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case kIdVelnorCommand1:
+                    Command1_Click();
+                    break;
+                case kIdVelnorCommand2:
+                    WinHttpDown1->GetPause();
+                    break;
+                case kIdVelnorCommand3:
+                    WinHttpDown1->GetStop();
+                    break;
+                case kIdVelnorCommand4:
+                    Command4_Click();
+                    break;
+                case kIdVelnorImage3:
+                    if (HIWORD(wParam) == STN_CLICKED) Image3_Click();
+                    break;
+                default:
+                    break;
+            }
+            return 0;
+        case WM_LBUTTONDOWN:
+            // The background picture and the version label (which lets the mouse through) drag.
+            velnor::DragWindow(hwnd_);
+            return 0;
+        case WM_DRAWITEM:
+            DrawCloseImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_CTLCOLORSTATIC: {
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            SetBkMode(dc, TRANSPARENT);
+            if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == kIdVelnorV) SetTextColor(dc, kVersionColour);
+            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+        }
+        case WM_ERASEBKGND:
+            return TRUE;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd_, &ps);
+            Paint(dc);
+            EndPaint(hwnd_, &ps);
+            return 0;
+        }
+        case WM_CLOSE:
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_DESTROY:
+            // Closed during a transfer: the transfer is abandoned, so the old program goes back.
+            if (WinHttpDown1->Busy()) WinHttpDown1->GetPause();
+            replacement_.Restore();
+            PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+}  // namespace tf

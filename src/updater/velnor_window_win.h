@@ -1,0 +1,89 @@
+// Form1 of velnor, the updater: fetches the release description, shows it, and on "Update" puts
+// the new main program in place with the download control, starts it and closes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/windows_api_win.h"
+#include "controls/progress_bar_win.h"
+#include "updater/release_info.h"
+#include "updater/replacement.h"
+#include "updater/win_http_down_win.h"
+
+namespace tf {
+
+inline constexpr wchar_t kVelnorWindowClass[] = L"VelnorMain";
+inline constexpr wchar_t kVelnorCaption[] = L"TamborvinForm velnor";
+
+// Control IDs of the updater window; stable, so that tests can find them.
+enum VelnorControl : int {
+    kIdVelnorV = 5001,  // version text; first the whole fetched text
+    kIdVelnorShuoming,  // description
+    kIdVelnorSize,      // size text
+    kIdVelnorProgressBar1,
+    kIdVelnorCommand1,  // "Update"
+    kIdVelnorCommand2,  // "Pause"
+    kIdVelnorCommand3,  // "Stop"
+    kIdVelnorImage3,    // closes the window
+    kIdVelnorLabel1,    // status text
+    // Fields the flow uses, never shown.
+    kIdVelnorText1,     // download address
+    kIdVelnorText2,     // file name
+    kIdVelnorText6,     // "1" once the new program started
+    kIdVelnorLabel17,   // save path
+    kIdVelnorLabel9,    // file size
+    kIdVelnorLabel10,   // speed
+    kIdVelnorLabel11,   // downloaded size
+    kIdVelnorLabel12,   // percent
+    kIdVelnorCommand4,  // "…": computes the save path
+};
+
+class VelnorWindow {
+public:
+    VelnorWindow();
+    ~VelnorWindow();
+    VelnorWindow(const VelnorWindow&) = delete;
+    VelnorWindow& operator=(const VelnorWindow&) = delete;
+
+    bool Create(HINSTANCE instance);
+    HWND Handle() const { return hwnd_; }
+
+private:
+    template <class Owner>
+    friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void CreateControls();
+    void Paint(HDC dc);
+    void DrawCloseImage(const DRAWITEMSTRUCT& item);
+    void ShowFields();
+    void SetText(int id, const std::string& text);
+
+    void Timer1_Timer();
+    void Command1_Click();
+    void Command4_Click();
+    void Image3_Click();
+    void WinHttpDown1_HttpState(const std::string& fileSize, float percent, const std::string& speed,
+                                const std::string& downloaded);
+    void WinHttpDown1_StateChanged(std::int16_t state);
+    // Code 9: the finished file is checked before it may run; the text to show.
+    std::string TakeFinishedFile();
+
+    int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
+
+    HWND hwnd_ = nullptr;
+    HWND tooltip_ = nullptr;
+    HFONT font_ = nullptr;
+    HFONT versionFont_ = nullptr;
+    int dpi_ = 96;
+    ReleaseFields fields_;
+    std::string label17_;  // save path
+    std::string text6_;    // finished flag
+    std::vector<std::uint8_t> signature_;
+    ProgressBar progressBar1_;
+    Replacement replacement_;
+    WinHttpDown WinHttpDown1;
+};
+
+}  // namespace tf
