@@ -4,7 +4,7 @@ add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WIN
 # Nothing but system DLLs beside the programs.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-set(TF_WIN_LIBS comctl32 shell32 shlwapi user32 gdi32 msimg32 advapi32 ole32 oleaut32 uuid oleacc uxtheme winhttp
+set(TF_WIN_LIBS comctl32 shell32 shlwapi user32 gdi32 msimg32 advapi32 ole32 oleaut32 uuid oleacc uxtheme winhttp version bcrypt
     wininet)
 
 add_library(tf_win STATIC ${TF_WIN_SOURCES})
@@ -20,6 +20,16 @@ target_compile_options(tamborvin_form PRIVATE ${TF_WARNINGS})
 # Both programs enter through wWinMain.
 target_link_options(tamborvin_form PRIVATE -municode)
 set_target_properties(tamborvin_form PROPERTIES OUTPUT_NAME "Tamborvin Form" RUNTIME_OUTPUT_DIRECTORY ${TF_DIST})
+
+# The same program one release ahead, for tools/update-server to hand out.
+add_executable(tamborvin_form_next WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/app/form_main_win.cpp
+    ${CMAKE_SOURCE_DIR}/res/tamborvin_form.rc)
+target_link_libraries(tamborvin_form_next PRIVATE tf_win)
+target_compile_options(tamborvin_form_next PRIVATE ${TF_WARNINGS})
+target_compile_definitions(tamborvin_form_next PRIVATE TF_NEXT_RELEASE)
+target_link_options(tamborvin_form_next PRIVATE -municode)
+set_target_properties(tamborvin_form_next PROPERTIES OUTPUT_NAME "Tamborvin Form" RUNTIME_OUTPUT_DIRECTORY
+    ${CMAKE_BINARY_DIR}/dist-next)
 
 add_executable(velnor WIN32 ${CMAKE_SOURCE_DIR}/src/updater/velnor_main_win.cpp ${CMAKE_SOURCE_DIR}/res/velnor.rc)
 target_link_libraries(velnor PRIVATE tf_win)
@@ -62,6 +72,22 @@ add_test(NAME http_server_stop COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --stop ${T
 set_tests_properties(http_server_start PROPERTIES FIXTURES_SETUP http_server)
 set_tests_properties(http_server_stop PROPERTIES FIXTURES_CLEANUP http_server)
 
+# The update tests play the maker's server at the address built into the programs, so it listens
+# on that port; a build for another server leaves them without one. The release it serves holds
+# a small program signed with the test key.
+set(TF_UPDATE_ROOT ${CMAKE_BINARY_DIR}/tests/update_root)
+if(TAMBORVIN_SERVER MATCHES "^http://127\\.0\\.0\\.1:([0-9]+)$")
+    set(TF_UPDATE_PORT ${CMAKE_MATCH_1})
+    add_test(NAME update_server_start COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --root ${TF_UPDATE_ROOT} --port ${TF_UPDATE_PORT}
+        --pid-file ${TF_HTTP_FILES}/update_server.pid --detach)
+    add_test(NAME update_release_sign COMMAND ${TF_PYTHON} ${CMAKE_SOURCE_DIR}/tools/lib/sign_release.py
+        --key ${CMAKE_SOURCE_DIR}/tests/fixtures/update_test_key.pem --copy-from ${CMAKE_BINARY_DIR}/tests/new_form_stub_win.exe
+        --out ${TF_UPDATE_ROOT}/files/stub.exe.sig ${TF_UPDATE_ROOT}/files/stub.exe)
+    add_test(NAME update_server_stop COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --stop ${TF_HTTP_FILES}/update_server.pid)
+    set_tests_properties(update_server_start update_release_sign PROPERTIES FIXTURES_SETUP update_server)
+    set_tests_properties(update_server_stop PROPERTIES FIXTURES_CLEANUP update_server)
+endif()
+
 # One test program per file; each TEST becomes its own CTest case, run through Wine.
 file(GLOB TF_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_win.cpp)
 foreach(src ${TF_WIN_TESTS})
@@ -80,5 +106,8 @@ foreach(src ${TF_WIN_TESTS})
     gtest_add_tests(TARGET ${name} SOURCES ${src} TEST_PREFIX "win." TEST_LIST tf_cases)
     if(name MATCHES "download|winhttp")
         set_tests_properties(${tf_cases} PROPERTIES FIXTURES_REQUIRED http_server)
+    elseif(name MATCHES "update")
+        # One release folder for all of them: they take turns.
+        set_tests_properties(${tf_cases} PROPERTIES FIXTURES_REQUIRED update_server RESOURCE_LOCK update_root)
     endif()
 endforeach()

@@ -7,7 +7,7 @@ TF_WINE=/usr/lib/wine/wine64
 TF_WINESERVER=/usr/lib/wine/wineserver
 TF_PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libbenchmark-dev clang-format
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 xvfb xauth fonts-wine fonts-wqy-microhei
-    imagemagick x11-utils curl)
+    imagemagick x11-utils curl openssl)
 
 tf_say() { printf '== %s\n' "$*"; }
 

@@ -1,0 +1,236 @@
+// The update path with the real programs against the local stand-in for the maker's server
+// (tests/fixtures/http_server.py on the address built into them, serving tests/update_root).
+#include "support/program_test_win.h"
+
+#include "base/controls_win.h"
+#include "shell/about_window_win.h"
+#include "shell/update_check.h"
+#include "shell/tray_menu_win.h"
+#include "updater/release_info.h"
+#include "updater/velnor_window_win.h"
+
+namespace tf::test {
+namespace {
+
+constexpr wchar_t kVelnor[] = L"velnor.exe";
+const std::string kOldProgram = "the old main program";
+
+std::wstring ServerRoot() { return TestsFolder() + L"\\update_root"; }
+
+void ServeFile(const std::wstring& relative, const std::string& bytes) {
+    const std::wstring path = ServerRoot() + L"\\" + relative;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE) << Narrow(path);
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+}
+
+std::string ReadWhole(const std::wstring& path) {
+    std::string bytes;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return bytes;
+    char chunk[65536];
+    DWORD read = 0;
+    while (ReadFile(f, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
+    CloseHandle(f);
+    return bytes;
+}
+
+// The server is down while this lives: it drops every connection unanswered.
+class Offline {
+public:
+    Offline() { ServeFile(L".offline", ""); }
+    ~Offline() { DeleteFileW((ServerRoot() + L"\\.offline").c_str()); }
+};
+
+void ServeVersion(const std::string& text) {
+    CreateDirectoryW((ServerRoot() + L"\\version").c_str(), nullptr);
+    CreateDirectoryW((ServerRoot() + L"\\version\\form").c_str(), nullptr);
+    ServeFile(L"version\\form\\new.txt", text);
+}
+
+std::string StubSignature() { return ReadWhole(ServerRoot() + L"\\files\\stub.exe.sig"); }
+
+void ServeRelease(const std::string& fileName, const std::string& query, const std::string& signature) {
+    ServeVersion("v1.1");
+    ServeFile(L"version\\form\\config.txt", std::string(TAMBORVIN_SERVER) + "/files/stub.exe" + query + "|" + fileName +
+                                                "|new release|1.2 MB|v1.1|" + signature);
+}
+
+std::wstring Text(HWND window, int id) { return WindowText(FindChildById(window, id)); }
+
+HWND FindAboutWindow() {
+    HWND about = nullptr;
+    WaitUntil([&] { return (about = FindWindowW(kAboutWindowClass, nullptr)) != nullptr; });
+    return about;
+}
+
+class AboutWindowTest : public ProgramTest {
+protected:
+    void OpenAbout() {
+        PostMessageW(main_, WM_COMMAND, kIdMnuAbout, 0);
+        about_ = FindAboutWindow();
+        ASSERT_NE(about_, nullptr) << "the About window did not open";
+    }
+    // Waits for the check that runs once per opening.
+    std::wstring CheckResult() {
+        HWND label = FindChildById(about_, kIdAboutLabel666);
+        WaitUntil([&] { return !WindowText(label).empty(); });
+        return WindowText(label);
+    }
+    bool ButtonEnabled() { return IsWindowEnabled(FindChildById(about_, kIdAboutVelnor)) != FALSE; }
+    void CloseAbout() {
+        PostMessageW(about_, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(about_); }));
+    }
+
+    HWND about_ = nullptr;
+};
+
+TEST_F(AboutWindowTest, EachOpeningChecksTheServersVersion) {
+    StartProgram();
+    struct Case {
+        const char* served;  // nullptr: the server is down
+        const char* label;
+        bool enabled;
+    };
+    const Case cases[] = {
+        {"v1.1", kAboutFoundNewVersion, true},     {"v1.0", kAboutLatestVersion, false},
+        {"v1.0\r\n", kAboutFoundNewVersion, true}, {"V1.0", kAboutFoundNewVersion, true},
+        {nullptr, kAboutCheckFailed, false},       {"", kAboutCheckFailed, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.served ? c.served : "<down>");
+        std::unique_ptr<Offline> offline;
+        if (c.served) {
+            ServeVersion(c.served);
+        } else {
+            offline = std::make_unique<Offline>();
+        }
+        OpenAbout();
+        EXPECT_EQ(WindowText(about_), L"About tamborvin form 1.0");
+        EXPECT_EQ(Narrow(CheckResult()), c.label);
+        EXPECT_EQ(ButtonEnabled(), c.enabled);
+        CloseAbout();
+    }
+    ExitProgram();
+}
+
+TEST_F(AboutWindowTest, UpdateButtonStartsTheUpdaterAndEndsTheProgram) {
+    folder_.CopyProgram(kVelnor);
+    ServeVersion("v1.1");
+    ServeFile(L"version\\form\\config.txt", "");
+    StartProgram();
+    OpenAbout();
+    ASSERT_EQ(Narrow(CheckResult()), kAboutFoundNewVersion);
+    PostCommand(FindChildById(about_, kIdAboutVelnor));
+    EXPECT_TRUE(program_->WaitForExit().has_value()) << "the main program did not end";
+    HWND velnor = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (velnor = FindWindowW(kVelnorWindowClass, nullptr)) != nullptr; }));
+    DWORD velnorProcess = 0;
+    GetWindowThreadProcessId(velnor, &velnorProcess);
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, velnorProcess);
+    PostMessageW(velnor, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(process, 10000), WAIT_OBJECT_0) << "velnor did not close";
+    CloseHandle(process);
+}
+
+TEST_F(AboutWindowTest, MissingUpdaterKeepsTheProgramRunning) {
+    ServeVersion("v1.1");
+    StartProgram();
+    OpenAbout();
+    ASSERT_EQ(Narrow(CheckResult()), kAboutFoundNewVersion);
+    PostCommand(FindChildById(about_, kIdAboutVelnor));
+    HWND label = FindChildById(about_, kIdAboutLabel666);
+    EXPECT_TRUE(WaitUntil([&] { return Narrow(WindowText(label)) == kAboutUpdaterMissing; }));
+    EXPECT_FALSE(program_->WaitForExit(500ms).has_value());
+    CloseAbout();
+    ExitProgram();
+}
+
+class VelnorTest : public ::testing::Test {
+protected:
+    void StartVelnor() {
+        folder_.CopyProgram(kVelnor);
+        folder_.Write(L"Tamborvin Form.exe", kOldProgram);
+        velnor_ = std::make_unique<Process>(folder_.File(kVelnor), folder_.Path());
+        window_ = velnor_->WaitForTopWindow(kVelnorWindowClass);
+        ASSERT_NE(window_, nullptr) << "the updater window did not appear";
+        // The description arrives with the first timer tick.
+        ASSERT_TRUE(WaitUntil([&] { return !Text(window_, kIdVelnorLabel17).empty(); }));
+    }
+    std::wstring Status() { return Text(window_, kIdVelnorLabel1); }
+
+    ScratchFolder folder_;
+    std::unique_ptr<Process> velnor_;
+    HWND window_ = nullptr;
+};
+
+TEST_F(VelnorTest, UpdateReplacesTheProgramStartsItAndCloses) {
+    ServeRelease(kMainProgramName, "", StubSignature());
+    StartVelnor();
+    EXPECT_EQ(Text(window_, kIdVelnorV), L"v1.1");
+    EXPECT_EQ(Text(window_, kIdVelnorShuoming), L"new release");
+    EXPECT_EQ(Text(window_, kIdVelnorSize), L"1.2 MB");
+    EXPECT_EQ(Text(window_, kIdVelnorLabel17), folder_.File(L"Tamborvin Form.exe"));
+    PostCommand(FindChildById(window_, kIdVelnorCommand1));
+    ASSERT_TRUE(velnor_->WaitForExit(30s).has_value()) << "the updater did not close";
+    EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), ReadWhole(ServerRoot() + L"\\files\\stub.exe"));
+    EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
+    // The new program was started from its place.
+    ASSERT_TRUE(WaitUntil([&] { return folder_.Exists(L"started.txt"); }));
+    EXPECT_EQ(folder_.Read(L"started.txt"), Narrow(folder_.File(L"Tamborvin Form.exe")));
+}
+
+TEST_F(VelnorTest, RefusedOrFailedUpdatesKeepTheOldProgram) {
+    struct Case {
+        const char* what;
+        std::string fileName;
+        std::string query;
+        std::string signature;
+        std::string status;
+    };
+    const std::string good = StubSignature();
+    std::string wrong = good;
+    wrong[10] = wrong[10] == '0' ? '1' : '0';
+    const Case cases[] = {
+        {"wrong signature", kMainProgramName, "", wrong, kStatusBadSignature},
+        {"no signature", kMainProgramName, "", "", kStatusNoSignature},
+        {"name leaving the folder", "..\\Tamborvin Form.exe", "", good, kStatusBadFileName},
+        {"transfer dropped", kMainProgramName, "?drop=5000", good, StatusText(4)},
+        {"missing file", kMainProgramName, "?status=404", good, StatusText(7)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ServeRelease(c.fileName, c.query, c.signature);
+        StartVelnor();
+        PostCommand(FindChildById(window_, kIdVelnorCommand1));
+        EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == c.status; }, 20s)) << Narrow(Status());
+        EXPECT_TRUE(velnor_->Running()) << "the window closed";
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+        EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
+        EXPECT_FALSE(folder_.Exists(L"started.txt"));
+        // Closing the window ends the updater.
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(velnor_->WaitForExit().has_value());
+        velnor_.reset();
+    }
+}
+
+TEST_F(VelnorTest, ClosingDuringTheTransferPutsTheOldProgramBack) {
+    ServeRelease(kMainProgramName, "?rate=100000", StubSignature());
+    StartVelnor();
+    PostCommand(FindChildById(window_, kIdVelnorCommand1));
+    ASSERT_TRUE(WaitUntil([&] { return !Text(window_, kIdVelnorLabel12).empty(); }));
+    // Mid-download the old program waits aside.
+    EXPECT_TRUE(folder_.Exists(L"Tamborvin Form.exe.old"));
+    EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe"));
+    PostCommand(FindChildById(window_, kIdVelnorImage3), STN_CLICKED);
+    ASSERT_TRUE(velnor_->WaitForExit().has_value());
+    EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+    EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
+}
+
+}  // namespace
+}  // namespace tf::test
