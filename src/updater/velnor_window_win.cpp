@@ -46,6 +46,7 @@ VelnorWindow::~VelnorWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
     if (font_) DeleteObject(font_);
     if (versionFont_) DeleteObject(versionFont_);
+    if (background_) DeleteObject(background_);
 }
 
 bool VelnorWindow::Create(HINSTANCE instance) {
@@ -229,9 +230,16 @@ void VelnorWindow::WinHttpDown1_StateChanged(std::int16_t state) {
     if (text6_ == "1") DestroyWindow(hwnd_);
 }
 
-void VelnorWindow::Paint(HDC dc) {
+HBRUSH VelnorWindow::Background() {
+    if (background_) return background_;
+    // The background picture, drawn once: the window paints it, and the labels paint their part of
+    // it behind their text (a pattern brush aligned to each label), so changed texts erase cleanly.
     RECT client;
     GetClientRect(hwnd_, &client);
+    HDC screen = GetDC(hwnd_);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(dc, picture);
     TRIVERTEX vertices[2] = {
         {client.left, client.top, static_cast<COLOR16>(GetRValue(kBackTop) << 8),
          static_cast<COLOR16>(GetGValue(kBackTop) << 8), static_cast<COLOR16>(GetBValue(kBackTop) << 8), 0},
@@ -246,10 +254,27 @@ void VelnorWindow::Paint(HDC dc) {
     RECT divider{Px(1200), Px(120), Px(1200) + 1, Px(1020)};
     FillRect(dc, &divider, frame);
     DeleteObject(frame);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(hwnd_, screen);
+    background_ = CreatePatternBrush(picture);
+    DeleteObject(picture);
+    return background_;
+}
+
+void VelnorWindow::Paint(HDC dc) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    FillRect(dc, &client, Background());
 }
 
 void VelnorWindow::DrawCloseImage(const DRAWITEMSTRUCT& item) {
     RECT box = item.rcItem;
+    POINT at{0, 0};
+    MapWindowPoints(item.hwndItem, hwnd_, &at, 1);
+    SetBrushOrgEx(item.hDC, -at.x, -at.y, nullptr);
+    FillRect(item.hDC, &box, Background());
     HBRUSH back = CreateSolidBrush(RGB(200, 60, 50));
     HGDIOBJ oldBrush = SelectObject(item.hDC, back);
     HGDIOBJ oldPen = SelectObject(item.hDC, GetStockObject(NULL_PEN));
@@ -305,9 +330,13 @@ LRESULT VelnorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_CTLCOLORSTATIC: {
             HDC dc = reinterpret_cast<HDC>(wParam);
+            HWND label = reinterpret_cast<HWND>(lParam);
             SetBkMode(dc, TRANSPARENT);
-            if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == kIdVelnorV) SetTextColor(dc, kVersionColour);
-            return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+            if (GetDlgCtrlID(label) == kIdVelnorV) SetTextColor(dc, kVersionColour);
+            POINT at{0, 0};
+            MapWindowPoints(label, hwnd_, &at, 1);
+            SetBrushOrgEx(dc, -at.x, -at.y, nullptr);
+            return reinterpret_cast<LRESULT>(Background());
         }
         case WM_ERASEBKGND:
             return TRUE;

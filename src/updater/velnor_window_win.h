@@ -56,6 +56,7 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void Paint(HDC dc);
+    HBRUSH Background();
     void DrawCloseImage(const DRAWITEMSTRUCT& item);
     void ShowFields();
     void SetText(int id, const std::string& text);
@@ -76,6 +77,7 @@ private:
     HWND tooltip_ = nullptr;
     HFONT font_ = nullptr;
     HFONT versionFont_ = nullptr;
+    HBRUSH background_ = nullptr;
     int dpi_ = 96;
     ReleaseFields fields_;
     std::string label17_;  // save path
