@@ -47,6 +47,7 @@ inline constexpr char kStatusNoSignature[] = "更新没有签名，已保留旧�
 inline constexpr char kStatusBadSignature[] = "签名不符，已保留旧版本";
 inline constexpr char kStatusCannotMoveOld[] = "无法移开旧版本，未更新";
 inline constexpr char kStatusCannotStart[] = "无法启动新版本";
+inline constexpr char kStatusNoRelease[] = "无法获取更新信息";
 
 // "12.50%": two decimals and a percent sign.
 std::string PercentLabel(double percent);

@@ -137,7 +137,11 @@ void VelnorWindow::ShowFields() {
 void VelnorWindow::Timer1_Timer() {
     std::optional<std::string> body = HttpGetText(std::string(TAMBORVIN_SERVER) + kReleaseDescriptionPath);
     // The server writes the description in the code page of the program's users.
-    if (body) ApplyReleaseDescription(AnsiToUtf8(*body), fields_);
+    if (body) {
+        ApplyReleaseDescription(AnsiToUtf8(*body), fields_);
+    } else {
+        SetText(kIdVelnorLabel1, kStatusNoRelease);
+    }
     ShowFields();
     Command4_Click();
     if (!label17_.empty()) KillTimer(hwnd_, kTimer1);

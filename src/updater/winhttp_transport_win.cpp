@@ -170,9 +170,11 @@ LRESULT WinHttpTransport::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) 
 void WinHttpTransport::Notify(UINT what, LPARAM value) {
     const auto life = life_;
     WinHttpRequestContext* const request = current_;
+    const unsigned id = request->id;
     // The receiver may abandon the request, start another or destroy the transport; reading on is
-    // only for the same request of a living transport.
-    auto stillCurrent = [&] { return *life && current_ == request; };
+    // only for the same request of a living transport. Compared by number: a request started in a
+    // handler may get the abandoned one's address.
+    auto stillCurrent = [&] { return *life && current_ && current_->id == id; };
     switch (what) {
         case kSent:
             if (!WinHttpReceiveResponse(request->request, nullptr)) Fail(GetLastError());

@@ -232,5 +232,43 @@ TEST_F(VelnorTest, ClosingDuringTheTransferPutsTheOldProgramBack) {
     EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
 }
 
+TEST_F(VelnorTest, PauseAndStopPutTheOldProgramBackAndUpdateGoesOn) {
+    // Slow enough that the buttons land while data is still coming.
+    ServeRelease(kMainProgramName, "?rate=60000", StubSignature());
+    StartVelnor();
+    const std::string stub = ReadWhole(ServerRoot() + L"\\files\\stub.exe");
+    for (int button : {kIdVelnorCommand3, kIdVelnorCommand2}) {
+        const std::string status = StatusText(button == kIdVelnorCommand2 ? 6 : 5);
+        SCOPED_TRACE(status);
+        const std::wstring before = Text(window_, kIdVelnorLabel12);
+        PostCommand(FindChildById(window_, kIdVelnorCommand1));
+        // Data is arriving: the percent moved on.
+        ASSERT_TRUE(
+            WaitUntil([&] { return Narrow(Status()) == StatusText(3) && Text(window_, kIdVelnorLabel12) != before; }));
+        EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe"));
+        PostCommand(FindChildById(window_, button));
+        EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == status; }))
+            << Narrow(Status()) << " " << Narrow(Text(window_, kIdVelnorLabel12));
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+        EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
+    }
+    // A third press goes through to the end and closes the window.
+    PostCommand(FindChildById(window_, kIdVelnorCommand1));
+    ASSERT_TRUE(velnor_->WaitForExit(60s).has_value()) << Narrow(Status());
+    EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), stub);
+    EXPECT_TRUE(WaitUntil([&] { return folder_.Exists(L"started.txt"); }));
+}
+
+TEST_F(VelnorTest, UnreachableDescriptionRefusesTheUpdate) {
+    Offline offline;
+    StartVelnor();
+    EXPECT_EQ(Narrow(Status()), kStatusNoRelease);
+    PostCommand(FindChildById(window_, kIdVelnorCommand1));
+    EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == kStatusBadFileName; }));
+    EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(velnor_->WaitForExit().has_value());
+}
+
 }  // namespace
 }  // namespace tf::test
