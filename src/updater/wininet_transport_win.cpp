@@ -2,6 +2,7 @@
 
 #include <wininet.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -25,6 +26,19 @@ constexpr UINT kError = WM_APP + 4;
 // under Wine a fresh megabyte for every read costs more than the read itself.
 constexpr DWORD kChunkSize = 4 * 1024 * 1024;
 constexpr std::size_t kBuffers = 4;
+// A chunk is handed over once it holds this much, or once its first bytes have waited this long.
+constexpr DWORD kChunkGather = 1024 * 1024;
+constexpr double kChunkWaitMs = 50;
+// The most one read asks for beyond what has arrived: a transfer that slows down suddenly holds
+// its progress back for no longer than this much takes to come in.
+constexpr DWORD kReadCap = 1024 * 1024;
+
+double NowMs() {
+    LARGE_INTEGER frequency, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
 
 std::atomic<long> g_openRequests{0};
 
@@ -82,6 +96,7 @@ void Fetch(const std::shared_ptr<WinInetRequest>& request) {
         request->headers = QueryRawHeaders(request->request);
     }
     Post(*request, kHeaders);
+    double recentRate = 0;  // bytes per millisecond over the last chunk
     for (;;) {
         std::size_t index = 0;
         {
@@ -93,22 +108,56 @@ void Fetch(const std::shared_ptr<WinInetRequest>& request) {
         }
         std::vector<char>& buffer = request->buffers[index];
         if (buffer.empty()) buffer.resize(kChunkSize);
-        DWORD count = 0;
-        if (!InternetReadFile(request->request, buffer.data(), kChunkSize, &count)) {
-            request->error = GetLastError();
+        // A read waits until it has all it asked for. Each read asks for what has arrived or what the
+        // last chunk's rate brings in a moment, whichever is more: a fast transfer reads in big
+        // blocks, a slow one's progress (and Pause and Stop) keeps moving. Reads are gathered into
+        // one chunk until it is large or has waited long enough.
+        DWORD filled = 0;
+        bool ended = false;
+        DWORD failure = 0;
+        const double begun = NowMs();
+        while (filled < kChunkSize && !request->abandoned) {
+            DWORD available = 0;
+            if (!InternetQueryDataAvailable(request->request, &available, 0, 0)) {
+                failure = GetLastError();
+                break;
+            }
+            const auto expected = static_cast<DWORD>(std::min(recentRate * kChunkWaitMs, double(kReadCap)));
+            const DWORD want = available == 0 ? 1 : std::min(std::max(available, expected), kChunkSize - filled);
+            DWORD count = 0;
+            if (!InternetReadFile(request->request, buffer.data() + filled, want, &count)) {
+                failure = GetLastError();
+                break;
+            }
+            if (count == 0) {
+                // The body ended (or the connection did: the receiver compares with the length).
+                ended = true;
+                break;
+            }
+            filled += count;
+            if (filled >= kChunkGather || NowMs() - begun >= kChunkWaitMs) break;
+        }
+        recentRate = filled / std::max(NowMs() - begun, 1.0);
+        if (filled > 0) {
+            {
+                std::lock_guard<std::mutex> hold(request->lock);
+                request->filled.emplace_back(index, filled);
+            }
+            Post(*request, kData);
+        } else {
+            std::lock_guard<std::mutex> hold(request->lock);
+            request->free.push_back(index);
+        }
+        if (failure) {
+            request->error = failure;
             Post(*request, kError);
             return;
         }
-        if (count == 0) {
-            // The body ended (or the connection did: the receiver compares with the length).
+        if (ended) {
             Post(*request, kFinished);
             return;
         }
-        {
-            std::lock_guard<std::mutex> hold(request->lock);
-            request->filled.emplace_back(index, count);
-        }
-        Post(*request, kData);
+        if (request->abandoned) return;
     }
 }
 
