@@ -4,6 +4,10 @@
 #include "base/windows_api_win.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace tf {
 
@@ -64,15 +68,33 @@ private:
 // One WriteFile/ReadFile call moves at most this much; larger buffers are done in pieces.
 constexpr DWORD kChunk = 1u << 30;
 
+// A file written in large amounts (a download) has its written part flushed to the disk by a
+// helper thread each time this much has gone in, so that Commit has only the tail left to wait for
+// instead of everything at once.
+constexpr std::uint64_t kFlushEvery = 8 * 1024 * 1024;
+
+// Writes at an explicit position on a handle opened for overlapped I/O: such a handle does not
+// make a write wait for a flush running on another thread, as a handle for plain synchronous I/O
+// would.
 class Win32Writer final : public FileWriter {
 public:
-    explicit Win32Writer(HANDLE file) : file_(file) {}
+    Win32Writer(HANDLE file, std::uint64_t position) : file_(file), position_(position) {}
+    Win32Writer(const Win32Writer&) = delete;
+    Win32Writer& operator=(const Win32Writer&) = delete;
+    ~Win32Writer() override {
+        StopFlushing();
+        if (event_) CloseHandle(event_);
+    }
 
     bool Write(std::string_view bytes, FileError& error) override {
+        if (const DWORD failed = flushError_.load()) {
+            error = Win32Error(failed);
+            return false;
+        }
         while (!bytes.empty()) {
-            DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kChunk));
+            const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kChunk));
             DWORD written = 0;
-            if (!WriteFile(file_.get(), bytes.data(), want, &written, nullptr)) {
+            if (!WriteAt(bytes.data(), want, written)) {
                 error = Win32Error(GetLastError());
                 return false;
             }
@@ -80,12 +102,20 @@ public:
                 error = MakeFileError(file_errors::kDiskFull);
                 return false;
             }
+            position_ += written;
+            unflushed_ += written;
             bytes.remove_prefix(written);
         }
+        if (unflushed_ >= kFlushEvery) RequestFlush();
         return true;
     }
 
     bool Commit(FileError& error) override {
+        StopFlushing();
+        if (const DWORD failed = flushError_.load()) {
+            error = Win32Error(failed);
+            return false;
+        }
         if (!FlushFileBuffers(file_.get()) || !file_.Close()) {
             error = Win32Error(GetLastError());
             return false;
@@ -94,7 +124,61 @@ public:
     }
 
 private:
+    bool WriteAt(const char* data, DWORD size, DWORD& written) {
+        if (!event_ && !(event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr))) return false;
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(position_);
+        at.OffsetHigh = static_cast<DWORD>(position_ >> 32);
+        at.hEvent = event_;
+        if (WriteFile(file_.get(), data, size, nullptr, &at))
+            return GetOverlappedResult(file_.get(), &at, &written, FALSE);
+        return GetLastError() == ERROR_IO_PENDING && GetOverlappedResult(file_.get(), &at, &written, TRUE);
+    }
+
+    void RequestFlush() {
+        unflushed_ = 0;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            flushWanted_ = true;
+        }
+        if (!flusher_.joinable()) flusher_ = std::thread([this] { FlushLoop(); });
+        wake_.notify_one();
+    }
+
+    void FlushLoop() {
+        std::unique_lock<std::mutex> hold(lock_);
+        for (;;) {
+            wake_.wait(hold, [this] { return flushWanted_ || stopping_; });
+            if (!flushWanted_) return;
+            flushWanted_ = false;
+            hold.unlock();
+            const bool flushed = FlushFileBuffers(file_.get()) != 0;
+            if (!flushed) flushError_ = GetLastError();
+            hold.lock();
+        }
+    }
+
+    // A flush asked for before still runs to its end.
+    void StopFlushing() {
+        if (!flusher_.joinable()) return;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            stopping_ = true;
+        }
+        wake_.notify_one();
+        flusher_.join();
+    }
+
     Handle file_;
+    HANDLE event_ = nullptr;
+    std::uint64_t position_;
+    std::uint64_t unflushed_ = 0;
+    std::mutex lock_;
+    std::condition_variable wake_;
+    bool flushWanted_ = false;
+    bool stopping_ = false;
+    std::atomic<DWORD> flushError_{0};
+    std::thread flusher_;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -165,7 +249,7 @@ public:
     std::unique_ptr<FileWriter> OpenWriter(const std::string& path, std::uint64_t keep, FileError& error) override {
         // Only a writer that starts from nothing may create the file.
         Handle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, keep == 0 ? OPEN_ALWAYS : OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
         if (!file.valid()) {
             const DWORD err = GetLastError();
             error =
@@ -181,13 +265,13 @@ public:
             error = MakeFileError(file_errors::kInputPastEnd);
             return nullptr;
         }
-        LARGE_INTEGER offset{};
-        offset.QuadPart = static_cast<LONGLONG>(keep);
-        if (!SetFilePointerEx(file.get(), offset, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get())) {
+        FILE_END_OF_FILE_INFO end{};
+        end.EndOfFile.QuadPart = static_cast<LONGLONG>(keep);
+        if (!SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof(end))) {
             error = Win32Error(GetLastError());
             return nullptr;
         }
-        return std::make_unique<Win32Writer>(file.Release());
+        return std::make_unique<Win32Writer>(file.Release(), keep);
     }
 
     bool Rename(const std::string& from, const std::string& to, FileError& error) override {
