@@ -20,11 +20,24 @@ namespace tf {
 // The window procedure of a window that belongs to a C++ object, passed as the creation
 // parameter: the object learns its handle (hwnd_) at WM_NCCREATE, gets every message from then on
 // through HandleMessage, and forgets the handle after WM_NCDESTROY. The class befriends this template.
+// A control, which may also be made from the class name alone, has a static ObjectOf that turns the
+// creation parameter into the object; when it gives none, the window makes an object of its own
+// (marked ownedByWindow_) and frees it when it goes.
 template <class Owner>
 LRESULT CALLBACK OwnerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    constexpr bool kControl = requires(void* param) { Owner::ObjectOf(param); };
     Owner* self = nullptr;
     if (msg == WM_NCCREATE) {
-        self = static_cast<Owner*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        void* param = reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams;
+        if constexpr (kControl) {
+            self = Owner::ObjectOf(param);
+            if (!self) {
+                self = new Owner();
+                self->ownedByWindow_ = true;
+            }
+        } else {
+            self = static_cast<Owner*>(param);
+        }
         self->hwnd_ = hwnd;
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     } else {
@@ -36,6 +49,9 @@ LRESULT CALLBACK OwnerWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         // The window is gone: the object forgets it, and no later message can reach the object.
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
+        if constexpr (kControl) {
+            if (self->ownedByWindow_) delete self;
+        }
     }
     return result;
 }

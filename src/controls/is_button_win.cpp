@@ -50,25 +50,9 @@ std::string DescribeFont(HFONT font) {
 
 }  // namespace
 
-LRESULT CALLBACK IsButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    IsButton* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        auto* params = static_cast<CreateParams*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self = params && params->object ? params->object : new IsButton();
-        self->ownedByWindow_ = !(params && params->object);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<IsButton*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    LRESULT result = self->HandleMessage(msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        if (self->ownedByWindow_) delete self;
-    }
-    return result;
+IsButton* IsButton::ObjectOf(void* param) {
+    const auto* params = static_cast<const CreateParams*>(param);
+    return params ? params->object : nullptr;
 }
 
 IsButton::~IsButton() {
@@ -84,7 +68,7 @@ bool IsButton::Register() {
     cls.cbSize = sizeof(cls);
     // Double clicks arrive as such, for the pressed look they give.
     cls.style = CS_DBLCLKS;
-    cls.lpfnWndProc = IsButtonProc;
+    cls.lpfnWndProc = OwnerWindowProc<IsButton>;
     cls.hInstance = GetModuleHandleW(nullptr);
     cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     cls.lpszClassName = kIsButtonClass;

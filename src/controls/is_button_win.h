@@ -88,8 +88,13 @@ public:
     // The property-changed notice, by its announced name.
     std::function<void(const char*)> PropertyChanged;
 
+    // The object a window of the class belongs to, from its creation parameter; none for a window made
+    // from the class name alone.
+    static IsButton* ObjectOf(void* param);
+
 private:
-    friend LRESULT CALLBACK IsButtonProc(HWND, UINT, WPARAM, LPARAM);
+    template <class Owner>
+    friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void ReadProperties(const PropertyBag& design);
     void SetUpHoverTracking();

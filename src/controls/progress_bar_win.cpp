@@ -43,30 +43,8 @@ std::int16_t ShiftState() {
 
 }  // namespace
 
-// The owner object comes as the creation parameter; a window created from the class name alone
-// (no parameter) makes its own.
-LRESULT CALLBACK ProgressBarProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    ProgressBar* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        self = static_cast<ProgressBar*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        if (!self) {
-            self = new ProgressBar;
-            self->ownedByWindow_ = true;
-        }
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<ProgressBar*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    }
-    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    LRESULT result = self->HandleMessage(msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        if (self->ownedByWindow_) delete self;
-    }
-    return result;
-}
+// The owner object comes as the creation parameter.
+ProgressBar* ProgressBar::ObjectOf(void* param) { return static_cast<ProgressBar*>(param); }
 
 ProgressBar::~ProgressBar() {
     if (hwnd_ && !ownedByWindow_) DestroyWindow(hwnd_);
@@ -76,7 +54,7 @@ ProgressBar::~ProgressBar() {
 
 bool ProgressBar::Register() {
     // No background brush: the bar paints every pixel itself, and erasing first would flicker.
-    return RegisterWindowClass(kProgressBarClass, ProgressBarProc, nullptr, CS_DBLCLKS);
+    return RegisterWindowClass(kProgressBarClass, OwnerWindowProc<ProgressBar>, nullptr, CS_DBLCLKS);
 }
 
 bool ProgressBar::Create(HWND parent, int id, int x, int y, int width) {

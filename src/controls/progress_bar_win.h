@@ -71,8 +71,13 @@ public:
     std::function<void()> Click;
     std::function<void()> DblClick;
 
+    // The object a window of the class belongs to, from its creation parameter; none for a window made
+    // from the class name alone.
+    static ProgressBar* ObjectOf(void* param);
+
 private:
-    friend LRESULT CALLBACK ProgressBarProc(HWND, UINT, WPARAM, LPARAM);
+    template <class Owner>
+    friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void Changed(int oldFill);
     void Reshape();
