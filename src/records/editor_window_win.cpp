@@ -118,8 +118,11 @@ void EditorWindow::Close() {
 }
 
 void EditorWindow::Fill(const EditorBoxes& boxes) {
+    filled_ = boxes;
     for (int i = 0; i < kEditorBoxes; ++i) {
-        SetWindowTextW(boxes_[static_cast<std::size_t>(i)], Widen(boxes[static_cast<std::size_t>(i)]).c_str());
+        HWND box = boxes_[static_cast<std::size_t>(i)];
+        SetWindowTextW(box, Widen(boxes[static_cast<std::size_t>(i)]).c_str());
+        shown_[static_cast<std::size_t>(i)] = TextOf(box);
     }
 }
 
@@ -132,7 +135,7 @@ EditorBoxes EditorWindow::Collect() const {
 }
 
 void EditorWindow::btnOK_Click() {
-    EditorOutcome outcome = AcceptEditor(Collect(), lineNum_);
+    EditorOutcome outcome = AcceptEditor(KeepUntouchedBoxes(Collect(), shown_, filled_), lineNum_);
     if (outcome.refusal) {
         MessageBoxW(hwnd_, Widen(*outcome.refusal).c_str(), kMessageTitle, MB_OK);
         if (outcome.focusBox >= 0 && outcome.focusBox < kEditorBoxes) {

@@ -54,6 +54,10 @@ private:
 
     AcceptHandler onAccept_;
     bool editMode_ = false;
+    // The texts the boxes were filled with, and what they showed then: a box may not hold all
+    // of a record's text.
+    EditorBoxes filled_{};
+    EditorBoxes shown_{};
     std::string lineNum_;  // txtLineNum: the "#" text of the row being changed
     HWND hwnd_ = nullptr;
     std::array<HWND, kEditorBoxes> boxes_{};

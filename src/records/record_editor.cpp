@@ -48,6 +48,14 @@ EditorBoxes NewRecordBoxes() {
     return boxes;
 }
 
+EditorBoxes KeepUntouchedBoxes(const EditorBoxes& now, const EditorBoxes& shown, const EditorBoxes& filled) {
+    EditorBoxes boxes = now;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        if (now[i] == shown[i]) boxes[i] = filled[i];
+    }
+    return boxes;
+}
+
 NormalisedUrl NormaliseLoginUrl(std::string_view address) {
     std::string a(address);
     if (a.find("http://") != std::string::npos) a = RemoveAll(a, "http://");

@@ -26,6 +26,11 @@ using EditorBoxes = std::array<std::string, kEditorBoxes>;
 EditorBoxes EditorBoxesFor(const LoginRecord& record);
 EditorBoxes NewRecordBoxes();
 
+// What OK reads from the boxes. A box can show less than the record holds (the one-line password
+// box ends at a line break): a box still showing what it showed when filled keeps the record's
+// text; a box the user changed gives what it holds now.
+EditorBoxes KeepUntouchedBoxes(const EditorBoxes& now, const EditorBoxes& shown, const EditorBoxes& filled);
+
 struct NormalisedUrl {
     std::string url;   // what the address box then holds
     std::string path;  // the address's path part (Text7)

@@ -76,5 +76,38 @@ TEST(AcceptEditor, BuildsTheRecordUntrimmedWithItsPinyinKey) {
     EXPECT_EQ(AcceptEditor(Boxes("GitHub 2", "x"), "").record[kCoding], "GitHub 2");
 }
 
+TEST(KeepUntouchedBoxes, UntouchedBoxesKeepWhatTheRecordHoldsAndChangedOnesGiveTheirText) {
+    LoginRecord stored;
+    stored.fields = {"3", "银行\r\n总行", "http://bank/", "zhang", "pa\r\nss", "", "q", "a", "line1\r\nline2", "yh"};
+    const EditorBoxes filled = EditorBoxesFor(stored);
+    // What one-line boxes show of it: the text up to the line break.
+    EditorBoxes shown = filled;
+    shown[0] = "银行";
+    shown[3] = "pa";
+
+    // OK without touching anything gives the record back whole.
+    EXPECT_EQ(KeepUntouchedBoxes(shown, shown, filled), filled);
+    LoginRecord expected = stored;
+    expected[kCoding] = "yx\r\nzx";
+    EXPECT_EQ(AcceptEditor(KeepUntouchedBoxes(shown, shown, filled), "3").record, expected);
+
+    // A changed box gives what the user typed, even where that is what the record held cut short
+    // plus more, or nothing at all.
+    EditorBoxes typed = shown;
+    typed[3] = "pa2";
+    typed[2] = "";
+    typed[7] = "line1";
+    EditorBoxes got = KeepUntouchedBoxes(typed, shown, filled);
+    EXPECT_EQ(got[3], "pa2");
+    EXPECT_EQ(got[2], "");
+    EXPECT_EQ(got[7], "line1");
+    EXPECT_EQ(got[0], "银行\r\n总行");
+
+    // Add mode: the boxes show what they were filled with, so every box gives its text.
+    typed = NewRecordBoxes();
+    typed[0] = "new";
+    EXPECT_EQ(KeepUntouchedBoxes(typed, NewRecordBoxes(), NewRecordBoxes()), typed);
+}
+
 }  // namespace
 }  // namespace tf
