@@ -103,6 +103,11 @@ void EditorWindow::CreateControls() {
 }
 
 void EditorWindow::ShowEditor(HWND owner, const LoginRecord& record, bool editMode) {
+    if (accepting_) {
+        // The record on hand is not yet placed: the question about it comes to the front.
+        if (HWND question = GetLastActivePopup(hwnd_)) SetForegroundWindow(question);
+        return;
+    }
     if (!hwnd_ && !Create(owner)) return;
     editMode_ = editMode;
     lineNum_ = editMode ? record[kLineNum] : std::string();
@@ -144,7 +149,9 @@ void EditorWindow::btnOK_Click() {
         return;
     }
     SetWindowTextW(boxes_[kLoginUrlBox], Widen(outcome.url.url).c_str());
-    if (onAccept_) onAccept_(outcome.record, editMode_);
+    accepting_ = true;
+    if (onAccept_) onAccept_(outcome.record, editMode_, hwnd_);
+    accepting_ = false;
     Close();
 }
 
@@ -153,7 +160,9 @@ void EditorWindow::OnCommand(int id, int code, HWND control) {
         if (code == EN_SETFOCUS) PostMessageW(hwnd_, kCaretToEnd, 0, reinterpret_cast<LPARAM>(control));
         return;
     }
-    if (code != BN_CLICKED) return;
+    // While OK hands a record on, the editor waits for it: a second OK or a Cancel would act on
+    // a record that is already on its way.
+    if (code != BN_CLICKED || accepting_) return;
     if (id == IDOK) btnOK_Click();
     if (id == IDCANCEL) Close();
 }
@@ -200,7 +209,7 @@ LRESULT EditorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(faceBrush_);
         }
         case WM_CLOSE:
-            Close();
+            if (!accepting_) Close();
             return 0;
         case WM_NCDESTROY:
             boxes_ = {};

@@ -24,8 +24,9 @@ enum EditorControl : int {
 
 class EditorWindow {
 public:
-    // Hands an accepted record to the grid: changed (edit mode) or added (add mode).
-    using AcceptHandler = std::function<void(const LoginRecord& record, bool editMode)>;
+    // Hands an accepted record to the grid: changed (edit mode) or added (add mode). A question
+    // it asks belongs to the editor, whose handle it is given.
+    using AcceptHandler = std::function<void(const LoginRecord& record, bool editMode, HWND editor)>;
 
     explicit EditorWindow(AcceptHandler onAccept) : onAccept_(std::move(onAccept)) {}
     ~EditorWindow();
@@ -33,7 +34,7 @@ public:
     EditorWindow& operator=(const EditorWindow&) = delete;
 
     // Opens the editor beside its owner, modeless: edit mode fills it with the record, add mode
-    // with a blank one. An editor already open is filled again.
+    // with a blank one. An editor already open is filled again, unless its OK is being handled.
     void ShowEditor(HWND owner, const LoginRecord& record, bool editMode);
     // Closes the editor; nothing is handed on.
     void Close();
@@ -54,6 +55,9 @@ private:
 
     AcceptHandler onAccept_;
     bool editMode_ = false;
+    // Set while OK hands a record on: a question asked then runs a message loop, in which a
+    // second OK must not hand the record on again.
+    bool accepting_ = false;
     // The texts the boxes were filled with, and what they showed then: a box may not hold all
     // of a record's text.
     EditorBoxes filled_{};

@@ -333,14 +333,16 @@ void MainWindow::btnModify_Click() {
     editor_.ShowEditor(hwnd_, grid_.RowRecord(grid_.CurrentRow()), true);
 }
 
-void MainWindow::AcceptEditedRecord(const LoginRecord& record, bool editMode) {
+void MainWindow::AcceptEditedRecord(const LoginRecord& record, bool editMode, HWND editor) {
     if (editMode) {
         // The editor does not block the main window: rows may have been deleted meanwhile, which
         // renumbers the rest. The change goes to the row it was opened for, wherever that is now.
         const int row = grid_.RowOfId(editedRow_);
         if (row < 0) {
-            if (MessageBoxW(hwnd_, Widen(kEditedRecordDeleted).c_str(), kAppTitle, MB_YESNO | MB_ICONQUESTION) !=
-                IDYES) {
+            // Asked on the editor's behalf and modal to it, so that its OK cannot be pressed again
+            // while the question is open.
+            if (MessageBoxW(editor ? editor : hwnd_, Widen(kEditedRecordDeleted).c_str(), kAppTitle,
+                            MB_YESNO | MB_ICONQUESTION) != IDYES) {
                 return;
             }
             grid_.AddGridRow(record);

@@ -128,7 +128,7 @@ private:
     void WatchTimer_Tick(UINT_PTR timer);
     // The hint window names the matched login address, or hides when nothing matched.
     void UpdateHintWindow();
-    void AcceptEditedRecord(const LoginRecord& record, bool editMode);
+    void AcceptEditedRecord(const LoginRecord& record, bool editMode, HWND editor);
 
     RecordGrid grid_;
     GridView gridView_{grid_};
@@ -137,7 +137,9 @@ private:
     TrayIcon tray_;
     // The row the editor was opened for in edit mode.
     RecordGrid::RowId editedRow_ = 0;
-    EditorWindow editor_{[this](const LoginRecord& record, bool editMode) { AcceptEditedRecord(record, editMode); }};
+    EditorWindow editor_{[this](const LoginRecord& record, bool editMode, HWND editor) {
+        AcceptEditedRecord(record, editMode, editor);
+    }};
     HintWindow hint_;
 
     // The master password and the settings: read at start, changed by the settings window.

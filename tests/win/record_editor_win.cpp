@@ -239,6 +239,48 @@ TEST_F(RecordEditorTest, OkKeepsWhatABoxCannotShowUnlessTheUserChangesIt) {
     ExitProgram();
 }
 
+TEST_F(RecordEditorTest, QuestionAboutADeletedRecordHoldsTheEditorUntilAnswered) {
+    auto records = FourRecords();
+    folder_.Write(L"Data.db", FormatVault(records));
+    StartProgram();
+
+    list_->Select(1);
+    HWND editor = OpenEditor(L"Edit");
+    ASSERT_NE(editor, nullptr);
+    list_->Select(1);
+    PostCommand(Control(L"Delete"));
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 3; }));
+    SetWindowTextW(Box(editor, 2), L"li2");
+    HWND ok = FindChildById(editor, IDOK);
+    PostCommand(ok);
+    HWND box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), editor);
+    EXPECT_FALSE(IsWindowEnabled(editor));
+
+    // OK again, as a stray Enter or click would send it, and Add in the main window: both are
+    // handled at once (no second question waits in them) and change nothing.
+    DWORD_PTR result = 0;
+    EXPECT_NE(SendMessageTimeoutW(editor, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(ok),
+                                  SMTO_NORMAL, 3000, &result),
+              0)
+        << "a second OK asked again";
+    HWND add = Control(L"Add");
+    EXPECT_NE(SendMessageTimeoutW(main_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(add), BN_CLICKED),
+                                  reinterpret_cast<LPARAM>(add), SMTO_NORMAL, 3000, &result),
+              0);
+    EXPECT_EQ(WindowText(Box(editor, 2)), L"li2");
+    EXPECT_EQ(VisibleMessageBoxes(), 1);
+
+    AnswerMessageBox(box, IDYES);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(editor) || !IsWindowVisible(editor); }));
+    EXPECT_EQ(Column(3), (std::vector<std::wstring>{L"zhang", L"wang", L"zhao", L"li2"}));
+    EXPECT_EQ(SavedRecords().size(), 4u);
+    EXPECT_EQ(VisibleMessageBoxes(), 0);
+    ExitProgram();
+    EXPECT_EQ(SavedRecords().size(), 4u);
+}
+
 TEST_F(RecordEditorTest, FindShowsOnlyMatchingRowsAndHiddenRowsAreStillSaved) {
     auto records = FourRecords();
     records[0][kCoding] = "zgyx";
