@@ -138,7 +138,8 @@ void MainWindow::CreateControls() {
     x += buttonW + gap;
     CreateProgramButton(hwnd_, L"Delete", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnDelete, x, top, buttonW, buttonH, font_);
 
-    int searchW = Px(240);
+    // Wide enough for its whole hint text.
+    int searchW = Px(290);
     int findX = width - Px(kMargin) - buttonW;
     text11_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", Widen(kSearchPlaceholder).c_str(),
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, findX - gap - searchW, top + Px(2),
