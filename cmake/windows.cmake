@@ -61,6 +61,13 @@ target_link_libraries(tf_win_test_support PUBLIC tf_win gtest)
 target_include_directories(tf_win_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/tests/win)
 target_compile_options(tf_win_test_support PRIVATE ${TF_WARNINGS})
 
+# Loaded into the program by the tests to read its pop-up menu from inside (see the file).
+add_library(menu_probe SHARED ${CMAKE_SOURCE_DIR}/tests/win/probe/menu_probe.cpp)
+target_include_directories(menu_probe PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(menu_probe PRIVATE user32)
+target_compile_options(menu_probe PRIVATE ${TF_WARNINGS})
+set_target_properties(menu_probe PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+
 # The download tests' HTTP server runs on the host around them (a Wine program cannot start a Linux
 # one); it picks a free port and leaves it in a file beside the test programs, where they read it.
 find_program(TF_PYTHON python3 REQUIRED)
@@ -96,7 +103,7 @@ foreach(src ${TF_WIN_TESTS})
     target_link_libraries(${name} PRIVATE tf_win_test_support gtest_main)
     target_compile_options(${name} PRIVATE ${TF_WARNINGS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    add_dependencies(${name} tamborvin_form velnor)
+    add_dependencies(${name} tamborvin_form velnor menu_probe)
     if(TF_FIXTURES)
         foreach(fx ${TF_FIXTURES})
             get_filename_component(fxname ${fx} NAME_WE)

@@ -462,7 +462,7 @@ void MainWindow::mnuConfig_Click() {
 }
 
 bool MainWindow::OnClose() {
-    if (MessageBoxW(hwnd_, kExitQuestion, kAppTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) return false;
+    if (!AskYesNo(hwnd_, kExitQuestion, kAppTitle)) return false;
     // Closing through the window menu ends the program like Exit: otherwise it would go on
     // running without a window, its changes unsaved.
     Exit();

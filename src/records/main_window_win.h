@@ -147,7 +147,8 @@ private:
     Session session_;
     LoginWindow login_;
     ConfigWindow config_;
-    TrayMenu trayMenu_;
+    // Form1caidan: closing it ends the program like Exit.
+    TrayMenu trayMenu_{[this] { Exit(); }};
     AboutWindow about_;
 
     // The browser watch: its holders, txtSearch, Text7 and the credential slots Text1-Text4

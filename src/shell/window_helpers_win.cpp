@@ -53,4 +53,8 @@ bool ForceForegroundWindow(HWND window) {
     return ok != FALSE;
 }
 
+bool AskYesNo(HWND owner, const wchar_t* question, const wchar_t* title) {
+    return MessageBoxW(owner, question, title, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 }  // namespace tf

@@ -17,6 +17,9 @@ void SetTopLayered(HWND window, bool topmost, int& alpha, bool clickThrough);
 // from a mouse-down on a borderless window's title band. A maximised window stays put.
 void DragWindow(HWND window);
 
+// Asks a question with Yes and No and the question icon (style 36); true for Yes.
+bool AskYesNo(HWND owner, const wchar_t* question, const wchar_t* title);
+
 // Brings the window to the foreground even when another program's window is active there, and
 // shows it (restored when minimised). True when the window is or became the foreground window.
 bool ForceForegroundWindow(HWND window);

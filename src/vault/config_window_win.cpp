@@ -153,6 +153,10 @@ void ConfigWindow::btnOK_Click() {
     if (outcome.passwordChanged) {
         MessageBoxW(hwnd_, Widen(kPasswordChanged).c_str(), kMessageTitle, MB_OK | MB_ICONINFORMATION);
     }
+    // A setting the registry refused is said, never passed over: OK only, like the earlier version.
+    for (const std::string& failure : outcome.failures) {
+        MessageBoxW(hwnd_, Widen(failure).c_str(), kMessageTitle, MB_OK);
+    }
     Close();
 }
 

@@ -30,8 +30,8 @@ std::string GetLoginPassword(SettingsStore& store) {
     return stored ? DecodeField(*stored) : std::string();
 }
 
-void SetLoginPassword(SettingsStore& store, const std::string& password) {
-    store.SaveSetting(kPasswordSetting, EncodeField(password));
+WriteStatus SetLoginPassword(SettingsStore& store, const std::string& password) {
+    return store.SaveSetting(kPasswordSetting, EncodeField(password));
 }
 
 int GetRememberFlag(SettingsStore& store) {
@@ -39,21 +39,24 @@ int GetRememberFlag(SettingsStore& store) {
     return stored ? LeadingInteger(*stored) : 0;
 }
 
-void SetRememberFlag(SettingsStore& store, int flag) { store.SaveSetting(kRememberSetting, std::to_string(flag)); }
+WriteStatus SetRememberFlag(SettingsStore& store, int flag) {
+    return store.SaveSetting(kRememberSetting, std::to_string(flag));
+}
 
 int IsRunOnStart(SettingsStore& store) {
     auto data = store.ReadRunValue();
     return data && data->find_first_not_of(' ') != std::string::npos ? 1 : 0;
 }
 
-void SetRunOnStart(SettingsStore& store, int mode) {
-    if (mode == 0) {
-        store.DeleteRunValue();
-        return;
-    }
+WriteStatus SetRunOnStart(SettingsStore& store, int mode) {
+    if (mode == 0) return store.DeleteRunValue();
     // Quoted: the path holds spaces ("Tamborvin Form.exe"), and an unquoted one would let
     // Windows start a program named after its first word.
-    store.WriteRunValue("\"" + store.ProgramPath() + "\"");
+    return store.WriteRunValue("\"" + store.ProgramPath() + "\"");
+}
+
+std::string WriteFailureText(const std::string& text, const WriteStatus& status, const std::string& descriptionLabel) {
+    return text + std::to_string(status.error) + descriptionLabel + status.description;
 }
 
 Session LoadSession(SettingsStore& store) {
@@ -82,14 +85,26 @@ ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStor
             outcome.focusBox = 1;
             return outcome;
         }
-        SetLoginPassword(store, form.newPassword);
+        // Not saved: the old password stays in force, here and in the store, and OK stops as it
+        // does for a refusal, so that pressing it again retries with the same boxes.
+        if (WriteStatus saved = SetLoginPassword(store, form.newPassword); !saved.Ok()) {
+            outcome.refusal = WriteFailureText(kPasswordNotSaved, saved);
+            outcome.focusBox = 1;
+            return outcome;
+        }
         session.MasterPassword = form.newPassword;
         outcome.passwordChanged = true;
     }
-    if (form.runOnStartTouched) SetRunOnStart(store, form.runOnStartChecked ? 1 : 0);
+    if (form.runOnStartTouched) {
+        if (WriteStatus set = SetRunOnStart(store, form.runOnStartChecked ? 1 : 0); !set.Ok())
+            outcome.failures.push_back(WriteFailureText(kRunOnStartNotSet, set, "Description:"));
+    }
     if (form.rememberTouched) {
-        SetRememberFlag(store, form.rememberChecked ? 1 : 0);
-        session.RememberPassword = form.rememberChecked;
+        if (WriteStatus saved = SetRememberFlag(store, form.rememberChecked ? 1 : 0); saved.Ok()) {
+            session.RememberPassword = form.rememberChecked;
+        } else {
+            outcome.failures.push_back(WriteFailureText(kRememberNotSaved, saved));
+        }
     }
     return outcome;
 }

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tf {
 
@@ -17,29 +18,43 @@ inline constexpr char kConfigCaption[] = "Setting";
 inline constexpr char kOldPasswordIncorrect[] = "Old password is incorrect!";
 inline constexpr char kNewPasswordsDiffer[] = "Enter the new password twice is not the same";
 inline constexpr char kPasswordChanged[] = "Password changed successfully, remember!";
+// Failed writes: each text is followed by the error number, then " Description:" and the
+// platform's description (the Run value's text, as the earlier version had it, without the space).
+inline constexpr char kPasswordNotSaved[] = "Password change failed, the old password is still valid! Error code:";
+inline constexpr char kRememberNotSaved[] = "Save remember password setting error code:";
+inline constexpr char kRunOnStartNotSet[] = "Set start running software error code:";
+
+// What a write to the store came to: error 0 when it was done, else the platform's error number
+// and its description.
+struct WriteStatus {
+    long error = 0;
+    std::string description;
+    bool Ok() const { return error == 0; }
+};
 
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
     // A value of the section "UserInfo"; empty when absent.
     virtual std::optional<std::string> GetSetting(const std::string& name) = 0;
-    virtual void SaveSetting(const std::string& name, const std::string& value) = 0;
+    // The writes say whether they were done; a value that is already absent counts as deleted.
+    virtual WriteStatus SaveSetting(const std::string& name, const std::string& value) = 0;
     // The Run value named after the program, which starts it with Windows.
     virtual std::optional<std::string> ReadRunValue() = 0;
-    virtual void WriteRunValue(const std::string& data) = 0;
-    virtual void DeleteRunValue() = 0;
+    virtual WriteStatus WriteRunValue(const std::string& data) = 0;
+    virtual WriteStatus DeleteRunValue() = 0;
     // The full path of the running program.
     virtual std::string ProgramPath() = 0;
 };
 
 std::string GetLoginPassword(SettingsStore& store);
-void SetLoginPassword(SettingsStore& store, const std::string& password);
+WriteStatus SetLoginPassword(SettingsStore& store, const std::string& password);
 int GetRememberFlag(SettingsStore& store);
-void SetRememberFlag(SettingsStore& store, int flag);
+WriteStatus SetRememberFlag(SettingsStore& store, int flag);
 // 1 when the Run value exists and is not blank, else 0.
 int IsRunOnStart(SettingsStore& store);
 // 0 deletes the Run value; 1 writes the program's full path, quoted.
-void SetRunOnStart(SettingsStore& store, int mode);
+WriteStatus SetRunOnStart(SettingsStore& store, int mode);
 
 // What the main window, the prompt, the settings window and the tray menu share.
 struct Session {
@@ -67,15 +82,23 @@ struct ConfigForm {
 
 struct ConfigOutcome {
     // Set when OK stops: the message (exclamation icon) and the password box to focus (0 old,
-    // 1 new); nothing has been applied and the window stays open.
+    // 1 new); nothing has been applied and the window stays open. A new password the store could
+    // not save stops OK the same way, the old one still in force.
     std::optional<std::string> refusal;
     int focusBox = -1;
     // The password was changed: show kPasswordChanged (information icon).
     bool passwordChanged = false;
+    // The start-up or remember setting the store could not write, one message each (OK only,
+    // after the password's); the session keeps what it had for them.
+    std::vector<std::string> failures;
 };
 
-// The settings window's OK: password first (old must match, new twice the same), then start-up,
-// then remember, each only when touched; the window closes unless refused.
+// The message for a failed write: the text, the error number, the label and the description.
+std::string WriteFailureText(const std::string& text, const WriteStatus& status,
+                             const std::string& descriptionLabel = " Description:");
+
+// The settings window's OK: password first (old must match, new twice the same, and saved), then
+// start-up, then remember, each only when touched; the window closes unless refused.
 ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStore& store);
 
 // The check boxes as the settings window opens.

@@ -28,16 +28,35 @@ std::optional<std::string> ReadString(const wchar_t* key, const std::wstring& na
     }
 }
 
+// The outcome of a registry call: done, or its error number with the system's text for it.
+WriteStatus StatusOf(LSTATUS status) {
+    if (status == ERROR_SUCCESS) return WriteStatus{};
+    WriteStatus failed{static_cast<long>(status), std::string()};
+    wchar_t* text = nullptr;
+    DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(status), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (text) {
+        std::wstring description(text, length);
+        LocalFree(text);
+        while (!description.empty() &&
+               (description.back() == L'\n' || description.back() == L'\r' || description.back() == L' '))
+            description.pop_back();
+        failed.description = Narrow(description);
+    }
+    return failed;
+}
+
 // Writes a REG_SZ value, creating the key; the byte count includes the terminating NUL.
-void WriteString(const wchar_t* key, const std::wstring& name, const std::string& value) {
+WriteStatus WriteString(const wchar_t* key, const std::wstring& name, const std::string& value) {
     HKEY opened = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
-        ERROR_SUCCESS)
-        return;
+    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr);
+    if (status != ERROR_SUCCESS) return StatusOf(status);
     std::wstring data = Widen(value);
-    RegSetValueExW(opened, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    status = RegSetValueExW(opened, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                            static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(opened);
+    return StatusOf(status);
 }
 
 }  // namespace
@@ -46,19 +65,25 @@ std::optional<std::string> RegistrySettingsStore::GetSetting(const std::string& 
     return ReadString(kUserInfoKey, Widen(name));
 }
 
-void RegistrySettingsStore::SaveSetting(const std::string& name, const std::string& value) {
-    WriteString(kUserInfoKey, Widen(name), value);
+WriteStatus RegistrySettingsStore::SaveSetting(const std::string& name, const std::string& value) {
+    return WriteString(kUserInfoKey, Widen(name), value);
 }
 
 std::optional<std::string> RegistrySettingsStore::ReadRunValue() { return ReadString(kRunKey, kRunValueName); }
 
-void RegistrySettingsStore::WriteRunValue(const std::string& data) { WriteString(kRunKey, kRunValueName, data); }
+WriteStatus RegistrySettingsStore::WriteRunValue(const std::string& data) {
+    return WriteString(kRunKey, kRunValueName, data);
+}
 
-void RegistrySettingsStore::DeleteRunValue() {
+WriteStatus RegistrySettingsStore::DeleteRunValue() {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
-    RegDeleteValueW(opened, kRunValueName);
+    LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &opened);
+    // No key, or no value in it: nothing starts the program with Windows, as asked.
+    if (status == ERROR_FILE_NOT_FOUND) return WriteStatus{};
+    if (status != ERROR_SUCCESS) return StatusOf(status);
+    status = RegDeleteValueW(opened, kRunValueName);
     RegCloseKey(opened);
+    return StatusOf(status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
 }
 
 std::string RegistrySettingsStore::ProgramPath() {

@@ -13,11 +13,11 @@ inline constexpr wchar_t kRunValueName[] = L"Tamborvin Form";
 class RegistrySettingsStore : public SettingsStore {
 public:
     std::optional<std::string> GetSetting(const std::string& name) override;
-    // Creates the key when it is missing.
-    void SaveSetting(const std::string& name, const std::string& value) override;
+    // Creates the key when it is missing. Failures carry the registry's error and its text.
+    WriteStatus SaveSetting(const std::string& name, const std::string& value) override;
     std::optional<std::string> ReadRunValue() override;
-    void WriteRunValue(const std::string& data) override;
-    void DeleteRunValue() override;
+    WriteStatus WriteRunValue(const std::string& data) override;
+    WriteStatus DeleteRunValue() override;
     std::string ProgramPath() override;
 };
 

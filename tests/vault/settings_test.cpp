@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "vault/field_codec.h"
 
@@ -16,17 +17,35 @@ public:
         if (it == values.end()) return std::nullopt;
         return it->second;
     }
-    void SaveSetting(const std::string& name, const std::string& value) override { values[name] = value; }
+    WriteStatus SaveSetting(const std::string& name, const std::string& value) override {
+        if (failing.count(name)) return Refused();
+        values[name] = value;
+        return {};
+    }
     std::optional<std::string> ReadRunValue() override { return run; }
-    void WriteRunValue(const std::string& data) override { run = data; }
-    void DeleteRunValue() override { run.reset(); }
+    WriteStatus WriteRunValue(const std::string& data) override {
+        if (runFails) return Refused();
+        run = data;
+        return {};
+    }
+    WriteStatus DeleteRunValue() override {
+        if (runFails) return Refused();
+        run.reset();
+        return {};
+    }
     std::string ProgramPath() override { return path; }
+
+    // What a refused write reports, as the registry would.
+    static WriteStatus Refused() { return WriteStatus{5, "Access denied."}; }
 
     bool operator==(const FakeSettingsStore& other) const { return values == other.values && run == other.run; }
 
     std::map<std::string, std::string> values;
     std::optional<std::string> run;
     std::string path = "C:\\Program Files\\Tamborvin Form\\Tamborvin Form.exe";
+    // Writes of these settings, and of the Run value, fail and change nothing.
+    std::set<std::string> failing;
+    bool runFails = false;
 };
 
 FakeSettingsStore StoreWithPassword(const std::string& password) {
@@ -87,7 +106,7 @@ TEST(Settings, RememberFlagIsTheStoredValuesLeadingNumber) {
     FakeSettingsStore store;
     store.values[kRememberSetting] = "99999999999999999999";
     EXPECT_NE(GetRememberFlag(store), 0);
-    SetRememberFlag(store, 1);
+    EXPECT_TRUE(SetRememberFlag(store, 1).Ok());
     EXPECT_EQ(store.values[kRememberSetting], "1");
     SetRememberFlag(store, 0);
     EXPECT_EQ(store.values[kRememberSetting], "0");
@@ -221,6 +240,75 @@ TEST(Settings, OpeningWithAutoStartTickedRewritesTheRunValue) {
     EXPECT_EQ(store.run, "\"C:\\Program Files\\Tamborvin Form\\Tamborvin Form.exe\"");
     EXPECT_EQ(store.values.count(kRememberSetting), 0u);
     EXPECT_EQ(IsRunOnStart(store), 1);
+}
+
+// A new password the store refuses is not taken: the old one stays in force and OK stops with the
+// failure instead of the success message, before the other settings.
+TEST(Settings, AnUnsavedPasswordKeepsTheOldOne) {
+    FakeSettingsStore store = StoreWithPassword("pw");
+    store.failing.insert(kPasswordSetting);
+    const FakeSettingsStore before = store;
+    Session session = LoadSession(store);
+    ConfigOutcome outcome = ApplyConfig(EverythingTouched("pw", "new", "new"), session, store);
+    EXPECT_FALSE(outcome.passwordChanged);
+    EXPECT_EQ(outcome.refusal,
+              "Password change failed, the old password is still valid! Error code:5 Description:Access denied.");
+    EXPECT_EQ(outcome.focusBox, 1);
+    EXPECT_TRUE(outcome.failures.empty());
+    EXPECT_EQ(session.MasterPassword, "pw");
+    EXPECT_FALSE(session.RememberPassword);
+    EXPECT_TRUE(store == before);
+    EXPECT_FALSE(SetLoginPassword(store, "new").Ok());
+
+    // Once the store takes it, the same boxes go through.
+    store.failing.clear();
+    outcome = ApplyConfig(EverythingTouched("pw", "new", "new"), session, store);
+    EXPECT_FALSE(outcome.refusal);
+    EXPECT_TRUE(outcome.passwordChanged);
+    EXPECT_EQ(session.MasterPassword, "new");
+}
+
+// A refused start-up or remember write is reported, one message each, and the session keeps the
+// remember state the store still has; the other settings are applied all the same.
+TEST(Settings, UnsavedStartUpAndRememberAreReported) {
+    FakeSettingsStore store = StoreWithPassword("pw");
+    store.runFails = true;
+    store.failing.insert(kRememberSetting);
+    Session session = LoadSession(store);
+    ConfigOutcome outcome = ApplyConfig(EverythingTouched("pw", "new", "new"), session, store);
+    EXPECT_FALSE(outcome.refusal);
+    EXPECT_TRUE(outcome.passwordChanged);
+    EXPECT_EQ(session.MasterPassword, "new");
+    const std::vector<std::string> expected = {
+        "Set start running software error code:5Description:Access denied.",
+        "Save remember password setting error code:5 Description:Access denied.",
+    };
+    EXPECT_EQ(outcome.failures, expected);
+    EXPECT_FALSE(store.run);
+    EXPECT_EQ(store.values.count(kRememberSetting), 0u);
+    EXPECT_FALSE(session.RememberPassword);
+
+    // Unticking fails the same way: the Run value stays, the password stays remembered.
+    store.run = "\"C:\\x.exe\"";
+    store.failing.clear();
+    store.values[kRememberSetting] = "1";
+    session = LoadSession(store);
+    store.failing.insert(kRememberSetting);
+    ConfigForm form;
+    form.runOnStartTouched = form.rememberTouched = true;
+    outcome = ApplyConfig(form, session, store);
+    EXPECT_EQ(outcome.failures.size(), 2u);
+    EXPECT_EQ(store.run, "\"C:\\x.exe\"");
+    EXPECT_EQ(store.values[kRememberSetting], "1");
+    EXPECT_TRUE(session.RememberPassword);
+
+    // Only the one that failed is reported.
+    store.runFails = false;
+    outcome = ApplyConfig(form, session, store);
+    ASSERT_EQ(outcome.failures.size(), 1u);
+    EXPECT_EQ(outcome.failures[0], "Save remember password setting error code:5 Description:Access denied.");
+    EXPECT_FALSE(store.run);
+    EXPECT_TRUE(session.RememberPassword);
 }
 
 }  // namespace

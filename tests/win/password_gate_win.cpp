@@ -4,6 +4,7 @@
 #include "support/program_test_win.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "vault/field_codec.h"
 #include "vault/vault_file.h"
@@ -26,6 +27,18 @@ constexpr int kIdRemember = 4104;
 constexpr int kIdAutoStart = 4105;
 constexpr WPARAM kMenuSetting = 4201;
 constexpr WPARAM kMenuExit = 4203;
+constexpr wchar_t kMenuFormClass[] = L"TamborvinFormTrayMenu";
+
+// Whether the shell holds the program's notification icon: a modification that changes nothing
+// succeeds only for an icon the shell has. (Wine's shell also drops the icon of a window that is
+// destroyed, so after the program ended this shows the outcome, not who removed it.)
+bool IconShown(HWND window) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = 1;
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
 
 std::optional<std::wstring> ReadRegistryText(const wchar_t* key, const wchar_t* name) {
     DWORD bytes = 0;
@@ -95,6 +108,35 @@ protected:
         return text;
     }
 
+    // A right click on the icon; the pop-up menu, once it stays open. Under Wine a menu that opens
+    // while the activation left over from hiding the main window is still settling is sometimes
+    // closed at once; the click is then made again, as a user would.
+    HWND OpenTrayMenu() {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            PostMessageW(main_, kTrayMessage, 1, WM_RBUTTONUP);
+            HWND menu = program_->WaitForTopWindow(L"#32768", 3s);
+            if (menu) {
+                Sleep(300);
+                if (IsWindowVisible(menu)) return menu;
+            }
+            // The menu's own loop is over before the next click.
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
+        }
+        return nullptr;
+    }
+
+    // The hidden menu form, once the program has made it.
+    HWND MenuForm() {
+        HWND form = nullptr;
+        WaitUntil([&] {
+            auto forms = program_->TopWindows(kMenuFormClass);
+            if (!forms.empty()) form = forms.front();
+            return form != nullptr;
+        });
+        return form;
+    }
+
     // "Setting" from the menu, the prompt answered with the password; the settings window.
     HWND OpenSettings(const std::wstring& password) {
         PostMessageW(main_, WM_COMMAND, kMenuSetting, 0);
@@ -142,6 +184,15 @@ TEST_F(PasswordGateTest, FirstStartAcceptsOnlyTheEmptyPassword) {
     PostCommand(FindChildById(login, IDOK));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); })) << "the accepted password did not open the window";
     EXPECT_FALSE(IsWindow(login));
+    EXPECT_TRUE(IsWindowEnabled(main_));
+
+    // A left click while the window is visible does nothing: no prompt. The message sent after
+    // it returns once the click has been handled.
+    PostMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
+    SendMessageW(main_, WM_NULL, 0, 0);
+    Sleep(200);
+    EXPECT_TRUE(program_->TopWindows(kLoginClass).empty()) << "a click with the window visible asked for the password";
+    EXPECT_TRUE(IsWindowVisible(main_));
     EXPECT_TRUE(IsWindowEnabled(main_));
     ExitProgram();
 }
@@ -240,6 +291,57 @@ TEST_F(PasswordGateTest, SettingChangesThePasswordAndTheStartWithWindows) {
     TypeInto(FindChildById(login, kIdLoginPassword), L"N3w密码");
     PostCommand(FindChildById(login, IDOK));
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); }));
+
+    // The program moved since: opened with "Auto start" ticked, OK alone writes the present path.
+    const std::wstring stale = L"\"C:\\Old place\\Tamborvin Form.exe\"";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kRunValue, REG_SZ, stale.c_str(),
+                              static_cast<DWORD>((stale.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+    config = OpenSettings(L"N3w密码");
+    ASSERT_NE(config, nullptr);
+    EXPECT_EQ(SendMessageW(FindChildById(config, kIdAutoStart), BM_GETCHECK, 0, 0), BST_CHECKED);
+    PostCommand(FindChildById(config, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); })) << "OK did not close the window";
+    EXPECT_EQ(ReadRegistryText(kRunKey, kRunValue), L"\"" + exe_ + L"\"");
+    EXPECT_FALSE(ReadRegistryText(kUserInfoKey, L"rmbp").has_value());
+    ExitProgram();
+}
+
+// The registry refuses the new password (here: a volatile settings key, under which a lasting one
+// cannot be made): the failure is said instead of the success, and the old password still opens.
+TEST_F(PasswordGateTest, ANewPasswordTheRegistryRefusesKeepsTheOldOne) {
+    HKEY volatileKey = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              &volatileKey, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(volatileKey);
+    StartProgram();
+    HWND config = OpenSettings(L"");
+    ASSERT_NE(config, nullptr);
+    TypeInto(FindChildById(config, kIdNewPassword), L"new");
+    TypeInto(FindChildById(config, kIdConfirmPassword), L"new");
+    PostCommand(FindChildById(config, IDOK));
+    std::wstring message = AnswerNextMessage();
+    EXPECT_EQ(message.rfind(L"Password change failed, the old password is still valid! Error code:", 0), 0u)
+        << Narrow(message);
+    EXPECT_TRUE(IsWindow(config)) << "the window closed as if the password had been changed";
+    EXPECT_FALSE(ReadRegistryText(kUserInfoKey, L"lgpd").has_value());
+    PostCommand(FindChildById(config, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
+
+    // The old (empty) password still opens the window; the new one does not.
+    HideToTray();
+    HWND login = ClickIconForPrompt();
+    ASSERT_NE(login, nullptr);
+    TypeInto(FindChildById(login, kIdLoginPassword), L"new");
+    PostCommand(FindChildById(login, IDOK));
+    EXPECT_EQ(AnswerNextMessage(), L"Password is incorrect, please re-enter");
+    HWND box = FindChildById(login, kIdLoginPassword);
+    ASSERT_TRUE(WaitUntil([&] { return FocusedControl(box) == box; }));
+    PressKey(VK_BACK);
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(box).empty(); }));
+    PostCommand(FindChildById(login, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); }));
     ExitProgram();
 }
 
@@ -327,18 +429,110 @@ TEST_F(PasswordGateTest, ExitFromTheMenuSavesChangedRecords) {
     EXPECT_EQ(folder_.Read(L"Data.db"), expected);
 }
 
-TEST_F(PasswordGateTest, ARightClickOnTheIconPopsUpTheMenu) {
+TEST_F(PasswordGateTest, TheIconItsMenuAndItsReturnAfterTheTaskbarRestarts) {
     StartProgram();
+    ASSERT_TRUE(WaitUntil([&] { return IconShown(main_); })) << "no notification icon";
+    // The menu form is made only when the menu is first needed.
+    EXPECT_TRUE(program_->TopWindows(kMenuFormClass).empty());
+
     HideToTray();
-    PostMessageW(main_, kTrayMessage, 1, WM_RBUTTONUP);
-    HWND menu = program_->WaitForTopWindow(L"#32768");
+    HWND menu = OpenTrayMenu();
     ASSERT_NE(menu, nullptr) << "no pop-up menu";
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(menu); }));
+    const std::vector<std::wstring> items = {L"Setting", L"-", L"About...", L"Exit"};
+    EXPECT_EQ(PopupMenuItems(menu), items);
     // Dismissed, the program goes on hidden.
     PostMessageW(main_, WM_CANCELMODE, 0, 0);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
     EXPECT_FALSE(IsWindowVisible(main_));
+
+    // The form holding the menu: one hidden top-level window, kept.
+    auto forms = program_->TopWindows(kMenuFormClass);
+    ASSERT_EQ(forms.size(), 1u);
+    EXPECT_EQ(WindowText(forms[0]), L"Form1caidan");
+    EXPECT_FALSE(IsWindowVisible(forms[0]));
+    EXPECT_EQ(GetWindow(forms[0], GW_OWNER), nullptr);
+    menu = OpenTrayMenu();
+    ASSERT_NE(menu, nullptr);
+    PostMessageW(main_, WM_CANCELMODE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+    EXPECT_EQ(program_->TopWindows(kMenuFormClass), forms);
+
+    // Explorer restarted and forgot the icon; its "TaskbarCreated" brings it back.
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = main_;
+    data.uID = 1;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data));
+    ASSERT_FALSE(IconShown(main_));
+    SendMessageW(main_, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return IconShown(main_); })) << "the icon did not come back";
     ExitProgram();
+    EXPECT_FALSE(IconShown(main_)) << "the icon outlived the program";
+}
+
+// Another program (or the task manager) closes the hidden menu form: the program ends as Exit
+// ends it, saving its changes and removing its icon, without a question.
+TEST_F(PasswordGateTest, TheMenuFormClosedFromOutsideEndsTheProgramLikeExit) {
+    auto records = FourRecords();
+    auto bytes = FormatVault(records);
+    folder_.Write(L"Data.db", bytes);
+    StartProgram();
+    list_->Select(0);
+    PostCommand(Control(L"Delete"));
+    records.erase(records.begin());
+    std::string expected = FormatVault(Numbered(records));
+    ASSERT_TRUE(WaitUntil([&] { return folder_.Read(L"Data.db") == expected; }));
+    // Put the old file back: only the unload's own save can bring the change back into it.
+    folder_.Write(L"Data.db", bytes);
+
+    HWND menu = OpenTrayMenu();
+    ASSERT_NE(menu, nullptr);
+    PostMessageW(main_, WM_CANCELMODE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+    HWND form = MenuForm();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(IconShown(main_));
+
+    PostMessageW(form, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program_->WaitForExit().has_value()) << "closing the menu form did not end the program";
+    EXPECT_EQ(folder_.Read(L"Data.db"), expected);
+    EXPECT_FALSE(IconShown(main_)) << "the icon outlived the program";
+}
+
+// Closed through its own control menu, the form asks first; No keeps the program running.
+TEST_F(PasswordGateTest, TheMenuFormsControlMenuAsksBeforeExiting) {
+    StartProgram();
+    HideToTray();
+    HWND menu = OpenTrayMenu();
+    ASSERT_NE(menu, nullptr);
+    PostMessageW(main_, WM_CANCELMODE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
+    HWND form = MenuForm();
+    ASSERT_NE(form, nullptr);
+
+    PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    HWND box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr) << "no question";
+    EXPECT_EQ(MessageBoxText(box), L"OK to exit it?");
+    EXPECT_EQ(WindowText(box), L"Tamborvin Form");
+    EXPECT_NE(FindChildById(box, IDYES), nullptr);
+    EXPECT_NE(FindChildById(box, IDNO), nullptr);
+    EXPECT_EQ(FindChildById(box, IDOK), nullptr);
+    AnswerMessageBox(box, IDNO);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    SendMessageW(form, WM_NULL, 0, 0);
+    EXPECT_TRUE(program_->Running());
+    EXPECT_TRUE(IsWindow(form));
+    EXPECT_TRUE(IsWindow(main_));
+    EXPECT_TRUE(IconShown(main_));
+
+    // Yes ends it.
+    PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+    box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    AnswerMessageBox(box, IDYES);
+    ASSERT_TRUE(program_->WaitForExit().has_value()) << "Yes did not end the program";
+    EXPECT_FALSE(IconShown(main_));
 }
 
 }  // namespace

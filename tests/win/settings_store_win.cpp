@@ -116,8 +116,8 @@ TEST_F(SettingsStoreRegistry, SavesUserInfoValuesAsText) {
     EXPECT_EQ(GetLoginPassword(store_), "");
     EXPECT_EQ(GetRememberFlag(store_), 0);
 
-    SetLoginPassword(store_, "密码 Ab😀");
-    SetRememberFlag(store_, 1);
+    EXPECT_TRUE(SetLoginPassword(store_, "密码 Ab😀").Ok());
+    EXPECT_TRUE(SetRememberFlag(store_, 1).Ok());
     const std::pair<const wchar_t*, std::string> expected[] = {
         {L"lgpd", EncodeField("密码 Ab😀")},
         {L"rmbp", "1"},
@@ -143,18 +143,40 @@ TEST_F(SettingsStoreRegistry, RunValueHoldsTheQuotedProgramPath) {
     EXPECT_EQ(store_.ProgramPath(), Narrow(ThisProgram()));
     EXPECT_EQ(IsRunOnStart(store_), 0);
 
-    SetRunOnStart(store_, 1);
+    EXPECT_TRUE(SetRunOnStart(store_, 1).Ok());
     Stored stored = Query(kRun, kRunName);
     ASSERT_EQ(stored.status, ERROR_SUCCESS);
     EXPECT_EQ(stored.type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(stored.data, L"\"" + ThisProgram() + L"\"" + L'\0');
     EXPECT_EQ(IsRunOnStart(store_), 1);
 
-    SetRunOnStart(store_, 0);
+    EXPECT_TRUE(SetRunOnStart(store_, 0).Ok());
     EXPECT_EQ(Query(kRun, kRunName).status, ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(IsRunOnStart(store_), 0);
-    SetRunOnStart(store_, 0);  // nothing to delete
+    EXPECT_TRUE(SetRunOnStart(store_, 0).Ok());  // nothing to delete, and that is what was asked
     EXPECT_EQ(store_.ReadRunValue(), std::nullopt);
+}
+
+// A write the registry refuses says so, with the error and its text, and leaves nothing behind.
+// Under a volatile key no lasting key can be made, which is what saving needs.
+TEST_F(SettingsStoreRegistry, ARefusedWriteReportsItsError) {
+    constexpr wchar_t kProgramKey[] = L"Software\\VB and VBA Program Settings\\Tamborvin Form";
+    RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kProgramKey, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    WriteStatus status = SetLoginPassword(store_, "new");
+    EXPECT_FALSE(status.Ok());
+    EXPECT_EQ(status.error, ERROR_CHILD_MUST_BE_VOLATILE);
+    EXPECT_FALSE(status.description.empty());
+    EXPECT_EQ(status.description.find_last_of("\r\n"), std::string::npos) << "the description keeps its line end";
+    EXPECT_FALSE(SetRememberFlag(store_, 1).Ok());
+    EXPECT_EQ(store_.GetSetting(kPasswordSetting), std::nullopt);
+    EXPECT_EQ(Query(kUserInfo, L"lgpd").status, ERROR_FILE_NOT_FOUND);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kProgramKey);
 }
 
 TEST_F(SettingsStoreRegistry, ReadsValuesWrittenByOthers) {

@@ -1,6 +1,7 @@
 #include "ui_driver_win.h"
 
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <cstring>
 #include <stdexcept>
@@ -443,6 +444,83 @@ RECT RemoteListView::RowRect(int row) const {
     ReadProcessMemory(process_, base, &r, sizeof r, nullptr);
     MapWindowPoints(listView_, nullptr, reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+namespace {
+
+// Runs a function of kernel32 or of a DLL loaded in both processes inside the other process, with
+// one argument; its 32-bit result, or nothing when it could not run.
+std::optional<DWORD> RunRemote(HANDLE process, FARPROC local, HMODULE localModule, HMODULE remoteModule,
+                               void* argument) {
+    auto offset = reinterpret_cast<const BYTE*>(local) - reinterpret_cast<const BYTE*>(localModule);
+    auto start = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<BYTE*>(remoteModule) + offset);
+    HANDLE thread = CreateRemoteThread(process, nullptr, 0, start, argument, 0, nullptr);
+    if (!thread) return std::nullopt;
+    std::optional<DWORD> result;
+    if (WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        if (GetExitCodeThread(thread, &code)) result = code;
+    }
+    CloseHandle(thread);
+    return result;
+}
+
+// A module of the other process by its file name.
+HMODULE RemoteModule(HANDLE process, const wchar_t* name) {
+    HMODULE modules[1024];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules, sizeof modules, &bytes)) return nullptr;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE); ++i) {
+        wchar_t base[MAX_PATH] = {};
+        if (GetModuleBaseNameW(process, modules[i], base, MAX_PATH) && lstrcmpiW(base, name) == 0) return modules[i];
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::vector<std::wstring> PopupMenuItems(HWND menuWindow) {
+    std::vector<std::wstring> items;
+    constexpr DWORD kResultBytes = 64 * 1024;
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kResultBytes,
+                                        L"Local\\TamborvinFormMenuProbe");
+    if (!mapping) return items;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(menuWindow, &pid);
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+    const std::wstring probePath = TestsFolder() + L"\\menu_probe.dll";
+    HMODULE localProbe = LoadLibraryW(probePath.c_str());
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (process && localProbe && kernel) {
+        HMODULE remoteProbe = RemoteModule(process, L"menu_probe.dll");
+        if (!remoteProbe) {
+            // The path goes into the other process's memory for its LoadLibraryW.
+            const SIZE_T pathBytes = (probePath.size() + 1) * sizeof(wchar_t);
+            void* remotePath = VirtualAllocEx(process, nullptr, pathBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+            if (remotePath && WriteProcessMemory(process, remotePath, probePath.c_str(), pathBytes, nullptr)) {
+                RunRemote(process, GetProcAddress(kernel, "LoadLibraryW"), kernel,
+                          RemoteModule(process, L"kernel32.dll"), remotePath);
+            }
+            if (remotePath) VirtualFreeEx(process, remotePath, 0, MEM_RELEASE);
+            remoteProbe = RemoteModule(process, L"menu_probe.dll");
+        }
+        std::optional<DWORD> read;
+        if (remoteProbe) {
+            read = RunRemote(process, GetProcAddress(localProbe, "ReadMenuItems"), localProbe, remoteProbe, menuWindow);
+        }
+        if (read && *read > 0) {
+            if (auto* text = static_cast<const wchar_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, kResultBytes))) {
+                std::wstring all(text, wcsnlen(text, kResultBytes / sizeof(wchar_t)));
+                UnmapViewOfFile(text);
+                for (std::size_t start = 0, end; (end = all.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+                    items.push_back(all.substr(start, end - start));
+            }
+        }
+    }
+    if (localProbe) FreeLibrary(localProbe);
+    if (process) CloseHandle(process);
+    CloseHandle(mapping);
+    return items;
 }
 
 }  // namespace tf::test

@@ -96,6 +96,11 @@ bool HasFocus(HWND control);
 // Gives a window of another process the foreground and the keyboard focus to one of its controls.
 void FocusControl(HWND control);
 
+// The items of a pop-up menu another process shows (its "#32768" window), one text each, "-" for
+// a separator; read inside that process by menu_probe.dll, since under Wine no other process can
+// read a menu. Empty when it could not be read.
+std::vector<std::wstring> PopupMenuItems(HWND menuWindow);
+
 // Presses a command control the way its parent hears about it (WM_COMMAND, posted, so that a
 // message box the handler shows does not block the test).
 void PostCommand(HWND control, WORD notification = BN_CLICKED);
