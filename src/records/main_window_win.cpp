@@ -18,6 +18,8 @@ namespace {
 
 constexpr wchar_t kTitleBandClass[] = L"TamborvinFormTitleBand";
 constexpr wchar_t kExitQuestion[] = L"OK to exit it ?";
+constexpr wchar_t kUnsavedExitQuestion[] =
+    L"The records could not be saved. Exit anyway? The changes since the last save will be lost.";
 // Posted when the search box takes the focus, so that it runs after a click placed the caret.
 constexpr UINT kSelectPlaceholder = WM_APP + 10;
 
@@ -248,19 +250,26 @@ void MainWindow::TrimWorkingSet() {
     SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
 }
 
-void MainWindow::SaveData() {
+bool MainWindow::SaveData() {
     std::string failure;
-    if (vault_.WriteDataFile(grid_.RecordsForSave(), failure) && !failure.empty()) {
-        MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
-    }
+    if (!vault_.WriteDataFile(grid_.RecordsForSave(), failure)) return true;
+    if (!failure.empty()) MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
+    return false;
 }
 
-void MainWindow::Exit() {
-    if (exiting_) return;
+bool MainWindow::Exit() {
+    if (exiting_) return true;
     exiting_ = true;
-    if (grid_.DataChanged()) SaveData();
+    // Ending after a failed save would throw away what the vault file does not hold: the user may
+    // free the disk or the folder first and exit again.
+    if (grid_.DataChanged() && !SaveData() &&
+        MessageBoxW(hwnd_, kUnsavedExitQuestion, kAppTitle, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES) {
+        exiting_ = false;
+        return false;
+    }
     tray_.RemoveTrayIcon();
     DestroyWindow(hwnd_);
+    return true;
 }
 
 bool MainWindow::PasswordGate() {
@@ -544,9 +553,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnClose();
             return 0;
         case WM_QUERYENDSESSION:
-            // Log-off or shutdown may end the process without another word: keep the changes now.
-            if (grid_.DataChanged()) SaveData();
-            return TRUE;
+            // Log-off or shutdown may end the process without another word: keep the changes now,
+            // and hold the session open when they could not be kept.
+            return grid_.DataChanged() && !SaveData() ? FALSE : TRUE;
         case WM_ENDSESSION:
             if (wParam) tray_.RemoveTrayIcon();
             return 0;

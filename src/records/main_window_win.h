@@ -84,9 +84,11 @@ public:
     // The master-password gate: passes when the password is remembered or the prompt accepted it.
     bool PasswordGate();
     // Writes the grid to the vault file; a failure is shown to the user.
-    void SaveData();
-    // Saves if anything changed, removes the notification icon and ends the program.
-    void Exit();
+    // False when the records could not be written (the user has been told why).
+    bool SaveData();
+    // Saves if anything changed, removes the notification icon and ends the program; false when
+    // the save failed and the user chose to keep the program running.
+    bool Exit();
 
     // Puts credential slot 1-4 on the clipboard and pastes it into the focused window; the
     // hotkeys call it with their entry number.
@@ -148,7 +150,7 @@ private:
     LoginWindow login_;
     ConfigWindow config_;
     // Form1caidan: closing it ends the program like Exit.
-    TrayMenu trayMenu_{[this] { Exit(); }};
+    TrayMenu trayMenu_{[this] { return Exit(); }};
     AboutWindow about_;
 
     // The browser watch: its holders, txtSearch, Text7 and the credential slots Text1-Text4

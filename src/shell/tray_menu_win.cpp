@@ -50,14 +50,17 @@ void TrayMenu::Popup(HWND owner) {
 void TrayMenu::Unload() {
     if (unloading_) return;
     unloading_ = true;
-    if (unload_) unload_();
+    if (unload_ && !unload_()) {
+        unloading_ = false;
+        return;
+    }
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
 LRESULT TrayMenu::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_SYSCOMMAND:
-            // Form_QueryUnload with the control menu as the reason: asked, and No cancels.
+            // Closed from its own control menu: asked, and No cancels.
             if ((wParam & 0xFFF0) == SC_CLOSE) {
                 if (!unloading_ && AskYesNo(hwnd_, kTrayMenuExitQuestion, kAppTitle)) Unload();
                 return 0;

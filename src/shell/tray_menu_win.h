@@ -27,8 +27,9 @@ inline constexpr wchar_t kTrayMenuExitQuestion[] = L"OK to exit it?";
 class TrayMenu {
 public:
     // unload: the program's exit steps (save if changed, remove the icon, release the main
-    // window), run when the form is closed.
-    explicit TrayMenu(std::function<void()> unload) : unload_(std::move(unload)) {}
+    // window), run when the form is closed; false when the program goes on (the user kept it
+    // after a failed save), and the form stays.
+    explicit TrayMenu(std::function<bool()> unload) : unload_(std::move(unload)) {}
     ~TrayMenu();
     TrayMenu(const TrayMenu&) = delete;
     TrayMenu& operator=(const TrayMenu&) = delete;
@@ -43,10 +44,10 @@ private:
     friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool Create();
-    // Form_Unload: the exit steps, then the form goes.
+    // The exit steps, then the form goes.
     void Unload();
 
-    std::function<void()> unload_;
+    std::function<bool()> unload_;
     HWND hwnd_ = nullptr;
     // mnuFile's items; made with the form and kept for the run.
     HMENU menu_ = nullptr;

@@ -64,6 +64,42 @@ TEST_F(MainWindowTest, DeleteRenumbersAndExitWritesTheFile) {
     EXPECT_FALSE(folder_.Exists(L"tmp.db"));
 }
 
+TEST_F(MainWindowTest, ExitAfterAFailedSaveAsksBeforeTheChangesAreLost) {
+    auto records = FourRecords();
+    const std::string before = FormatVault(records);
+    folder_.Write(L"Data.db", before);
+    StartProgram();
+    // Another program holds tmp.db, so no save can go through.
+    HANDLE held = CreateFileW(folder_.File(L"tmp.db").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    list_->Select(1);
+    PostCommand(Control(L"Delete"));
+    auto answer = [&](int button) {
+        HWND box = program_->WaitForMessageBox();
+        if (!box) return std::wstring(L"(no message)");
+        std::wstring text = MessageBoxText(box);
+        AnswerMessageBox(box, button);
+        WaitUntil([&] { return !IsWindow(box); });
+        return text;
+    };
+    EXPECT_NE(answer(IDOK).find(L"Description"), std::wstring::npos) << "the failed save after the delete";
+
+    PostCommand(Control(L"关闭"));
+    EXPECT_NE(answer(IDOK).find(L"Description"), std::wstring::npos) << "the failed save at exit";
+    EXPECT_EQ(answer(IDNO),
+              L"The records could not be saved. Exit anyway? The changes since the last save will be lost.");
+    Sleep(300);
+    ASSERT_TRUE(program_->Running()) << "No keeps the program and its changes";
+    EXPECT_EQ(list_->RowCount(), 3);
+    EXPECT_EQ(folder_.Read(L"Data.db"), before);
+
+    // Once the file is free again, Exit saves and ends.
+    CloseHandle(held);
+    ExitProgram();
+    records.erase(records.begin() + 1);
+    EXPECT_EQ(folder_.Read(L"Data.db"), FormatVault(Numbered(records)));
+}
+
 TEST_F(MainWindowTest, DeletingEveryRecordRemovesTheVault) {
     folder_.Write(L"Data.db", FormatVault(Numbered({SampleRecord("a", "http://a.example/", "u", "p")})));
     StartProgram();
