@@ -83,7 +83,14 @@ void BrowserWatch::Tick(AddressReader& reader, const RecordGrid& grid) {
     // A read that found no address must not match: a Chrome that is not running gives "http:///",
     // which is just what the editor stores for a record saved with the untouched "http://".
     const bool noAddress = TrimSpaces(holder).empty() || holder == std::string(name) + kBrowserNotOpen;
-    slots_ = FindAccounts(grid, noAddress ? std::string() : LookupForm(searchText_));
+    if (noAddress) {
+        slots_ = FindAccounts(grid, std::string_view());
+        return;
+    }
+    // The address as read still finds records whose address was put into the vault file in
+    // another form than the editor's (by hand, or by an older version), as it always did.
+    const std::string normal = LookupForm(searchText_);
+    slots_ = FindAccounts(grid, {searchText_, normal});
 }
 
 }  // namespace tf

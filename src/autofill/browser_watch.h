@@ -58,9 +58,10 @@ private:
     CredentialSlots slots_;
 };
 
-// What the lookup compares: the page address in the form the editor stores addresses in
-// ("http://" in front, no "https://", "/" at the end when there is no path), so that pages served
-// over https and addresses read without a scheme find their records. Empty for an empty address.
+// What the lookup compares besides the address as read: the page address in the form the editor
+// stores addresses in ("http://" in front, no "https://", "/" at the end when there is no path), so
+// that pages served over https and addresses read without a scheme find their records. Empty for
+// an empty address.
 std::string LookupForm(std::string_view searchText);
 
 }  // namespace tf

@@ -1,5 +1,8 @@
 #include "records/record_search.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "base/like.h"
 #include "base/text.h"
 
@@ -26,14 +29,19 @@ void FilterGrid(RecordGrid& grid, std::string_view text) {
     }
 }
 
-CredentialSlots FindAccounts(const RecordGrid& grid, std::string_view address) {
+CredentialSlots FindAccounts(const RecordGrid& grid, std::string_view address) { return FindAccounts(grid, {address}); }
+
+CredentialSlots FindAccounts(const RecordGrid& grid, std::initializer_list<std::string_view> addresses) {
     CredentialSlots slots;
-    const std::string_view wanted = TrimSpaces(address);
+    std::vector<std::string_view> wanted;
+    for (std::string_view address : addresses) {
+        if (std::string_view t = TrimSpaces(address); !t.empty()) wanted.push_back(t);
+    }
     if (wanted.empty()) return slots;
     // From the spare row on, as the lookup always has; it is blank and so never matches.
     for (int r = 1; r < grid.Rows(); ++r) {
         const std::string& url = grid.Cell(r, kLoginUrl);
-        if (TrimSpaces(url) != wanted) continue;
+        if (std::find(wanted.begin(), wanted.end(), TrimSpaces(url)) == wanted.end()) continue;
         // A first match without a password gives way to the next one.
         if (TrimSpaces(slots.Text2).empty()) {
             slots.Text1 = grid.Cell(r, kAccount);

@@ -2,6 +2,7 @@
 // contain the text, and the address lookup that fills the credential slots for the page in front.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -27,5 +28,8 @@ struct CredentialSlots {
 // literally (spaces trimmed at both ends): page addresses are full of "#", "?" and "[", which
 // must not act as wildcards.
 CredentialSlots FindAccounts(const RecordGrid& grid, std::string_view address);
+// The same for a page address known in more than one form: a record matches when its address
+// equals any of them. Each record is looked at once, so one matching two forms counts once.
+CredentialSlots FindAccounts(const RecordGrid& grid, std::initializer_list<std::string_view> addresses);
 
 }  // namespace tf

@@ -111,7 +111,7 @@ struct TickCase {
     std::string account1;
 };
 
-void ExpectTick(const TickCase& c, const RecordGrid& grid) {
+BrowserWatch ExpectTick(const TickCase& c, const RecordGrid& grid) {
     FakeBrowserWindows windows;
     windows.version = "9.0";
     windows.band = windows.chrome = windows.opera = c.shown;
@@ -123,6 +123,7 @@ void ExpectTick(const TickCase& c, const RecordGrid& grid) {
     EXPECT_EQ(watch.SearchText(), c.search);
     EXPECT_EQ(watch.Text7(), c.text7);
     EXPECT_EQ(watch.Slots().Text1, c.account1);
+    return watch;
 }
 
 TEST(BrowserWatch, ChromeAndOperaTicksBuildTheAddressAndFindItsRecords) {
@@ -235,6 +236,28 @@ TEST(BrowserWatch, FailedInternetExplorerReadKeepsTheLastAddressAndItsMatch) {
     EXPECT_EQ(watch.Holder(Browser::kIE), "https://bank/login");
     EXPECT_EQ(watch.SearchText(), "https://bank/login");
     EXPECT_EQ(watch.Slots().Text1, "carol");
+}
+
+TEST(BrowserWatch, AddressesStoredInAnotherFormStillMatchTheAddressAsRead) {
+    // Addresses typed into the vault file by hand, next to one the editor stored.
+    RecordGrid grid;
+    grid.FillGrid({Record("https://bank/login", "old", "o1"), Record("bank/login", "hand", "h1"),
+                   Record("http://bank/login", "new", "n1")});
+    using B = Browser;
+    const std::pair<TickCase, CredentialSlots> cases[] = {
+        {{B::kIE, "https://bank/login", "https://bank/login", "", "old"},
+         {"old", "o1", "new", "n1", "http://bank/login"}},
+        {{B::kIE, "bank/login", "bank/login", "", "hand"}, {"hand", "h1", "new", "n1", "http://bank/login"}},
+        {{B::kIE, "http://bank/login", "http://bank/login", "", "new"}, {"new", "n1", "", "", "http://bank/login"}},
+        {{B::kFirefox, "\"https://bank/login\",\"Bank\"", "https://bank/login", "", "old"},
+         {"old", "o1", "new", "n1", "http://bank/login"}},
+        {{B::kChrome, "bank/login", "http://bank/login", "/login", "new"}, {"new", "n1", "", "", "http://bank/login"}},
+    };
+    for (const auto& [c, slots] : cases) {
+        SCOPED_TRACE(testing::Message() << kBrowserBoxCaptions[static_cast<std::size_t>(c.browser)] << " " << c.shown);
+        const BrowserWatch watch = ExpectTick(c, grid);
+        EXPECT_EQ(watch.Slots(), slots);
+    }
 }
 
 TEST(BrowserWatch, TickReadsOnlyTheRunningBrowserAndKeepsTheOtherHolders) {

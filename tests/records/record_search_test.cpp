@@ -91,5 +91,31 @@ TEST(FindAccounts, FillsTheSlotsFromMatchingAddresses) {
     }
 }
 
+TEST(FindAccounts, AnyFormOfTheAddressMatchesInOnePassOverTheRecords) {
+    const std::string lit = "https://bank/login", norm = "http://bank/login";
+    const RecordGrid grid =
+        Grid({Record("x", lit, "a1", "  "), Record("x", norm, "a2", "p2"), Record("x", "http://other/", "o", "po"),
+              Record("x", " " + lit, "a3", "p3"), Record("x", norm, "a4", "p4")});
+    struct Case {
+        const char* name;
+        std::initializer_list<std::string_view> forms;
+        CredentialSlots slots;
+    };
+    const Case cases[] = {
+        // Grid order decides, whichever form a record matched.
+        {"both forms", {lit, norm}, {"a2", "p2", "a4", "p4", norm}},
+        {"order of the forms does not count", {norm, lit}, {"a2", "p2", "a4", "p4", norm}},
+        {"literal only", {lit, ""}, {"a3", "p3", "", "", " " + lit}},
+        {"one record matching two equal forms counts once",
+         {"http://other/", " http://other/"},
+         {"o", "po", "", "", "http://other/"}},
+        {"blank forms look nothing up", {"", "  "}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FindAccounts(grid, c.forms), c.slots);
+    }
+}
+
 }  // namespace
 }  // namespace tf
