@@ -21,15 +21,19 @@ PasteOutcome cHK_HotKeyPress(int hotKeyIndex, const CredentialSlots& slots, Clip
                              KeyPort& keys, std::string* error) {
     const std::string* slot = SlotForEntry(hotKeyIndex, slots);
     if (!slot) return PasteOutcome::kNoSuchEntry;
+    if (waiter.Waiting()) return PasteOutcome::kPasteWaiting;
     // A watch tick may run during the wait and rewrite the slots.
     const std::string text = *slot;
-    // Pasting now would insert whatever the clipboard held before.
-    if (!clipboard.PutText(text)) return PasteOutcome::kClipboardBusy;
+    bool onClipboard = false;
     std::string reason;
-    if (!waiter.Wait(kPasteDelayMs, reason)) {
+    const bool waited = waiter.WaitTrying(
+        kPasteDelayMs, kClipboardRetryMs, [&] { return onClipboard = clipboard.PutText(text); }, reason);
+    if (!waited) {
         if (error) *error = std::move(reason);
         return PasteOutcome::kWaitFailed;
     }
+    // Pasting now would insert whatever the clipboard held before.
+    if (!onClipboard) return PasteOutcome::kClipboardBusy;
     return keys.SendPaste() ? PasteOutcome::kPasted : PasteOutcome::kKeysBlocked;
 }
 

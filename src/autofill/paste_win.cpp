@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <cwchar>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -12,22 +13,7 @@ namespace tf {
 
 namespace {
 
-constexpr int kOpenAttempts = 10;
-constexpr DWORD kOpenPauseMs = 20;
 constexpr char kWaitSource[] = "[clsWaitableTimer.Wait]";
-
-// Sleeps for about that long, waking to handle messages, without spinning.
-void PauseWithMessages(DWORD milliseconds) {
-    std::optional<int> quitCode;
-    DWORD start = GetTickCount();
-    for (;;) {
-        DWORD passed = GetTickCount() - start;
-        if (passed >= milliseconds) break;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - passed, QS_ALLINPUT);
-        ProcessPendingMessages(quitCode);
-    }
-    if (quitCode) PostQuitMessage(*quitCode);
-}
 
 bool PutData(UINT format, const void* data, std::size_t size) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, std::max<std::size_t>(size, 1));
@@ -103,13 +89,7 @@ HWND Win32Clipboard::Owner() {
 }
 
 bool Win32Clipboard::PutText(const std::string& text) {
-    HWND owner = Owner();
-    bool open = false;
-    for (int attempt = 0; attempt < kOpenAttempts && !open; ++attempt) {
-        if (attempt > 0) PauseWithMessages(kOpenPauseMs);
-        open = OpenClipboard(owner) != FALSE;
-    }
-    if (!open) return false;
+    if (!OpenClipboard(Owner())) return false;
 
     std::wstring wide = Widen(text);
     bool ok = EmptyClipboard() && PutData(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
@@ -128,7 +108,8 @@ clsWaitableTimer::~clsWaitableTimer() {
     if (handle_) CloseHandle(handle_);
 }
 
-bool clsWaitableTimer::Wait(int milliseconds, std::string& error) {
+bool clsWaitableTimer::WaitTrying(int milliseconds, int retryMs, const std::function<bool()>& attempt,
+                                  std::string& error) {
     if (handle_) {
         error = std::string(kWaitSource) + "A wait is already running.";
         return false;
@@ -145,15 +126,32 @@ bool clsWaitableTimer::Wait(int milliseconds, std::string& error) {
     DWORD failure = 0;
     if (!SetWaitableTimer(handle_, &due, 0, nullptr, nullptr, FALSE)) failure = GetLastError();
 
+    // The attempts go by the clock rather than by wake-ups, so a stream of messages neither
+    // starves them nor makes them run more often.
+    const DWORD retry = static_cast<DWORD>(std::max(retryMs, 1));
+    bool done = !attempt;
+    DWORD lastTry = GetTickCount();
+    if (!failure && !done) done = attempt();
+
     std::optional<int> quitCode;
     HANDLE timer = handle_;
     while (!failure) {
-        DWORD woke = MsgWaitForMultipleObjects(1, &timer, FALSE, INFINITE, QS_ALLINPUT);
+        DWORD timeout = INFINITE;
+        if (!done) {
+            const DWORD passed = GetTickCount() - lastTry;
+            timeout = passed >= retry ? 0 : retry - passed;
+        }
+        DWORD woke = MsgWaitForMultipleObjects(1, &timer, FALSE, timeout, QS_ALLINPUT);
         if (woke == WAIT_FAILED) {
             failure = GetLastError();
             break;
         }
         ProcessPendingMessages(quitCode);
+        // Once more as the time is up: what frees the clipboard at the last moment still counts.
+        if (!done && (woke == WAIT_OBJECT_0 || GetTickCount() - lastTry >= retry)) {
+            lastTry = GetTickCount();
+            done = attempt();
+        }
         if (woke == WAIT_OBJECT_0) break;
     }
     CloseHandle(handle_);

@@ -19,8 +19,7 @@ public:
 
     void SetOwner(HWND owner) { owner_ = owner; }
 
-    // Another program may hold the clipboard for a moment: tries for about 200 ms, letting this
-    // thread's messages run meanwhile, then gives up.
+    // One attempt; the paste tries again during its wait when another program holds the clipboard.
     bool PutText(const std::string& text) override;
 
 private:
@@ -39,8 +38,9 @@ public:
     clsWaitableTimer(const clsWaitableTimer&) = delete;
     clsWaitableTimer& operator=(const clsWaitableTimer&) = delete;
 
-    bool Wait(int milliseconds, std::string& error) override;
-    bool Waiting() const { return handle_ != nullptr; }
+    bool Wait(int milliseconds, std::string& error) { return WaitTrying(milliseconds, 0, {}, error); }
+    bool WaitTrying(int milliseconds, int retryMs, const std::function<bool()>& attempt, std::string& error) override;
+    bool Waiting() const override { return handle_ != nullptr; }
 
 private:
     HANDLE handle_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace tf {
@@ -10,44 +11,108 @@ namespace {
 // One log for all three ports, so that the order of the steps shows.
 struct Ports : ClipboardPort, WaitPort, KeyPort {
     std::vector<std::string> log;
-    bool clipboardFree = true;
+    int busyPuts = 0;  // attempts refused before the clipboard is had; -1: busy throughout
     bool waitWorks = true;
     bool keysPass = true;
+    std::string clipboard = "before";
+    // Runs inside the wait, as a message handled there would, after its first attempt.
+    std::function<void()> duringWait;
 
     bool PutText(const std::string& text) override {
         log.push_back("put " + text);
-        return clipboardFree;
+        if (busyPuts < 0) return false;
+        if (busyPuts > 0) {
+            --busyPuts;
+            return false;
+        }
+        clipboard = text;
+        return true;
     }
-    bool Wait(int milliseconds, std::string& error) override {
+    bool Waiting() const override { return waiting; }
+    bool WaitTrying(int milliseconds, int retryMs, const std::function<bool()>& attempt, std::string& error) override {
         log.push_back("wait " + std::to_string(milliseconds));
-        if (!waitWorks) error = "[clsWaitableTimer.Wait] no timer";
-        return waitWorks;
+        if (!waitWorks) {
+            error = "[clsWaitableTimer.Wait] no timer";
+            return false;
+        }
+        waiting = true;
+        // An attempt at the start, every retryMs, and one as the time is up.
+        for (int t = 0; t <= milliseconds + retryMs; t += retryMs) {
+            const bool taken = attempt();
+            if (t == 0 && duringWait) duringWait();
+            if (taken) break;
+        }
+        waiting = false;
+        log.push_back("waited");
+        return true;
     }
     bool SendPaste() override {
-        log.push_back("paste");
+        log.push_back("paste " + clipboard);
         return keysPass;
     }
     bool TypeText(const std::string& text) override {
         log.push_back("type " + text);
         return keysPass;
     }
+
+private:
+    bool waiting = false;
 };
 
 using Log = std::vector<std::string>;
 
-TEST(HotKeyPress, PutsTheEntrysSlotOnTheClipboardWaitsThenPastes) {
+Log Repeat(const std::string& line, int times) { return Log(static_cast<std::size_t>(times), line); }
+
+Log Join(std::initializer_list<Log> parts) {
+    Log out;
+    for (const Log& part : parts) out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
+TEST(HotKeyPress, PutsTheEntrysSlotOnTheClipboardDuringTheWaitThenPastes) {
     const CredentialSlots slots{"alice", "secret", "", "p2", "http://a/"};
     const std::pair<int, Log> cases[] = {
-        {1, {"put alice", "wait 240", "paste"}},
-        {2, {"put secret", "wait 240", "paste"}},
-        {3, {"put ", "wait 240", "paste"}},  // an empty slot still empties the clipboard
-        {4, {"put p2", "wait 240", "paste"}},
+        {1, {"wait 240", "put alice", "waited", "paste alice"}},
+        {2, {"wait 240", "put secret", "waited", "paste secret"}},
+        {3, {"wait 240", "put ", "waited", "paste "}},  // an empty slot still empties the clipboard
+        {4, {"wait 240", "put p2", "waited", "paste p2"}},
     };
     for (const auto& [entry, log] : cases) {
         SCOPED_TRACE(entry);
         Ports ports;
         EXPECT_EQ(cHK_HotKeyPress(entry, slots, ports, ports, ports), PasteOutcome::kPasted);
         EXPECT_EQ(ports.log, log);
+    }
+}
+
+TEST(HotKeyPress, BusyClipboardIsTriedAgainWithinTheWait) {
+    const CredentialSlots slots{"alice", "secret", "", "", ""};
+    Ports ports;
+    ports.busyPuts = 3;
+    EXPECT_EQ(cHK_HotKeyPress(2, slots, ports, ports, ports), PasteOutcome::kPasted);
+    EXPECT_EQ(ports.log, Join({{"wait 240"}, Repeat("put secret", 4), {"waited", "paste secret"}}));
+}
+
+TEST(HotKeyPress, SecondPressWhilePasteWaitsIsRefusedBeforeTheClipboard) {
+    const CredentialSlots slots{"alice", "secret", "bob", "", ""};
+    // Whether or not the first press has had the clipboard yet.
+    for (int busyPuts : {0, 2}) {
+        SCOPED_TRACE(busyPuts);
+        Ports ports;
+        ports.busyPuts = busyPuts;
+        std::vector<PasteOutcome> nested;
+        ports.duringWait = [&] {
+            for (int entry : {1, 3, 2}) nested.push_back(cHK_HotKeyPress(entry, slots, ports, ports, ports));
+        };
+        EXPECT_EQ(cHK_HotKeyPress(2, slots, ports, ports, ports), PasteOutcome::kPasted);
+        EXPECT_EQ(nested, std::vector<PasteOutcome>(3, PasteOutcome::kPasteWaiting));
+        EXPECT_EQ(ports.log, Join({{"wait 240"}, Repeat("put secret", busyPuts + 1), {"waited", "paste secret"}}));
+
+        // The wait is over: the next press goes through.
+        ports.log.clear();
+        ports.duringWait = nullptr;
+        EXPECT_EQ(cHK_HotKeyPress(1, slots, ports, ports, ports), PasteOutcome::kPasted);
+        EXPECT_EQ(ports.clipboard, "alice");
     }
 }
 
@@ -65,34 +130,30 @@ TEST(HotKeyPress, EntriesOutsideOneToFourDoNothing) {
 TEST(HotKeyPress, StopsBeforeThePasteWhenAStepFails) {
     struct Case {
         const char* name;
-        bool clipboardFree, waitWorks, keysPass;
+        int busyPuts;
+        bool waitWorks, keysPass;
         PasteOutcome outcome;
         Log log;
         std::string error;
     };
     const Case cases[] = {
         // Pasting now would insert whatever the clipboard held before.
-        {"clipboard busy", false, true, true, PasteOutcome::kClipboardBusy, {"put secret"}, "untouched"},
-        {"wait failed",
-         true,
-         false,
-         true,
-         PasteOutcome::kWaitFailed,
-         {"put secret", "wait 240"},
-         "[clsWaitableTimer.Wait] no timer"},
+        {"clipboard busy", -1, true, true, PasteOutcome::kClipboardBusy,
+         Join({{"wait 240"}, Repeat("put secret", 14), {"waited"}}), "untouched"},
+        {"wait failed", 0, false, true, PasteOutcome::kWaitFailed, {"wait 240"}, "[clsWaitableTimer.Wait] no timer"},
         {"keys blocked",
-         true,
+         0,
          true,
          false,
          PasteOutcome::kKeysBlocked,
-         {"put secret", "wait 240", "paste"},
+         {"wait 240", "put secret", "waited", "paste secret"},
          "untouched"},
     };
     const CredentialSlots slots{"alice", "secret", "", "", ""};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Ports ports;
-        ports.clipboardFree = c.clipboardFree;
+        ports.busyPuts = c.busyPuts;
         ports.waitWorks = c.waitWorks;
         ports.keysPass = c.keysPass;
         std::string error = "untouched";
