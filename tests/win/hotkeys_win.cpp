@@ -120,6 +120,19 @@ TEST_F(HotkeyTest, FunctionKeysTypeTheSlotsLiterallyWhileTheListenerRuns) {
     ExitProgram();
 }
 
+TEST_F(HotkeyTest, AnotherHotkeyDuringThePasteWaitDoesNotChangeWhatIsPasted) {
+    folder_.Write(L"a.ini", IniWith({"65,-1,-1,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
+    StartProgram();
+    OpenBankLoginPage();
+    // Both arrive together, so the account press comes while the password's paste waits.
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    PressChord({VK_CONTROL, VK_MENU}, 'A');
+    EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    Sleep(1000);
+    EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    ExitProgram();
+}
+
 TEST_F(HotkeyTest, PasswordIsPastedForPagesOfCurrentBrowsers) {
     folder_.Write(L"a.ini", IniWith({"46,0,0,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
     StartProgram();
