@@ -38,9 +38,11 @@ protected:
         auto found = program_->TopWindows(kHintClass);
         return found.empty() ? nullptr : found.front();
     }
-    // Waits for the hint window to name this address (empty: to be hidden).
+    // Waits for the hint window to name this address (empty: to be hidden), and reports how long
+    // that took from the call, which follows the change it waits for.
     bool HintShows(const std::wstring& address) {
-        return WaitUntil(
+        const ULONGLONG since = GetTickCount64();
+        const bool shown = WaitUntil(
             [&] {
                 HWND hint = Hint();
                 if (!hint) return false;
@@ -48,6 +50,10 @@ protected:
                 return IsWindowVisible(hint) && WindowText(FindChildById(hint, kLabel2)) == address;
             },
             5s);
+        if (shown && address.empty()) std::printf("hint hidden after %llu ms\n", GetTickCount64() - since);
+        if (shown && !address.empty())
+            std::printf("hint shows %s after %llu ms\n", Narrow(address).c_str(), GetTickCount64() - since);
+        return shown;
     }
 
     void ChooseBrowser(const std::wstring& caption) {
