@@ -98,7 +98,7 @@ TEST_F(HotkeyTest, ACombinationSetInThePasswordBoxPastesThePasswordEvenWithTheAc
     EXPECT_EQ(BoxText(2), L"null");
     EXPECT_EQ(Ini(), IniWith({"46,0,0,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
 
-    OpenBankLoginPage();
+    ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
     PressChord({VK_CONTROL, VK_MENU}, 'P');
     EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
     ExitProgram();
@@ -108,7 +108,7 @@ TEST_F(HotkeyTest, FunctionKeysTypeTheSlotsLiterallyWhileTheListenerRuns) {
     folder_.Write(L"a.ini", IniWith({"65,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
     StartProgram();
     EXPECT_EQ(BoxText(0), L"Ctrl + Alt + A");
-    OpenBankLoginPage();
+    ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
     PressKey(VK_F8);
     EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
     PressKey(VK_F7);
@@ -123,7 +123,7 @@ TEST_F(HotkeyTest, FunctionKeysTypeTheSlotsLiterallyWhileTheListenerRuns) {
 TEST_F(HotkeyTest, AnotherHotkeyDuringThePasteWaitDoesNotChangeWhatIsPasted) {
     folder_.Write(L"a.ini", IniWith({"65,-1,-1,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
     StartProgram();
-    OpenBankLoginPage();
+    ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
     // Both arrive together, so the account press comes while the password's paste waits.
     PressChord({VK_CONTROL, VK_MENU}, 'P');
     PressChord({VK_CONTROL, VK_MENU}, 'A');
@@ -138,7 +138,7 @@ TEST_F(HotkeyTest, PasswordIsPastedForPagesOfCurrentBrowsers) {
     StartProgram();
     for (const wchar_t* kind : {L"chromium-msaa", L"firefox-msaa"}) {
         SCOPED_TRACE(Narrow(kind));
-        OpenBankLoginPage(kind);
+        ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage(kind));
         PressChord({VK_CONTROL, VK_MENU}, 'P');
         EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
         page_.reset();
@@ -162,7 +162,7 @@ TEST_F(HotkeyTest, ACombinationAnotherProgramHoldsIsShownEmptyButKeptInTheFile) 
     UnregisterHotKey(nullptr, 0x7001);
 
     // Box 1 still types the password, though box 0 in front of it was refused.
-    OpenBankLoginPage();
+    ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
     PressChord({VK_CONTROL, VK_MENU}, 'P');
     EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
     PressChord({}, 'P');

@@ -155,14 +155,34 @@ std::vector<std::wstring> ScratchFolder::FileNames() const {
     return names;
 }
 
+namespace {
+
+// Every program a test starts goes into one job that ends them all when the test program ends,
+// even when the run's time limit kills it: a program left behind would hold the run's output open.
+HANDLE ProgramsJob() {
+    static HANDLE job = [] {
+        HANDLE made = CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (made) SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        return made;
+    }();
+    return job;
+}
+
+}  // namespace
+
 Process::Process(const std::wstring& exe, const std::wstring& workingFolder, const std::wstring& arguments) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring command = L"\"" + exe + L"\"";
     if (!arguments.empty()) command += L" " + arguments;
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, workingFolder.c_str(),
-                        &startup, &info_))
+    // Suspended until it is in the job, so that nothing it starts escapes the job.
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                        workingFolder.c_str(), &startup, &info_))
         throw std::runtime_error("cannot start " + Narrow(exe));
+    if (HANDLE job = ProgramsJob()) AssignProcessToJobObject(job, info_.hProcess);
+    ResumeThread(info_.hThread);
 }
 
 Process::~Process() {
