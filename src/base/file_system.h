@@ -8,6 +8,11 @@
 #include <string>
 #include <string_view>
 
+// The Windows headers make DeleteFile a macro; the port's own DeleteFile must keep its name.
+#ifdef DeleteFile
+#undef DeleteFile
+#endif
+
 namespace tf {
 
 // A failure in the runtime's terms: its error number and description, as the user is shown them.
@@ -45,14 +50,14 @@ class FileSystem {
 public:
     virtual ~FileSystem() = default;
     // True when the file's length can be obtained (an empty file exists).
-    virtual bool Exists(const std::string& path) = 0;
+    virtual bool FileExists(const std::string& path) = 0;
     virtual std::optional<std::string> ReadAll(const std::string& path, FileError& error) = 0;
     // Creates or truncates the file, writes all bytes and flushes them to the disk.
     virtual bool WriteNew(const std::string& path, std::string_view bytes, FileError& error) = 0;
     // Gives `from` the name `to` in one step, replacing a file of that name if there is one.
     virtual bool Replace(const std::string& from, const std::string& to, FileError& error) = 0;
     // True when the file was deleted; never reports.
-    virtual bool Remove(const std::string& path) = 0;
+    virtual bool DeleteFile(const std::string& path) = 0;
     // The file's length in bytes; empty when there is no such file (or it is a folder).
     virtual std::optional<std::uint64_t> Length(const std::string& path) = 0;
     // Opens the file for writing, creating it when missing; keeps its first `keep` bytes, drops the rest and

@@ -183,7 +183,7 @@ private:
 
 class Win32FileSystem final : public FileSystem {
 public:
-    bool Exists(const std::string& path) override {
+    bool FileExists(const std::string& path) override {
         WIN32_FILE_ATTRIBUTE_DATA data{};
         return GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data) != 0 &&
                (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -235,7 +235,7 @@ public:
         return true;
     }
 
-    bool Remove(const std::string& path) override { return DeleteFileW(Widen(path).c_str()) != 0; }
+    bool DeleteFile(const std::string& path) override { return DeleteFileW(Widen(path).c_str()) != 0; }
 
     std::optional<std::uint64_t> Length(const std::string& path) override {
         WIN32_FILE_ATTRIBUTE_DATA data{};

@@ -98,7 +98,7 @@ private:
 
 class PosixFileSystem final : public FileSystem {
 public:
-    bool Exists(const std::string& path) override {
+    bool FileExists(const std::string& path) override {
         struct stat st {};
         return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
     }
@@ -157,7 +157,7 @@ public:
         return true;
     }
 
-    bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+    bool DeleteFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
 
     std::optional<std::uint64_t> Length(const std::string& path) override {
         struct stat st {};

@@ -35,8 +35,8 @@ void Download::GetStart() {
     statePath_ = FileName + ".dl.cfg";
 
     // Resume only a pair whose state file names this address; any other leftover stays untouched.
-    const bool hasData = files_.Exists(dataPath_);
-    const bool hasState = files_.Exists(statePath_);
+    const bool hasData = files_.FileExists(dataPath_);
+    const bool hasState = files_.FileExists(statePath_);
     bool freshNames = hasData != hasState;
     if (hasData && hasState) {
         FileError error;
@@ -63,7 +63,7 @@ void Download::GetStop() {
     if (!busy_) return;
     transport_.Abandon();
     data_.reset();
-    files_.Remove(statePath_);
+    files_.DeleteFile(statePath_);
     End(kStopped);
 }
 
@@ -71,7 +71,7 @@ bool Download::ChooseFreeNames() {
     for (int n = 1; n <= kMaxNumber; ++n) {
         const std::string candidate = NumberedName(FileName, n);
         if (candidate.empty()) return false;
-        if (!files_.Exists(candidate + ".dl") && !files_.Exists(candidate + ".dl.cfg")) {
+        if (!files_.FileExists(candidate + ".dl") && !files_.FileExists(candidate + ".dl.cfg")) {
             dataPath_ = candidate + ".dl";
             statePath_ = candidate + ".dl.cfg";
             return true;
@@ -178,13 +178,13 @@ void Download::Finish() {
     if (!written) return End(kFileError);
     // An existing file keeps its name; the new one takes the first free numbered one.
     std::string target = FileName;
-    for (int n = 1; files_.Exists(target); ++n) {
+    for (int n = 1; files_.FileExists(target); ++n) {
         target = n <= kMaxNumber ? NumberedName(FileName, n) : std::string();
         if (target.empty()) return End(kFileError);
     }
     // Both files stay when the rename fails: the next start finds the data complete and finishes.
     if (!files_.Rename(dataPath_, target, error)) return End(kFileError);
-    files_.Remove(statePath_);
+    files_.DeleteFile(statePath_);
     finishedPath_ = target;
     End(kFinished);
 }

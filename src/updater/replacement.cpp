@@ -9,7 +9,7 @@ Replacement::Replacement(FileSystem& files, std::string mainPath)
 
 bool Replacement::MoveAside() {
     if (aside_) return true;
-    if (!files_.Exists(mainPath_)) return true;
+    if (!files_.FileExists(mainPath_)) return true;
     FileError error;
     if (!files_.Replace(mainPath_, oldPath_, error)) return false;
     aside_ = true;
@@ -20,12 +20,12 @@ void Replacement::Restore() {
     if (!aside_) return;
     FileError error;
     // A new program already under the main name stays; the old copy is then only a spare.
-    if (!files_.Exists(mainPath_)) files_.Rename(oldPath_, mainPath_, error);
+    if (!files_.FileExists(mainPath_)) files_.Rename(oldPath_, mainPath_, error);
     aside_ = false;
 }
 
 void Replacement::Commit() {
-    if (aside_) files_.Remove(oldPath_);
+    if (aside_) files_.DeleteFile(oldPath_);
     aside_ = false;
 }
 

@@ -196,7 +196,7 @@ std::string VelnorWindow::TakeFinishedFile() {
     const std::string finished = WinHttpDown1->FinishedPath();
     FileSystem& files = NativeFileSystem();
     if (!VerifyFileSignature(finished, signature_)) {
-        files.Remove(finished);
+        files.DeleteFile(finished);
         replacement_.Restore();
         return kStatusBadSignature;
     }

@@ -116,7 +116,7 @@ VaultFile::VaultFile(FileSystem& fs, std::string folder)
 bool VaultFile::ReadDataFile(std::vector<LoginRecord>& records, std::string& failureMessage) {
     failureMessage.clear();
     unreadable_ = false;
-    if (!fs_.Exists(dataPath_)) return true;
+    if (!fs_.FileExists(dataPath_)) return true;
     FileError error;
     std::optional<std::vector<LoginRecord>> loaded;
     if (auto bytes = fs_.ReadAll(dataPath_, error)) loaded = ParseVault(*bytes, error);
@@ -134,7 +134,7 @@ bool VaultFile::KeepUnreadableVault(std::string& failureMessage) {
     const std::string base = dataPath_ + ".bad";
     for (int n = 0; n <= kMaxBadFileNumber; ++n) {
         std::string candidate = n == 0 ? base : base + std::to_string(n);
-        if (fs_.Exists(candidate)) continue;
+        if (fs_.FileExists(candidate)) continue;
         // The move itself tells whether the file is still there: an existence check that
         // failed by mistake must not let the save overwrite it.
         FileError error;
@@ -155,11 +155,11 @@ bool VaultFile::WriteDataFile(const std::vector<LoginRecord>& records, std::stri
     failureMessage.clear();
     if (unreadable_ && !KeepUnreadableVault(failureMessage)) return true;
     // A stale tmp.db from an interrupted save; its removal never reports.
-    if (fs_.Exists(tmpPath_)) fs_.Remove(tmpPath_);
+    if (fs_.FileExists(tmpPath_)) fs_.DeleteFile(tmpPath_);
     if (records.empty()) {
         // An empty vault is the absence of the file.
-        fs_.Remove(tmpPath_);
-        fs_.Remove(dataPath_);
+        fs_.DeleteFile(tmpPath_);
+        fs_.DeleteFile(dataPath_);
         return false;
     }
     FileError error;

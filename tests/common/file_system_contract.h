@@ -14,21 +14,21 @@ inline void ExpectFileSystemContract(FileSystem& fs, const std::string& folder) 
     auto path = [&](const char* name) { return JoinPath(folder, name); };
     FileError error;
     const std::string bytes("x\0y\r\n中", 8);
-    EXPECT_FALSE(fs.Exists(path("a")));
+    EXPECT_FALSE(fs.FileExists(path("a")));
     ASSERT_TRUE(fs.WriteNew(path("a"), bytes, error)) << error.description;
     ASSERT_TRUE(fs.WriteNew(path("b"), "a longer old content", error));
     ASSERT_TRUE(fs.WriteNew(path("b"), "new", error));
     EXPECT_EQ(fs.ReadAll(path("b"), error), "new");
     ASSERT_TRUE(fs.Replace(path("a"), path("b"), error)) << error.description;
-    EXPECT_FALSE(fs.Exists(path("a")));
+    EXPECT_FALSE(fs.FileExists(path("a")));
     EXPECT_EQ(fs.ReadAll(path("b"), error), bytes);
-    EXPECT_TRUE(fs.Remove(path("b")));
-    EXPECT_FALSE(fs.Remove(path("b")));
+    EXPECT_TRUE(fs.DeleteFile(path("b")));
+    EXPECT_FALSE(fs.DeleteFile(path("b")));
     // An empty file exists; a folder is no file.
     ASSERT_TRUE(fs.WriteNew(path("empty"), "", error));
-    EXPECT_TRUE(fs.Exists(path("empty")));
+    EXPECT_TRUE(fs.FileExists(path("empty")));
     EXPECT_EQ(fs.ReadAll(path("empty"), error), "");
-    EXPECT_FALSE(fs.Exists(folder));
+    EXPECT_FALSE(fs.FileExists(folder));
     EXPECT_EQ(fs.Length(path("empty")), 0u);
     EXPECT_FALSE(fs.Length(folder));
 }
@@ -53,13 +53,13 @@ inline void ExpectFileWriterContract(FileSystem& fs, const std::string& folder) 
     EXPECT_EQ(error.code, file_errors::kInputPastEnd);
     EXPECT_EQ(fs.ReadAll(path("w"), error), "hello!");
     EXPECT_FALSE(fs.OpenWriter(path("missing"), 1, error));
-    EXPECT_FALSE(fs.Exists(path("missing")));
+    EXPECT_FALSE(fs.FileExists(path("missing")));
 
     ASSERT_TRUE(fs.WriteNew(path("taken"), "t", error));
     EXPECT_FALSE(fs.Rename(path("w"), path("taken"), error));
     EXPECT_EQ(fs.ReadAll(path("taken"), error), "t");
     ASSERT_TRUE(fs.Rename(path("w"), path("moved"), error)) << error.description;
-    EXPECT_FALSE(fs.Exists(path("w")));
+    EXPECT_FALSE(fs.FileExists(path("w")));
     EXPECT_EQ(fs.ReadAll(path("moved"), error), "hello!");
 
     // A file of many megabytes in uneven pieces, dropped without a commit part way and resumed at

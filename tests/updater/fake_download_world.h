@@ -23,7 +23,7 @@ public:
     std::map<std::string, std::uint64_t> claimedLength;
     bool failRename = false;
 
-    bool Exists(const std::string& path) override { return files.count(path) != 0; }
+    bool FileExists(const std::string& path) override { return files.count(path) != 0; }
     std::optional<std::string> ReadAll(const std::string& path, FileError& error) override {
         auto it = files.find(path);
         if (it != files.end()) return it->second;
@@ -41,7 +41,7 @@ public:
         files.erase(from);
         return true;
     }
-    bool Remove(const std::string& path) override { return files.erase(path) != 0; }
+    bool DeleteFile(const std::string& path) override { return files.erase(path) != 0; }
     std::optional<std::uint64_t> Length(const std::string& path) override {
         if (claimedLength.count(path)) return claimedLength[path];
         if (!files.count(path)) return std::nullopt;

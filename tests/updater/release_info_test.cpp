@@ -99,15 +99,15 @@ TEST_F(ReplacementTest, RestoresTheOldProgramWhenNoNewOneArrived) {
     files_.files[main_] = "old";
     files_.files[old_] = "older leftover";
     ASSERT_TRUE(replacement_.MoveAside());
-    EXPECT_FALSE(files_.Exists(main_));
+    EXPECT_FALSE(files_.FileExists(main_));
     EXPECT_EQ(files_.files[old_], "old");
     replacement_.Restore();
     EXPECT_EQ(files_.files[main_], "old");
-    EXPECT_FALSE(files_.Exists(old_));
+    EXPECT_FALSE(files_.FileExists(old_));
     // Nothing is aside any more: a second restore changes nothing.
     files_.files.erase(main_);
     replacement_.Restore();
-    EXPECT_FALSE(files_.Exists(main_));
+    EXPECT_FALSE(files_.FileExists(main_));
 }
 
 TEST_F(ReplacementTest, CommitDropsTheOldCopyAndRestoreKeepsANewProgram) {
@@ -121,7 +121,7 @@ TEST_F(ReplacementTest, CommitDropsTheOldCopyAndRestoreKeepsANewProgram) {
     files_.files[main_] = "newer";
     replacement_.Commit();
     EXPECT_EQ(files_.files[main_], "newer");
-    EXPECT_FALSE(files_.Exists(old_));
+    EXPECT_FALSE(files_.FileExists(old_));
 }
 
 TEST_F(ReplacementTest, NoMainProgramIsNothingToMove) {

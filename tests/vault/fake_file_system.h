@@ -22,8 +22,8 @@ public:
     int failAt = -1;
     int crashAt = -1;
 
-    bool Exists(const std::string& path) override {
-        if (Interrupted("Exists(" + path + ")")) return false;
+    bool FileExists(const std::string& path) override {
+        if (Interrupted("FileExists(" + path + ")")) return false;
         return files.count(path) != 0;
     }
 
@@ -70,8 +70,8 @@ public:
         return true;
     }
 
-    bool Remove(const std::string& path) override {
-        if (Interrupted("Remove(" + path + ")")) return false;
+    bool DeleteFile(const std::string& path) override {
+        if (Interrupted("DeleteFile(" + path + ")")) return false;
         return files.erase(path) != 0;
     }
 

@@ -70,7 +70,7 @@ TEST(VaultFile, SaveWritesTmpThenReplacesInOneStep) {
     fs.calls.clear();
     EXPECT_FALSE(vault.WriteDataFile(records, message));
     EXPECT_EQ(message, "");
-    EXPECT_EQ(fs.calls, (std::vector<std::string>{"Exists(" + kTmp + ")", "Remove(" + kTmp + ")",
+    EXPECT_EQ(fs.calls, (std::vector<std::string>{"FileExists(" + kTmp + ")", "DeleteFile(" + kTmp + ")",
                                                   "WriteNew(" + kTmp + ")", "Replace(" + kTmp + "," + kData + ")"}));
     EXPECT_EQ(fs.files, (Files{{kData, FormatVault(records)}}));
     // Reloading and saving again writes the same bytes, the first record numbered "2".
@@ -137,7 +137,7 @@ TEST(VaultFile, SaveFailsWhenTheUnreadableVaultCannotBeKept) {
     std::vector<LoginRecord> records;
     std::string message;
     ASSERT_TRUE(vault.ReadDataFile(records, message));
-    fs.failAt = static_cast<int>(fs.calls.size()) + 1;  // Exists(Data.db.bad), then the move
+    fs.failAt = static_cast<int>(fs.calls.size()) + 1;  // FileExists(Data.db.bad), then the move
     EXPECT_TRUE(vault.WriteDataFile(Records({"new"}), message));
     EXPECT_EQ(message, "Failed to save the data, code:70 Description:Permission denied");
     EXPECT_EQ(fs.files, (Files{{kData, kUnreadable}}));

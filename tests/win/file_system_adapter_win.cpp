@@ -91,12 +91,12 @@ TEST_F(FileSystemAdapter, VaultSavesAndLoads) {
     std::string message;
     ASSERT_TRUE(fs_.WriteNew(vault.TmpPath(), "stale", error_));
     ASSERT_FALSE(vault.WriteDataFile(records, message)) << message;
-    EXPECT_FALSE(fs_.Exists(vault.TmpPath()));
+    EXPECT_FALSE(fs_.FileExists(vault.TmpPath()));
     std::vector<LoginRecord> loaded;
     ASSERT_FALSE(VaultFile(fs_, folder_).ReadDataFile(loaded, message)) << message;
     EXPECT_EQ(loaded, records);
     ASSERT_FALSE(vault.WriteDataFile({}, message));
-    EXPECT_FALSE(fs_.Exists(vault.DataPath()));
+    EXPECT_FALSE(fs_.FileExists(vault.DataPath()));
 }
 
 TEST_F(FileSystemAdapter, UnreadableVaultIsKeptBeforeASave) {
