@@ -32,6 +32,9 @@ constexpr double kChunkWaitMs = 50;
 // The most one read asks for beyond what has arrived: a transfer that slows down suddenly holds
 // its progress back for no longer than this much takes to come in.
 constexpr DWORD kReadCap = 1024 * 1024;
+// Below this much per read (a rate under about 5 MB/s) a read asks only for what has arrived, or
+// the rate's share if more.
+constexpr DWORD kQueryBelow = 256 * 1024;
 
 double NowMs() {
     LARGE_INTEGER frequency, now;
@@ -117,13 +120,18 @@ void Fetch(const std::shared_ptr<WinInetRequest>& request) {
         DWORD failure = 0;
         const double begun = NowMs();
         while (filled < kChunkSize && !request->abandoned) {
-            DWORD available = 0;
-            if (!InternetQueryDataAvailable(request->request, &available, 0, 0)) {
-                failure = GetLastError();
-                break;
-            }
             const auto expected = static_cast<DWORD>(std::min(recentRate * kChunkWaitMs, double(kReadCap)));
-            const DWORD want = available == 0 ? 1 : std::min(std::max(available, expected), kChunkSize - filled);
+            DWORD want = std::min(expected, kChunkSize - filled);
+            // At a fast rate the read asks for what the rate brings; asking first what has arrived is
+            // a round trip of its own under Wine, as costly as a large read.
+            if (expected < kQueryBelow) {
+                DWORD available = 0;
+                if (!InternetQueryDataAvailable(request->request, &available, 0, 0)) {
+                    failure = GetLastError();
+                    break;
+                }
+                want = available == 0 ? 1 : std::min(std::max(available, expected), kChunkSize - filled);
+            }
             DWORD count = 0;
             if (!InternetReadFile(request->request, buffer.data() + filled, want, &count)) {
                 failure = GetLastError();
