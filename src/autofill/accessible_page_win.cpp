@@ -264,8 +264,8 @@ PageAnswer AccessiblePages::Open(HWND window) {
     std::wstring address;
     IAccessible* document = ContinueWalk(walk_, address);
     busy_ = false;
-    // Not found yet: the walk goes on next tick, or starts over when there is nothing left of it.
-    if (!document) return {PageAnswer::kNotReady, {}};
+    // Not found yet: the walk goes on at the next ask, or starts over when there is nothing left of it.
+    if (!document) return {walk_.queue.empty() ? PageAnswer::kNotReady : PageAnswer::kWalking, {}};
     DropWalk();
     document_ = document;
     window_ = window;

@@ -65,6 +65,9 @@ public:
     // page of the front-most window of a current Chromium or Firefox browser is read instead.
     void ReadBrowserAddress(std::string& holder, const std::string& browserName);
 
+    // The last read left a page's walk half done (see PageReader::Walking).
+    bool PageWalking() const { return pages_.Walking(); }
+
     // The first character of the installed Internet Explorer's version, or empty text.
     std::string GetIEVersion();
     const std::string& IEVersionText() const { return versionText_; }

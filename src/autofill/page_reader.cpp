@@ -9,6 +9,7 @@ bool PageReader::DueToAsk() const {
 }
 
 std::optional<std::string> PageReader::Read(BrowserWindows& windows, PageFamily family) {
+    walking_ = false;
     const std::uintptr_t window = windows.FrontPageWindow(family);
     if (window != window_ || family != family_) {
         // Another window in front (or none): what was kept belongs to the old one.
@@ -39,7 +40,9 @@ std::optional<std::string> PageReader::Read(BrowserWindows& windows, PageFamily 
         misses_ = 0;
         return std::move(found.address);
     }
-    ++misses_;
+    // A walk under way is progress, not a miss: it must not push the window into the slow rhythm.
+    walking_ = found.kind == PageAnswer::kWalking;
+    if (!walking_) ++misses_;
     return std::nullopt;
 }
 

@@ -23,6 +23,7 @@ struct PageAnswer {
         kNotReady,  // the window answers but has no document yet (its tree is built on the first request)
         kNoAnswer,  // the window does not answer in time: ask it nothing until it does
         kGone,      // the document kept from before is no longer the page shown
+        kWalking,   // the walk to the document has not reached it yet and goes on at the next ask
     };
     Kind kind = kNotReady;
     std::string address;
@@ -36,6 +37,9 @@ class PageReader {
 public:
     // The address, or nothing when no window of the family is open or its page cannot be read now.
     std::optional<std::string> Read(BrowserWindows& windows, PageFamily family);
+    // The last read left a walk to the document half done: asking again soon finishes it sooner
+    // than the next tick would.
+    bool Walking() const { return walking_; }
 
     // Asked every tick for this many ticks, then every kSlowAskEvery ticks.
     static constexpr int kEagerAsks = 5;
@@ -48,6 +52,7 @@ private:
     std::uintptr_t window_ = 0;
     bool open_ = false;
     int misses_ = 0;
+    bool walking_ = false;
 };
 
 }  // namespace tf

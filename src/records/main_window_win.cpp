@@ -319,9 +319,13 @@ void MainWindow::SyncWatch() {
 
 void MainWindow::WatchTimer_Tick(UINT_PTR timer) {
     const auto running = watch_.RunningTimer();
-    if (!running || timer != kWatchTimerIe6 + static_cast<UINT_PTR>(*running)) return;
+    if (timer == kWalkFollowUpTimer) KillTimer(hwnd_, kWalkFollowUpTimer);
+    if (!running || (timer != kWatchTimerIe6 + static_cast<UINT_PTR>(*running) && timer != kWalkFollowUpTimer)) return;
     watch_.Tick(reader_, grid_);
     UpdateHintWindow();
+    // A page read under way goes on shortly, so that a slow browser's page is matched within a
+    // fraction of a second rather than after several one-second ticks.
+    if (reader_.PageWalking()) SetTimer(hwnd_, kWalkFollowUpTimer, kWalkFollowUpMs, nullptr);
 }
 
 void MainWindow::Command1_Click() { text7_ = browserWindows_.ReadIEManual(); }

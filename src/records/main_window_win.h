@@ -61,6 +61,9 @@ enum MainWindowControl : int {
 inline constexpr UINT_PTR kWatchTimerIe6 = 1;
 // Timer1: starts the hotkey listener.
 inline constexpr UINT_PTR kTimer1 = 10;
+// A one-shot tick soon after one that left a page's walk half done.
+inline constexpr UINT_PTR kWalkFollowUpTimer = 11;
+inline constexpr UINT kWalkFollowUpMs = 40;
 
 // F7-F10 are registered on the main window under these identifiers, in order, and type the
 // credential slots Text1-Text4 as they stand.

@@ -46,6 +46,22 @@ TEST(PageReader, WindowWithoutADocumentIsAskedLessOftenAfterAWhile) {
     EXPECT_EQ(windows.pageCalls, Calls{"open 4"});
 }
 
+TEST(PageReader, AWalkUnderWayIsAskedOnUntilItEndsAndSaysSo) {
+    FakeBrowserWindows windows;
+    windows.firefoxWindow = 5;
+    windows.openAnswers = std::deque<PageAnswer>(8, {A::kWalking, {}});
+    windows.openAnswers.push_back(Address("https://bank/login"));
+    PageReader reader;
+    for (int ask = 1; ask <= 8; ++ask) {
+        EXPECT_EQ(reader.Read(windows, PageFamily::kFirefox), std::nullopt) << ask;
+        EXPECT_TRUE(reader.Walking()) << ask;
+    }
+    // Slow as it is, a walk never drops the window into the rhythm of a window without a document.
+    EXPECT_EQ(reader.Read(windows, PageFamily::kFirefox), "https://bank/login");
+    EXPECT_FALSE(reader.Walking());
+    EXPECT_EQ(windows.pageCalls.size(), 9u);
+}
+
 TEST(PageReader, KeptDocumentDecidesWhetherToLookAgain) {
     struct Case {
         const char* what;
