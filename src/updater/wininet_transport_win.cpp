@@ -23,8 +23,10 @@ constexpr UINT kFinished = WM_APP + 3;
 constexpr UINT kError = WM_APP + 4;
 // Large reads take what the socket holds in one call; a few buffers let the worker read on while
 // the window thread writes, without letting a slow receiver pile up memory. The buffers are reused:
-// under Wine a fresh megabyte for every read costs more than the read itself.
-constexpr DWORD kChunkSize = 4 * 1024 * 1024;
+// under Wine a fresh megabyte for every read costs more than the read itself. A chunk stops growing
+// at kChunkGather, so one more read of at most kReadCap is all a buffer must take beyond it; a
+// larger buffer would only cost its first use.
+constexpr DWORD kChunkSize = 2 * 1024 * 1024;
 constexpr std::size_t kBuffers = 4;
 // A chunk is handed over once it holds this much, or once its first bytes have waited this long.
 constexpr DWORD kChunkGather = 1024 * 1024;
