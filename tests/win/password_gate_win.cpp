@@ -71,6 +71,23 @@ protected:
                   ERROR_SUCCESS);
     }
 
+    // Starts on four records and deletes the first; the change is saved at once, then the old file
+    // is put back so that only the exit's own save can bring the change into it. The file expected
+    // after that save.
+    std::string StartAndChangeBehindTheSave() {
+        auto records = FourRecords();
+        const std::string bytes = FormatVault(records);
+        folder_.Write(L"Data.db", bytes);
+        StartProgram();
+        list_->Select(0);
+        PostCommand(Control(L"Delete"));
+        records.erase(records.begin());
+        std::string expected = FormatVault(Numbered(records));
+        EXPECT_TRUE(WaitUntil([&] { return folder_.Read(L"Data.db") == expected; }));
+        folder_.Write(L"Data.db", bytes);
+        return expected;
+    }
+
     void HideToTray() {
         PostCommand(Control(L"  —"), STN_CLICKED);
         ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
@@ -124,6 +141,16 @@ protected:
             SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &ignored);
         }
         return nullptr;
+    }
+
+    // Opens the tray menu once and closes it again, so that the program makes the hidden menu form;
+    // the form.
+    HWND MenuFormAfterAPopup() {
+        HWND menu = OpenTrayMenu();
+        if (!menu) return nullptr;
+        PostMessageW(main_, WM_CANCELMODE, 0, 0);
+        if (!WaitUntil([&] { return !IsWindowVisible(menu); })) return nullptr;
+        return MenuForm();
     }
 
     // The hidden menu form, once the program has made it.
@@ -413,17 +440,7 @@ TEST_F(PasswordGateTest, ExitFromTheMenuWithoutChangesLeavesTheFileUntouched) {
 }
 
 TEST_F(PasswordGateTest, ExitFromTheMenuSavesChangedRecords) {
-    auto records = FourRecords();
-    auto bytes = FormatVault(records);
-    folder_.Write(L"Data.db", bytes);
-    StartProgram();
-    list_->Select(0);
-    PostCommand(Control(L"Delete"));
-    records.erase(records.begin());
-    std::string expected = FormatVault(Numbered(records));
-    ASSERT_TRUE(WaitUntil([&] { return folder_.Read(L"Data.db") == expected; }));
-    // Put the old file back: only Exit's own save can bring the change back into it.
-    folder_.Write(L"Data.db", bytes);
+    const std::string expected = StartAndChangeBehindTheSave();
     PostMessageW(main_, WM_COMMAND, kMenuExit, 0);
     ASSERT_TRUE(program_->WaitForExit().has_value());
     EXPECT_EQ(folder_.Read(L"Data.db"), expected);
@@ -473,23 +490,9 @@ TEST_F(PasswordGateTest, TheIconItsMenuAndItsReturnAfterTheTaskbarRestarts) {
 // Another program (or the task manager) closes the hidden menu form: the program ends as Exit
 // ends it, saving its changes and removing its icon, without a question.
 TEST_F(PasswordGateTest, TheMenuFormClosedFromOutsideEndsTheProgramLikeExit) {
-    auto records = FourRecords();
-    auto bytes = FormatVault(records);
-    folder_.Write(L"Data.db", bytes);
-    StartProgram();
-    list_->Select(0);
-    PostCommand(Control(L"Delete"));
-    records.erase(records.begin());
-    std::string expected = FormatVault(Numbered(records));
-    ASSERT_TRUE(WaitUntil([&] { return folder_.Read(L"Data.db") == expected; }));
-    // Put the old file back: only the unload's own save can bring the change back into it.
-    folder_.Write(L"Data.db", bytes);
+    const std::string expected = StartAndChangeBehindTheSave();
 
-    HWND menu = OpenTrayMenu();
-    ASSERT_NE(menu, nullptr);
-    PostMessageW(main_, WM_CANCELMODE, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
-    HWND form = MenuForm();
+    HWND form = MenuFormAfterAPopup();
     ASSERT_NE(form, nullptr);
     ASSERT_TRUE(IconShown(main_));
 
@@ -503,11 +506,7 @@ TEST_F(PasswordGateTest, TheMenuFormClosedFromOutsideEndsTheProgramLikeExit) {
 TEST_F(PasswordGateTest, TheMenuFormsControlMenuAsksBeforeExiting) {
     StartProgram();
     HideToTray();
-    HWND menu = OpenTrayMenu();
-    ASSERT_NE(menu, nullptr);
-    PostMessageW(main_, WM_CANCELMODE, 0, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }));
-    HWND form = MenuForm();
+    HWND form = MenuFormAfterAPopup();
     ASSERT_NE(form, nullptr);
 
     PostMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
