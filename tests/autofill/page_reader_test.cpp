@@ -63,30 +63,33 @@ TEST(PageReader, AWalkUnderWayIsAskedOnUntilItEndsAndSaysSo) {
 }
 
 TEST(PageReader, KeptDocumentDecidesWhetherToLookAgain) {
+    // Plain texts in the table: GCC 12 at -O3 takes strings in such a table for uninitialised.
     struct Case {
         const char* what;
-        PageAnswer kept;
-        std::optional<std::string> result;
+        A::Kind kept;
+        const char* keptAddress;
+        const char* result;  // null: nothing read
         Calls calls;
     };
     const Case cases[] = {
-        {"still the page", Address("x/1"), "x/1", {"kept"}},
-        {"replaced by another tab", {A::kGone, {}}, "x/2", {"kept", "open 9"}},
-        {"empty now", {A::kNotReady, {}}, "x/2", {"kept", "open 9"}},
-        {"an empty address counts as none", {A::kAddress, ""}, "x/2", {"kept", "open 9"}},
+        {"still the page", A::kAddress, "x/1", "x/1", {"kept"}},
+        {"replaced by another tab", A::kGone, "", "x/2", {"kept", "open 9"}},
+        {"empty now", A::kNotReady, "", "x/2", {"kept", "open 9"}},
+        {"an empty address counts as none", A::kAddress, "", "x/2", {"kept", "open 9"}},
         // A browser that stopped answering is not sent another request in the same tick.
-        {"not answering", {A::kNoAnswer, {}}, std::nullopt, {"kept"}},
+        {"not answering", A::kNoAnswer, "", nullptr, {"kept"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         FakeBrowserWindows windows;
         windows.firefoxWindow = 9;
         windows.openAnswers = {Address("x/0"), Address("x/2")};
-        windows.keptAnswers = {c.kept};
+        windows.keptAnswers = {PageAnswer{c.kept, c.keptAddress}};
         PageReader reader;
         ASSERT_EQ(reader.Read(windows, PageFamily::kFirefox), "x/0");
         windows.pageCalls.clear();
-        EXPECT_EQ(reader.Read(windows, PageFamily::kFirefox), c.result);
+        const auto read = reader.Read(windows, PageFamily::kFirefox);
+        EXPECT_EQ(read, c.result ? std::optional<std::string>(c.result) : std::nullopt);
         EXPECT_EQ(windows.pageCalls, c.calls);
     }
 }
