@@ -171,7 +171,14 @@ protected:
         if (!login) return nullptr;
         if (!password.empty()) TypeInto(FindChildById(login, kIdLoginPassword), password);
         PostCommand(FindChildById(login, IDOK));
-        return program_->WaitForTopWindow(kConfigClass);
+        HWND config = program_->WaitForTopWindow(kConfigClass);
+        // The window gives its first box the focus as it comes to the front; a box focused from here
+        // before that would lose it again.
+        if (config) {
+            HWND first = FindChildById(config, kIdOldPassword);
+            WaitUntil([&] { return GetForegroundWindow() == config && FocusedControl(config) == first; });
+        }
+        return config;
     }
 };
 

@@ -177,10 +177,19 @@ Process::Process(const std::wstring& exe, const std::wstring& workingFolder, con
     startup.cb = sizeof startup;
     std::wstring command = L"\"" + exe + L"\"";
     if (!arguments.empty()) command += L" " + arguments;
-    // Suspended until it is in the job, so that nothing it starts escapes the job.
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                        workingFolder.c_str(), &startup, &info_))
-        throw std::runtime_error("cannot start " + Narrow(exe));
+    // Suspended until it is in the job, so that nothing it starts escapes the job. Wine has been
+    // seen to refuse a start once, right after the last test's programs went: one more try.
+    auto start = [&] {
+        return CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
+                              workingFolder.c_str(), &startup, &info_) != FALSE;
+    };
+    if (!start()) {
+        const DWORD first = GetLastError();
+        Sleep(200);
+        if (!start())
+            throw std::runtime_error("cannot start " + Narrow(exe) + " (error " + std::to_string(first) + ", then " +
+                                     std::to_string(GetLastError()) + ")");
+    }
     if (HANDLE job = ProgramsJob()) AssignProcessToJobObject(job, info_.hProcess);
     ResumeThread(info_.hThread);
 }
