@@ -1,6 +1,8 @@
 // The small pieces every window of the program builds its controls with.
 #pragma once
 
+#include <cstdint>
+
 #include <string>
 
 #include "base/windows_api_win.h"
@@ -21,6 +23,9 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background, U
 std::string TextOf(HWND window);
 // Dots per inch of the screen: layouts are given at 96 and scaled.
 int ScreenDpi();
+
+// The Shift (1), Ctrl (2) and Alt (4) keys held now, as mouse events report them.
+std::int16_t ShiftState();
 // The program's interface font (Tahoma; Chinese falls back through the system's font links).
 HFONT CreateUiFont(int points, int dpi, int weight = FW_NORMAL);
 

@@ -1,5 +1,7 @@
 #include "controls/is_button_win.h"
 
+#include "base/controls_win.h"
+
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -19,14 +21,6 @@ SystemPalette ReadSystemPalette() {
     SystemPalette p;
     for (int i = 0; i < kSystemColourCount; ++i) p.colours[static_cast<std::size_t>(i)] = GetSysColor(i);
     return p;
-}
-
-std::int16_t ShiftState() {
-    std::int16_t shift = 0;
-    if (GetKeyState(VK_SHIFT) < 0) shift |= 1;
-    if (GetKeyState(VK_CONTROL) < 0) shift |= 2;
-    if (GetKeyState(VK_MENU) < 0) shift |= 4;
-    return shift;
 }
 
 std::int16_t ButtonsOf(WPARAM keys) {

@@ -33,14 +33,6 @@ HBITMAP SkinBitmap(const SkinPicture& picture) {
     return bitmap;
 }
 
-std::int16_t ShiftState() {
-    std::int16_t shift = 0;
-    if (GetKeyState(VK_SHIFT) < 0) shift |= 1;
-    if (GetKeyState(VK_CONTROL) < 0) shift |= 2;
-    if (GetKeyState(VK_MENU) < 0) shift |= 4;
-    return shift;
-}
-
 }  // namespace
 
 // The owner object comes as the creation parameter.
