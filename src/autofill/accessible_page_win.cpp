@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -163,11 +164,17 @@ AccessiblePages::~AccessiblePages() {
     if (comStarted_) CoUninitialize();
 }
 
-HWND AccessiblePages::FrontWindow(PageFamily family) {
+HWND AccessiblePages::FrontWindow(PageFamily family, HWND only) {
     const wchar_t* topClass = family == PageFamily::kChromium ? L"Chrome_WidgetWin_1" : L"MozillaWindowClass";
     HWND top = nullptr;
     for (int i = 0; i < kMaxTopWindows; ++i) {
-        top = FindWindowExW(nullptr, top, topClass, nullptr);
+        if (only) {
+            wchar_t name[64];
+            const int n = i == 0 ? GetClassNameW(only, name, 64) : 0;
+            top = n > 0 && std::wstring_view(name, static_cast<std::size_t>(n)) == topClass ? only : nullptr;
+        } else {
+            top = FindWindowExW(nullptr, top, topClass, nullptr);
+        }
         if (!top) break;
         if (!IsWindowVisible(top) || IsIconic(top)) continue;
         if (family == PageFamily::kFirefox) return top;

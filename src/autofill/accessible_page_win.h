@@ -38,7 +38,8 @@ public:
 
     // Chromium: the visible "Chrome_RenderWidgetHostHWND" child of the first visible, not minimised
     // "Chrome_WidgetWin_1" window that has one; Firefox: the first such "MozillaWindowClass" window.
-    static HWND FrontWindow(PageFamily family);
+    // With `only`, that top-level window is the only one looked at.
+    static HWND FrontWindow(PageFamily family, HWND only = nullptr);
 
     PageAnswer Open(HWND window);
     PageAnswer ReadKept();

@@ -13,43 +13,53 @@ bool IsNumber(std::string_view lead) { return !lead.empty() && lead.front() >= '
 
 }  // namespace
 
-void AddressReader::ReadBrowserAddress(std::string& holder, const std::string& browserName) {
-    if (browserName == kChrome) {
-        holder = CutAtNul(windows_.ReadChrome());
-        if (holder.empty()) {
-            if (auto page = pages_.Read(windows_, PageFamily::kChromium)) holder = CutAtNul(*page);
+ReadOutcome AddressReader::ReadBrowserAddress(std::string& holder, const std::string& browserName) {
+    // The page of a current browser, when the old reader found nothing; `notOpen` is what the
+    // holder says when there is definitely none.
+    auto readPage = [&](PageFamily family, std::string notOpen) {
+        if (auto page = pages_.Read(windows_, family)) {
+            holder = CutAtNul(*page);
+            return ReadOutcome::kAddress;
         }
-        return;
+        if (pages_.Pending()) return ReadOutcome::kPending;
+        holder = std::move(notOpen);
+        return ReadOutcome::kNone;
+    };
+    auto got = [&](std::string text) {
+        holder = std::move(text);
+        return holder.empty() ? ReadOutcome::kNone : ReadOutcome::kAddress;
+    };
+
+    if (browserName == kChrome) {
+        std::string text = CutAtNul(windows_.ReadChrome());
+        if (!text.empty()) return got(std::move(text));
+        return readPage(PageFamily::kChromium, {});
     }
-    if (browserName == kOpera16) {
-        holder = std::string(TrimSpaces(CutAtNul(windows_.ReadOpera16())));
-        return;
-    }
+    if (browserName == kOpera16) return got(std::string(TrimSpaces(CutAtNul(windows_.ReadOpera16()))));
     if (browserName == kInternetExplorer) {
         const std::string version = GetIEVersion();
-        if (version == "9" || version == "8") {
-            holder = CutAtNul(windows_.ReadIEAddressBand());
-            return;
-        }
+        if (version == "9" || version == "8") return got(CutAtNul(windows_.ReadIEAddressBand()));
         // The classic walk uses the lead kept from the last good registry read, which a failed
         // read just now has left in place. It fails quietly: the holder keeps the last address.
-        if (!IsNumber(versionLead_)) return;
+        if (!IsNumber(versionLead_)) return ReadOutcome::kPending;
         const std::optional<std::string> address = windows_.ReadIEClassic(versionLead_.front() == '7');
-        if (address) holder = CutAtNul(*address);
-        return;
+        if (!address) return ReadOutcome::kPending;
+        return got(CutAtNul(*address));
     }
 
     // Any other name is a DDE service; the reply is the address in quotes, then further fields.
-    const std::optional<std::string> reply = windows_.DdeRequest(browserName, kDdeTopic, kDdeItem);
-    const std::string text = reply ? CutAtNul(*reply) : std::string();
+    const DdeReply reply = windows_.DdeRequest(browserName, kDdeTopic, kDdeItem);
+    // A browser busy for a moment is not a closed one.
+    if (reply.kind == DdeReply::kNoAnswer) return ReadOutcome::kPending;
+    const std::string text = reply.kind == DdeReply::kText ? CutAtNul(reply.text) : std::string();
     const std::u32string first = Utf8ToCodePoints(std::string_view(text).substr(0, text.find(',')));
-    if (!reply || text.empty() || first.size() < 2) {
-        std::optional<std::string> page;
-        if (browserName == kFirefox) page = pages_.Read(windows_, PageFamily::kFirefox);
-        holder = page ? CutAtNul(*page) : browserName + kBrowserNotOpen;
-        return;
+    if (text.empty() || first.size() < 2) {
+        if (browserName == kFirefox) return readPage(PageFamily::kFirefox, browserName + kBrowserNotOpen);
+        holder = browserName + kBrowserNotOpen;
+        return ReadOutcome::kNone;
     }
     holder = CodePointsToUtf8(std::u32string_view(first).substr(1, first.size() - 2));
+    return ReadOutcome::kAddress;
 }
 
 std::string AddressReader::GetIEVersion() {

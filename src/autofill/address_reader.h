@@ -25,6 +25,24 @@ inline constexpr char kDdeTopic[] = "WWW_GetWindowInfo";
 // The library refuses an empty item before the browser sees the request.
 inline constexpr char kDdeItem[] = "0xFFFFFFFF";
 
+// What one DDE request brought back.
+struct DdeReply {
+    enum Kind {
+        kText,      // the server's answer
+        kNoServer,  // no server of that name (no browser window of its kind is open)
+        kNoAnswer,  // the server did not answer in time: ask again later
+    };
+    Kind kind = kNoServer;
+    std::string text;
+};
+
+// How a read ended. Only a definite answer changes the holder.
+enum class ReadOutcome {
+    kAddress,  // the holder has the address
+    kNone,     // definitely no address: the browser is not open or shows no page
+    kPending,  // not known now (a walk under way, a request timed out): the holder is as it was
+};
+
 class BrowserWindows {
 public:
     virtual ~BrowserWindows() = default;
@@ -40,9 +58,8 @@ public:
     // The first of up to five Chrome_WidgetWin_1, then Chrome_WidgetWin_0, windows that has a
     // ViewsTextfieldEdit child; its text as it stands, "" when none.
     virtual std::string ReadOpera16() = 0;
-    // One request for text; empty when no server answers in time.
-    virtual std::optional<std::string> DdeRequest(const std::string& service, const std::string& topic,
-                                                  const std::string& item) = 0;
+    // One request for text, asked only of windows of the browser's own processes.
+    virtual DdeReply DdeRequest(const std::string& service, const std::string& topic, const std::string& item) = 0;
     // The manual read: IEFrame > WorkerW > ReBarWindow32 > ComboBoxEx32 > ComboBox > Edit; "" when missing.
     virtual std::string ReadIEManual() = 0;
 
@@ -63,10 +80,15 @@ public:
     // kBrowserNotOpen when the read fails (an Internet Explorer walk that finds nothing leaves
     // the holder as it was). When the Chrome walk or the Firefox DDE request finds nothing, the
     // page of the front-most window of a current Chromium or Firefox browser is read instead.
-    void ReadBrowserAddress(std::string& holder, const std::string& browserName);
+    // A read that cannot tell now (a page walk under way, a request that timed out) leaves the
+    // holder as it was and says so.
+    ReadOutcome ReadBrowserAddress(std::string& holder, const std::string& browserName);
 
     // The last read left a page's walk half done (see PageReader::Walking).
     bool PageWalking() const { return pages_.Walking(); }
+    // The next page read asks the window even in the slow rhythm of a window without a document:
+    // a credential key's press wants an answer now.
+    void AskPageNow() { pages_.AskNow(); }
 
     // The first character of the installed Internet Explorer's version, or empty text.
     std::string GetIEVersion();

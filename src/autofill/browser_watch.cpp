@@ -9,8 +9,6 @@ namespace tf {
 
 const std::array<const char*, kBrowserCount> kBrowserBoxCaptions = {"ie", "chrome", "firefox", "opera"};
 
-namespace {
-
 const char* ReaderName(Browser b) {
     switch (b) {
         case Browser::kIE:
@@ -24,6 +22,8 @@ const char* ReaderName(Browser b) {
     }
     return kInternetExplorer;
 }
+
+namespace {
 
 // The boxes a checked box clears. Opera's box neither clears the others nor is cleared by them.
 bool Clears(Browser clicked, Browser other) {
@@ -64,33 +64,40 @@ void BrowserWatch::Load() {
     }
 }
 
-void BrowserWatch::Tick(AddressReader& reader, const RecordGrid& grid) {
-    if (!running_) return;
-    const Browser browser = *running_;
-    const char* const name = ReaderName(browser);
-    std::string& holder = holders_[Index(browser)];
-    reader.ReadBrowserAddress(holder, name);
-
+PageMatch MatchPage(Browser browser, const std::string& holder, const RecordGrid& grid) {
+    PageMatch m;
     if (browser == Browser::kIE || browser == Browser::kFirefox) {
-        searchText_ = CutAtNul(DecodePercent(holder));
+        m.searchText = CutAtNul(DecodePercent(holder));
     } else {
-        const std::string& a = holder;
-        text7_ = ParseUrl(a).Path;
+        m.text7 = ParseUrl(holder).Path;
         // "http://" goes in front whatever the address begins with.
-        searchText_ = CutAtNul("http://" + DecodePercent(a) + (text7_.empty() ? "/" : ""));
+        m.searchText = CutAtNul("http://" + DecodePercent(holder) + (m.text7.empty() ? "/" : ""));
     }
-
     // A read that found no address must not match: a Chrome that is not running gives "http:///",
     // which is just what the editor stores for a record saved with the untouched "http://".
-    const bool noAddress = TrimSpaces(holder).empty() || holder == std::string(name) + kBrowserNotOpen;
+    const bool noAddress = TrimSpaces(holder).empty() || holder == std::string(ReaderName(browser)) + kBrowserNotOpen;
     if (noAddress) {
-        slots_ = FindAccounts(grid, std::string_view());
-        return;
+        m.slots = FindAccounts(grid, std::string_view());
+        return m;
     }
     // The address as read still finds records whose address was put into the vault file in
     // another form than the editor's (by hand, or by an older version), as it always did.
-    const std::string normal = LookupForm(searchText_);
-    slots_ = FindAccounts(grid, {searchText_, normal});
+    const std::string normal = LookupForm(m.searchText);
+    m.slots = FindAccounts(grid, {m.searchText, normal});
+    return m;
+}
+
+void BrowserWatch::Tick(AddressReader& reader, const RecordGrid& grid) {
+    if (!running_) return;
+    const Browser browser = *running_;
+    std::string& holder = holders_[Index(browser)];
+    // A pending read leaves the holder as it was: the match is made again from the last address,
+    // so that records edited meanwhile count.
+    reader.ReadBrowserAddress(holder, ReaderName(browser));
+    PageMatch m = MatchPage(browser, holder, grid);
+    searchText_ = std::move(m.searchText);
+    if (browser == Browser::kChrome || browser == Browser::kOpera) text7_ = std::move(m.text7);
+    slots_ = std::move(m.slots);
 }
 
 }  // namespace tf

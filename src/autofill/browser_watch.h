@@ -21,6 +21,18 @@ inline constexpr int kWatchIntervalMs = 1000;
 extern const std::array<const char*, kBrowserCount> kBrowserBoxCaptions;
 inline constexpr char kBrowserRowCaption[] = "select brower";
 
+// The browser name a box's reader goes by.
+const char* ReaderName(Browser browser);
+
+// What a page address finds among the records, built the way the watch builds it.
+struct PageMatch {
+    std::string searchText;  // the address as the search box shows it
+    std::string text7;       // Chrome and Opera: the path part of the address
+    CredentialSlots slots;
+};
+// `holder` is the address as the browser's reader left it.
+PageMatch MatchPage(Browser browser, const std::string& holder, const RecordGrid& grid);
+
 class BrowserWatch {
 public:
     BrowserWatch();
@@ -36,7 +48,8 @@ public:
     // At load the boxes are looked at in the order firefox, ie, chrome, opera; the last checked wins.
     void Load();
 
-    // One tick of the running timer.
+    // One tick of the running timer. A read that cannot tell now keeps the last address, so the
+    // match and the hint stay as they were rather than blink for a second.
     void Tick(AddressReader& reader, const RecordGrid& grid);
 
     // The address holder of each browser, as the last read left it.

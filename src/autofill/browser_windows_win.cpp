@@ -1,7 +1,11 @@
 #include "autofill/browser_windows_win.h"
 
+// Left out by WIN32_LEAN_AND_MEAN.
+#include <dde.h>
+
 #include <algorithm>
 #include <cstring>
+#include <cstddef>
 #include <cwchar>
 #include <initializer_list>
 #include <vector>
@@ -18,8 +22,11 @@ constexpr DWORD kDdeTimeoutMs = 300;
 // The Chrome, Opera and address-band reads take at most 255 characters; the classic walks read
 // the whole text.
 constexpr std::size_t kAddressBufferChars = 256;
-// How long a server that timed out gets to show it is handling messages again.
-constexpr UINT kDdeProbeTimeoutMs = 50;
+// How long one of the browser's windows gets to take a DDE initiate.
+constexpr UINT kDdeInitiateTimeoutMs = 100;
+// Bounds on what one request looks at: the browser's processes, and their top-level windows.
+constexpr std::size_t kMaxBrowserProcesses = 16;
+constexpr std::size_t kMaxDdeWindows = 512;
 // A control that reports an absurd length must not make us allocate it.
 constexpr LRESULT kMaxControlChars = 1 << 20;
 
@@ -77,10 +84,11 @@ HWND FindPath(HWND top, std::initializer_list<const wchar_t*> classes) {
     return window;
 }
 
-HWND FindTextFieldWindow(const wchar_t* topClass, const wchar_t* fieldClass, int windows) {
+template <class NextTop>
+HWND FindTextFieldWindow(const NextTop& nextTop, const wchar_t* topClass, const wchar_t* fieldClass, int windows) {
     HWND top = nullptr;
     for (int i = 0; i < windows; ++i) {
-        top = FindWindowExW(nullptr, top, topClass, nullptr);
+        top = nextTop(topClass, top);
         // Past the last window FindWindowEx would start again from the first.
         if (!top) return nullptr;
         if (HWND field = FindWindowExW(top, nullptr, fieldClass, nullptr)) return field;
@@ -96,60 +104,142 @@ std::wstring FromAnsi(const char* bytes, std::size_t size) {
     return text;
 }
 
-HDDEDATA CALLBACK DdeClientCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) { return nullptr; }
-
-class DdeString {
-public:
-    DdeString(DWORD instance, const std::string& text)
-        : instance_(instance), handle_(DdeCreateStringHandleW(instance, Widen(text).c_str(), CP_WINUNICODE)) {}
-    ~DdeString() {
-        if (handle_) DdeFreeStringHandle(instance_, handle_);
-    }
-    DdeString(const DdeString&) = delete;
-    DdeString& operator=(const DdeString&) = delete;
-    HSZ Get() const { return handle_; }
-
-private:
-    DWORD instance_;
-    HSZ handle_;
-};
-
-std::optional<std::string> RequestText(HCONV conversation, HSZ item, UINT format) {
-    HDDEDATA data = DdeClientTransaction(nullptr, 0, conversation, item, format, XTYP_REQUEST, kDdeTimeoutMs, nullptr);
-    if (!data) return std::nullopt;
-    DWORD size = DdeGetData(data, nullptr, 0, 0);
-    std::vector<BYTE> bytes(size);
-    if (size) DdeGetData(data, bytes.data(), size, 0);
-    DdeFreeDataHandle(data);
-    if (bytes.empty()) return std::string();
-    if (format == CF_UNICODETEXT) {
-        const auto* chars = reinterpret_cast<const wchar_t*>(bytes.data());
-        std::size_t count = size / sizeof(wchar_t);
-        return Narrow(std::wstring_view(chars, wcsnlen(chars, count)));
-    }
-    const auto* chars = reinterpret_cast<const char*>(bytes.data());
-    return Narrow(FromAnsi(chars, strnlen(chars, size)));
+bool ClassIs(HWND window, std::wstring_view className) {
+    wchar_t name[260];
+    const int n = GetClassNameW(window, name, 260);
+    return n > 0 && std::wstring_view(name, static_cast<std::size_t>(n)) == className;
 }
 
-// True when the conversation's server window handles messages, so that ending the conversation
-// will not wait on it.
-bool PartnerResponds(HCONV conversation) {
-    CONVINFO info{};
-    info.cb = sizeof info;
-    if (!DdeQueryConvInfo(conversation, QID_SYNC, &info) || !info.hwndPartner || !IsWindow(info.hwndPartner))
-        return true;
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(info.hwndPartner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kDdeProbeTimeoutMs, &result) != 0;
+// The browser's top-level window class for a DDE service we know.
+const wchar_t* ServiceWindowClass(const std::string& service) {
+    return service == kFirefox ? L"MozillaWindowClass" : nullptr;
+}
+
+// What the DDE client window heard from the server of one request.
+struct DdeExchange {
+    HWND server = nullptr;
+    bool answered = false;
+    bool refused = false;
+    std::optional<std::string> text;
+};
+
+// The data of a WM_DDE_DATA: a DDEDATA header, then the value. Only what fits a page address and
+// more is kept: the reply comes from another program.
+constexpr std::size_t kMaxDdeReply = 64 * 1024;
+
+std::optional<std::string> DdeText(HGLOBAL memory) {
+    const std::size_t size = GlobalSize(memory);
+    const auto* data = static_cast<const DDEDATA*>(GlobalLock(memory));
+    if (!data) return std::nullopt;
+    const std::size_t header = offsetof(DDEDATA, Value);
+    const std::size_t length = size > header ? std::min(size - header, kMaxDdeReply) : 0;
+    std::optional<std::string> text;
+    if (data->cfFormat == CF_UNICODETEXT) {
+        const auto* chars = reinterpret_cast<const wchar_t*>(data->Value);
+        text = Narrow(std::wstring_view(chars, wcsnlen(chars, length / sizeof(wchar_t))));
+    } else if (data->cfFormat == CF_TEXT) {
+        const auto* chars = reinterpret_cast<const char*>(data->Value);
+        text = Narrow(FromAnsi(chars, strnlen(chars, length)));
+    }
+    GlobalUnlock(memory);
+    return text;
+}
+
+// Takes the DDE messages of our conversations. A reply that comes after its request gave up is
+// freed the same way, so nothing leaks from a slow browser.
+LRESULT CALLBACK DdeClientProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* exchange = reinterpret_cast<DdeExchange*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    const HWND from = reinterpret_cast<HWND>(wParam);
+    const bool ours = exchange && exchange->server == from;
+    switch (message) {
+        case WM_DDE_ACK: {
+            if (InSendMessage()) {
+                // The answer to an initiate, sent while we wait for it: its two atoms are ours to free.
+                GlobalDeleteAtom(LOWORD(lParam));
+                GlobalDeleteAtom(HIWORD(lParam));
+                if (exchange && !exchange->server) {
+                    exchange->server = from;
+                } else {
+                    // A second server for the same initiate is not wanted.
+                    PostMessageW(from, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(window), 0);
+                }
+                return 0;
+            }
+            UINT_PTR status = 0;
+            UINT_PTR item = 0;
+            if (UnpackDDElParam(WM_DDE_ACK, lParam, &status, &item)) {
+                if (item) GlobalDeleteAtom(static_cast<ATOM>(item));
+                FreeDDElParam(WM_DDE_ACK, lParam);
+            }
+            if (ours && !(status & 0x8000)) exchange->refused = exchange->answered = true;
+            return 0;
+        }
+        case WM_DDE_DATA: {
+            UINT_PTR memory = 0;
+            UINT_PTR item = 0;
+            if (!UnpackDDElParam(WM_DDE_DATA, lParam, &memory, &item)) return 0;
+            FreeDDElParam(WM_DDE_DATA, lParam);
+            auto* handle = reinterpret_cast<HGLOBAL>(memory);
+            bool release = true;
+            bool ackRequested = false;
+            if (const auto* data = handle ? static_cast<const DDEDATA*>(GlobalLock(handle)) : nullptr) {
+                release = data->fRelease;
+                ackRequested = data->fAckReq;
+                GlobalUnlock(handle);
+            }
+            if (ours && handle) {
+                exchange->text = DdeText(handle);
+                exchange->answered = true;
+            }
+            if (ackRequested) {
+                PostMessageW(from, WM_DDE_ACK, reinterpret_cast<WPARAM>(window),
+                             PackDDElParam(WM_DDE_ACK, 0x8000, item));
+            } else if (item) {
+                GlobalDeleteAtom(static_cast<ATOM>(item));
+            }
+            if (release && handle) GlobalFree(handle);
+            return 0;
+        }
+        case WM_DDE_TERMINATE:
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// Our own messages of the conversation window only, until the exchange is answered or the time is up.
+void PumpDde(HWND client, const DdeExchange& exchange, DWORD deadline) {
+    while (!exchange.answered) {
+        const DWORD now = GetTickCount();
+        if (static_cast<LONG>(deadline - now) <= 0) return;
+        MSG msg;
+        if (PeekMessageW(&msg, client, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE)) {
+            DispatchMessageW(&msg);
+            continue;
+        }
+        // Messages sent to us by the server are handled inside the wait.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, deadline - now, QS_POSTMESSAGE | QS_SENDMESSAGE);
+    }
 }
 
 }  // namespace
 
 Win32BrowserWindows::~Win32BrowserWindows() {
-    if (!ddeInstance_) return;
-    // Ending the library would wait for a server that still has not answered; the system cleans up
-    // after the process instead.
-    if (stalled_ && !PartnerResponds(stalled_)) return;
-    DdeUninitialize(ddeInstance_);
+    if (ddeClient_) DestroyWindow(ddeClient_);
+}
+
+bool IsBrowserWindow(const std::string& readerName, HWND window) {
+    if (!window) return false;
+    if (readerName == kInternetExplorer) return ClassIs(window, L"IEFrame");
+    if (readerName == kChrome) return ClassIs(window, L"Chrome_WidgetWin_1");
+    if (readerName == kOpera16) return ClassIs(window, L"Chrome_WidgetWin_1") || ClassIs(window, L"Chrome_WidgetWin_0");
+    const wchar_t* cls = ServiceWindowClass(readerName);
+    return cls && ClassIs(window, cls);
+}
+
+HWND Win32BrowserWindows::TopWindow(const wchar_t* cls, HWND after) const {
+    if (!scope_) return FindWindowExW(nullptr, after, cls, nullptr);
+    return !after && ClassIs(scope_, cls) ? scope_ : nullptr;
 }
 
 std::optional<std::string> Win32BrowserWindows::ReadIEVersion() {
@@ -177,7 +267,7 @@ std::optional<std::string> Win32BrowserWindows::ReadIEVersion() {
 }
 
 std::optional<std::string> Win32BrowserWindows::ReadIEClassic(bool throughAddressBandRoot) {
-    HWND window = FindWindowW(L"IEFrame", nullptr);
+    HWND window = TopWindow(L"IEFrame");
     std::vector<std::wstring_view> path{L"WorkerW", L"ReBarWindow32"};
     if (throughAddressBandRoot) path.push_back(L"Address Band Root");
     path.insert(path.end(), {L"ComboBoxEx32", L"ComboBox", L"Edit"});
@@ -192,57 +282,119 @@ std::optional<std::string> Win32BrowserWindows::ReadIEClassic(bool throughAddres
 }
 
 std::string Win32BrowserWindows::ReadIEAddressBand() {
-    return AddressOf(
-        FindPath(FindWindowW(L"IEFrame", nullptr), {L"WorkerW", L"ReBarWindow32", L"AddRess Band Root", L"Edit"}));
+    return AddressOf(FindPath(TopWindow(L"IEFrame"), {L"WorkerW", L"ReBarWindow32", L"AddRess Band Root", L"Edit"}));
 }
 
 std::string Win32BrowserWindows::ReadChrome() {
-    return AddressOf(FindPath(FindWindowW(L"Chrome_WidgetWin_1", nullptr), {L"Chrome_OmniboxView"}));
+    return AddressOf(FindPath(TopWindow(L"Chrome_WidgetWin_1"), {L"Chrome_OmniboxView"}));
 }
 
 std::string Win32BrowserWindows::ReadOpera16() {
     // Opera keeps several windows of its top-level class; the address field is in one of them.
-    HWND field = FindTextFieldWindow(L"Chrome_WidgetWin_1", L"ViewsTextfieldEdit", 5);
-    if (!field) field = FindTextFieldWindow(L"Chrome_WidgetWin_0", L"ViewsTextfieldEdit", 5);
+    auto next = [this](const wchar_t* cls, HWND after) { return TopWindow(cls, after); };
+    HWND field = FindTextFieldWindow(next, L"Chrome_WidgetWin_1", L"ViewsTextfieldEdit", 5);
+    if (!field) field = FindTextFieldWindow(next, L"Chrome_WidgetWin_0", L"ViewsTextfieldEdit", 5);
     return AddressOf(field);
 }
 
-std::optional<std::string> Win32BrowserWindows::DdeRequest(const std::string& service, const std::string& topic,
-                                                           const std::string& item) {
-    if (!ddeInstance_) {
-        DWORD instance = 0;
-        // Initialising takes a long while: once per object, not once per tick.
-        if (DdeInitializeW(&instance, DdeClientCallback, APPCMD_CLIENTONLY | CBF_SKIP_ALLNOTIFICATIONS, 0) !=
-            DMLERR_NO_ERROR)
-            return std::nullopt;
-        ddeInstance_ = instance;
-    }
-    if (stalled_) {
-        if (!PartnerResponds(stalled_)) return std::nullopt;
-        DdeDisconnect(stalled_);
-        stalled_ = nullptr;
-    }
-    DdeString serviceName(ddeInstance_, service);
-    DdeString topicName(ddeInstance_, topic);
-    DdeString itemName(ddeInstance_, item);
-    // An empty item has no handle; the library would refuse the request anyway.
-    if (!serviceName.Get() || !topicName.Get() || !itemName.Get()) return std::nullopt;
+HWND Win32BrowserWindows::DdeClientWindow() {
+    if (ddeClient_) return ddeClient_;
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DdeClientProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"TamborvinFormDdeClient";
+        return RegisterClassExW(&wc) != 0;
+    }();
+    if (registered)
+        ddeClient_ = CreateWindowExW(0, L"TamborvinFormDdeClient", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     GetModuleHandleW(nullptr), nullptr);
+    return ddeClient_;
+}
 
-    HCONV conversation = DdeConnect(ddeInstance_, serviceName.Get(), topicName.Get(), nullptr);
-    if (!conversation) return std::nullopt;
-    auto text = RequestText(conversation, itemName.Get(), CF_TEXT);
-    UINT failure = text ? DMLERR_NO_ERROR : DdeGetLastError(ddeInstance_);
+DdeReply Win32BrowserWindows::DdeRequest(const std::string& service, const std::string& topic,
+                                         const std::string& item) {
+    // The library refuses an empty item before the browser sees the request; so do we.
+    const wchar_t* cls = ServiceWindowClass(service);
+    if (!cls || item.empty()) return {};
+    // The processes of the browser's windows: theirs are the only windows asked.
+    std::vector<DWORD> processes;
+    for (HWND w = TopWindow(cls); w && processes.size() < kMaxBrowserProcesses; w = TopWindow(cls, w)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid && std::find(processes.begin(), processes.end(), pid) == processes.end()) processes.push_back(pid);
+    }
+    HWND client = DdeClientWindow();
+    if (processes.empty() || !client) return {};
+    // A request made from a message handled while another one waits.
+    if (GetWindowLongPtrW(client, GWLP_USERDATA)) return {DdeReply::kNoAnswer, {}};
+
+    struct Found {
+        const std::vector<DWORD>* processes;
+        std::vector<HWND> windows;
+    } found{&processes, {}};
+    EnumWindows(
+        [](HWND w, LPARAM data) -> BOOL {
+            auto* f = reinterpret_cast<Found*>(data);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (std::find(f->processes->begin(), f->processes->end(), pid) != f->processes->end())
+                f->windows.push_back(w);
+            return f->windows.size() < kMaxDdeWindows;
+        },
+        reinterpret_cast<LPARAM>(&found));
+
+    // The window that answered last time is asked first: the browser's other windows need not be.
+    if (auto at = std::find(found.windows.begin(), found.windows.end(), ddeServerWindow_); at != found.windows.end())
+        std::rotate(found.windows.begin(), at, at + 1);
+
+    const DWORD deadline = GetTickCount() + kDdeTimeoutMs;
+    const ATOM serviceAtom = GlobalAddAtomW(Widen(service).c_str());
+    const ATOM topicAtom = GlobalAddAtomW(Widen(topic).c_str());
+    DdeExchange exchange;
+    SetWindowLongPtrW(client, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&exchange));
+    bool hung = false;
+    for (HWND w : found.windows) {
+        if (exchange.server || static_cast<LONG>(deadline - GetTickCount()) <= 0) break;
+        DWORD_PTR ignored = 0;
+        // The server answers with a WM_DDE_ACK sent to our window while this waits.
+        if (!SendMessageTimeoutW(w, WM_DDE_INITIATE, reinterpret_cast<WPARAM>(client),
+                                 MAKELPARAM(serviceAtom, topicAtom), SMTO_ABORTIFHUNG, kDdeInitiateTimeoutMs, &ignored))
+            hung = hung || GetLastError() == ERROR_TIMEOUT || GetLastError() == 0;
+        if (exchange.server) ddeServerWindow_ = w;
+    }
+    GlobalDeleteAtom(serviceAtom);
+    GlobalDeleteAtom(topicAtom);
+
+    DdeReply reply;
+    if (!exchange.server) {
+        SetWindowLongPtrW(client, GWLP_USERDATA, 0);
+        reply.kind = hung ? DdeReply::kNoAnswer : DdeReply::kNoServer;
+        return reply;
+    }
+    const std::wstring itemName = Widen(item);
     // A server that refuses ANSI text may still give Unicode text.
-    if (failure == DMLERR_NOTPROCESSED) {
-        text = RequestText(conversation, itemName.Get(), CF_UNICODETEXT);
-        failure = text ? DMLERR_NO_ERROR : DdeGetLastError(ddeInstance_);
+    for (UINT format : {static_cast<UINT>(CF_TEXT), static_cast<UINT>(CF_UNICODETEXT)}) {
+        exchange.answered = exchange.refused = false;
+        const ATOM itemAtom = GlobalAddAtomW(itemName.c_str());
+        if (!PostMessageW(exchange.server, WM_DDE_REQUEST, reinterpret_cast<WPARAM>(client),
+                          MAKELPARAM(format, itemAtom))) {
+            GlobalDeleteAtom(itemAtom);
+            break;
+        }
+        PumpDde(client, exchange, deadline);
+        if (!exchange.refused) break;
     }
-    if (failure == DMLERR_DATAACKTIMEOUT) {
-        stalled_ = conversation;
-        return std::nullopt;
+    PostMessageW(exchange.server, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client), 0);
+    SetWindowLongPtrW(client, GWLP_USERDATA, 0);
+    if (exchange.text) {
+        reply.kind = DdeReply::kText;
+        reply.text = std::move(*exchange.text);
+    } else {
+        reply.kind = exchange.answered ? DdeReply::kNoServer : DdeReply::kNoAnswer;
     }
-    DdeDisconnect(conversation);
-    return text;
+    return reply;
 }
 
 std::string Win32BrowserWindows::ReadIEManual() {
@@ -253,7 +405,7 @@ std::string Win32BrowserWindows::ReadIEManual() {
 }
 
 std::uintptr_t Win32BrowserWindows::FrontPageWindow(PageFamily family) {
-    return reinterpret_cast<std::uintptr_t>(AccessiblePages::FrontWindow(family));
+    return reinterpret_cast<std::uintptr_t>(AccessiblePages::FrontWindow(family, scope_));
 }
 
 PageAnswer Win32BrowserWindows::OpenPage(std::uintptr_t window) { return pages_.Open(reinterpret_cast<HWND>(window)); }

@@ -6,10 +6,13 @@
 #include "autofill/address_reader.h"
 #include "base/windows_api_win.h"
 
-// Left out by WIN32_LEAN_AND_MEAN.
-#include <ddeml.h>
+#include <utility>
 
 namespace tf {
+
+// Whether the top-level window is one the named reader reads ("Internet Explorer", "Chrome",
+// "Opera16", "firefox"), by its window class.
+bool IsBrowserWindow(const std::string& readerName, HWND window);
 
 class Win32BrowserWindows : public BrowserWindows {
 public:
@@ -23,20 +26,28 @@ public:
     std::string ReadIEAddressBand() override;
     std::string ReadChrome() override;
     std::string ReadOpera16() override;
-    // Belongs to the thread that first calls it: the DDE library ties its instance to a thread.
-    std::optional<std::string> DdeRequest(const std::string& service, const std::string& topic,
-                                          const std::string& item) override;
+    // Spoken only to the windows of the processes that own a window of the browser's class:
+    // asking every top-level window, as the system's DDE library does, would let any hung window
+    // of any program hang the watch. Belongs to the thread that first calls it.
+    DdeReply DdeRequest(const std::string& service, const std::string& topic, const std::string& item) override;
     std::string ReadIEManual() override;
     std::uintptr_t FrontPageWindow(PageFamily family) override;
     PageAnswer OpenPage(std::uintptr_t window) override;
     PageAnswer ReadOpenPage() override;
 
+    // While set, every read looks at this top-level window alone, as if it were the browser's only
+    // window: a credential key's press reads the window in front, nothing else.
+    // Returns the scope it replaces, for a read nested in another to put back.
+    HWND SetScope(HWND window) { return std::exchange(scope_, window); }
+
 private:
-    DWORD ddeInstance_ = 0;
-    // A conversation whose request timed out. Closing it while the server is still busy would wait
-    // for the server, so it is closed once the server handles messages again; until then every
-    // request fails at once.
-    HCONV stalled_ = nullptr;
+    // The first top-level window of the class after `after` (nullptr: from the start), within the scope.
+    HWND TopWindow(const wchar_t* cls, HWND after = nullptr) const;
+    HWND DdeClientWindow();
+
+    HWND scope_ = nullptr;
+    HWND ddeClient_ = nullptr;
+    HWND ddeServerWindow_ = nullptr;
     AccessiblePages pages_;
 };
 

@@ -17,24 +17,98 @@ const std::string* SlotForEntry(int hotKeyIndex, const CredentialSlots& slots) {
     }
 }
 
-PasteOutcome cHK_HotKeyPress(int hotKeyIndex, const CredentialSlots& slots, ClipboardPort& clipboard, WaitPort& waiter,
-                             KeyPort& keys, std::string* error) {
-    const std::string* slot = SlotForEntry(hotKeyIndex, slots);
-    if (!slot) return PasteOutcome::kNoSuchEntry;
+bool ClipboardKeeper::Put(ClipboardPort& port, const std::string& text) {
+    std::optional<std::string> previous;
+    if (!port.PutText(text, pending_ ? nullptr : &previous)) return false;
+    if (!pending_) saved_ = std::move(previous);
+    pending_ = true;
+    ours_ = port.Sequence();
+    return true;
+}
+
+void ClipboardKeeper::OwnChange(ClipboardPort& port) {
+    if (pending_) ours_ = port.Sequence();
+}
+
+ClipboardKeeper::Restored ClipboardKeeper::TryRestore(ClipboardPort& port) {
+    if (!pending_) return Restored::kNothingPending;
+    if (port.Sequence() != ours_) {
+        // Someone copied something since: that is what the user wants there now.
+        pending_ = false;
+        saved_.reset();
+        return Restored::kLeftAlone;
+    }
+    if (!port.Restore(saved_)) return Restored::kBusy;
+    pending_ = false;
+    saved_.reset();
+    return Restored::kRestored;
+}
+
+PressPlan PlanPress(int entry, Browser browser, const ForegroundPage& page, const RecordGrid& grid) {
+    if (entry < 1 || entry > 4) return {PressVerdict::kNoSuchEntry, {}};
+    if (page.kind == ForegroundPage::kOtherWindow) return {PressVerdict::kNotTheBrowser, {}};
+    if (page.kind == ForegroundPage::kUnread) return {PressVerdict::kUnread, {}};
+    const PageMatch match = MatchPage(browser, page.holder, grid);
+    if (match.slots.Text10.empty()) return {PressVerdict::kNoRecord, {}};
+    const std::string& text = *SlotForEntry(entry, match.slots);
+    // A second account asked for where only one record matched: nothing to type.
+    if (text.empty()) return {PressVerdict::kEmptySlot, {}};
+    return {PressVerdict::kType, text};
+}
+
+namespace {
+
+// Waits until the user has let go of the modifiers; false when they stay down past the limit.
+bool WaitForRelease(WaitPort& waiter, KeyPort& keys, std::string& error, bool& waited) {
+    waited = true;
+    if (!keys.ModifiersHeld()) return true;
+    bool released = false;
+    waited = waiter.WaitTrying(
+        kModifierReleaseMs, kClipboardRetryMs, [&] { return released = !keys.ModifiersHeld(); }, error, true);
+    return released;
+}
+
+// The checks before any key goes out, in the order the user would notice them.
+PasteOutcome BeforeKeys(WaitPort& waiter, KeyPort& keys, const std::function<bool()>& stillAimed, std::string& reason) {
+    bool waited = true;
+    const bool released = WaitForRelease(waiter, keys, reason, waited);
+    if (!waited) return PasteOutcome::kWaitFailed;
+    if (!released) return PasteOutcome::kModifiersHeld;
+    if (stillAimed && !stillAimed()) return PasteOutcome::kFocusMoved;
+    return PasteOutcome::kPasted;
+}
+
+}  // namespace
+
+PasteOutcome PasteText(const std::string& text, ClipboardKeeper& keeper, ClipboardPort& clipboard, WaitPort& waiter,
+                       KeyPort& keys, const std::function<bool()>& stillAimed, std::string* error) {
     if (waiter.Waiting()) return PasteOutcome::kPasteWaiting;
-    // A watch tick may run during the wait and rewrite the slots.
-    const std::string text = *slot;
     bool onClipboard = false;
     std::string reason;
-    const bool waited = waiter.WaitTrying(
-        kPasteDelayMs, kClipboardRetryMs, [&] { return onClipboard = clipboard.PutText(text); }, reason);
-    if (!waited) {
-        if (error) *error = std::move(reason);
-        return PasteOutcome::kWaitFailed;
-    }
+    auto fail = [&](PasteOutcome outcome) {
+        if (error && !reason.empty()) *error = std::move(reason);
+        return outcome;
+    };
+    if (!waiter.WaitTrying(
+            kPasteDelayMs, kClipboardRetryMs, [&] { return onClipboard = keeper.Put(clipboard, text); }, reason))
+        return fail(PasteOutcome::kWaitFailed);
     // Pasting now would insert whatever the clipboard held before.
-    if (!onClipboard) return PasteOutcome::kClipboardBusy;
+    if (!onClipboard) return fail(PasteOutcome::kClipboardBusy);
+    const PasteOutcome ready = BeforeKeys(waiter, keys, stillAimed, reason);
+    if (ready != PasteOutcome::kPasted) return fail(ready);
     return keys.SendPaste() ? PasteOutcome::kPasted : PasteOutcome::kKeysBlocked;
+}
+
+PasteOutcome TypeKeys(const std::string& text, WaitPort& waiter, KeyPort& keys, const std::function<bool()>& stillAimed,
+                      std::string* error) {
+    if (waiter.Waiting()) return PasteOutcome::kPasteWaiting;
+    std::string reason;
+    const PasteOutcome ready = BeforeKeys(waiter, keys, stillAimed, reason);
+    if (ready != PasteOutcome::kPasted) {
+        if (error && !reason.empty()) *error = std::move(reason);
+        return ready;
+    }
+    return keys.TypeText(text) ? PasteOutcome::kPasted : PasteOutcome::kKeysBlocked;
 }
 
 }  // namespace tf

@@ -1,10 +1,16 @@
-// Pasting a credential slot into the focused window: the slot goes on the clipboard, a short wait
-// lets the user's own key release pass while messages keep flowing, then Ctrl+V.
+// Typing a credential into the page in front. A press decides from the page the foreground window
+// shows at that moment whether anything is typed, and what; the paste then puts the text on the
+// clipboard, lets the user's own key release pass while messages keep flowing, sends Ctrl+V, and
+// afterwards gives the clipboard back what the user had there.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "autofill/browser_watch.h"
+#include "records/record_grid.h"
 #include "records/record_search.h"
 
 namespace tf {
@@ -12,13 +18,44 @@ namespace tf {
 inline constexpr int kPasteDelayMs = 240;
 // How often a busy clipboard is tried again during the paste delay.
 inline constexpr int kClipboardRetryMs = 20;
+// How long the keys wait at most, after the paste delay, for the user to let go of the hotkey's
+// Ctrl, Alt, Shift or Windows key: held down, they would turn Ctrl+V into another shortcut.
+inline constexpr int kModifierReleaseMs = 1000;
+// How long pasted text stays on the clipboard at most when the page never asks for it.
+inline constexpr int kRestoreDeadlineMs = 2000;
 
 class ClipboardPort {
 public:
     virtual ~ClipboardPort() = default;
     // Empties the clipboard and puts the text on it, marked to stay out of clipboard history and
-    // cloud clipboard. One attempt: false when another program holds the clipboard right now.
-    virtual bool PutText(const std::string& text) = 0;
+    // cloud clipboard. When `previous` is given, the text the clipboard held is kept there first
+    // (nothing when it held no text). One attempt: false when another program holds the clipboard.
+    virtual bool PutText(const std::string& text, std::optional<std::string>* previous = nullptr) = 0;
+    // The system's count of clipboard changes.
+    virtual std::uint32_t Sequence() = 0;
+    // Puts the text back, or leaves the clipboard empty for nothing. One attempt, as PutText.
+    virtual bool Restore(const std::optional<std::string>& text) = 0;
+};
+
+// What the clipboard held before a paste, given back afterwards, but only while the clipboard
+// still holds what the paste put there: what the user or another program put there since stays.
+class ClipboardKeeper {
+public:
+    // One attempt to put the text on the clipboard. While an earlier paste's restore is pending,
+    // the clipboard holds that paste's text, so the user's text from before it is kept instead.
+    bool Put(ClipboardPort& port, const std::string& text);
+    bool Pending() const { return pending_; }
+    // The clipboard changed by our own hand (a deferred text rendered): still ours.
+    void OwnChange(ClipboardPort& port);
+
+    enum class Restored { kNothingPending, kRestored, kLeftAlone, kBusy };
+    // One attempt; kBusy means try again shortly.
+    Restored TryRestore(ClipboardPort& port);
+
+private:
+    bool pending_ = false;
+    std::optional<std::string> saved_;
+    std::uint32_t ours_ = 0;
 };
 
 class WaitPort {
@@ -28,9 +65,10 @@ public:
     virtual bool Waiting() const = 0;
     // Waits that long while messages keep being processed. Meanwhile `attempt` is called as the
     // wait starts and again every `retryMs` until it returns true, and once more as the time is
-    // up if it never did. False, with the reason, when the wait could not be made; it never spins.
-    virtual bool WaitTrying(int milliseconds, int retryMs, const std::function<bool()>& attempt,
-                            std::string& error) = 0;
+    // up if it never did; with `endWhenDone` the wait ends as soon as it returns true. False, with
+    // the reason, when the wait could not be made; it never spins.
+    virtual bool WaitTrying(int milliseconds, int retryMs, const std::function<bool()>& attempt, std::string& error,
+                            bool endWhenDone = false) = 0;
 };
 
 class KeyPort {
@@ -40,17 +78,53 @@ public:
     virtual bool SendPaste() = 0;
     // The text typed as key strokes into the focused window; false when blocked.
     virtual bool TypeText(const std::string& text) = 0;
+    // Whether the user holds Ctrl, Alt, Shift or a Windows key down right now.
+    virtual bool ModifiersHeld() = 0;
 };
 
-enum class PasteOutcome { kNoSuchEntry, kPasted, kPasteWaiting, kClipboardBusy, kWaitFailed, kKeysBlocked };
+// What the window in front showed when a credential key was pressed.
+struct ForegroundPage {
+    enum Kind {
+        kPage,         // a window of the watched browser; `holder` is its address as its reader left it
+        kOtherWindow,  // the window in front is not one of the watched browser
+        kUnread,       // the browser's window is in front, but its address could not be had in time
+    };
+    Kind kind = kUnread;
+    std::string holder;
+};
 
-// Entries 1-4 select Text1-Text4; any other entry does nothing. The slot goes on the clipboard
-// during the paste delay, as soon as the clipboard can be had, and Ctrl+V follows the delay. Nothing
-// is pasted when the clipboard stayed busy throughout, so whatever was there before is never pasted
-// instead. A press while another one's paste is waiting is refused and leaves the clipboard alone:
-// the waiting paste would otherwise insert this press's slot.
-PasteOutcome cHK_HotKeyPress(int hotKeyIndex, const CredentialSlots& slots, ClipboardPort& clipboard, WaitPort& waiter,
-                             KeyPort& keys, std::string* error = nullptr);
+enum class PressVerdict { kType, kNoSuchEntry, kNotTheBrowser, kUnread, kNoRecord, kEmptySlot };
+struct PressPlan {
+    PressVerdict verdict = PressVerdict::kNoSuchEntry;
+    std::string text;  // what to type, for kType
+};
+
+// Entries 1-4 select Text1-Text4 of the records that match the address the foreground window shows
+// now; anything typed elsewhere, or from an address read a second ago, could hand a password to
+// the wrong program or the wrong site.
+PressPlan PlanPress(int entry, Browser browser, const ForegroundPage& page, const RecordGrid& grid);
+
+enum class PasteOutcome {
+    kPasted,
+    kPasteWaiting,   // another press's paste or typing is still waiting
+    kClipboardBusy,  // the clipboard stayed busy throughout the delay: nothing pasted
+    kWaitFailed,     // the wait could not be made
+    kModifiersHeld,  // the user kept the modifiers down past the limit: nothing sent
+    kFocusMoved,     // another window came to the front meanwhile: nothing sent
+    kKeysBlocked,    // the system refused the input
+};
+
+// The text goes on the clipboard during the paste delay, as soon as the clipboard can be had, and
+// Ctrl+V follows once the delay is over and the user has let go of the modifiers, provided
+// `stillAimed` says the window read at the press is still in front. A press while another one
+// waits is refused before it touches the clipboard: the waiting paste would insert its text.
+// Whatever the outcome, a put that succeeded leaves the keeper pending: the caller restores.
+PasteOutcome PasteText(const std::string& text, ClipboardKeeper& keeper, ClipboardPort& clipboard, WaitPort& waiter,
+                       KeyPort& keys, const std::function<bool()>& stillAimed, std::string* error = nullptr);
+
+// The function keys type the text as key strokes, with the same waits and checks, no clipboard.
+PasteOutcome TypeKeys(const std::string& text, WaitPort& waiter, KeyPort& keys, const std::function<bool()>& stillAimed,
+                      std::string* error = nullptr);
 
 // The slot text for an entry number, or nullptr for entries outside 1-4.
 const std::string* SlotForEntry(int hotKeyIndex, const CredentialSlots& slots);

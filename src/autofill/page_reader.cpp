@@ -2,6 +2,8 @@
 
 #include "autofill/address_reader.h"
 
+#include <utility>
+
 namespace tf {
 
 bool PageReader::DueToAsk() const {
@@ -10,6 +12,8 @@ bool PageReader::DueToAsk() const {
 
 std::optional<std::string> PageReader::Read(BrowserWindows& windows, PageFamily family) {
     walking_ = false;
+    pending_ = false;
+    const bool askNow = std::exchange(askNow_, false);
     const std::uintptr_t window = windows.FrontPageWindow(family);
     if (window != window_ || family != family_) {
         // Another window in front (or none): what was kept belongs to the old one.
@@ -24,13 +28,16 @@ std::optional<std::string> PageReader::Read(BrowserWindows& windows, PageFamily 
         PageAnswer kept = windows.ReadOpenPage();
         if (kept.kind == PageAnswer::kAddress && !kept.address.empty()) return std::move(kept.address);
         // A window that stopped answering is left alone until it answers again.
-        if (kept.kind == PageAnswer::kNoAnswer) return std::nullopt;
+        if (kept.kind == PageAnswer::kNoAnswer) {
+            pending_ = true;
+            return std::nullopt;
+        }
         // The page was replaced (another tab, another document): look for the new one at once.
         open_ = false;
         misses_ = 0;
     }
 
-    if (!DueToAsk()) {
+    if (!askNow && !DueToAsk()) {
         ++misses_;
         return std::nullopt;
     }
@@ -42,6 +49,7 @@ std::optional<std::string> PageReader::Read(BrowserWindows& windows, PageFamily 
     }
     // A walk under way is progress, not a miss: it must not push the window into the slow rhythm.
     walking_ = found.kind == PageAnswer::kWalking;
+    pending_ = walking_ || found.kind == PageAnswer::kNoAnswer;
     if (!walking_) ++misses_;
     return std::nullopt;
 }

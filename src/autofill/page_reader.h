@@ -40,6 +40,11 @@ public:
     // The last read left a walk to the document half done: asking again soon finishes it sooner
     // than the next tick would.
     bool Walking() const { return walking_; }
+    // The last read could not tell (a walk under way, a window that did not answer in time), as
+    // opposed to a window that has no page to read.
+    bool Pending() const { return pending_; }
+    // The next read asks the window whatever the rhythm says.
+    void AskNow() { askNow_ = true; }
 
     // Asked every tick for this many ticks, then every kSlowAskEvery ticks.
     static constexpr int kEagerAsks = 5;
@@ -53,6 +58,8 @@ private:
     bool open_ = false;
     int misses_ = 0;
     bool walking_ = false;
+    bool pending_ = false;
+    bool askNow_ = false;
 };
 
 }  // namespace tf

@@ -48,21 +48,35 @@ std::string SystemMessage(DWORD code) {
     return Narrow(message);
 }
 
-// The program's name without extension, "Timer", then the minutes and seconds of now ("MMSS").
-std::wstring TimerName() {
-    std::vector<wchar_t> path(32768);
-    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    std::wstring name(path.data(), std::min<std::size_t>(n, path.size()));
-    auto slash = name.find_last_of(L"\\/");
-    if (slash != std::wstring::npos) name.erase(0, slash + 1);
-    auto dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos) name.erase(dot);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    wchar_t stamp[8];
-    swprintf(stamp, 8, L"%02u%02u", static_cast<unsigned>(now.wMinute), static_cast<unsigned>(now.wSecond));
-    return name + L"Timer" + stamp;
+// The clipboard's text, when there is some we can put back. Reading it may ask the program that put
+// it there to render it: one that does not handle messages is not asked, it would hang the press.
+constexpr std::size_t kMaxKeptChars = 32u << 20;
+constexpr UINT kOwnerProbeMs = 100;
+
+std::optional<std::string> CurrentText(HWND self) {
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) return std::nullopt;
+    HWND owner = GetClipboardOwner();
+    DWORD_PTR ignored = 0;
+    if (owner && owner != self && !SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kOwnerProbeMs, &ignored))
+        return std::nullopt;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    if (!data) return std::nullopt;
+    const std::size_t chars = GlobalSize(data) / sizeof(wchar_t);
+    if (chars > kMaxKeptChars) return std::nullopt;
+    const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
+    if (!text) return std::nullopt;
+    std::string kept = Narrow(std::wstring_view(text, wcsnlen(text, chars)));
+    GlobalUnlock(data);
+    return kept;
 }
+
+void Wipe(std::wstring& text) {
+    if (!text.empty()) SecureZeroMemory(text.data(), text.size() * sizeof(wchar_t));
+    text.clear();
+}
+
+constexpr wchar_t kClipboardWindowClass[] = L"TamborvinFormClipboard";
+constexpr UINT_PTR kClipboardTimer = 1;
 
 INPUT Key(WORD virtualKey, bool up) {
     INPUT input{};
@@ -76,32 +90,103 @@ INPUT Key(WORD virtualKey, bool up) {
 
 }  // namespace
 
+Win32Clipboard::Win32Clipboard() {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kClipboardWindowClass;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    if (registered)
+        window_ = CreateWindowExW(0, kClipboardWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+    if (window_) SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
 Win32Clipboard::~Win32Clipboard() {
-    if (ownWindow_) DestroyWindow(ownWindow_);
+    if (window_) {
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+    Wipe(deferred_);
 }
 
-HWND Win32Clipboard::Owner() {
-    if (owner_) return owner_;
-    if (!ownWindow_)
-        ownWindow_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                                     nullptr);
-    return ownWindow_;
+void Win32Clipboard::Forget() { Wipe(deferred_); }
+
+LRESULT CALLBACK Win32Clipboard::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Win32Clipboard*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+        case WM_RENDERFORMAT:
+            // A program asks for the text: it is pasting now. The clipboard is open on its behalf.
+            if (self && wParam == CF_UNICODETEXT && !self->deferred_.empty()) {
+                PutData(CF_UNICODETEXT, self->deferred_.c_str(), (self->deferred_.size() + 1) * sizeof(wchar_t));
+                self->Forget();
+                if (self->taken_) self->taken_();
+            }
+            return 0;
+        case WM_RENDERALLFORMATS:
+            // Ending with a text never taken: it goes with us rather than stay behind.
+            if (self) self->Forget();
+            return 0;
+        case WM_DESTROYCLIPBOARD:
+            if (self) self->Forget();
+            return 0;
+        case WM_TIMER:
+            if (self && wParam == kClipboardTimer && self->tick_) {
+                // The handler may stop the timer and drop itself.
+                auto tick = self->tick_;
+                tick();
+            }
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
 }
 
-bool Win32Clipboard::PutText(const std::string& text) {
-    if (!OpenClipboard(Owner())) return false;
-
+bool Win32Clipboard::PutText(const std::string& text, std::optional<std::string>* previous) {
+    if (!window_ || !OpenClipboard(window_)) return false;
+    if (previous) *previous = CurrentText(window_);
     std::wstring wide = Widen(text);
-    bool ok = EmptyClipboard() && PutData(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    bool ok = EmptyClipboard() != FALSE;
     if (ok) {
+        Wipe(deferred_);
+        deferred_ = std::move(wide);
+        // No data yet: the system asks for it when a program pastes.
+        SetClipboardData(CF_UNICODETEXT, nullptr);
         // Keeps the password out of clipboard history, the cloud clipboard and clipboard monitors;
         // older systems ignore the formats.
         PutRegisteredDword(L"ExcludeClipboardContentFromMonitorProcessing", 0);
         PutRegisteredDword(L"CanIncludeInClipboardHistory", 0);
         PutRegisteredDword(L"CanUploadToCloudClipboard", 0);
+    } else {
+        Wipe(wide);
     }
     CloseClipboard();
     return ok;
+}
+
+bool Win32Clipboard::Restore(const std::optional<std::string>& text) {
+    if (!window_ || !OpenClipboard(window_)) return false;
+    bool ok = EmptyClipboard() != FALSE;
+    Forget();
+    if (ok && text) {
+        const std::wstring wide = Widen(*text);
+        ok = PutData(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    }
+    CloseClipboard();
+    return ok;
+}
+
+void Win32Clipboard::StartTimer(UINT milliseconds, std::function<void()> tick) {
+    tick_ = std::move(tick);
+    if (window_) SetTimer(window_, kClipboardTimer, milliseconds, nullptr);
+}
+
+void Win32Clipboard::StopTimer() {
+    if (window_) KillTimer(window_, kClipboardTimer);
+    tick_ = nullptr;
 }
 
 clsWaitableTimer::~clsWaitableTimer() {
@@ -109,13 +194,12 @@ clsWaitableTimer::~clsWaitableTimer() {
 }
 
 bool clsWaitableTimer::WaitTrying(int milliseconds, int retryMs, const std::function<bool()>& attempt,
-                                  std::string& error) {
+                                  std::string& error, bool endWhenDone) {
     if (handle_) {
         error = std::string(kWaitSource) + "A wait is already running.";
         return false;
     }
-    // A timer of this name made by another wait in the same second is opened, not made again.
-    handle_ = CreateWaitableTimerW(nullptr, TRUE, TimerName().c_str());
+    handle_ = CreateWaitableTimerW(nullptr, TRUE, nullptr);
     if (!handle_) {
         error = kWaitSource + SystemMessage(GetLastError());
         return false;
@@ -135,7 +219,8 @@ bool clsWaitableTimer::WaitTrying(int milliseconds, int retryMs, const std::func
 
     std::optional<int> quitCode;
     HANDLE timer = handle_;
-    while (!failure) {
+    const bool endEarly = endWhenDone && attempt;
+    while (!failure && !(done && endEarly)) {
         DWORD timeout = INFINITE;
         if (!done) {
             const DWORD passed = GetTickCount() - lastTry;
@@ -172,6 +257,13 @@ bool SendInputKeys::SendPaste() {
     if (sent > 0) {
         INPUT release = Key(VK_CONTROL, true);
         SendInput(1, &release, sizeof(INPUT));
+    }
+    return false;
+}
+
+bool SendInputKeys::ModifiersHeld() {
+    for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN}) {
+        if (GetAsyncKeyState(key) & 0x8000) return true;
     }
     return false;
 }

@@ -5,32 +5,47 @@
 #include "autofill/credential_typer.h"
 #include "base/windows_api_win.h"
 
+#include <functional>
+#include <optional>
+#include <string>
+
 namespace tf {
 
+// The clipboard, owned by a hidden window of our own. The text goes there deferred: the system
+// asks us for it when a program pastes, and that moment tells when the page has taken it.
 class Win32Clipboard : public ClipboardPort {
 public:
-    // Without an owner window one of our own (message-only) is made on first use: the clipboard
-    // wants a window that owns what was put there.
-    Win32Clipboard() = default;
-    explicit Win32Clipboard(HWND owner) : owner_(owner) {}
+    Win32Clipboard();
     ~Win32Clipboard() override;
     Win32Clipboard(const Win32Clipboard&) = delete;
     Win32Clipboard& operator=(const Win32Clipboard&) = delete;
 
-    void SetOwner(HWND owner) { owner_ = owner; }
-
     // One attempt; the paste tries again during its wait when another program holds the clipboard.
-    bool PutText(const std::string& text) override;
+    bool PutText(const std::string& text, std::optional<std::string>* previous = nullptr) override;
+    std::uint32_t Sequence() override { return GetClipboardSequenceNumber(); }
+    bool Restore(const std::optional<std::string>& text) override;
+
+    // Called after a program took the deferred text; the clipboard then holds it for real.
+    void SetTakenHandler(std::function<void()> handler) { taken_ = std::move(handler); }
+    // A timer of the clipboard's window, for the restore; the handler runs at each tick.
+    void StartTimer(UINT milliseconds, std::function<void()> tick);
+    void StopTimer();
+    HWND Window() const { return window_; }
 
 private:
-    HWND Owner();
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void Forget();
 
-    HWND owner_ = nullptr;
-    HWND ownWindow_ = nullptr;
+    HWND window_ = nullptr;
+    // The text put on the clipboard and not yet handed out, wiped once it is.
+    std::wstring deferred_;
+    std::function<void()> taken_;
+    std::function<void()> tick_;
 };
 
 // The waitable timer of the paste delay. One wait at a time per instance: a second Wait while
-// one runs (from a message handled during the first) is refused.
+// one runs (from a message handled during the first) is refused. The timer has no name, so no
+// other program can make one of that name first and take the wait over.
 class clsWaitableTimer : public WaitPort {
 public:
     clsWaitableTimer() = default;
@@ -39,7 +54,8 @@ public:
     clsWaitableTimer& operator=(const clsWaitableTimer&) = delete;
 
     bool Wait(int milliseconds, std::string& error) { return WaitTrying(milliseconds, 0, {}, error); }
-    bool WaitTrying(int milliseconds, int retryMs, const std::function<bool()>& attempt, std::string& error) override;
+    bool WaitTrying(int milliseconds, int retryMs, const std::function<bool()>& attempt, std::string& error,
+                    bool endWhenDone = false) override;
     bool Waiting() const override { return handle_ != nullptr; }
 
 private:
@@ -50,6 +66,7 @@ class SendInputKeys : public KeyPort {
 public:
     bool SendPaste() override;
     bool TypeText(const std::string& text) override;
+    bool ModifiersHeld() override;
 };
 
 }  // namespace tf

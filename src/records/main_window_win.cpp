@@ -102,8 +102,6 @@ bool MainWindow::Create(HINSTANCE instance) {
                             WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, x, y, width, height, nullptr,
                             nullptr, instance, this);
     if (!hwnd_) return false;
-    // What the program puts on the clipboard is owned by its main window.
-    clipboard_.SetOwner(hwnd_);
 
     Startup();
     // Loading has finished: show the window.
@@ -220,7 +218,7 @@ void MainWindow::HotKeyWndProc(WPARAM identifier) {
     const int slot = static_cast<int>(identifier) - kFirstFunctionKeyId + 1;
     if (identifier < kFirstFunctionKeyId || slot > kFunctionKeyCount) return;
     // Typed as the characters themselves: "+", "^", "%", "~", braces and parentheses included.
-    if (const std::string* text = SlotForEntry(slot, watch_.Slots())) keys_.TypeText(*text);
+    credentialKeys_.Press(slot, false, watch_.RunningTimer(), grid_);
 }
 
 void MainWindow::cHK_HotKeyPress(const HotkeyPress& press) {
@@ -267,6 +265,8 @@ bool MainWindow::Exit() {
         exiting_ = false;
         return false;
     }
+    // A password pasted a moment ago does not stay on the clipboard after us.
+    credentialKeys_.Flush();
     tray_.RemoveTrayIcon();
     DestroyWindow(hwnd_);
     return true;
@@ -330,8 +330,8 @@ void MainWindow::WatchTimer_Tick(UINT_PTR timer) {
 
 void MainWindow::Command1_Click() { text7_ = browserWindows_.ReadIEManual(); }
 
-PasteOutcome MainWindow::cHK_HotKeyPress(int hotKeyIndex) {
-    return tf::cHK_HotKeyPress(hotKeyIndex, watch_.Slots(), clipboard_, waitTimer_, keys_);
+PressVerdict MainWindow::cHK_HotKeyPress(int hotKeyIndex) {
+    return credentialKeys_.Press(hotKeyIndex, true, watch_.RunningTimer(), grid_);
 }
 
 void MainWindow::btnAdd_Click() { editor_.ShowEditor(hwnd_, LoginRecord{}, false); }

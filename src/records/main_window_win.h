@@ -10,8 +10,7 @@
 #include "autofill/address_reader.h"
 #include "autofill/browser_watch.h"
 #include "autofill/browser_windows_win.h"
-#include "autofill/credential_typer.h"
-#include "autofill/paste_win.h"
+#include "autofill/credential_keys_win.h"
 #include "hotkeys/hotkey_manager_win.h"
 #include "hotkeys/hotkey_panel_win.h"
 #include "hotkeys/ini_file_win.h"
@@ -65,8 +64,8 @@ inline constexpr UINT_PTR kTimer1 = 10;
 inline constexpr UINT_PTR kWalkFollowUpTimer = 11;
 inline constexpr UINT kWalkFollowUpMs = 40;
 
-// F7-F10 are registered on the main window under these identifiers, in order, and type the
-// credential slots Text1-Text4 as they stand.
+// F7-F10 are registered on the main window under these identifiers, in order, and type credential
+// 1-4 of the page in front.
 inline constexpr int kFunctionKeyCount = 4;
 inline constexpr int kFirstFunctionKeyId = 1;
 
@@ -93,9 +92,9 @@ public:
     // the save failed and the user chose to keep the program running.
     bool Exit();
 
-    // Puts credential slot 1-4 on the clipboard and pastes it into the focused window; the
-    // hotkeys call it with their entry number.
-    PasteOutcome cHK_HotKeyPress(int hotKeyIndex);
+    // Pastes credential 1-4 of the page in front into its focused field; the hotkeys call it with
+    // their entry number.
+    PressVerdict cHK_HotKeyPress(int hotKeyIndex);
     const CredentialSlots& Slots() const { return watch_.Slots(); }
     // The hotkey manager's HotKeyPress: a box's hotkey types that box's credential slot.
     void cHK_HotKeyPress(const HotkeyPress& press);
@@ -157,15 +156,14 @@ private:
     AboutWindow about_;
 
     // The browser watch: its holders, txtSearch, Text7 and the credential slots Text1-Text4
-    // and Text10, which the hotkeys paste from.
+    // and Text10, which the hint window shows.
     Win32BrowserWindows browserWindows_;
     AddressReader reader_{browserWindows_};
     BrowserWatch watch_;
     // Text7 of the manual Internet Explorer read.
     std::string text7_;
-    Win32Clipboard clipboard_;
-    clsWaitableTimer waitTimer_;
-    SendInputKeys keys_;
+    // The function keys and hotkeys: they read the page in front themselves at the press.
+    CredentialKeys credentialKeys_{browserWindows_, reader_};
     std::array<HWND, kBrowserCount> checkBoxes_{};
 
     // The hotkeys: the settings file, the manager with its start timer, and the panel.

@@ -220,22 +220,32 @@ TEST(BrowserWatch, TwoMatchesFillBothSlotsAndNameTheLast) {
     EXPECT_EQ(watch.Slots(), (CredentialSlots{"first", "f1", "second", "s1", "http://mail/"}));
 }
 
-TEST(BrowserWatch, FailedInternetExplorerReadKeepsTheLastAddressAndItsMatch) {
+TEST(BrowserWatch, ReadThatCannotTellKeepsTheLastAddressAndItsMatch) {
     const RecordGrid grid = Records();
-    FakeBrowserWindows windows;
-    windows.version = "6.0";
-    windows.classic = "https://bank/login";
-    AddressReader reader(windows);
-    BrowserWatch watch;
-    watch.Load();
-    watch.Tick(reader, grid);
-    EXPECT_EQ(watch.Slots().Text1, "carol");
+    // A classic walk that finds nothing, a page walk still under way, a DDE request timed out.
+    for (Browser b : {Browser::kIE, Browser::kChrome, Browser::kFirefox}) {
+        SCOPED_TRACE(kBrowserBoxCaptions[static_cast<std::size_t>(b)]);
+        FakeBrowserWindows windows;
+        windows.version = "6.0";
+        windows.classic = "http://bank/login";
+        windows.chromiumWindow = 1;
+        windows.openAnswers = {{PageAnswer::kAddress, "bank/login"}, {PageAnswer::kWalking, ""}};
+        windows.dde = "\"http://bank/login\",\"Bank\"";
+        AddressReader reader(windows);
+        BrowserWatch watch;
+        watch.BoxClicked(b, true);
+        watch.Tick(reader, grid);
+        ASSERT_EQ(watch.Slots().Text1, "carol");
+        const std::string search = watch.SearchText();
 
-    windows.classic.reset();
-    watch.Tick(reader, grid);
-    EXPECT_EQ(watch.Holder(Browser::kIE), "https://bank/login");
-    EXPECT_EQ(watch.SearchText(), "https://bank/login");
-    EXPECT_EQ(watch.Slots().Text1, "carol");
+        windows.classic.reset();
+        windows.keptAnswers = {{PageAnswer::kGone, ""}};
+        windows.dde.reset();
+        windows.ddeTimesOut = true;
+        watch.Tick(reader, grid);
+        EXPECT_EQ(watch.SearchText(), search);
+        EXPECT_EQ(watch.Slots().Text1, "carol");
+    }
 }
 
 TEST(BrowserWatch, AddressesStoredInAnotherFormStillMatchTheAddressAsRead) {

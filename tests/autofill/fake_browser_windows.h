@@ -16,6 +16,7 @@ public:
     std::optional<std::string> classic;  // empty: a level of the walk is missing
     std::string band, chrome, opera, manual;
     std::optional<std::string> dde;  // empty: no server answers
+    bool ddeTimesOut = false;        // with no answer: the server is there but too slow
 
     // "version", "classic", "classic+band root", "band", "chrome", "opera", "dde <service>|<topic>|<item>"
     std::vector<std::string> calls;
@@ -40,10 +41,10 @@ public:
         calls.push_back("opera");
         return opera;
     }
-    std::optional<std::string> DdeRequest(const std::string& service, const std::string& topic,
-                                          const std::string& item) override {
+    DdeReply DdeRequest(const std::string& service, const std::string& topic, const std::string& item) override {
         calls.push_back("dde " + service + "|" + topic + "|" + item);
-        return dde;
+        if (dde) return {DdeReply::kText, *dde};
+        return {ddeTimesOut ? DdeReply::kNoAnswer : DdeReply::kNoServer, {}};
     }
     std::string ReadIEManual() override {
         calls.push_back("manual");

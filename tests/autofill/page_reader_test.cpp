@@ -111,36 +111,47 @@ TEST(PageReader, FrontWindowChangingOrClosingDropsWhatWasKept) {
 
 TEST(ReadBrowserAddress, PageIsReadOnlyWhenTheOldReaderFindsNothing) {
     const std::string firefoxNotOpen = std::string(kFirefox) + kBrowserNotOpen;
+    using K = PageAnswer::Kind;
+    using R = ReadOutcome;
     struct Case {
         const char* browser;
-        std::string walkOrDde;  // Chrome's omnibox text, or the DDE reply ("-": no server)
+        std::string walkOrDde;  // Chrome's omnibox text, or the DDE reply ("-": no server, "~": too slow)
         std::uintptr_t pageWindow;
         const char* holder;
         bool opened;  // the page was asked for its document
+        R outcome;
+        K answer = K::kAddress;  // what the page answers when asked
     };
     const Case cases[] = {
-        {kChrome, "old/chrome", 5, "old/chrome", false},
-        {kChrome, "", 5, "https://page/login", true},
-        {kChrome, "", 0, "", false},
-        {kFirefox, "\"http://dde/\",\"t\"", 5, "http://dde/", false},
-        {kFirefox, "-", 5, "https://page/login", true},
-        {kFirefox, "\"", 5, "https://page/login", true},  // a reply too short is no answer
-        {kFirefox, "-", 0, firefoxNotOpen.c_str(), false},
+        {kChrome, "old/chrome", 5, "old/chrome", false, R::kAddress},
+        {kChrome, "", 5, "https://page/login", true, R::kAddress},
+        {kChrome, "", 0, "", false, R::kNone},
+        {kChrome, "", 5, "", true, R::kNone, K::kNotReady},
+        // Cannot tell yet: the last address stands.
+        {kChrome, "", 5, "old", true, R::kPending, K::kWalking},
+        {kChrome, "", 5, "old", true, R::kPending, K::kNoAnswer},
+        {kFirefox, "\"http://dde/\",\"t\"", 5, "http://dde/", false, R::kAddress},
+        {kFirefox, "-", 5, "https://page/login", true, R::kAddress},
+        {kFirefox, "\"", 5, "https://page/login", true, R::kAddress},  // a reply too short is no answer
+        {kFirefox, "-", 0, firefoxNotOpen.c_str(), false, R::kNone},
+        {kFirefox, "-", 5, "old", true, R::kPending, K::kWalking},
+        {kFirefox, "~", 5, "old", false, R::kPending},
         // Other DDE services are not browsers we know the pages of.
-        {"Mosaic", "-", 5, "Mosaic浏览器没有打开", false},
+        {"Mosaic", "-", 5, "Mosaic浏览器没有打开", false, R::kNone},
         // Opera's box keeps its own reader.
-        {kOpera16, "", 5, "", false},
+        {kOpera16, "", 5, "", false, R::kNone},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.browser) + " " + c.walkOrDde);
+        SCOPED_TRACE(std::string(c.browser) + " " + c.walkOrDde + " " + std::to_string(c.answer));
         FakeBrowserWindows windows;
         windows.chrome = c.walkOrDde;
-        if (c.walkOrDde != "-") windows.dde = c.walkOrDde;
+        if (c.walkOrDde != "-" && c.walkOrDde != "~") windows.dde = c.walkOrDde;
+        windows.ddeTimesOut = c.walkOrDde == "~";
         windows.chromiumWindow = windows.firefoxWindow = c.pageWindow;
-        windows.openAnswers = {Address("https://page/login")};
+        windows.openAnswers = {{c.answer, c.answer == K::kAddress ? "https://page/login" : ""}};
         AddressReader reader(windows);
         std::string holder = "old";
-        reader.ReadBrowserAddress(holder, c.browser);
+        EXPECT_EQ(reader.ReadBrowserAddress(holder, c.browser), c.outcome);
         EXPECT_EQ(holder, c.holder);
         EXPECT_EQ(!windows.pageCalls.empty(), c.opened);
     }

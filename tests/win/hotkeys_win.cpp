@@ -28,7 +28,7 @@ protected:
                                   SampleRecord("银行", "http://bank.example/login", "saver", kSpecialPassword)})));
     }
     void TearDown() override {
-        page_.reset();
+        other_.reset();
         browser_.reset();
     }
 
@@ -36,7 +36,8 @@ protected:
     std::wstring BoxText(int i) { return WindowText(Box(i)); }
     std::string Ini() { return folder_.Read(L"a.ini").value_or(""); }
 
-    // A browser showing the bank's page, the program matching it, and the login page in front.
+    // A browser showing the bank's login page, the program matching it, and the account field of
+    // the page in front with the focus.
     void OpenBankLoginPage(const std::wstring& browserKind = L"chrome") {
         browser_ = std::make_unique<FakeBrowser>(browserKind, L"https://bank.example/login");
         ASSERT_TRUE(browser_->Ready());
@@ -47,23 +48,24 @@ protected:
             auto hints = program_->TopWindows(kHintClass);
             return !hints.empty() && IsWindowVisible(hints.front());
         })) << "the program did not match the page";
-        page_ = std::make_unique<FakeLoginPage>();
-        ASSERT_TRUE(page_->Ready());
-        ASSERT_TRUE(page_->Focus(page_->Account()));
+        ASSERT_TRUE(browser_->Focus(browser_->Account()));
     }
     // On failure, what the field holds and where the keys went instead.
-    ::testing::AssertionResult AccountFieldShows(const std::string& text) {
-        if (WaitUntil([&] { return WindowText(page_->Account()) == Widen(text); }, 5s))
-            return ::testing::AssertionSuccess();
+    ::testing::AssertionResult FieldShows(HWND field, const std::string& text) {
+        if (WaitUntil([&] { return WindowText(field) == Widen(text); }, 5s)) return ::testing::AssertionSuccess();
         HWND front = GetForegroundWindow();
         return ::testing::AssertionFailure()
-               << "the field holds \"" << Narrow(WindowText(page_->Account()))
-               << "\"; in front: " << Narrow(ClassOf(front)) << " \"" << Narrow(WindowText(front))
-               << "\"; account has the focus: " << HasFocus(page_->Account());
+               << "the field holds \"" << Narrow(WindowText(field)) << "\"; in front: " << Narrow(ClassOf(front))
+               << " \"" << Narrow(WindowText(front)) << "\"; the field has the focus: " << HasFocus(field);
     }
+    ::testing::AssertionResult AccountFieldShows(const std::string& text) {
+        return FieldShows(browser_->Account(), text);
+    }
+    void ClearAccount() { SendMessageW(browser_->Account(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"")); }
 
     std::unique_ptr<FakeBrowser> browser_;
-    std::unique_ptr<FakeLoginPage> page_;
+    // Another program with an edit box: nothing of the vault may reach it.
+    std::unique_ptr<FakeLoginPage> other_;
 };
 
 TEST_F(HotkeyTest, AFirstStartWritesTheDefaultsAndShowsEveryBoxEmptyAndLocked) {
@@ -114,7 +116,7 @@ TEST_F(HotkeyTest, FunctionKeysTypeTheSlotsLiterallyWhileTheListenerRuns) {
     PressKey(VK_F7);
     EXPECT_TRUE(AccountFieldShows(std::string(kSpecialPassword) + "saver"));
     // The account hotkey still pastes after the function keys.
-    SendMessageW(page_->Account(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    ClearAccount();
     PressChord({VK_CONTROL, VK_MENU}, 'A');
     EXPECT_TRUE(AccountFieldShows("saver"));
     ExitProgram();
@@ -141,9 +143,50 @@ TEST_F(HotkeyTest, PasswordIsPastedForPagesOfCurrentBrowsers) {
         ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage(kind));
         PressChord({VK_CONTROL, VK_MENU}, 'P');
         EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
-        page_.reset();
         browser_.reset();
     }
+    ExitProgram();
+}
+
+TEST_F(HotkeyTest, CredentialsGoOnlyIntoTheBrowsersPageOfTheirOwnAddress) {
+    folder_.Write(L"a.ini", IniWith({"65,-1,-1,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
+    StartProgram();
+    ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
+    ASSERT_TRUE(SetClipboardText(L"the user's own text"));
+
+    // Another program in front: neither the function key nor the hotkey types there, and the
+    // clipboard is left as it was.
+    other_ = std::make_unique<FakeLoginPage>();
+    ASSERT_TRUE(other_->Ready());
+    ASSERT_TRUE(other_->Focus(other_->Account()));
+    PressKey(VK_F8);
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    ASSERT_TRUE(program_->WaitUntilIdle());
+    // A press into the browser's page after them shows they have been handled.
+    ClearAccount();
+    ASSERT_TRUE(browser_->Focus(browser_->Account()));
+    PressKey(VK_F7);
+    EXPECT_TRUE(AccountFieldShows("saver"));
+    EXPECT_EQ(WindowText(other_->Account()), L"");
+    EXPECT_EQ(ClipboardText(), L"the user's own text");
+
+    // The browser moved on to another site a moment before the press: nothing of the bank.
+    ClearAccount();
+    browser_->SetAddress(L"https://elsewhere.example/login");
+    PressKey(VK_F8);
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    ASSERT_TRUE(program_->WaitUntilIdle());
+    browser_->SetAddress(L"https://bank.example/login");
+    PressKey(VK_F7);
+    EXPECT_TRUE(AccountFieldShows("saver"));
+
+    // The hotkey's Ctrl and Alt still held down half a second after the press: the page gets the
+    // password as it is, not Ctrl+Alt+V, and afterwards the clipboard holds the user's text again.
+    ClearAccount();
+    HoldChord({VK_CONTROL, VK_MENU}, 'P', 500ms);
+    EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own text"; }, 5s))
+        << Narrow(ClipboardText().value_or(L"(none)"));
     ExitProgram();
 }
 

@@ -5,6 +5,11 @@ namespace {
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
+bool FocusField(HWND top, HWND field) {
+    FocusControl(field);
+    return WaitUntil([&] { return HasFocus(field) && GetForegroundWindow() == top; }, 5s);
+}
+
 }  // namespace
 
 FakeBrowser::FakeBrowser(const std::wstring& kind, const std::wstring& address)
@@ -14,9 +19,14 @@ FakeBrowser::FakeBrowser(const std::wstring& kind, const std::wstring& address)
     WaitUntil([&] {
         for (HWND w : process_.TopWindows()) {
             if (!IsWindowVisible(w)) continue;
-            if (HWND field = FindChildById(w, kFakeAddressId)) {
+            HWND field = FindChildById(w, kFakeAddressId);
+            // The login page is put in last.
+            HWND password = FindChildById(w, kFakePasswordId);
+            if (field && password) {
                 top_ = w;
                 address_ = field;
+                account_ = FindChildById(w, kFakeAccountId);
+                password_ = password;
                 return true;
             }
         }
@@ -34,6 +44,8 @@ void FakeBrowser::Close() {
     if (!process_.WaitForExit(10s)) process_.Kill();
 }
 
+bool FakeBrowser::Focus(HWND field) const { return FocusField(top_, field); }
+
 FakeLoginPage::FakeLoginPage() : process_(TestsFolder() + L"\\fake_login_page_win.exe", TestsFolder()) {
     top_ = process_.WaitForTopWindow(L"FakeLoginPage");
     if (!top_) return;
@@ -47,9 +59,6 @@ FakeLoginPage::~FakeLoginPage() {
     if (!process_.WaitForExit(10s)) process_.Kill();
 }
 
-bool FakeLoginPage::Focus(HWND field) const {
-    FocusControl(field);
-    return WaitUntil([&] { return HasFocus(field) && GetForegroundWindow() == top_; }, 5s);
-}
+bool FakeLoginPage::Focus(HWND field) const { return FocusField(top_, field); }
 
 }  // namespace tf::test

@@ -21,8 +21,14 @@ public:
     FakeBrowser(const FakeBrowser&) = delete;
     FakeBrowser& operator=(const FakeBrowser&) = delete;
 
-    bool Ready() const { return address_ != nullptr; }
+    bool Ready() const { return address_ != nullptr && account_ && password_; }
     void SetAddress(const std::wstring& text);
+    // The login page the browser shows in its own window.
+    HWND Account() const { return account_; }
+    HWND Password() const { return password_; }
+    // Brings the browser to the front with the keyboard focus in the field; false when it did not come.
+    bool Focus(HWND field) const;
+    HWND Top() const { return top_; }
     // The title of the window holding the address (the msaa kinds count requests there).
     std::wstring Title() const { return WindowText(top_); }
     void Close();
@@ -31,9 +37,12 @@ private:
     Process process_;
     HWND top_ = nullptr;
     HWND address_ = nullptr;
+    HWND account_ = nullptr;
+    HWND password_ = nullptr;
 };
 
-// The fake login page; its account field has the focus when it appears.
+// The fake login page, another program than the browser; its account field has the focus when it
+// appears.
 class FakeLoginPage {
 public:
     FakeLoginPage();

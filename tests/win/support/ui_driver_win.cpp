@@ -339,7 +339,7 @@ void TypeText(const std::wstring& text) {
 
 void PressKey(WORD virtualKey) { PressChord({}, virtualKey); }
 
-void PressChord(std::initializer_list<WORD> modifiers, WORD virtualKey) {
+void HoldChord(std::initializer_list<WORD> modifiers, WORD virtualKey, std::chrono::milliseconds hold) {
     auto key = [](WORD vk, bool up) {
         INPUT input{};
         input.type = INPUT_KEYBOARD;
@@ -352,9 +352,15 @@ void PressChord(std::initializer_list<WORD> modifiers, WORD virtualKey) {
     for (WORD m : modifiers) inputs.push_back(key(m, false));
     inputs.push_back(key(virtualKey, false));
     inputs.push_back(key(virtualKey, true));
-    for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) inputs.push_back(key(*m, true));
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    // The user's fingers, still on the modifiers.
+    if (hold.count() > 0) Sleep(static_cast<DWORD>(hold.count()));
+    inputs.clear();
+    for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m) inputs.push_back(key(*m, true));
+    if (!inputs.empty()) SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
+
+void PressChord(std::initializer_list<WORD> modifiers, WORD virtualKey) { HoldChord(modifiers, virtualKey, {}); }
 
 bool HasFocus(HWND control) {
     GUITHREADINFO info{};
@@ -550,6 +556,35 @@ std::vector<std::wstring> PopupMenuItems(HWND menuWindow) {
     if (process) CloseHandle(process);
     CloseHandle(mapping);
     return items;
+}
+
+std::optional<std::wstring> ClipboardText() {
+    std::optional<std::wstring> text;
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2s)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = std::wstring(chars, wcsnlen(chars, GlobalSize(data) / sizeof(wchar_t)));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+bool SetClipboardText(const std::wstring& text) {
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2s)) return false;
+    EmptyClipboard();
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool ok = false;
+    if (memory) {
+        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+        GlobalUnlock(memory);
+        ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        if (!ok) GlobalFree(memory);
+    }
+    CloseClipboard();
+    return ok;
 }
 
 }  // namespace tf::test

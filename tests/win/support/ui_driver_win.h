@@ -57,6 +57,10 @@ public:
     Process& operator=(const Process&) = delete;
 
     DWORD Id() const { return info_.dwProcessId; }
+    // Waits until the program has handled every input queued for it and waits for more.
+    bool WaitUntilIdle(std::chrono::milliseconds timeout = 5s) const {
+        return WaitForInputIdle(info_.hProcess, static_cast<DWORD>(timeout.count())) == 0;
+    }
     bool Running() const;
     // The exit code, or empty when it is still running after the timeout.
     std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = 10s) const;
@@ -91,6 +95,8 @@ void TypeText(const std::wstring& text);
 void PressKey(WORD virtualKey);
 // Holds the modifier keys down in order, presses the key, and lets go in reverse order.
 void PressChord(std::initializer_list<WORD> modifiers, WORD virtualKey);
+// The same, with the modifiers let go only that long after the key.
+void HoldChord(std::initializer_list<WORD> modifiers, WORD virtualKey, std::chrono::milliseconds hold);
 // Whether the control has the keyboard focus of its thread.
 bool HasFocus(HWND control);
 // Gives a window of another process the foreground and the keyboard focus to one of its controls.
@@ -100,6 +106,11 @@ void FocusControl(HWND control);
 // a separator; read inside that process by menu_probe.dll, since under Wine no other process can
 // read a menu. Empty when it could not be read.
 std::vector<std::wstring> PopupMenuItems(HWND menuWindow);
+
+// The clipboard's text, or nothing when it holds none (or cannot be opened within two seconds).
+std::optional<std::wstring> ClipboardText();
+// Empties the clipboard and puts the text on it, as a user's copy would.
+bool SetClipboardText(const std::wstring& text);
 
 // Presses a command control the way its parent hears about it (WM_COMMAND, posted, so that a
 // message box the handler shows does not block the test).

@@ -1,0 +1,103 @@
+#include "autofill/credential_keys_win.h"
+
+namespace tf {
+
+namespace {
+
+// How long a restore goes on trying while other programs keep the clipboard open.
+constexpr ULONGLONG kRestoreGiveUpMs = 5000;
+// How long a new paste waits at most for the page to take the last one.
+constexpr int kTakeWaitMs = 500;
+
+void Wipe(std::string& text) {
+    if (!text.empty()) SecureZeroMemory(text.data(), text.size());
+    text.clear();
+}
+
+}  // namespace
+
+CredentialKeys::CredentialKeys(Win32BrowserWindows& windows, AddressReader& reader)
+    : windows_(windows), reader_(reader) {
+    clipboard_.SetTakenHandler([this] {
+        // Our own render changed the clipboard; what is there is still ours.
+        keeper_.OwnChange(clipboard_);
+        if (!pasteSent_) return;
+        taken_ = true;
+        // The page has its copy once it closes the clipboard again; the restore tries from now on.
+        restoreAt_ = GetTickCount64();
+    });
+}
+
+CredentialKeys::~CredentialKeys() { Flush(); }
+
+ForegroundPage CredentialKeys::ReadForeground(Browser browser, HWND& front) {
+    front = GetForegroundWindow();
+    const std::string name = ReaderName(browser);
+    if (!IsBrowserWindow(name, front)) return {ForegroundPage::kOtherWindow, {}};
+    const HWND outer = windows_.SetScope(front);
+    std::string holder;
+    ReadOutcome outcome = ReadOutcome::kPending;
+    const ULONGLONG until = GetTickCount64() + kPressReadMs;
+    do {
+        reader_.AskPageNow();
+        outcome = reader_.ReadBrowserAddress(holder, name);
+    } while (outcome == ReadOutcome::kPending && reader_.PageWalking() && GetTickCount64() < until);
+    windows_.SetScope(outer);
+    if (outcome == ReadOutcome::kPending) return {ForegroundPage::kUnread, {}};
+    return {ForegroundPage::kPage, std::move(holder)};
+}
+
+void CredentialKeys::WaitForTake() {
+    if (!pasteSent_ || taken_ || GetTickCount64() >= restoreAt_) return;
+    std::string ignored;
+    wait_.WaitTrying(
+        kTakeWaitMs, kClipboardRetryMs, [this] { return taken_; }, ignored, true);
+}
+
+PressVerdict CredentialKeys::Press(int entry, bool paste, std::optional<Browser> watched, const RecordGrid& grid) {
+    if (!watched) return PressVerdict::kNotTheBrowser;
+    // A press while another one waits changes nothing; reading the page now could nest in its read.
+    if (wait_.Waiting()) return PressVerdict::kUnread;
+    HWND front = nullptr;
+    const ForegroundPage page = ReadForeground(*watched, front);
+    PressPlan plan = PlanPress(entry, *watched, page, grid);
+    if (plan.verdict != PressVerdict::kType) return plan.verdict;
+    // The keys go out only while the window read at the press is still the one in front.
+    auto aimed = [front] { return GetForegroundWindow() == front; };
+    if (!paste) {
+        TypeKeys(plan.text, wait_, keys_, aimed);
+    } else {
+        WaitForTake();
+        const PasteOutcome outcome = PasteText(plan.text, keeper_, clipboard_, wait_, keys_, aimed);
+        if (keeper_.Pending()) ScheduleRestore(outcome == PasteOutcome::kPasted);
+    }
+    Wipe(plan.text);
+    return PressVerdict::kType;
+}
+
+void CredentialKeys::ScheduleRestore(bool pasted) {
+    const ULONGLONG now = GetTickCount64();
+    pasteSent_ = pasted;
+    taken_ = false;
+    // A paste the page never asks for is taken back after a while; one not sent, at once.
+    restoreAt_ = pasted ? now + kRestoreDeadlineMs : now;
+    clipboard_.StartTimer(kClipboardRetryMs, [this] { RestoreTick(); });
+}
+
+void CredentialKeys::RestoreTick() {
+    const ULONGLONG now = GetTickCount64();
+    if (now < restoreAt_) return;
+    if (keeper_.TryRestore(clipboard_) == ClipboardKeeper::Restored::kBusy && now < restoreAt_ + kRestoreGiveUpMs)
+        return;
+    clipboard_.StopTimer();
+    pasteSent_ = false;
+}
+
+void CredentialKeys::Flush() {
+    for (int i = 0; i < 10 && keeper_.TryRestore(clipboard_) == ClipboardKeeper::Restored::kBusy; ++i)
+        Sleep(kClipboardRetryMs);
+    clipboard_.StopTimer();
+    pasteSent_ = false;
+}
+
+}  // namespace tf
