@@ -17,6 +17,14 @@ namespace tf {
 namespace {
 
 constexpr wchar_t kTitleBandClass[] = L"TamborvinFormTitleBand";
+// Asks the main window to look at the window in front again.
+constexpr UINT kForegroundChanged = WM_APP + 11;
+// The window told of changes of the window in front; the hook's callback has no data of its own.
+HWND foregroundListener = nullptr;
+
+void CALLBACK ForegroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+    if (foregroundListener) PostMessageW(foregroundListener, kForegroundChanged, 0, 0);
+}
 constexpr wchar_t kExitQuestion[] = L"OK to exit it ?";
 constexpr wchar_t kUnsavedExitQuestion[] =
     L"The records could not be saved. Exit anyway? The changes since the last save will be lost.";
@@ -64,6 +72,8 @@ LRESULT CALLBACK TitleBandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 MainWindow::MainWindow() : vault_(NativeFileSystem(), ProgramFolder()) {}
 
 MainWindow::~MainWindow() {
+    if (foregroundHook_) UnhookWinEvent(foregroundHook_);
+    foregroundListener = nullptr;
     if (hwnd_) DestroyWindow(hwnd_);
     for (HGDIOBJ object : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(titleFont_),
                            static_cast<HGDIOBJ>(bandBrush_), static_cast<HGDIOBJ>(faceBrush_)}) {
@@ -191,7 +201,6 @@ void MainWindow::Startup() {
     SetupGrid();
     FillGrid();
     TrimWorkingSet();
-    RegisterFunctionKeys();
     SetTopLayered(hwnd_, true, alpha, false);
     cHK_.frmHwnd(hwnd_);
     timer1_.SetWindow(hwnd_);
@@ -199,6 +208,10 @@ void MainWindow::Startup() {
     panel_.Start();
     watch_.Load();
     SyncWatch();
+    // Told of every change of the window in front, without a hook inside other programs.
+    foregroundListener = hwnd_;
+    foregroundHook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, ForegroundChanged, 0,
+                                      0, WINEVENT_OUTOFCONTEXT);
     if (hint_.Create(instance_)) {
         ShowWindow(hint_.Handle(), SW_SHOWNOACTIVATE);
         hint_.HideHint();
@@ -207,9 +220,19 @@ void MainWindow::Startup() {
     urlSetting_ = ReadUrlSetting(ini_);
 }
 
-void MainWindow::RegisterFunctionKeys() {
-    // A key another program holds simply does not work here.
-    for (int i = 0; i < kFunctionKeyCount; ++i) RegisterHotKey(hwnd_, kFirstFunctionKeyId + i, 0, VK_F7 + i);
+void MainWindow::UpdateFunctionKeys() {
+    const auto watched = watch_.RunningTimer();
+    const bool wanted = watched && IsBrowserWindow(ReaderName(*watched), GetForegroundWindow());
+    if (wanted == functionKeysHeld_ || !hwnd_) return;
+    functionKeysHeld_ = wanted;
+    for (int i = 0; i < kFunctionKeyCount; ++i) {
+        // A key another program holds simply does not work here.
+        if (wanted) {
+            RegisterHotKey(hwnd_, kFirstFunctionKeyId + i, 0, VK_F7 + i);
+        } else {
+            UnregisterHotKey(hwnd_, kFirstFunctionKeyId + i);
+        }
+    }
 }
 
 void MainWindow::HotKeyWndProc(WPARAM identifier) {
@@ -315,6 +338,7 @@ void MainWindow::SyncWatch() {
             KillTimer(hwnd_, timer);
         }
     }
+    UpdateFunctionKeys();
 }
 
 void MainWindow::WatchTimer_Tick(UINT_PTR timer) {
@@ -323,6 +347,8 @@ void MainWindow::WatchTimer_Tick(UINT_PTR timer) {
     if (!running || (timer != kWatchTimerIe6 + static_cast<UINT_PTR>(*running) && timer != kWalkFollowUpTimer)) return;
     watch_.Tick(reader_, grid_);
     UpdateHintWindow();
+    // In case a change of the window in front went unheard.
+    UpdateFunctionKeys();
     // A page read under way goes on shortly, so that a slow browser's page is matched within a
     // fraction of a second rather than after several one-second ticks.
     if (reader_.PageWalking()) SetTimer(hwnd_, kWalkFollowUpTimer, kWalkFollowUpMs, nullptr);
@@ -552,6 +578,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kSelectPlaceholder:
             if (GetFocus() == text11_) SendMessageW(text11_, EM_SETSEL, 0, -1);
+            return 0;
+        case kForegroundChanged:
+            UpdateFunctionKeys();
             return 0;
         case WM_CLOSE:
             OnClose();

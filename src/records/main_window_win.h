@@ -65,7 +65,8 @@ inline constexpr UINT_PTR kWalkFollowUpTimer = 11;
 inline constexpr UINT kWalkFollowUpMs = 40;
 
 // F7-F10 are registered on the main window under these identifiers, in order, and type credential
-// 1-4 of the page in front.
+// 1-4 of the page in front. They are held only while a window of the watched browser is in front:
+// everywhere else they stay the other programs' keys (F7 spelling, F10 the menu bar).
 inline constexpr int kFunctionKeyCount = 4;
 inline constexpr int kFirstFunctionKeyId = 1;
 
@@ -108,7 +109,8 @@ private:
     void SetupGrid();
     void FillGrid();
     void TrimWorkingSet();
-    void RegisterFunctionKeys();
+    // Takes F7-F10 when a window of the watched browser is in front, and gives them back otherwise.
+    void UpdateFunctionKeys();
     void HotKeyWndProc(WPARAM identifier);
     void OnCommand(int id, int code);
     void OnTrayNotify(UINT mouseMessage);
@@ -192,6 +194,8 @@ private:
     HBRUSH faceBrush_ = nullptr;
     int dpi_ = 96;
     bool exiting_ = false;
+    bool functionKeysHeld_ = false;
+    HWINEVENTHOOK foregroundHook_ = nullptr;
 };
 
 }  // namespace tf

@@ -57,10 +57,6 @@ public:
     Process& operator=(const Process&) = delete;
 
     DWORD Id() const { return info_.dwProcessId; }
-    // Waits until the program has handled every input queued for it and waits for more.
-    bool WaitUntilIdle(std::chrono::milliseconds timeout = 5s) const {
-        return WaitForInputIdle(info_.hProcess, static_cast<DWORD>(timeout.count())) == 0;
-    }
     bool Running() const;
     // The exit code, or empty when it is still running after the timeout.
     std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = 10s) const;
