@@ -1,5 +1,6 @@
 #include "autofill/address_reader.h"
 
+#include "autofill/page_address.h"
 #include "autofill/percent_decode.h"
 #include "base/text.h"
 #include "base/utf8.h"
@@ -17,16 +18,22 @@ ReadOutcome AddressReader::ReadBrowserAddress(std::string& holder, const std::st
     // The page of a current browser, when the old reader found nothing; `notOpen` is what the
     // holder says when there is definitely none.
     auto readPage = [&](PageFamily family, std::string notOpen) {
-        if (auto page = pages_.Read(windows_, family)) {
+        std::optional<std::string> page = pages_.Read(windows_, family);
+        state_ = pages_.State();
+        if (page) {
             holder = CutAtNul(*page);
+            fromPage_ = true;
             return ReadOutcome::kAddress;
         }
         if (pages_.Pending()) return ReadOutcome::kPending;
         holder = std::move(notOpen);
+        fromPage_ = false;
         return ReadOutcome::kNone;
     };
     auto got = [&](std::string text) {
         holder = std::move(text);
+        fromPage_ = false;
+        state_ = holder.empty() ? ReadState::kNoWindow : ReadState::kAddress;
         return holder.empty() ? ReadOutcome::kNone : ReadOutcome::kAddress;
     };
 
@@ -50,16 +57,23 @@ ReadOutcome AddressReader::ReadBrowserAddress(std::string& holder, const std::st
     // Any other name is a DDE service; the reply is the address in quotes, then further fields.
     const DdeReply reply = windows_.DdeRequest(browserName, kDdeTopic, kDdeItem);
     // A browser busy for a moment is not a closed one.
-    if (reply.kind == DdeReply::kNoAnswer) return ReadOutcome::kPending;
+    if (reply.kind == DdeReply::kNoAnswer) {
+        state_ = ReadState::kNotAnswering;
+        return ReadOutcome::kPending;
+    }
     const std::string text = reply.kind == DdeReply::kText ? CutAtNul(reply.text) : std::string();
     const std::u32string first = Utf8ToCodePoints(std::string_view(text).substr(0, text.find(',')));
     if (text.empty() || first.size() < 2) {
         if (browserName == kFirefox) return readPage(PageFamily::kFirefox, browserName + kBrowserNotOpen);
+        got({});
         holder = browserName + kBrowserNotOpen;
         return ReadOutcome::kNone;
     }
-    holder = CodePointsToUtf8(std::u32string_view(first).substr(1, first.size() - 2));
-    return ReadOutcome::kAddress;
+    return got(CodePointsToUtf8(std::u32string_view(first).substr(1, first.size() - 2)));
+}
+
+std::string AddressReader::Program() {
+    return state_ == ReadState::kAddress ? BrowserProgramName(windows_.ProgramOfLastWindow()) : std::string();
 }
 
 std::string AddressReader::GetIEVersion() {

@@ -66,6 +66,8 @@ public:
     // The window whose page the family's front-most browser window shows (for Chromium the page's
     // render window inside the top-level window, for Firefox the top-level window); 0 when none.
     virtual std::uintptr_t FrontPageWindow(PageFamily) { return 0; }
+    // The executable of the browser window the last read looked at; empty when unknown.
+    virtual std::string ProgramOfLastWindow() { return {}; }
     // Asks the window for the accessible document of its page and keeps it for ReadOpenPage.
     virtual PageAnswer OpenPage(std::uintptr_t /*window*/) { return {}; }
     // The address of the document kept by the last OpenPage that found one.
@@ -86,6 +88,14 @@ public:
 
     // The last read left a page's walk half done (see PageReader::Walking).
     bool PageWalking() const { return pages_.Walking(); }
+    // Whether the holder's address came from a current browser's page, whose escapes are UTF-8
+    // rather than code page 936.
+    bool FromPage() const { return fromPage_; }
+    // Whether the last read found an address, and if not, why.
+    ReadState State() const { return state_; }
+    // The browser's name ("Edge") of the window that gave the last address; empty when unknown.
+    std::string Program();
+
     // The next page read asks the window even in the slow rhythm of a window without a document:
     // a credential key's press wants an answer now.
     void AskPageNow() { pages_.AskNow(); }
@@ -100,6 +110,8 @@ private:
     std::string versionText_;
     std::string versionLead_;
     PageReader pages_;
+    bool fromPage_ = false;
+    ReadState state_ = ReadState::kNoWindow;
 };
 
 }  // namespace tf

@@ -1,5 +1,6 @@
 #include "autofill/browser_watch.h"
 
+#include "autofill/page_address.h"
 #include "autofill/percent_decode.h"
 #include "autofill/url.h"
 #include "base/text.h"
@@ -64,15 +65,19 @@ void BrowserWatch::Load() {
     }
 }
 
-PageMatch MatchPage(Browser browser, const std::string& holder, const RecordGrid& grid) {
+PageMatch MatchPage(Browser browser, const std::string& holder, const RecordGrid& grid, bool fromPage) {
+    const bool chromeLike = browser == Browser::kChrome || browser == Browser::kOpera;
+    // The search box's form of a decoded address: Chrome and Opera put "http://" in front
+    // whatever the address begins with, and "/" after one without a path.
+    auto searchForm = [&](const std::string& decoded, const std::string& raw, std::string* path) {
+        if (!chromeLike) return CutAtNul(decoded);
+        std::string p = ParseUrl(raw).Path;
+        std::string form = CutAtNul("http://" + decoded + (p.empty() ? "/" : ""));
+        if (path) *path = std::move(p);
+        return form;
+    };
     PageMatch m;
-    if (browser == Browser::kIE || browser == Browser::kFirefox) {
-        m.searchText = CutAtNul(DecodePercent(holder));
-    } else {
-        m.text7 = ParseUrl(holder).Path;
-        // "http://" goes in front whatever the address begins with.
-        m.searchText = CutAtNul("http://" + DecodePercent(holder) + (m.text7.empty() ? "/" : ""));
-    }
+    m.searchText = searchForm(fromPage ? DecodePercentUtf8(holder) : DecodePercent(holder), holder, &m.text7);
     // A read that found no address must not match: a Chrome that is not running gives "http:///",
     // which is just what the editor stores for a record saved with the untouched "http://".
     const bool noAddress = TrimSpaces(holder).empty() || holder == std::string(ReaderName(browser)) + kBrowserNotOpen;
@@ -82,9 +87,39 @@ PageMatch MatchPage(Browser browser, const std::string& holder, const RecordGrid
     }
     // The address as read still finds records whose address was put into the vault file in
     // another form than the editor's (by hand, or by an older version), as it always did.
-    const std::string normal = LookupForm(m.searchText);
-    m.slots = FindAccounts(grid, {m.searchText, normal});
+    std::vector<std::string> forms{m.searchText};
+    if (fromPage) {
+        // A record may hold the address as the browser gives it, escapes and ASCII host included.
+        forms.push_back(searchForm(holder, holder, nullptr));
+        if (auto unicode = WithUnicodeHost(holder))
+            forms.push_back(searchForm(DecodePercentUtf8(*unicode), *unicode, nullptr));
+    }
+    const std::size_t asRead = forms.size();
+    for (std::size_t i = 0; i < asRead; ++i) forms.push_back(LookupForm(forms[i]));
+    m.slots = FindAccounts(grid, std::vector<std::string_view>(forms.begin(), forms.end()));
     return m;
+}
+
+std::string WatchStatusText(Browser browser, ReadState state, const std::string& holder, const std::string& program) {
+    static constexpr std::array<const char*, kBrowserCount> kNames = {"Internet Explorer", "Chrome", "Firefox",
+                                                                      "Opera"};
+    const std::string name = kNames[static_cast<std::size_t>(browser)];
+    switch (state) {
+        case ReadState::kAddress: {
+            std::string host = ParseUrl(holder).Host;
+            if (auto unicode = WithUnicodeHost(host)) host = std::move(*unicode);
+            return (program.empty() ? name : program) + ": " + (host.empty() ? holder : host);
+        }
+        case ReadState::kNoWindow:
+            return "no " + name + " window";
+        case ReadState::kLoading:
+            return "page still loading";
+        case ReadState::kAccessibilityOff:
+            return "accessibility is off in " + name;
+        case ReadState::kNotAnswering:
+            return name + " does not answer";
+    }
+    return {};
 }
 
 void BrowserWatch::Tick(AddressReader& reader, const RecordGrid& grid) {
@@ -94,7 +129,8 @@ void BrowserWatch::Tick(AddressReader& reader, const RecordGrid& grid) {
     // A pending read leaves the holder as it was: the match is made again from the last address,
     // so that records edited meanwhile count.
     reader.ReadBrowserAddress(holder, ReaderName(browser));
-    PageMatch m = MatchPage(browser, holder, grid);
+    PageMatch m = MatchPage(browser, holder, grid, reader.FromPage());
+    status_ = WatchStatusText(browser, reader.State(), holder, reader.Program());
     searchText_ = std::move(m.searchText);
     if (browser == Browser::kChrome || browser == Browser::kOpera) text7_ = std::move(m.text7);
     slots_ = std::move(m.slots);

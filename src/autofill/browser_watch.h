@@ -30,8 +30,14 @@ struct PageMatch {
     std::string text7;       // Chrome and Opera: the path part of the address
     CredentialSlots slots;
 };
-// `holder` is the address as the browser's reader left it.
-PageMatch MatchPage(Browser browser, const std::string& holder, const RecordGrid& grid);
+// `holder` is the address as the browser's reader left it; `fromPage` says it came from a current
+// browser's page, which escapes in UTF-8 and may give the host in its ASCII form: the address is
+// then also looked up as it was read and with the host in its own characters.
+PageMatch MatchPage(Browser browser, const std::string& holder, const RecordGrid& grid, bool fromPage = false);
+
+// What the row of browser boxes says about the last read: the browser and site read, or why
+// nothing was ("no Chrome window", "accessibility is off in Firefox", "page still loading").
+std::string WatchStatusText(Browser browser, ReadState state, const std::string& holder, const std::string& program);
 
 class BrowserWatch {
 public:
@@ -58,6 +64,8 @@ public:
     const std::string& SearchText() const { return searchText_; }
     // The path part of the last Chrome or Opera address.
     const std::string& Text7() const { return text7_; }
+    // The words for the row of browser boxes after the last tick.
+    const std::string& StatusText() const { return status_; }
     const CredentialSlots& Slots() const { return slots_; }
 
 private:
@@ -69,6 +77,7 @@ private:
     std::string searchText_;
     std::string text7_;
     CredentialSlots slots_;
+    std::string status_;
 };
 
 // What the lookup compares besides the address as read: the page address in the form the editor

@@ -44,7 +44,7 @@ ForegroundPage CredentialKeys::ReadForeground(Browser browser, HWND& front) {
     } while (outcome == ReadOutcome::kPending && reader_.PageWalking() && GetTickCount64() < until);
     windows_.SetScope(outer);
     if (outcome == ReadOutcome::kPending) return {ForegroundPage::kUnread, {}};
-    return {ForegroundPage::kPage, std::move(holder)};
+    return {ForegroundPage::kPage, std::move(holder), reader_.FromPage()};
 }
 
 void CredentialKeys::WaitForTake() {

@@ -48,7 +48,7 @@ PressPlan PlanPress(int entry, Browser browser, const ForegroundPage& page, cons
     if (entry < 1 || entry > 4) return {PressVerdict::kNoSuchEntry, {}};
     if (page.kind == ForegroundPage::kOtherWindow) return {PressVerdict::kNotTheBrowser, {}};
     if (page.kind == ForegroundPage::kUnread) return {PressVerdict::kUnread, {}};
-    const PageMatch match = MatchPage(browser, page.holder, grid);
+    const PageMatch match = MatchPage(browser, page.holder, grid, page.fromPage);
     if (match.slots.Text10.empty()) return {PressVerdict::kNoRecord, {}};
     const std::string& text = *SlotForEntry(entry, match.slots);
     // A second account asked for where only one record matched: nothing to type.

@@ -91,6 +91,7 @@ struct ForegroundPage {
     };
     Kind kind = kUnread;
     std::string holder;
+    bool fromPage = false;  // read from a current browser's page (see MatchPage)
 };
 
 enum class PressVerdict { kType, kNoSuchEntry, kNotTheBrowser, kUnread, kNoRecord, kEmptySlot };

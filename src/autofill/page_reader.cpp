@@ -22,14 +22,21 @@ std::optional<std::string> PageReader::Read(BrowserWindows& windows, PageFamily 
         open_ = false;
         misses_ = 0;
     }
-    if (!window) return std::nullopt;
+    if (!window) {
+        state_ = ReadState::kNoWindow;
+        return std::nullopt;
+    }
 
     if (open_) {
         PageAnswer kept = windows.ReadOpenPage();
-        if (kept.kind == PageAnswer::kAddress && !kept.address.empty()) return std::move(kept.address);
+        if (kept.kind == PageAnswer::kAddress && !kept.address.empty()) {
+            state_ = ReadState::kAddress;
+            return std::move(kept.address);
+        }
         // A window that stopped answering is left alone until it answers again.
         if (kept.kind == PageAnswer::kNoAnswer) {
             pending_ = true;
+            state_ = ReadState::kNotAnswering;
             return std::nullopt;
         }
         // The page was replaced (another tab, another document): look for the new one at once.
@@ -45,12 +52,21 @@ std::optional<std::string> PageReader::Read(BrowserWindows& windows, PageFamily 
     if (found.kind == PageAnswer::kAddress && !found.address.empty()) {
         open_ = true;
         misses_ = 0;
+        state_ = ReadState::kAddress;
         return std::move(found.address);
     }
     // A walk under way is progress, not a miss: it must not push the window into the slow rhythm.
     walking_ = found.kind == PageAnswer::kWalking;
     pending_ = walking_ || found.kind == PageAnswer::kNoAnswer;
     if (!walking_) ++misses_;
+    if (found.kind == PageAnswer::kNoAnswer) {
+        state_ = ReadState::kNotAnswering;
+    } else if (walking_ || misses_ < kEagerAsks) {
+        // A new window builds its tree on the first request.
+        state_ = ReadState::kLoading;
+    } else {
+        state_ = ReadState::kAccessibilityOff;
+    }
     return std::nullopt;
 }
 

@@ -29,6 +29,15 @@ struct PageAnswer {
     std::string address;
 };
 
+// Why a read gave no address, or that it gave one; shown to the user beside the browser boxes.
+enum class ReadState {
+    kAddress,
+    kNoWindow,          // no window of the browser is open
+    kLoading,           // the page is still being built, or the way to it is being walked
+    kAccessibilityOff,  // the window answers but never shows a document: the browser keeps its pages to itself
+    kNotAnswering,      // the browser did not answer in time
+};
+
 // Reads the page address of the front-most browser window of a family, keeping the document it
 // found so that the next ticks ask that one object for its address instead of walking the window's
 // tree again. A window without a document yet is asked again on the next ticks, then less often,
@@ -45,6 +54,7 @@ public:
     bool Pending() const { return pending_; }
     // The next read asks the window whatever the rhythm says.
     void AskNow() { askNow_ = true; }
+    ReadState State() const { return state_; }
 
     // Asked every tick for this many ticks, then every kSlowAskEvery ticks.
     static constexpr int kEagerAsks = 5;
@@ -60,6 +70,7 @@ private:
     bool walking_ = false;
     bool pending_ = false;
     bool askNow_ = false;
+    ReadState state_ = ReadState::kNoWindow;
 };
 
 }  // namespace tf

@@ -32,6 +32,10 @@ void FilterGrid(RecordGrid& grid, std::string_view text) {
 CredentialSlots FindAccounts(const RecordGrid& grid, std::string_view address) { return FindAccounts(grid, {address}); }
 
 CredentialSlots FindAccounts(const RecordGrid& grid, std::initializer_list<std::string_view> addresses) {
+    return FindAccounts(grid, std::vector<std::string_view>(addresses));
+}
+
+CredentialSlots FindAccounts(const RecordGrid& grid, const std::vector<std::string_view>& addresses) {
     CredentialSlots slots;
     std::vector<std::string_view> wanted;
     for (std::string_view address : addresses) {

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "records/record_grid.h"
 
@@ -31,5 +32,6 @@ CredentialSlots FindAccounts(const RecordGrid& grid, std::string_view address);
 // The same for a page address known in more than one form: a record matches when its address
 // equals any of them. Each record is looked at once, so one matching two forms counts once.
 CredentialSlots FindAccounts(const RecordGrid& grid, std::initializer_list<std::string_view> addresses);
+CredentialSlots FindAccounts(const RecordGrid& grid, const std::vector<std::string_view>& addresses);
 
 }  // namespace tf

@@ -92,14 +92,14 @@ LoginRecord Record(std::string url, std::string account, std::string password) {
 RecordGrid Records() {
     RecordGrid grid;
     grid.FillGrid({
-        Record("http://intranet/login", "alice", "a1"),
-        Record("http://intranet/", "bob", "b1"),
+        Record("http://intranet/login", "alice", "a1"), Record("http://intranet/", "bob", "b1"),
         Record("http://bank/login", "carol", "c1"),
         Record("http:///", "untouched", "u1"),  // saved with the new-record address "http://"
-        Record("http://my site/", "dave", "d1"),
-        Record("http://host?q=1/", "erin", "e1"),
+        Record("http://my site/", "dave", "d1"), Record("http://host?q=1/", "erin", "e1"),
         Record("http://intranet/中", "frank", "g1"),
         Record(std::string("http://firefox") + kBrowserNotOpen + "/", "ghost", "h1"),
+        Record("http://例子.中国/登录", "ivy", "i1"),
+        Record("http://shop/%E7%99%BB", "jack", "j1"),  // copied from the address bar, escapes and all
     });
     return grid;
 }
@@ -185,10 +185,17 @@ TEST(BrowserWatch, PagesOfCurrentBrowsersFindTheRecordsTheEditorStored) {
         std::string account1;
     };
     const Case cases[] = {
-        {Browser::kChrome, "https://bank/login", "carol"}, {Browser::kChrome, "https://intranet/", "bob"},
-        {Browser::kChrome, "https://intranet", "bob"},     {Browser::kFirefox, "https://bank/login", "carol"},
-        {Browser::kFirefox, "https://intranet/", "bob"},   {Browser::kFirefox, "https://intranet/%D6%D0", "frank"},
+        {Browser::kChrome, "https://bank/login", "carol"},
+        {Browser::kChrome, "https://intranet/", "bob"},
+        {Browser::kChrome, "https://intranet", "bob"},
+        {Browser::kFirefox, "https://bank/login", "carol"},
+        {Browser::kFirefox, "https://intranet/", "bob"},
+        {Browser::kFirefox, "https://intranet/%E4%B8%AD", "frank"},
         {Browser::kFirefox, "http://elsewhere/", ""},
+        // Current browsers escape in UTF-8 and give international hosts in their ASCII form.
+        {Browser::kChrome, "https://xn--fsqu00a.xn--fiqs8s/%E7%99%BB%E5%BD%95", "ivy"},
+        {Browser::kFirefox, "https://xn--fsqu00a.xn--fiqs8s/%E7%99%BB%E5%BD%95", "ivy"},
+        {Browser::kChrome, "https://shop/%E7%99%BB", "jack"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.page);
@@ -329,6 +336,38 @@ TEST(LookupForm, RecordTypedIntoTheEditorIsFoundFromItsStoredFormAndFromChrome) 
         watch.Tick(reader, grid);
         EXPECT_EQ(watch.Slots().Text10, stored);
     }
+}
+
+TEST(WatchStatusText, NamesTheBrowserAndSiteReadOrWhyNothingWas) {
+    using S = ReadState;
+    struct Case {
+        Browser browser;
+        S state;
+        const char* holder;
+        const char* program;
+        const char* text;
+    };
+    const Case cases[] = {
+        {Browser::kChrome, S::kAddress, "https://xn--fiqs8s/login", "Edge", "Edge: 中国"},
+        {Browser::kChrome, S::kAddress, "bank.example/login", "", "Chrome: bank.example"},
+        {Browser::kChrome, S::kNoWindow, "", "", "no Chrome window"},
+        {Browser::kFirefox, S::kAccessibilityOff, "", "", "accessibility is off in Firefox"},
+        {Browser::kOpera, S::kLoading, "", "", "page still loading"},
+        {Browser::kIE, S::kNotAnswering, "", "", "Internet Explorer does not answer"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(WatchStatusText(c.browser, c.state, c.holder, c.program), c.text);
+
+    // A tick says what it found.
+    FakeBrowserWindows windows;
+    windows.firefoxWindow = 1;
+    AddressReader reader(windows);
+    BrowserWatch watch;
+    watch.BoxClicked(Browser::kFirefox, true);
+    watch.Tick(reader, Records());
+    EXPECT_EQ(watch.StatusText(), "page still loading");
+    windows.firefoxWindow = 0;
+    watch.Tick(reader, Records());
+    EXPECT_EQ(watch.StatusText(), "no Firefox window");
 }
 
 }  // namespace

@@ -1,0 +1,34 @@
+// What current browsers hand out as the page address, made comparable with the addresses the user
+// stored: they escape a path's non-ASCII characters as UTF-8 ("%E7%99%BB"), write international
+// host names in their ASCII form ("xn--..."), and are recognised by the name of their program.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tf {
+
+// Percent escapes decoded as UTF-8. A run of escapes that does not form UTF-8 stays as it stands,
+// and so does every escape of a character below 0x20 or of "%" itself, which a decoded address
+// could not tell apart from the text around it.
+std::string DecodePercentUtf8(std::string_view text);
+
+// The host's "xn--" labels in the characters they stand for; nothing when the address has none or
+// one of them is not valid.
+std::optional<std::string> WithUnicodeHost(std::string_view address);
+
+// Whether the program of that executable name ("C:\...\msedge.exe" or just its name, any letter
+// case) is one the named reader reads: "Chrome" reads Chrome, Edge, Brave, Vivaldi and Chromium,
+// "Opera16" Opera, "firefox" Firefox, "Internet Explorer" Internet Explorer. Programs built on the
+// same window classes (chat programs, editors, mail clients) are none of them.
+bool IsBrowserProgram(std::string_view readerName, std::string_view exePath);
+
+// The browser's own name for a program the readers read ("Edge" for msedge.exe); empty otherwise.
+std::string BrowserProgramName(std::string_view exePath);
+
+// Only web pages are pages to log in to: developer tools, the browser's own pages and side bars
+// show documents of other schemes.
+bool IsWebPageAddress(std::string_view address);
+
+}  // namespace tf

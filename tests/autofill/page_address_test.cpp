@@ -1,0 +1,81 @@
+#include "autofill/page_address.h"
+
+#include <gtest/gtest.h>
+
+namespace tf {
+namespace {
+
+TEST(DecodePercentUtf8, DecodesWhatFormsUtf8AndKeepsTheRest) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"https://example.cn/%E7%99%BB%E5%BD%95", "https://example.cn/登录"},
+        {"https://a/%e7%99%bb?q=a%20b", "https://a/登?q=a b"},
+        {"https://a/%F0%9F%98%80", "https://a/😀"},
+        // Not UTF-8: a code page 936 pair, a lone continuation byte, a cut sequence, an overlong form.
+        {"https://a/%D6%D0", "https://a/%D6%D0"},
+        {"https://a/%80x", "https://a/%80x"},
+        {"https://a/%E7%99", "https://a/%E7%99"},
+        {"https://a/%C0%AF", "https://a/%C0%AF"},
+        // What could not be told from the text around it stays escaped.
+        {"https://a/100%25%20off", "https://a/100%25 off"},
+        {"https://a/%00%0A", "https://a/%00%0A"},
+        {"https://a/%zz%4", "https://a/%zz%4"},
+        {"", ""},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(DecodePercentUtf8(in), out) << in;
+}
+
+TEST(WithUnicodeHost, DecodesTheAsciiFormOfInternationalHostNames) {
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"https://xn--fiqs8s.xn--fiqs8s/login", "https://中国.中国/login"},
+        {"http://user@XN--MNCHEN-3YA.de:8080/a", "http://user@münchen.de:8080/a"},
+        {"xn--bcher-kva.example", "bücher.example"},
+        {"https://bank.example/xn--fiqs8s", std::nullopt},  // only the host counts
+        {"https://bank.example/", std::nullopt},
+        {"https://xn--.example/", std::nullopt},                 // empty label
+        {"https://xn--99999999999999a.example/", std::nullopt},  // overflows
+        {"https://xn--ab_c.example/", std::nullopt},             // no digit of the code
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(WithUnicodeHost(in), out) << in;
+}
+
+TEST(IsBrowserProgram, OnlyTheBrowsersOwnProgramsAreRead) {
+    struct Case {
+        const char* reader;
+        const char* exe;
+        bool read;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"Chrome", "C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe", true, "Chrome"},
+        {"Chrome", "C:\\Program Files (x86)\\Microsoft\\Edge\\Application\\MSEDGE.EXE", true, "Edge"},
+        {"Chrome", "brave.exe", true, "Brave"},
+        {"Chrome", "D:/apps/vivaldi.exe", true, "Vivaldi"},
+        {"Opera16", "C:\\Users\\u\\AppData\\Local\\Programs\\Opera\\opera.exe", true, "Opera"},
+        {"Chrome", "opera.exe", false, "Opera"},
+        {"firefox", "C:\\Program Files\\Mozilla Firefox\\firefox.exe", true, "Firefox"},
+        {"Internet Explorer", "iexplore.exe", true, "Internet Explorer"},
+        // Programs on the same window classes.
+        {"Chrome", "C:\\Users\\u\\AppData\\Local\\slack\\app-4.0\\slack.exe", false, ""},
+        {"Chrome", "Code.exe", false, ""},
+        {"firefox", "thunderbird.exe", false, ""},
+        {"Chrome", "chrome.exe.bak", false, ""},
+        {"Chrome", "", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.reader) + " " + c.exe);
+        EXPECT_EQ(IsBrowserProgram(c.reader, c.exe), c.read);
+        EXPECT_EQ(BrowserProgramName(c.exe), c.name);
+    }
+}
+
+TEST(IsWebPageAddress, DeveloperToolsAndTheBrowsersOwnPagesAreNoPages) {
+    for (const char* page : {"https://bank.example/", "HTTP://a", "file:///C:/a.html", "ftp://f/"})
+        EXPECT_TRUE(IsWebPageAddress(page)) << page;
+    for (const char* other : {"devtools://devtools/bundled/inspector.html", "chrome://settings/", "about:blank",
+                              "chrome://browser/content/places/bookmarksSidebar.xhtml",
+                              "moz-extension://x/sidebar.html", "bank.example/login", ""})
+        EXPECT_FALSE(IsWebPageAddress(other)) << other;
+}
+
+}  // namespace
+}  // namespace tf
