@@ -54,6 +54,15 @@ foreach(src ${TF_FIXTURES})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 endforeach()
 
+# The fake browser under the program names the readers know browsers by, and one they must not
+# take for a browser: the readers look at the program behind a window, not only at its class.
+set(TF_FAKE_PROGRAMS chrome msedge opera firefox iexplore electron_app)
+foreach(program ${TF_FAKE_PROGRAMS})
+    add_custom_command(TARGET fake_browser_win POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/tests/browsers
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:fake_browser_win> ${CMAKE_BINARY_DIR}/tests/browsers/${program}.exe)
+endforeach()
+
 # Shared pieces of the Windows tests (starting the program, reading its windows).
 file(GLOB TF_WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp)
 add_library(tf_win_test_support STATIC ${TF_WIN_TEST_SUPPORT})

@@ -1,5 +1,7 @@
 #include "autofill/accessible_page_win.h"
 
+#include "autofill/page_address.h"
+
 #include <algorithm>
 #include <deque>
 #include <string>
@@ -19,8 +21,11 @@ constexpr UINT kRequestTimeoutMs = 50;
 // milliseconds each under Wine, more while the machine is busy). It runs only when another window
 // comes to the front, our messages keep flowing during its calls, and it is bounded in objects and
 // in time; what is not found then is looked for again on a later tick.
-constexpr int kMaxWalkObjects = 200;
-constexpr int kMaxWalkDepth = 8;
+constexpr int kMaxWalkObjects = 300;
+// Firefox puts its page ten levels or more below the window.
+constexpr int kMaxWalkDepth = 16;
+// Page windows of one Chromium window looked at: the page, docked tools, side panels.
+constexpr int kMaxPageWindows = 8;
 constexpr double kMaxWalkMs = 500.0;
 // One tick walks this long at most and goes on from there on the next, so no tick comes near the
 // one second, however slowly the browser answers.
@@ -121,39 +126,70 @@ std::vector<IAccessible*> ChildObjects(IAccessible* container) {
     return objects;
 }
 
-// Breadth first: the page's own document comes before the documents of frames inside it. Walks for
-// one slice of time at most; the queue keeps what is left for the next tick. The document found is
-// the caller's.
-IAccessible* ContinueWalk(AccessibleWalk& walk, std::wstring& address) {
+long long AreaOf(IAccessible* object) {
+    LONG left = 0, top = 0, width = 0, height = 0;
+    if (FAILED(object->accLocation(&left, &top, &width, &height, Self())) || width <= 0 || height <= 0) return 0;
+    return static_cast<long long>(width) * height;
+}
+
+// Whether the candidate beats the best so far.
+bool Better(const PageCandidate& c, const PageCandidate& best) {
+    if (!best.document) return true;
+    if (c.webPage != best.webPage) return c.webPage;
+    return c.area > best.area;
+}
+
+void Drop(PageCandidate& c) {
+    if (c.document) c.document->Release();
+    c = PageCandidate{};
+}
+
+// Breadth first: the page's own document comes before the documents of frames inside it, which are
+// never looked into. Walks for one slice of time at most; the queue keeps what is left for the
+// next tick. A window that stops answering on the way is left out of the rest of the walk.
+void ContinueWalk(AccessibleWalk& walk, const std::function<bool(HWND)>& answers) {
     Stopwatch clock;
+    std::vector<HWND> checked;
     while (!walk.queue.empty() && clock.Ms() < kWalkSliceMs) {
-        auto [object, depth] = walk.queue.front();
+        WalkItem item = walk.queue.front();
         walk.queue.pop_front();
         ++walk.seen;
         if (walk.seen > kMaxWalkObjects || walk.spentMs + clock.Ms() >= kMaxWalkMs) {
-            // Too big a tree for a document to be found in: a later tick starts over.
-            object->Release();
-            for (auto& [left, leftDepth] : walk.queue) left->Release();
+            // Too big a tree for more to be found in: what was found stands, a later tick starts over.
+            item.object->Release();
+            for (WalkItem& left : walk.queue) left.object->Release();
             walk.queue.clear();
             break;
         }
-        auto role = NumberOf(&IAccessible::get_accRole, object);
+        if (std::find(checked.begin(), checked.end(), item.window) == checked.end()) {
+            if (!answers(item.window)) {
+                // Letting go of its objects would be a call into the hung window as well.
+                std::erase_if(walk.queue, [&](const WalkItem& w) { return w.window == item.window; });
+                continue;
+            }
+            checked.push_back(item.window);
+        }
+        auto role = NumberOf(&IAccessible::get_accRole, item.object);
         if (role == ROLE_SYSTEM_DOCUMENT) {
-            // A hidden document belongs to another tab; a page's frames are inside its own.
-            if (Shown(object)) {
-                if (auto value = ValueOf(object); value && !value->empty()) {
-                    address = std::move(*value);
-                    walk.spentMs += clock.Ms();
-                    return object;
+            // A hidden document belongs to another tab.
+            if (Shown(item.object)) {
+                if (auto value = ValueOf(item.object); value && !value->empty()) {
+                    PageCandidate c{item.object, item.window, std::move(*value), false, AreaOf(item.object)};
+                    c.webPage = IsWebPageAddress(Narrow(c.address));
+                    if (Better(c, walk.best)) {
+                        Drop(walk.best);
+                        walk.best = std::move(c);
+                        continue;
+                    }
                 }
             }
-        } else if (depth < kMaxWalkDepth && !(role && HoldsNoPage(*role))) {
-            for (IAccessible* child : ChildObjects(object)) walk.queue.emplace_back(child, depth + 1);
+        } else if (item.depth < kMaxWalkDepth && !(role && HoldsNoPage(*role))) {
+            for (IAccessible* child : ChildObjects(item.object))
+                walk.queue.push_back({child, item.depth + 1, item.window});
         }
-        object->Release();
+        item.object->Release();
     }
     walk.spentMs += clock.Ms();
-    return nullptr;
 }
 
 }  // namespace
@@ -164,8 +200,8 @@ AccessiblePages::~AccessiblePages() {
     if (comStarted_) CoUninitialize();
 }
 
-HWND AccessiblePages::FrontWindow(PageFamily family, HWND only) {
-    const wchar_t* topClass = family == PageFamily::kChromium ? L"Chrome_WidgetWin_1" : L"MozillaWindowClass";
+HWND AccessiblePages::FrontWindow(PageFamily family, HWND only, const std::function<bool(HWND)>& accept) {
+    const wchar_t* topClass = family == PageFamily::kFirefox ? L"MozillaWindowClass" : L"Chrome_WidgetWin_1";
     HWND top = nullptr;
     for (int i = 0; i < kMaxTopWindows; ++i) {
         if (only) {
@@ -176,13 +212,13 @@ HWND AccessiblePages::FrontWindow(PageFamily family, HWND only) {
             top = FindWindowExW(nullptr, top, topClass, nullptr);
         }
         if (!top) break;
-        if (!IsWindowVisible(top) || IsIconic(top)) continue;
+        if (!IsWindowVisible(top) || IsIconic(top) || (accept && !accept(top))) continue;
         if (family == PageFamily::kFirefox) return top;
         // Chromium keeps many hidden windows of that class (menus, bubbles); the one with a page
         // shows it in a render window of its own.
         for (HWND page = FindWindowExW(top, nullptr, L"Chrome_RenderWidgetHostHWND", nullptr); page;
              page = FindWindowExW(top, page, L"Chrome_RenderWidgetHostHWND", nullptr)) {
-            if (IsWindowVisible(page)) return page;
+            if (IsWindowVisible(page)) return top;
         }
     }
     return nullptr;
@@ -230,10 +266,46 @@ void AccessiblePages::Forget() {
 }
 
 void AccessiblePages::DropWalk() {
-    if (!walk_.queue.empty() && SafeToRelease(walk_.window)) {
-        for (auto& [object, depth] : walk_.queue) object->Release();
+    for (WalkItem& item : walk_.queue) {
+        if (SafeToRelease(item.window)) item.object->Release();
     }
+    if (walk_.best.document && !SafeToRelease(walk_.best.window)) walk_.best.document = nullptr;
+    Drop(walk_.best);
     walk_ = AccessibleWalk{};
+}
+
+bool AccessiblePages::StartWalk(HWND top, bool& stalled) {
+    std::vector<HWND> windows;
+    for (HWND page = FindWindowExW(top, nullptr, L"Chrome_RenderWidgetHostHWND", nullptr);
+         page && windows.size() < kMaxPageWindows;
+         page = FindWindowExW(top, page, L"Chrome_RenderWidgetHostHWND", nullptr)) {
+        if (IsWindowVisible(page)) windows.push_back(page);
+    }
+    if (windows.empty()) windows.push_back(top);
+    for (HWND window : windows) {
+        if (Stalled(window)) {
+            stalled = true;
+            continue;
+        }
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(window, WM_GETOBJECT, 0, static_cast<LPARAM>(static_cast<DWORD>(OBJID_CLIENT)),
+                                 SMTO_ABORTIFHUNG, kRequestTimeoutMs, &result)) {
+            MarkStalled(window);
+            stalled = true;
+            continue;
+        }
+        // 0: the window has no object of its own (Chromium's first answer, before its tree is built).
+        const auto lresult = static_cast<LRESULT>(result);
+        if (lresult <= 0) continue;
+        IAccessible* root = nullptr;
+        busy_ = true;
+        const bool gotRoot =
+            SUCCEEDED(ObjectFromLresult(lresult, kIidAccessible, 0, reinterpret_cast<void**>(&root))) && root;
+        busy_ = false;
+        if (gotRoot) walk_.queue.push_back({root, 0, window});
+    }
+    walk_.window = top;
+    return !walk_.queue.empty();
 }
 
 PageAnswer AccessiblePages::Open(HWND window) {
@@ -241,42 +313,32 @@ PageAnswer AccessiblePages::Open(HWND window) {
     Forget();
     if (!StartCom()) return {PageAnswer::kNotReady, {}};
 
-    DWORD_PTR result = 0;
-    if (walk_.window == window && !walk_.queue.empty()) {
-        // Going on with the walk an earlier tick began: first make sure the browser still answers.
-        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kRequestTimeoutMs, &result)) {
-            MarkStalled(window);
-            return {PageAnswer::kNoAnswer, {}};
-        }
-    } else {
+    if (walk_.window != window || walk_.queue.empty()) {
         DropWalk();
-        if (!SendMessageTimeoutW(window, WM_GETOBJECT, 0, static_cast<LPARAM>(static_cast<DWORD>(OBJID_CLIENT)),
-                                 SMTO_ABORTIFHUNG, kRequestTimeoutMs, &result)) {
-            MarkStalled(window);
-            return {PageAnswer::kNoAnswer, {}};
-        }
-        // 0: the window has no object of its own (Chromium's first answer, before its tree is built).
-        const auto lresult = static_cast<LRESULT>(result);
-        if (lresult <= 0) return {PageAnswer::kNotReady, {}};
-        IAccessible* root = nullptr;
-        busy_ = true;
-        const bool gotRoot =
-            SUCCEEDED(ObjectFromLresult(lresult, kIidAccessible, 0, reinterpret_cast<void**>(&root))) && root;
-        busy_ = false;
-        if (!gotRoot) return {PageAnswer::kNotReady, {}};
-        walk_.window = window;
-        walk_.queue.emplace_back(root, 0);
+        bool stalled = false;
+        if (!StartWalk(window, stalled)) return {stalled ? PageAnswer::kNoAnswer : PageAnswer::kNotReady, {}};
     }
     busy_ = true;
-    std::wstring address;
-    IAccessible* document = ContinueWalk(walk_, address);
+    ContinueWalk(walk_, [this](HWND w) {
+        DWORD_PTR ignored = 0;
+        if (!Stalled(w) && SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kRequestTimeoutMs, &ignored))
+            return true;
+        MarkStalled(w);
+        return false;
+    });
     busy_ = false;
-    // Not found yet: the walk goes on at the next ask, or starts over when there is nothing left of it.
-    if (!document) return {walk_.queue.empty() ? PageAnswer::kNotReady : PageAnswer::kWalking, {}};
+    // A page found is taken at the end of the slice that found it; nothing found yet, the walk goes
+    // on at the next ask, or starts over when there is nothing left of it.
+    if (!walk_.best.document) {
+        if (!walk_.queue.empty()) return {PageAnswer::kWalking, {}};
+        DropWalk();
+        return {PageAnswer::kNotReady, {}};
+    }
+    document_ = std::exchange(walk_.best.document, nullptr);
+    window_ = walk_.best.window;
+    std::string address = Narrow(walk_.best.address);
     DropWalk();
-    document_ = document;
-    window_ = window;
-    return {PageAnswer::kAddress, Narrow(address)};
+    return {PageAnswer::kAddress, std::move(address)};
 }
 
 PageAnswer AccessiblePages::ReadKept() {

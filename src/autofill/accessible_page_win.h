@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <string>
 #include <utility>
 
 #include "autofill/page_reader.h"
@@ -21,10 +23,28 @@ namespace tf {
 // GUID, and every request failed with E_NOINTERFACE: the identifier is defined here.
 inline constexpr GUID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
-// A walk from a window's object towards its document, left where one tick's time ran out.
-struct AccessibleWalk {
+// An object still to look at, its depth, and the window whose tree it belongs to.
+struct WalkItem {
+    IAccessible* object = nullptr;
+    int depth = 0;
     HWND window = nullptr;
-    std::deque<std::pair<IAccessible*, int>> queue;  // objects still to look at, with their depth
+};
+
+// The best document found so far: web pages before other documents (developer tools, the
+// browser's own pages, side bars), then the one that takes the most room on the screen.
+struct PageCandidate {
+    IAccessible* document = nullptr;
+    HWND window = nullptr;
+    std::wstring address;
+    bool webPage = false;
+    long long area = 0;
+};
+
+// A walk from a browser window's objects towards its page, left where one tick's time ran out.
+struct AccessibleWalk {
+    HWND window = nullptr;  // the browser's top-level window
+    std::deque<WalkItem> queue;
+    PageCandidate best;
     int seen = 0;
     double spentMs = 0;
 };
@@ -36,10 +56,10 @@ public:
     AccessiblePages(const AccessiblePages&) = delete;
     AccessiblePages& operator=(const AccessiblePages&) = delete;
 
-    // Chromium: the visible "Chrome_RenderWidgetHostHWND" child of the first visible, not minimised
-    // "Chrome_WidgetWin_1" window that has one; Firefox: the first such "MozillaWindowClass" window.
-    // With `only`, that top-level window is the only one looked at.
-    static HWND FrontWindow(PageFamily family, HWND only = nullptr);
+    // The first visible, not minimised top-level window of the family's class that `accept` takes
+    // (for Chromium, one that shows a page in a visible "Chrome_RenderWidgetHostHWND" child). With
+    // `only`, that window is the only one looked at.
+    static HWND FrontWindow(PageFamily family, HWND only = nullptr, const std::function<bool(HWND)>& accept = {});
 
     PageAnswer Open(HWND window);
     PageAnswer ReadKept();
@@ -52,6 +72,9 @@ private:
     void MarkStalled(HWND window);
     void Forget();
     void DropWalk();
+    // The roots of the window's trees: one per page window of a Chromium window (the page, docked
+    // developer tools, a side panel), or the window's own.
+    bool StartWalk(HWND top, bool& stalled);
     bool SafeToRelease(HWND window);
 
     bool comStarted_ = false;

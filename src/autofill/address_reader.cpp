@@ -42,7 +42,11 @@ ReadOutcome AddressReader::ReadBrowserAddress(std::string& holder, const std::st
         if (!text.empty()) return got(std::move(text));
         return readPage(PageFamily::kChromium, {});
     }
-    if (browserName == kOpera16) return got(std::string(TrimSpaces(CutAtNul(windows_.ReadOpera16()))));
+    if (browserName == kOpera16) {
+        std::string text(TrimSpaces(CutAtNul(windows_.ReadOpera16())));
+        if (!text.empty()) return got(std::move(text));
+        return readPage(PageFamily::kOpera, {});
+    }
     if (browserName == kInternetExplorer) {
         const std::string version = GetIEVersion();
         if (version == "9" || version == "8") return got(CutAtNul(windows_.ReadIEAddressBand()));

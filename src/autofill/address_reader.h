@@ -63,8 +63,7 @@ public:
     // The manual read: IEFrame > WorkerW > ReBarWindow32 > ComboBoxEx32 > ComboBox > Edit; "" when missing.
     virtual std::string ReadIEManual() = 0;
 
-    // The window whose page the family's front-most browser window shows (for Chromium the page's
-    // render window inside the top-level window, for Firefox the top-level window); 0 when none.
+    // The family's front-most browser window that shows a page; 0 when none.
     virtual std::uintptr_t FrontPageWindow(PageFamily) { return 0; }
     // The executable of the browser window the last read looked at; empty when unknown.
     virtual std::string ProgramOfLastWindow() { return {}; }
@@ -81,7 +80,8 @@ public:
     // The holder receives the browser's address, or the browser name followed by
     // kBrowserNotOpen when the read fails (an Internet Explorer walk that finds nothing leaves
     // the holder as it was). When the Chrome walk or the Firefox DDE request finds nothing, the
-    // page of the front-most window of a current Chromium or Firefox browser is read instead.
+    // page of the front-most window of a current Chromium or Firefox browser is read instead; Opera's
+    // box reads current Opera's page likewise.
     // A read that cannot tell now (a page walk under way, a request that timed out) leaves the
     // holder as it was and says so.
     ReadOutcome ReadBrowserAddress(std::string& holder, const std::string& browserName);

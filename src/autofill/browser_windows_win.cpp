@@ -1,5 +1,7 @@
 #include "autofill/browser_windows_win.h"
 
+#include "autofill/page_address.h"
+
 // Left out by WIN32_LEAN_AND_MEAN.
 #include <dde.h>
 
@@ -22,6 +24,8 @@ constexpr DWORD kDdeTimeoutMs = 300;
 // The Chrome, Opera and address-band reads take at most 255 characters; the classic walks read
 // the whole text.
 constexpr std::size_t kAddressBufferChars = 256;
+// Top-level windows of one class looked at for a browser's program.
+constexpr int kMaxTopWindows = 64;
 // How long one of the browser's windows gets to take a DDE initiate.
 constexpr UINT kDdeInitiateTimeoutMs = 100;
 // Bounds on what one request looks at: the browser's processes, and their top-level windows.
@@ -228,18 +232,55 @@ Win32BrowserWindows::~Win32BrowserWindows() {
     if (ddeClient_) DestroyWindow(ddeClient_);
 }
 
-bool IsBrowserWindow(const std::string& readerName, HWND window) {
-    if (!window) return false;
-    if (readerName == kInternetExplorer) return ClassIs(window, L"IEFrame");
-    if (readerName == kChrome) return ClassIs(window, L"Chrome_WidgetWin_1");
-    if (readerName == kOpera16) return ClassIs(window, L"Chrome_WidgetWin_1") || ClassIs(window, L"Chrome_WidgetWin_0");
-    const wchar_t* cls = ServiceWindowClass(readerName);
-    return cls && ClassIs(window, cls);
+static std::wstring ProgramPath(HWND window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = pid ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr;
+    if (!process) return {};
+    wchar_t path[1024];
+    DWORD size = static_cast<DWORD>(std::size(path));
+    std::wstring result;
+    if (QueryFullProcessImageNameW(process, 0, path, &size)) result.assign(path, size);
+    CloseHandle(process);
+    return result;
 }
 
-HWND Win32BrowserWindows::TopWindow(const wchar_t* cls, HWND after) const {
-    if (!scope_) return FindWindowExW(nullptr, after, cls, nullptr);
-    return !after && ClassIs(scope_, cls) ? scope_ : nullptr;
+bool IsBrowserWindow(const std::string& readerName, HWND window) {
+    if (!window) return false;
+    bool classMatches = false;
+    if (readerName == kInternetExplorer) {
+        classMatches = ClassIs(window, L"IEFrame");
+    } else if (readerName == kChrome) {
+        classMatches = ClassIs(window, L"Chrome_WidgetWin_1");
+    } else if (readerName == kOpera16) {
+        classMatches = ClassIs(window, L"Chrome_WidgetWin_1") || ClassIs(window, L"Chrome_WidgetWin_0");
+    } else if (const wchar_t* cls = ServiceWindowClass(readerName)) {
+        classMatches = ClassIs(window, cls);
+    }
+    // Chat programs and editors use Chromium's window classes, mail clients Firefox's.
+    return classMatches && IsBrowserProgram(readerName, Narrow(ProgramPath(window)));
+}
+
+HWND Win32BrowserWindows::TopWindow(const char* reader, const wchar_t* cls, HWND after) {
+    if (scope_)
+        return !after && ClassIs(scope_, cls) && IsBrowserProgram(reader, Narrow(ProgramPath(scope_))) ? Note(scope_)
+                                                                                                       : nullptr;
+    HWND window = after;
+    for (int i = 0; i < kMaxTopWindows; ++i) {
+        window = FindWindowExW(nullptr, window, cls, nullptr);
+        if (!window) return nullptr;
+        if (IsBrowserProgram(reader, Narrow(ProgramPath(window)))) return Note(window);
+    }
+    return nullptr;
+}
+
+HWND Win32BrowserWindows::Note(HWND window) {
+    lastWindow_ = window;
+    return window;
+}
+
+std::string Win32BrowserWindows::ProgramOfLastWindow() {
+    return lastWindow_ && IsWindow(lastWindow_) ? Narrow(ProgramPath(lastWindow_)) : std::string();
 }
 
 std::optional<std::string> Win32BrowserWindows::ReadIEVersion() {
@@ -267,7 +308,7 @@ std::optional<std::string> Win32BrowserWindows::ReadIEVersion() {
 }
 
 std::optional<std::string> Win32BrowserWindows::ReadIEClassic(bool throughAddressBandRoot) {
-    HWND window = TopWindow(L"IEFrame");
+    HWND window = TopWindow(kInternetExplorer, L"IEFrame");
     std::vector<std::wstring_view> path{L"WorkerW", L"ReBarWindow32"};
     if (throughAddressBandRoot) path.push_back(L"Address Band Root");
     path.insert(path.end(), {L"ComboBoxEx32", L"ComboBox", L"Edit"});
@@ -282,16 +323,17 @@ std::optional<std::string> Win32BrowserWindows::ReadIEClassic(bool throughAddres
 }
 
 std::string Win32BrowserWindows::ReadIEAddressBand() {
-    return AddressOf(FindPath(TopWindow(L"IEFrame"), {L"WorkerW", L"ReBarWindow32", L"AddRess Band Root", L"Edit"}));
+    return AddressOf(FindPath(TopWindow(kInternetExplorer, L"IEFrame"),
+                              {L"WorkerW", L"ReBarWindow32", L"AddRess Band Root", L"Edit"}));
 }
 
 std::string Win32BrowserWindows::ReadChrome() {
-    return AddressOf(FindPath(TopWindow(L"Chrome_WidgetWin_1"), {L"Chrome_OmniboxView"}));
+    return AddressOf(FindPath(TopWindow(kChrome, L"Chrome_WidgetWin_1"), {L"Chrome_OmniboxView"}));
 }
 
 std::string Win32BrowserWindows::ReadOpera16() {
     // Opera keeps several windows of its top-level class; the address field is in one of them.
-    auto next = [this](const wchar_t* cls, HWND after) { return TopWindow(cls, after); };
+    auto next = [this](const wchar_t* cls, HWND after) { return TopWindow(kOpera16, cls, after); };
     HWND field = FindTextFieldWindow(next, L"Chrome_WidgetWin_1", L"ViewsTextfieldEdit", 5);
     if (!field) field = FindTextFieldWindow(next, L"Chrome_WidgetWin_0", L"ViewsTextfieldEdit", 5);
     return AddressOf(field);
@@ -320,7 +362,8 @@ DdeReply Win32BrowserWindows::DdeRequest(const std::string& service, const std::
     if (!cls || item.empty()) return {};
     // The processes of the browser's windows: theirs are the only windows asked.
     std::vector<DWORD> processes;
-    for (HWND w = TopWindow(cls); w && processes.size() < kMaxBrowserProcesses; w = TopWindow(cls, w)) {
+    for (HWND w = TopWindow(service.c_str(), cls); w && processes.size() < kMaxBrowserProcesses;
+         w = TopWindow(service.c_str(), cls, w)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
         if (pid && std::find(processes.begin(), processes.end(), pid) == processes.end()) processes.push_back(pid);
@@ -405,7 +448,11 @@ std::string Win32BrowserWindows::ReadIEManual() {
 }
 
 std::uintptr_t Win32BrowserWindows::FrontPageWindow(PageFamily family) {
-    return reinterpret_cast<std::uintptr_t>(AccessiblePages::FrontWindow(family, scope_));
+    const char* reader = family == PageFamily::kFirefox ? kFirefox : family == PageFamily::kOpera ? kOpera16 : kChrome;
+    HWND window = AccessiblePages::FrontWindow(
+        family, scope_, [reader](HWND top) { return IsBrowserProgram(reader, Narrow(ProgramPath(top))); });
+    if (window) Note(window);
+    return reinterpret_cast<std::uintptr_t>(window);
 }
 
 PageAnswer Win32BrowserWindows::OpenPage(std::uintptr_t window) { return pages_.Open(reinterpret_cast<HWND>(window)); }

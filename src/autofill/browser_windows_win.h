@@ -34,6 +34,7 @@ public:
     std::uintptr_t FrontPageWindow(PageFamily family) override;
     PageAnswer OpenPage(std::uintptr_t window) override;
     PageAnswer ReadOpenPage() override;
+    std::string ProgramOfLastWindow() override;
 
     // While set, every read looks at this top-level window alone, as if it were the browser's only
     // window: a credential key's press reads the window in front, nothing else.
@@ -41,11 +42,15 @@ public:
     HWND SetScope(HWND window) { return std::exchange(scope_, window); }
 
 private:
-    // The first top-level window of the class after `after` (nullptr: from the start), within the scope.
-    HWND TopWindow(const wchar_t* cls, HWND after = nullptr) const;
+    // The first top-level window of the class after `after` (nullptr: from the start) that belongs
+    // to a program the reader reads, within the scope.
+    HWND TopWindow(const char* reader, const wchar_t* cls, HWND after = nullptr);
+    // Keeps the window as the one the read looked at.
+    HWND Note(HWND window);
     HWND DdeClientWindow();
 
     HWND scope_ = nullptr;
+    HWND lastWindow_ = nullptr;
     HWND ddeClient_ = nullptr;
     HWND ddeServerWindow_ = nullptr;
     AccessiblePages pages_;

@@ -13,7 +13,8 @@ namespace tf {
 class BrowserWindows;
 
 enum class PageFamily {
-    kChromium,  // Chrome, Edge, Brave, Opera, Vivaldi: "Chrome_WidgetWin_1" windows
+    kChromium,  // Chrome, Edge, Brave, Vivaldi: "Chrome_WidgetWin_1" windows
+    kOpera,     // current Opera, on the same windows
     kFirefox,   // "MozillaWindowClass" windows
 };
 

@@ -188,6 +188,8 @@ void MainWindow::CreateControls() {
     // The manual read is a maintenance aid with nothing to show a user: it stays hidden.
     CreateWindowExW(0, L"BUTTON", L"Command1", WS_CHILD | BS_PUSHBUTTON, rowX, closeY, buttonW, closeH, hwnd_,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCommand1)), GetModuleHandleW(nullptr), nullptr);
+    watchStatus_ = CreateChild(hwnd_, 0, L"STATIC", L"", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX,
+                               kIdWatchStatus, rowX, closeY, width - Px(kMargin) - closeW - gap - rowX, closeH, font_);
     CreateChild(hwnd_, 0, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4, width - Px(kMargin) - closeW,
                 closeY, closeW, closeH, font_);
 }
@@ -324,7 +326,11 @@ void MainWindow::CheckBox_Click(Browser box) {
     bool checked = SendMessageW(checkBoxes_[static_cast<std::size_t>(box)], BM_GETCHECK, 0, 0) == BST_CHECKED;
     watch_.BoxClicked(box, checked);
     SyncWatch();
+    // The browser's page tree is built on the first request: ask now, not in a second.
+    if (checked) TickSoon(0);
 }
+
+void MainWindow::TickSoon(UINT milliseconds) { SetTimer(hwnd_, kWalkFollowUpTimer, milliseconds, nullptr); }
 
 void MainWindow::SyncWatch() {
     for (int b = 0; b < kBrowserCount; ++b) {
@@ -347,11 +353,19 @@ void MainWindow::WatchTimer_Tick(UINT_PTR timer) {
     if (!running || (timer != kWatchTimerIe6 + static_cast<UINT_PTR>(*running) && timer != kWalkFollowUpTimer)) return;
     watch_.Tick(reader_, grid_);
     UpdateHintWindow();
+    if (TextOf(watchStatus_) != watch_.StatusText()) SetWindowTextW(watchStatus_, Widen(watch_.StatusText()).c_str());
     // In case a change of the window in front went unheard.
     UpdateFunctionKeys();
     // A page read under way goes on shortly, so that a slow browser's page is matched within a
-    // fraction of a second rather than after several one-second ticks.
-    if (reader_.PageWalking()) SetTimer(hwnd_, kWalkFollowUpTimer, kWalkFollowUpMs, nullptr);
+    // fraction of a second rather than after several one-second ticks; so does a page whose tree
+    // the first request has just begun to build.
+    const ReadState state = reader_.State();
+    if (reader_.PageWalking()) {
+        TickSoon(kWalkFollowUpMs);
+    } else if (state == ReadState::kLoading && lastReadState_ != ReadState::kLoading) {
+        TickSoon(kTreeFollowUpMs);
+    }
+    lastReadState_ = state;
 }
 
 void MainWindow::Command1_Click() { text7_ = browserWindows_.ReadIEManual(); }
@@ -524,8 +538,8 @@ HBRUSH MainWindow::OnCtlColorStatic(HDC dc, HWND control) {
         SetBkColor(dc, kBandColor);
         return bandBrush_;
     }
-    const bool inBrowserRow =
-        control == label5_ || std::find(checkBoxes_.begin(), checkBoxes_.end(), control) != checkBoxes_.end();
+    const bool inBrowserRow = control == label5_ || control == watchStatus_ ||
+                              std::find(checkBoxes_.begin(), checkBoxes_.end(), control) != checkBoxes_.end();
     if (panel_.StandsOnFace(control)) {
         SetBkColor(dc, kFaceColor);
         return faceBrush_;
@@ -581,6 +595,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case kForegroundChanged:
             UpdateFunctionKeys();
+            // A browser window come to the front is asked for its page at once.
+            if (functionKeysHeld_) TickSoon(0);
             return 0;
         case WM_CLOSE:
             OnClose();

@@ -53,7 +53,8 @@ enum MainWindowControl : int {
     kIdCheck3,
     kIdCheck4,
     kIdCheck5,
-    kIdCommand1,  // the manual Internet Explorer read into Text7 (kept hidden)
+    kIdCommand1,     // the manual Internet Explorer read into Text7 (kept hidden)
+    kIdWatchStatus,  // what the watch read last, or why nothing
 };
 
 // One watch timer per browser, in box order; the running one fires every second.
@@ -63,6 +64,9 @@ inline constexpr UINT_PTR kTimer1 = 10;
 // A one-shot tick soon after one that left a page's walk half done.
 inline constexpr UINT_PTR kWalkFollowUpTimer = 11;
 inline constexpr UINT kWalkFollowUpMs = 40;
+// How soon a browser asked for its page the first time is asked again: it builds the page's tree
+// on that first request.
+inline constexpr UINT kTreeFollowUpMs = 250;
 
 // F7-F10 are registered on the main window under these identifiers, in order, and type credential
 // 1-4 of the page in front. They are held only while a window of the watched browser is in front:
@@ -131,6 +135,8 @@ private:
     void Command1_Click();
     // Starts the one timer the watch runs and stops the others; the boxes show the watch's marks.
     void SyncWatch();
+    // A tick soon, rather than at the next second: a box was ticked or a browser came to the front.
+    void TickSoon(UINT milliseconds);
     void WatchTimer_Tick(UINT_PTR timer);
     // The hint window names the matched login address, or hides when nothing matched.
     void UpdateHintWindow();
@@ -186,6 +192,8 @@ private:
     HWND label7_ = nullptr;
     HWND label8_ = nullptr;
     HWND label5_ = nullptr;
+    HWND watchStatus_ = nullptr;
+    ReadState lastReadState_ = ReadState::kNoWindow;
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     HFONT font_ = nullptr;

@@ -62,7 +62,7 @@ public:
     std::vector<std::string> pageCalls;
 
     std::uintptr_t FrontPageWindow(PageFamily family) override {
-        return family == PageFamily::kChromium ? chromiumWindow : firefoxWindow;
+        return family == PageFamily::kFirefox ? firefoxWindow : chromiumWindow;
     }
     PageAnswer OpenPage(std::uintptr_t window) override {
         pageCalls.push_back("open " + std::to_string(window));

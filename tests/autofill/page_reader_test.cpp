@@ -138,8 +138,9 @@ TEST(ReadBrowserAddress, PageIsReadOnlyWhenTheOldReaderFindsNothing) {
         {kFirefox, "~", 5, "old", false, R::kPending},
         // Other DDE services are not browsers we know the pages of.
         {"Mosaic", "-", 5, "Mosaic浏览器没有打开", false, R::kNone},
-        // Opera's box keeps its own reader.
-        {kOpera16, "", 5, "", false, R::kNone},
+        // Opera's box reads current Opera's page once its own reader finds nothing.
+        {kOpera16, "", 5, "https://page/login", true, R::kAddress},
+        {kOpera16, "", 0, "", false, R::kNone},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.browser) + " " + c.walkOrDde + " " + std::to_string(c.answer));

@@ -5,6 +5,13 @@ namespace {
 
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 
+std::wstring ProgramForKind(const std::wstring& kind) {
+    if (kind.starts_with(L"ie")) return L"iexplore";
+    if (kind.starts_with(L"opera")) return L"opera";
+    if (kind.starts_with(L"firefox")) return L"firefox";
+    return L"chrome";
+}
+
 bool FocusField(HWND top, HWND field) {
     FocusControl(field);
     return WaitUntil([&] { return HasFocus(field) && GetForegroundWindow() == top; }, 5s);
@@ -12,8 +19,9 @@ bool FocusField(HWND top, HWND field) {
 
 }  // namespace
 
-FakeBrowser::FakeBrowser(const std::wstring& kind, const std::wstring& address)
-    : process_(TestsFolder() + L"\\fake_browser_win.exe", TestsFolder(), Quoted(kind) + L" " + Quoted(address)) {
+FakeBrowser::FakeBrowser(const std::wstring& kind, const std::wstring& address, const std::wstring& program)
+    : process_(TestsFolder() + L"\\browsers\\" + (program.empty() ? ProgramForKind(kind) : program) + L".exe",
+               TestsFolder(), Quoted(kind) + L" " + Quoted(address)) {
     // The opera kinds make decoy windows first and put them in order before showing the one that
     // holds the address: only a visible window means the fake browser is finished.
     WaitUntil([&] {

@@ -13,10 +13,11 @@ inline constexpr int kFakeAddressId = 100;
 inline constexpr int kFakeAccountId = 101;
 inline constexpr int kFakePasswordId = 102;
 
-// One fake browser of a kind, showing an address, closed again at the end.
+// One fake browser of a kind, showing an address, closed again at the end. It runs as the program
+// of that kind of browser ("chrome.exe" for the Chromium kinds), or under the name given.
 class FakeBrowser {
 public:
-    FakeBrowser(const std::wstring& kind, const std::wstring& address);
+    FakeBrowser(const std::wstring& kind, const std::wstring& address, const std::wstring& program = L"");
     ~FakeBrowser() { Close(); }
     FakeBrowser(const FakeBrowser&) = delete;
     FakeBrowser& operator=(const FakeBrowser&) = delete;
