@@ -23,18 +23,6 @@ Sha256Digest FakeDigest(const std::string& bytes) {
     return digest;
 }
 
-// A signature the fake key accepts for exactly this statement.
-std::string FakeSign(const std::string& statement) {
-    std::string hex;
-    for (int twice = 0; twice < 2; ++twice) {
-        for (std::uint8_t b : FakeDigest(statement)) {
-            hex += "0123456789abcdef"[b >> 4];
-            hex += "0123456789abcdef"[b & 15];
-        }
-    }
-    return hex;
-}
-
 std::string Hex(const Sha256Digest& digest) {
     std::string hex;
     for (std::uint8_t b : digest) {
@@ -43,6 +31,9 @@ std::string Hex(const Sha256Digest& digest) {
     }
     return hex;
 }
+
+// A signature the fake key accepts for exactly this statement.
+std::string FakeSign(const std::string& statement) { return Hex(FakeDigest(statement)) + Hex(FakeDigest(statement)); }
 
 // The description's fields for `program`, signed for `name`, `version` and `program`'s size and hash.
 ReleaseFields Signed(const std::string& name, const std::string& version, const std::string& program) {
@@ -81,7 +72,7 @@ public:
     bool FileExists(const std::string& path) override { return disk.FileExists(path); }
     std::optional<std::string> ReadAll(const std::string& path, FileError& e) override { return disk.ReadAll(path, e); }
     bool WriteNew(const std::string& path, std::string_view bytes, FileError& e) override {
-        return !Fails() && disk.WriteNew(path, bytes, e);
+        return disk.WriteNew(path, bytes, e);
     }
     bool Replace(const std::string& from, const std::string& to, FileError& e) override {
         return !Fails() && disk.Replace(from, to, e);
@@ -89,7 +80,7 @@ public:
     bool DeleteFile(const std::string& path) override { return !Fails() && disk.DeleteFile(path); }
     std::optional<std::uint64_t> Length(const std::string& path) override { return disk.Length(path); }
     std::unique_ptr<FileWriter> OpenWriter(const std::string& path, std::uint64_t keep, FileError& e) override {
-        return Fails() ? nullptr : disk.OpenWriter(path, keep, e);
+        return disk.OpenWriter(path, keep, e);
     }
     bool Rename(const std::string& from, const std::string& to, FileError& e) override {
         return !Fails() && disk.Rename(from, to, e);
