@@ -4,6 +4,7 @@
 
 #include <winhttp.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tf {
@@ -86,10 +87,17 @@ std::optional<std::string> HttpGetText(const std::string& url, unsigned limitMs)
     }
     std::string body;
     while (true) {
+        // Asked for only what has arrived: a read of more waits until it has all of it, however
+        // long the server takes a byte at a time.
+        DWORD available = 0;
+        if (!deadline.Limit(request.get()) || !WinHttpQueryDataAvailable(request.get(), &available)) {
+            return std::nullopt;
+        }
+        if (available == 0) break;
         char chunk[4096];
         DWORD read = 0;
-        if (!deadline.Limit(request.get()) || !WinHttpReadData(request.get(), chunk, sizeof chunk, &read))
-            return std::nullopt;
+        const DWORD want = std::min<DWORD>(available, sizeof chunk);
+        if (!WinHttpReadData(request.get(), chunk, want, &read)) return std::nullopt;
         if (read == 0) break;
         body.append(chunk, read);
         if (body.size() > kMaxBody) return std::nullopt;

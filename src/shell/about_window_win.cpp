@@ -14,6 +14,8 @@ namespace tf {
 namespace {
 
 constexpr UINT_PTR kTimer1 = 1;
+// Ends a check whose answer has not come back in time, whatever the fetch is still waiting for.
+constexpr UINT_PTR kCheckDeadline = 2;
 constexpr UINT kTimer1Interval = 600;
 constexpr int kTwipsPerInch = 1440;
 constexpr int kClientWidthTwips = 4260;
@@ -21,6 +23,7 @@ constexpr int kClientHeightTwips = 2040;
 
 // The whole check, connection to last byte: a slow or silent server only ends it sooner.
 constexpr unsigned kCheckLimitMs = 4000;
+constexpr unsigned kCheckDeadlineMs = kCheckLimitMs + 500;
 constexpr UINT kCheckDoneMessage = WM_APP + 1;
 
 const COLORREF kLinkColour = RGB(0, 70, 200);
@@ -121,17 +124,20 @@ void AboutWindow::Timer1_Timer() {
         }
         PostMessageW(window, kCheckDoneMessage, 0, 0);
     }).detach();
+    SetTimer(hwnd_, kCheckDeadline, kCheckDeadlineMs, nullptr);
 }
 
-void AboutWindow::CheckDone() {
+void AboutWindow::CheckDone(bool late) {
     if (!check_) return;
     std::optional<std::string> body;
     {
         std::lock_guard<std::mutex> hold(check_->lock);
-        if (!check_->done) return;
-        body = check_->body;
+        if (!check_->done && !late) return;
+        if (check_->done) body = check_->body;
     }
+    // An answer after the deadline is not waited for, nor shown.
     check_.reset();
+    KillTimer(hwnd_, kCheckDeadline);
     vnew_ = body.value_or("");
     UpdateCheckOutcome outcome = CheckVersion(body, vold_);
     SetWindowTextW(label666_, Widen(outcome.label).c_str());
@@ -161,9 +167,10 @@ LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam == kTimer1) Timer1_Timer();
+            if (wParam == kCheckDeadline) CheckDone(true);
             return 0;
         case kCheckDoneMessage:
-            CheckDone();
+            CheckDone(false);
             return 0;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {

@@ -43,8 +43,8 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void Timer1_Timer();
-    // The fetch's answer, posted back by its worker.
-    void CheckDone();
+    // The fetch's answer, posted back by its worker; `late`: the deadline passed first.
+    void CheckDone(bool late);
     void velnor_Click();
     void OpenPage(const char* path);
     int Px(int px96) const { return MulDiv(px96, dpi_, 96); }

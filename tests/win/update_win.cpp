@@ -37,11 +37,17 @@ std::string ReadWhole(const std::wstring& path) {
     return bytes;
 }
 
-// The server is down while this lives: it drops every connection unanswered.
-class Offline {
+// The server misbehaves while this lives: ".offline" drops every connection unanswered, ".rate"
+// sends bodies at the bytes a second it holds.
+class ServerQuirk {
 public:
-    Offline() { ServeFile(L".offline", ""); }
-    ~Offline() { DeleteFileW((ServerRoot() + L"\\.offline").c_str()); }
+    explicit ServerQuirk(const wchar_t* name, const std::string& content = "") : name_(name) {
+        ServeFile(name_, content);
+    }
+    ~ServerQuirk() { DeleteFileW((ServerRoot() + L"\\" + name_).c_str()); }
+
+private:
+    std::wstring name_;
 };
 
 void ServeVersion(const std::string& text) {
@@ -109,11 +115,11 @@ TEST_F(AboutWindowTest, EachOpeningChecksTheServersVersion) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.served ? c.served : "<down>");
-        std::unique_ptr<Offline> offline;
+        std::unique_ptr<ServerQuirk> offline;
         if (c.served) {
             ServeVersion(c.served);
         } else {
-            offline = std::make_unique<Offline>();
+            offline = std::make_unique<ServerQuirk>(L".offline");
         }
         OpenAbout();
         EXPECT_EQ(WindowText(about_), L"About tamborvin form 1.0");
@@ -121,6 +127,22 @@ TEST_F(AboutWindowTest, EachOpeningChecksTheServersVersion) {
         EXPECT_EQ(ButtonEnabled(), c.enabled);
         CloseAbout();
     }
+    ExitProgram();
+}
+
+TEST_F(AboutWindowTest, ServerSendingAByteASecondNeitherFreezesTheWindowNorHoldsTheCheck) {
+    // The whole text would take 13 seconds, each byte well within any time limit of its own.
+    ServeVersion("v1.1000000000000");
+    ServerQuirk slow(L".rate", "1");
+    StartProgram();
+    OpenAbout();
+    Sleep(1500);
+    HWND label = FindChildById(about_, kIdAboutLabel666);
+    EXPECT_EQ(WindowText(label), L"") << "the check should still be waiting";
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(about_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0) << "the window froze";
+    EXPECT_EQ(Narrow(CheckResult()), kAboutCheckFailed);
+    CloseAbout();
     ExitProgram();
 }
 
@@ -302,7 +324,7 @@ TEST_F(VelnorTest, PauseAndStopKeepTheOldProgramAndUpdateGoesOn) {
 }
 
 TEST_F(VelnorTest, UnreachableDescriptionRefusesTheUpdate) {
-    Offline offline;
+    ServerQuirk offline(L".offline");
     StartVelnor();
     EXPECT_EQ(Narrow(Status()), kStatusNoRelease);
     SetWindowTextW(FindChildById(window_, kIdVelnorLabel1), L"");
