@@ -14,6 +14,19 @@ add_library(tf_posix STATIC ${TF_POSIX_SOURCES})
 target_link_libraries(tf_posix PUBLIC tf_core)
 target_compile_options(tf_posix PRIVATE ${TF_WARNINGS})
 
+# A build for another server that keeps the test key, or has none, must stop at configure time.
+foreach(case no_key test_key)
+    set(key "")
+    if(case STREQUAL test_key)
+        set(key ${TF_TEST_UPDATE_KEY})
+    endif()
+    add_test(NAME configure_refuses_${case}_for_a_real_server COMMAND ${CMAKE_COMMAND} -S ${CMAKE_SOURCE_DIR}
+        -B ${CMAKE_BINARY_DIR}/configure-check-${case} -DTAMBORVIN_SERVER=http://updates.example.com
+        -DTAMBORVIN_UPDATE_KEY=${key})
+    set_tests_properties(configure_refuses_${case}_for_a_real_server PROPERTIES
+        PASS_REGULAR_EXPRESSION "not a loopback address:[ \n]+such[ \n]+a[ \n]+build[ \n]+must[ \n]+be[ \n]+given[ \n]+its[ \n]+own[ \n]+public[ \n]+key")
+endforeach()
+
 find_package(GTest REQUIRED)
 include(GoogleTest)
 file(GLOB_RECURSE TF_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)

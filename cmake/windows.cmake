@@ -13,12 +13,37 @@ target_compile_options(tf_win PRIVATE ${TF_WARNINGS})
 
 set(TF_DIST ${CMAKE_BINARY_DIR}/dist)
 
+# The version resources take their numbers from TAMBORVIN_VERSION through a generated header; the
+# build one release ahead (for tools/update-server) counts the second number up.
+string(REPLACE "." ";" TF_VERSION_GIVEN "${TAMBORVIN_VERSION}")
+list(LENGTH TF_VERSION_GIVEN TF_VERSION_COUNT)
+string(REPLACE "." ";" TF_VERSION_PARTS "${TAMBORVIN_VERSION}.0.0.0")
+list(SUBLIST TF_VERSION_PARTS 0 4 TF_VERSION_PARTS)
+function(tf_version_header folder parts)
+    list(JOIN parts "," numbers)
+    list(SUBLIST parts 0 ${TF_VERSION_COUNT} shown)
+    if(TF_VERSION_COUNT LESS 2)
+        list(SUBLIST parts 0 2 shown)
+    endif()
+    list(JOIN shown "." text)
+    file(CONFIGURE OUTPUT ${folder}/tf_version.h CONTENT
+        "#define TF_VERSION_NUMBERS ${numbers}\n#define TF_VERSION_TEXT \"${text}\"\n")
+endfunction()
+tf_version_header(${CMAKE_BINARY_DIR}/version "${TF_VERSION_PARTS}")
+list(GET TF_VERSION_PARTS 1 TF_VERSION_MINOR)
+math(EXPR TF_VERSION_MINOR "${TF_VERSION_MINOR} + 1")
+set(TF_NEXT_VERSION_PARTS ${TF_VERSION_PARTS})
+list(REMOVE_AT TF_NEXT_VERSION_PARTS 1)
+list(INSERT TF_NEXT_VERSION_PARTS 1 ${TF_VERSION_MINOR})
+tf_version_header(${CMAKE_BINARY_DIR}/version-next "${TF_NEXT_VERSION_PARTS}")
+
 add_executable(tamborvin_form WIN32 ${CMAKE_SOURCE_DIR}/src/app/form_main_win.cpp
     ${CMAKE_SOURCE_DIR}/res/tamborvin_form.rc)
 target_link_libraries(tamborvin_form PRIVATE tf_win)
 target_compile_options(tamborvin_form PRIVATE ${TF_WARNINGS})
 # Both programs enter through wWinMain.
 target_link_options(tamborvin_form PRIVATE -municode)
+target_include_directories(tamborvin_form PRIVATE ${CMAKE_BINARY_DIR}/version)
 set_target_properties(tamborvin_form PROPERTIES OUTPUT_NAME "Tamborvin Form" RUNTIME_OUTPUT_DIRECTORY ${TF_DIST})
 
 # The same program one release ahead, for tools/update-server to hand out.
@@ -26,7 +51,7 @@ add_executable(tamborvin_form_next WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/sr
     ${CMAKE_SOURCE_DIR}/res/tamborvin_form.rc)
 target_link_libraries(tamborvin_form_next PRIVATE tf_win)
 target_compile_options(tamborvin_form_next PRIVATE ${TF_WARNINGS})
-target_compile_definitions(tamborvin_form_next PRIVATE TF_NEXT_RELEASE)
+target_include_directories(tamborvin_form_next PRIVATE ${CMAKE_BINARY_DIR}/version-next)
 target_link_options(tamborvin_form_next PRIVATE -municode)
 set_target_properties(tamborvin_form_next PROPERTIES OUTPUT_NAME "Tamborvin Form" RUNTIME_OUTPUT_DIRECTORY
     ${CMAKE_BINARY_DIR}/dist-next)
@@ -35,6 +60,7 @@ add_executable(velnor WIN32 ${CMAKE_SOURCE_DIR}/src/updater/velnor_main_win.cpp 
 target_link_libraries(velnor PRIVATE tf_win)
 target_compile_options(velnor PRIVATE ${TF_WARNINGS})
 target_link_options(velnor PRIVATE -municode)
+target_include_directories(velnor PRIVATE ${CMAKE_BINARY_DIR}/version)
 set_target_properties(velnor PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TF_DIST})
 
 # GoogleTest from the sources Debian ships, compiled for Windows.
@@ -96,11 +122,16 @@ if(TAMBORVIN_SERVER MATCHES "^http://127\\.0\\.0\\.1:([0-9]+)$")
     set(TF_UPDATE_PORT ${CMAKE_MATCH_1})
     add_test(NAME update_server_start COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --root ${TF_UPDATE_ROOT} --port ${TF_UPDATE_PORT}
         --pid-file ${TF_HTTP_FILES}/update_server.pid --detach)
-    add_test(NAME update_release_sign COMMAND ${TF_PYTHON} ${CMAKE_SOURCE_DIR}/tools/lib/sign_release.py
-        --key ${CMAKE_SOURCE_DIR}/tests/fixtures/update_test_key.pem --copy-from ${CMAKE_BINARY_DIR}/tests/new_form_stub_win.exe
-        --out ${TF_UPDATE_ROOT}/files/stub.exe.sig ${TF_UPDATE_ROOT}/files/stub.exe)
+    # Signed as the main program one release ahead, and once more as the release the programs are.
+    foreach(version v1.1 v1.0)
+        add_test(NAME update_release_sign_${version} COMMAND ${TF_PYTHON} ${CMAKE_SOURCE_DIR}/tools/lib/sign_release.py
+            --key ${CMAKE_SOURCE_DIR}/tests/fixtures/update_test_key.pem --name "Tamborvin Form.exe" --version ${version}
+            --copy-from ${CMAKE_BINARY_DIR}/tests/new_form_stub_win.exe --out ${TF_UPDATE_ROOT}/files/stub.exe.${version}
+            ${TF_UPDATE_ROOT}/files/stub.exe)
+        set_tests_properties(update_release_sign_${version} PROPERTIES FIXTURES_SETUP update_server)
+    endforeach()
     add_test(NAME update_server_stop COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --stop ${TF_HTTP_FILES}/update_server.pid)
-    set_tests_properties(update_server_start update_release_sign PROPERTIES FIXTURES_SETUP update_server)
+    set_tests_properties(update_server_start PROPERTIES FIXTURES_SETUP update_server)
     set_tests_properties(update_server_stop PROPERTIES FIXTURES_CLEANUP update_server)
 endif()
 

@@ -3,8 +3,10 @@
 
 #include <commctrl.h>
 
+#include "base/file_system.h"
 #include "base/message_pump_win.h"
 #include "records/main_window_win.h"
+#include "updater/update_flow.h"
 
 namespace {
 
@@ -20,6 +22,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         CloseHandle(instanceMutex);
         return 0;
     }
+
+    // An update that ended in the middle of putting the new program in place may have left only the
+    // old one's copy: the program must be found under its name again.
+    tf::RestoreLeftOverProgram(tf::NativeFileSystem(), tf::ProgramFolder());
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);

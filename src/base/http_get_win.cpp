@@ -4,6 +4,7 @@
 
 #include <winhttp.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace tf {
@@ -26,12 +27,26 @@ private:
 
 // Nothing of ours is bigger; a longer answer is no version text.
 constexpr std::size_t kMaxBody = 64 * 1024;
-// The window waits on the answer: a server that does not answer must not freeze it for long.
-constexpr int kTimeoutMs = 5000;
+// What is left of the whole fetch's time; each blocking call may wait only that long, so a server
+// that sends a byte now and then cannot stretch the fetch.
+class Deadline {
+public:
+    explicit Deadline(unsigned limitMs) : end_(GetTickCount64() + limitMs) {}
+    bool Limit(HINTERNET handle) const {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end_) return false;
+        const int left = static_cast<int>(end_ - now);
+        return WinHttpSetTimeouts(handle, left, left, left, left) != FALSE;
+    }
+
+private:
+    ULONGLONG end_;
+};
 
 }  // namespace
 
-std::optional<std::string> HttpGetText(const std::string& url) {
+std::optional<std::string> HttpGetText(const std::string& url, unsigned limitMs) {
+    const Deadline deadline(limitMs);
     std::wstring wide = Widen(url);
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof(parts);
@@ -46,15 +61,14 @@ std::optional<std::string> HttpGetText(const std::string& url) {
     Handle session(WinHttpOpen(L"Tamborvin Form", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return std::nullopt;
-    WinHttpSetTimeouts(session.get(), kTimeoutMs, kTimeoutMs, kTimeoutMs, kTimeoutMs);
     Handle connection(WinHttpConnect(session.get(), host, parts.nPort, 0));
     if (!connection) return std::nullopt;
     DWORD flags = WINHTTP_FLAG_REFRESH | (parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
     Handle request(WinHttpOpenRequest(connection.get(), L"GET", path, nullptr, WINHTTP_NO_REFERER,
                                       WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
-    if (!request) return std::nullopt;
+    if (!request || !deadline.Limit(request.get())) return std::nullopt;
     if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(request.get(), nullptr)) {
+        !deadline.Limit(request.get()) || !WinHttpReceiveResponse(request.get(), nullptr)) {
         return std::nullopt;
     }
     DWORD status = 0;
@@ -73,9 +87,17 @@ std::optional<std::string> HttpGetText(const std::string& url) {
     }
     std::string body;
     while (true) {
+        // Asked for only what has arrived: a read of more waits until it has all of it, however
+        // long the server takes a byte at a time.
+        DWORD available = 0;
+        if (!deadline.Limit(request.get()) || !WinHttpQueryDataAvailable(request.get(), &available)) {
+            return std::nullopt;
+        }
+        if (available == 0) break;
         char chunk[4096];
         DWORD read = 0;
-        if (!WinHttpReadData(request.get(), chunk, sizeof chunk, &read)) return std::nullopt;
+        const DWORD want = std::min<DWORD>(available, sizeof chunk);
+        if (!WinHttpReadData(request.get(), chunk, want, &read)) return std::nullopt;
         if (read == 0) break;
         body.append(chunk, read);
         if (body.size() > kMaxBody) return std::nullopt;

@@ -8,7 +8,7 @@
 namespace tf {
 
 // The body as the server sent it; empty when the server cannot be reached, answers with a status
-// other than 200, or ends the body short of its length.
-std::optional<std::string> HttpGetText(const std::string& url);
+// other than 200, ends the body short of its length, or has not sent all of it within `limitMs`.
+std::optional<std::string> HttpGetText(const std::string& url, unsigned limitMs = 5000);
 
 }  // namespace tf

@@ -1,5 +1,9 @@
 #include "shell/about_window_win.h"
 
+#include <mutex>
+#include <optional>
+#include <thread>
+
 #include "base/controls_win.h"
 #include "base/http_get_win.h"
 #include "base/shell_start_win.h"
@@ -10,15 +14,28 @@ namespace tf {
 namespace {
 
 constexpr UINT_PTR kTimer1 = 1;
+// Ends a check whose answer has not come back in time, whatever the fetch is still waiting for.
+constexpr UINT_PTR kCheckDeadline = 2;
 constexpr UINT kTimer1Interval = 600;
 constexpr int kTwipsPerInch = 1440;
 constexpr int kClientWidthTwips = 4260;
 constexpr int kClientHeightTwips = 2040;
 
+// The whole check, connection to last byte: a slow or silent server only ends it sooner.
+constexpr unsigned kCheckLimitMs = 4000;
+constexpr unsigned kCheckDeadlineMs = kCheckLimitMs + 500;
+constexpr UINT kCheckDoneMessage = WM_APP + 1;
+
 const COLORREF kLinkColour = RGB(0, 70, 200);
 const COLORREF kTitleColour = RGB(2, 87, 157);
 
 }  // namespace
+
+struct AboutWindow::Check {
+    std::mutex lock;
+    bool done = false;
+    std::optional<std::string> body;
+};
 
 AboutWindow::~AboutWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -96,7 +113,31 @@ void AboutWindow::CreateControls() {
 void AboutWindow::Timer1_Timer() {
     // Once per opening.
     KillTimer(hwnd_, kTimer1);
-    std::optional<std::string> body = HttpGetText(std::string(TAMBORVIN_SERVER) + kVersionFilePath);
+    // The fetch runs on a worker, so that the window, the watch and the hotkeys go on meanwhile.
+    check_ = std::make_shared<Check>();
+    std::thread([check = check_, window = hwnd_] {
+        std::optional<std::string> body = HttpGetText(std::string(TAMBORVIN_SERVER) + kVersionFilePath, kCheckLimitMs);
+        {
+            std::lock_guard<std::mutex> hold(check->lock);
+            check->body = std::move(body);
+            check->done = true;
+        }
+        PostMessageW(window, kCheckDoneMessage, 0, 0);
+    }).detach();
+    SetTimer(hwnd_, kCheckDeadline, kCheckDeadlineMs, nullptr);
+}
+
+void AboutWindow::CheckDone(bool late) {
+    if (!check_) return;
+    std::optional<std::string> body;
+    {
+        std::lock_guard<std::mutex> hold(check_->lock);
+        if (!check_->done && !late) return;
+        if (check_->done) body = check_->body;
+    }
+    // An answer after the deadline is not waited for, nor shown.
+    check_.reset();
+    KillTimer(hwnd_, kCheckDeadline);
     vnew_ = body.value_or("");
     UpdateCheckOutcome outcome = CheckVersion(body, vold_);
     SetWindowTextW(label666_, Widen(outcome.label).c_str());
@@ -126,6 +167,10 @@ LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam == kTimer1) Timer1_Timer();
+            if (wParam == kCheckDeadline) CheckDone(true);
+            return 0;
+        case kCheckDoneMessage:
+            CheckDone(false);
             return 0;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {

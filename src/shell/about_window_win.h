@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "base/windows_api_win.h"
@@ -42,6 +43,8 @@ private:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void CreateControls();
     void Timer1_Timer();
+    // The fetch's answer, posted back by its worker; `late`: the deadline passed first.
+    void CheckDone(bool late);
     void velnor_Click();
     void OpenPage(const char* path);
     int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
@@ -57,6 +60,9 @@ private:
     int dpi_ = 96;
     std::string vold_;
     std::string vnew_;
+    // Shared with the worker that fetches the version text, which may outlive the window.
+    struct Check;
+    std::shared_ptr<Check> check_;
     std::function<void()> exitProgram_;
 };
 

@@ -42,7 +42,8 @@ void Download::GetStart() {
         FileError error;
         const auto saved = files_.ReadAll(statePath_, error);
         const auto length = files_.Length(dataPath_);
-        if (saved && length && TrimSpaces(*saved) == TrimSpaces(ToAnsi(URL))) {
+        // A data file already longer than the file may be is of no use.
+        if (saved && length && TrimSpaces(*saved) == TrimSpaces(ToAnsi(URL)) && (!MaxSize || *length <= *MaxSize)) {
             resumeOffset_ = *length;
         } else {
             freshNames = true;
@@ -90,20 +91,16 @@ void Download::OnResponseStart(int status, const std::string& headers) {
     if (status == 416) return RangeNotSatisfiable(headers);
     // A redirect is followed by the transport; one that reaches here carries no part of the file.
     if (status != 200 && status != 206) return End(kStatusRefused);
+    const auto length = HeaderValue(headers, "Content-Length");
+    contentLength_ = length ? ParseByteCount(*length) : std::nullopt;
     if (status == 206) {
-        // A part that does not begin where the data file ends would land in the wrong place.
-        const auto range = HeaderValue(headers, "Content-Range");
-        if (range) {
-            const auto parsed = ParseContentRange(*range);
-            if (!parsed || parsed->first != resumeOffset_) return End(kStatusRefused);
-        }
+        if (!PartFits(headers)) return End(kStatusRefused);
     } else if (resumeOffset_ > 0) {
         // The server ignored the range and sends the whole file: the data file starts over.
         resumeOffset_ = 0;
     }
-    const auto length = HeaderValue(headers, "Content-Length");
-    contentLength_ = length ? ParseByteCount(*length) : std::nullopt;
     totalSize_ = (contentLength_ ? *contentLength_ : 1) + resumeOffset_;
+    if (MaxSize && contentLength_ && totalSize_ > *MaxSize) return End(kTooLarge);
 
     FileError error;
     data_ = files_.OpenWriter(dataPath_, resumeOffset_, error);
@@ -111,6 +108,21 @@ void Download::OnResponseStart(int status, const std::string& headers) {
     if (!files_.WriteNew(statePath_, ToAnsi(URL), error)) return End(kFileError);
     startTime_ = clock_.Now();
     Raise(kReceiving);
+}
+
+bool Download::PartFits(const std::string& headers) {
+    const auto value = HeaderValue(headers, "Content-Range");
+    const auto range = value ? ParseContentRange(*value) : std::nullopt;
+    // A part that begins elsewhere would land in the wrong place; one that ends early, or whose
+    // length disagrees, would be taken for the whole file.
+    if (!range || !range->first || !range->total || *range->first != resumeOffset_ ||
+        *range->last + 1 != *range->total) {
+        return false;
+    }
+    const std::uint64_t partLength = *range->last - *range->first + 1;
+    if (contentLength_ && *contentLength_ != partLength) return false;
+    contentLength_ = partLength;
+    return true;
 }
 
 void Download::RangeNotSatisfiable(const std::string& headers) {
@@ -141,6 +153,9 @@ void Download::RangeNotSatisfiable(const std::string& headers) {
 
 void Download::OnData(std::string_view bytes) {
     if (!busy_ || !data_) return;
+    if (MaxSize && resumeOffset_ + receivedBytes_ + bytes.size() > *MaxSize) return End(kTooLarge);
+    // More than the length announced is not the file asked for.
+    if (contentLength_ && receivedBytes_ + bytes.size() > *contentLength_) return End(kTransferError);
     FileError error;
     // What went in before the failure stays, so that a later start resumes after it.
     if (!data_->Write(bytes, error)) return End(kFileError);

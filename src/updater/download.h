@@ -25,6 +25,8 @@ inline constexpr std::int16_t kStatusRefused = 7;
 inline constexpr std::int16_t kNotSent = 8;
 inline constexpr std::int16_t kFinished = 9;
 inline constexpr std::int16_t kFileError = 10;
+// The resource is larger than `MaxSize`: nothing beyond it is taken.
+inline constexpr std::int16_t kTooLarge = 11;
 }  // namespace download_state
 
 class Download final : private HttpEvents {
@@ -40,6 +42,8 @@ public:
     // Full path of the finished file (with a backslash), and the address to fetch; set before GetStart.
     std::string FileName;
     std::string URL;
+    // The most bytes the finished file may hold; a larger answer ends the transfer with kTooLarge.
+    std::optional<std::uint64_t> MaxSize;
 
     // After every chunk written: total size, percent 0..100, speed per second and bytes held, the
     // sizes as the shell's short texts. The handlers may call GetPause or GetStop, and may destroy
@@ -72,6 +76,8 @@ private:
     bool ChooseFreeNames();
     bool SendRequest();
     void RangeNotSatisfiable(const std::string& headers);
+    // A 206 must hold exactly the bytes asked for: from the data file's end to the resource's end.
+    bool PartFits(const std::string& headers);
     void Finish();
     // Ends the transfer (request abandoned, data file closed) and raises `state` as the last step.
     void End(std::int16_t state);

@@ -137,13 +137,14 @@ std::optional<ContentRange> ParseContentRange(std::string_view value) {
         const std::size_t dash = range.find('-');
         if (dash == std::string_view::npos) return std::nullopt;
         out.first = ParseByteCount(range.substr(0, dash));
-        const auto last = ParseByteCount(range.substr(dash + 1));
-        if (!out.first || !last || *last < *out.first) return std::nullopt;
+        out.last = ParseByteCount(range.substr(dash + 1));
+        if (!out.first || !out.last || *out.last < *out.first) return std::nullopt;
     }
     if (total != "*") {
         out.total = ParseByteCount(total);
         if (!out.total) return std::nullopt;
     }
+    if (out.last && out.total && *out.last >= *out.total) return std::nullopt;
     return out;
 }
 

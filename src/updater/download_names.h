@@ -35,6 +35,7 @@ std::optional<std::uint64_t> ParseByteCount(std::string_view text);
 // "bytes first-last/total", "bytes */total" or with an unknown total "bytes first-last/*".
 struct ContentRange {
     std::optional<std::uint64_t> first;  // empty for "*"
+    std::optional<std::uint64_t> last;   // empty for "*"
     std::optional<std::uint64_t> total;  // empty for "*"
 };
 std::optional<ContentRange> ParseContentRange(std::string_view value);

@@ -18,18 +18,55 @@ void ApplyReleaseDescription(std::string_view body, ReleaseFields& fields) {
         if (bar == std::string_view::npos) break;
         start = bar + 1;
     }
-    std::string* targets[] = {&fields.Text1, &fields.Text2, &fields.shuoming,
-                              &fields.size,  &fields.v,     &fields.signature};
+    std::string* targets[] = {&fields.Text1, &fields.Text2, &fields.shuoming, &fields.size,
+                              &fields.v,     &fields.bytes, &fields.sha256,   &fields.signature};
     for (std::size_t i = 0; i < parts.size() && i < std::size(targets); ++i) *targets[i] = std::string(parts[i]);
 }
 
+namespace {
+
+char32_t Upper(char32_t c) {
+    // The letters whose case Windows folds in names that updates use: ASCII, Latin-1, Greek,
+    // Cyrillic and the full-width Latin letters.
+    if ((c >= U'a' && c <= U'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
+        (c >= 0x430 && c <= 0x44F)) {
+        return c - 0x20;
+    }
+    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+    if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;
+    return c;
+}
+
+std::u32string UpperPath(std::string_view path) {
+    std::u32string out = Utf8ToCodePoints(path);
+    for (char32_t& c : out) c = c == U'/' ? U'\\' : Upper(c);
+    return out;
+}
+
+}  // namespace
+
 bool IsPlainFileName(std::string_view name) {
-    if (name.empty() || name == "." || name.find("..") != std::string_view::npos) return false;
+    if (name.empty() || name.size() > 255 || name.find("..") != std::string_view::npos) return false;
+    if (name.back() == '.' || name.back() == ' ') return false;
     for (char c : name) {
-        if (c == '\\' || c == '/' || c == ':' || static_cast<unsigned char>(c) < 0x20) return false;
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) {
+            return false;
+        }
+    }
+    // Devices keep their meaning with any extension and in any letter case ("nul.txt", "Com1.exe").
+    std::u32string stem = UpperPath(name.substr(0, name.find('.')));
+    while (!stem.empty() && stem.back() == U' ') stem.pop_back();
+    for (const char32_t* device : {U"CON", U"PRN", U"AUX", U"NUL", U"CONIN$", U"CONOUT$"}) {
+        if (stem == device) return false;
+    }
+    if (stem.size() == 4 && (stem.compare(0, 3, U"COM") == 0 || stem.compare(0, 3, U"LPT") == 0) && stem[3] >= U'1' &&
+        stem[3] <= U'9') {
+        return false;
     }
     return true;
 }
+
+bool SamePath(std::string_view a, std::string_view b) { return UpperPath(a) == UpperPath(b); }
 
 std::string SavePath(std::string_view folder, std::string_view name) {
     return std::string(folder) + "\\" + std::string(name);
@@ -67,30 +104,6 @@ std::string AnsiToUtf8(std::string_view ansi) {
         AppendUtf8(out, c.value_or(U'?'));
     }
     return out;
-}
-
-std::optional<std::vector<std::uint8_t>> ParseSignature(std::string_view hex) {
-    while (!hex.empty() && (hex.front() == ' ' || hex.front() == '\t' || hex.front() == '\r' || hex.front() == '\n')) {
-        hex.remove_prefix(1);
-    }
-    while (!hex.empty() && (hex.back() == ' ' || hex.back() == '\t' || hex.back() == '\r' || hex.back() == '\n')) {
-        hex.remove_suffix(1);
-    }
-    if (hex.size() != 128) return std::nullopt;
-    auto digit = [](char c) -> int {
-        if (c >= '0' && c <= '9') return c - '0';
-        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-        return -1;
-    };
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < hex.size(); i += 2) {
-        int high = digit(hex[i]);
-        int low = digit(hex[i + 1]);
-        if (high < 0 || low < 0) return std::nullopt;
-        bytes.push_back(static_cast<std::uint8_t>(high << 4 | low));
-    }
-    return bytes;
 }
 
 }  // namespace tf

@@ -3,9 +3,13 @@
 
 #include <commctrl.h>
 
+#include "base/file_system.h"
+#include "updater/update_flow.h"
 #include "updater/velnor_window_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // An updater that ended in the middle of putting a release in place may have left only the copy.
+    tf::RestoreLeftOverProgram(tf::NativeFileSystem(), tf::ProgramFolder());
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     tf::VelnorWindow window;

@@ -8,7 +8,6 @@
 #include "base/http_get_win.h"
 #include "base/shell_start_win.h"
 #include "base/text.h"
-#include "updater/signature_win.h"
 #include "updater/velnor_helpers_win.h"
 
 namespace tf {
@@ -34,7 +33,7 @@ struct Place {
 
 }  // namespace
 
-VelnorWindow::VelnorWindow() : replacement_(NativeFileSystem(), SavePath(ProgramFolder(), kMainProgramName)) {
+VelnorWindow::VelnorWindow() : flow_(ProgramFolder(), NativeFileSystem(), platform_, download_) {
     WinHttpDown1->HttpState = [this](const std::string& fileSize, float percent, const std::string& speed,
                                      const std::string& downloaded) {
         WinHttpDown1_HttpState(fileSize, percent, speed, downloaded);
@@ -139,6 +138,7 @@ void VelnorWindow::Timer1_Timer() {
     // The server writes the description in the code page of the program's users.
     if (body) {
         ApplyReleaseDescription(AnsiToUtf8(*body), fields_);
+        flow_.SetRelease(fields_);
     } else {
         SetText(kIdVelnorLabel1, kStatusNoRelease);
     }
@@ -159,26 +159,8 @@ void VelnorWindow::Command1_Click() {
         Command4_Click();
         return;
     }
-    if (WinHttpDown1->Busy()) return;
-    // The name comes from the server: it must not lead out of this folder.
-    if (!IsPlainFileName(fields_.Text2)) {
-        SetText(kIdVelnorLabel1, kStatusBadFileName);
-        return;
-    }
-    std::optional<std::vector<std::uint8_t>> signature = ParseSignature(fields_.signature);
-    if (!signature) {
-        SetText(kIdVelnorLabel1, kStatusNoSignature);
-        return;
-    }
-    signature_ = *signature;
-    // The old program waits beside the folder's name until the new one is in place.
-    if (!replacement_.MoveAside()) {
-        SetText(kIdVelnorLabel1, kStatusCannotMoveOld);
-        return;
-    }
-    WinHttpDown1->FileName = label17_;
-    WinHttpDown1->URL = fields_.Text1;
-    WinHttpDown1->GetStart();
+    const std::string status = flow_.Update();
+    if (!status.empty()) SetText(kIdVelnorLabel1, status);
 }
 
 void VelnorWindow::Image3_Click() { DestroyWindow(hwnd_); }
@@ -192,45 +174,12 @@ void VelnorWindow::WinHttpDown1_HttpState(const std::string& fileSize, float per
     progressBar1_.SetValue(percent);
 }
 
-std::string VelnorWindow::TakeFinishedFile() {
-    const std::string finished = WinHttpDown1->FinishedPath();
-    FileSystem& files = NativeFileSystem();
-    if (!VerifyFileSignature(finished, signature_)) {
-        files.DeleteFile(finished);
-        replacement_.Restore();
-        return kStatusBadSignature;
-    }
-    // A release saved under another name leaves the old program in its place.
-    if (finished == SavePath(ProgramFolder(), kMainProgramName)) {
-        replacement_.Commit();
-    } else {
-        replacement_.Restore();
-    }
-    if (!StartCommandLine(QuotedPath(finished), SW_SHOWNORMAL)) return kStatusCannotStart;
-    text6_ = "1";
-    SetText(kIdVelnorText6, text6_);
-    return StatusText(download_state::kFinished);
-}
-
 void VelnorWindow::WinHttpDown1_StateChanged(std::int16_t state) {
-    using namespace download_state;
-    std::string text = StatusText(state);
-    switch (state) {
-        case kFinished:
-            text = TakeFinishedFile();
-            break;
-        case kTransferError:
-        case kStopped:
-        case kPaused:
-        case kStatusRefused:
-        case kNotSent:
-        case kFileError:
-            replacement_.Restore();
-            break;
-        default:
-            break;
+    SetText(kIdVelnorLabel1, flow_.OnDownloadState(state));
+    if (flow_.Started()) {
+        text6_ = "1";
+        SetText(kIdVelnorText6, text6_);
     }
-    SetText(kIdVelnorLabel1, text);
     if (text6_ == "1") DestroyWindow(hwnd_);
 }
 
@@ -310,10 +259,10 @@ LRESULT VelnorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                     Command1_Click();
                     break;
                 case kIdVelnorCommand2:
-                    WinHttpDown1->GetPause();
+                    flow_.Pause();
                     break;
                 case kIdVelnorCommand3:
-                    WinHttpDown1->GetStop();
+                    flow_.Stop();
                     break;
                 case kIdVelnorCommand4:
                     Command4_Click();
@@ -355,9 +304,8 @@ LRESULT VelnorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:
-            // Closed during a transfer: the transfer is abandoned, so the old program goes back.
-            if (WinHttpDown1->Busy()) WinHttpDown1->GetPause();
-            replacement_.Restore();
+            // Closed during a transfer: it keeps its resume files; the old program never moved.
+            flow_.Close();
             PostQuitMessage(0);
             return 0;
         default:

@@ -9,7 +9,8 @@
 #include "base/windows_api_win.h"
 #include "controls/progress_bar_win.h"
 #include "updater/release_info.h"
-#include "updater/replacement.h"
+#include "updater/update_flow.h"
+#include "updater/update_platform_win.h"
 #include "updater/win_http_down_win.h"
 
 namespace tf {
@@ -68,8 +69,6 @@ private:
     void WinHttpDown1_HttpState(const std::string& fileSize, float percent, const std::string& speed,
                                 const std::string& downloaded);
     void WinHttpDown1_StateChanged(std::int16_t state);
-    // Code 9: the finished file is checked before it may run; the text to show.
-    std::string TakeFinishedFile();
 
     int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
 
@@ -82,10 +81,12 @@ private:
     ReleaseFields fields_;
     std::string label17_;  // save path
     std::string text6_;    // finished flag
-    std::vector<std::uint8_t> signature_;
     ProgressBar progressBar1_;
-    Replacement replacement_;
     WinHttpDown WinHttpDown1;
+    WinUpdatePlatform platform_;
+    ControlDownload download_{WinHttpDown1.control()};
+    // What the buttons and the download do to the folder.
+    UpdateFlow flow_;
 };
 
 }  // namespace tf

@@ -250,12 +250,46 @@ TEST_F(DownloadTest, RangeNotSatisfiableFinishesACompleteDataFileOrStartsOver) {
     EXPECT_EQ(File(kTarget), "<none>");
 }
 
-TEST_F(DownloadTest, PartThatStartsElsewhereIsRefused) {
-    Leave(kTarget, kUrl, "abcd");
+TEST_F(DownloadTest, PartThatIsNotTheRestOfTheFileIsRefused) {
+    for (const char* headers : {
+             "Content-Range: bytes 0-9/10\r\nContent-Length: 10\r\n",  // starts elsewhere
+             "Content-Range: bytes 4-5/10\r\nContent-Length: 2\r\n",   // ends early
+             "Content-Range: bytes 4-9/*\r\n",                         // unknown end
+             "Content-Range: bytes 4-9/10\r\nContent-Length: 5\r\n",   // lengths disagree
+             "Content-Length: 6\r\n",                                  // no range at all
+         }) {
+        SCOPED_TRACE(headers);
+        Leave(kTarget, kUrl, "abcd");
+        download_->GetStart();
+        transport_.Respond(206, headers);
+        EXPECT_EQ(states_.back(), kStatusRefused);
+        EXPECT_EQ(File("C:\\app\\setup.exe.dl"), "abcd");
+    }
+    // Without a length the range gives it: an early end is no finished file.
     download_->GetStart();
-    transport_.Respond(206, "Content-Range: bytes 0-9/10\r\nContent-Length: 10\r\n");
-    EXPECT_EQ(states_.back(), kStatusRefused);
+    transport_.Respond(206, "Content-Range: bytes 4-9/10\r\n");
+    transport_.Send("ef");
+    transport_.End();
+    EXPECT_EQ(states_.back(), kTransferError);
+}
+
+TEST_F(DownloadTest, NothingBeyondTheLargestSizeIsTaken) {
+    download_->MaxSize = 6;
+    download_->GetStart();
+    transport_.Respond(200, "Content-Length: 7\r\n");
+    EXPECT_EQ(states_.back(), kTooLarge);
+    EXPECT_EQ(File("C:\\app\\setup.exe.dl"), "<none>");
+    // Without a length, the bytes themselves cross the limit.
+    download_->GetStart();
+    transport_.Respond(200, "");
+    transport_.Send("abcd");
+    transport_.Send("efg");
+    EXPECT_EQ(states_.back(), kTooLarge);
     EXPECT_EQ(File("C:\\app\\setup.exe.dl"), "abcd");
+    // A data file already longer than the limit is not resumed.
+    Leave(kTarget, kUrl, "abcdefgh");
+    download_->GetStart();
+    EXPECT_EQ(Range(), "Range: bytes=0-");
 }
 
 TEST_F(DownloadTest, ConnectionEndingBeforeTheLengthIsATransferErrorAndResumable) {
@@ -271,7 +305,7 @@ TEST_F(DownloadTest, ConnectionEndingBeforeTheLengthIsATransferErrorAndResumable
 
     download_->GetStart();
     EXPECT_EQ(Range(), "Range: bytes=3-");
-    transport_.Respond(206, "Content-Length: 7\r\n");
+    transport_.Respond(206, "Content-Range: bytes 3-9/10\r\nContent-Length: 7\r\n");
     transport_.Send("defghij");
     transport_.Fail(12030);
     EXPECT_EQ(states_.back(), kTransferError);
@@ -358,7 +392,7 @@ TEST_F(DownloadTest, HandlersMayPauseStopOrDestroyTheControl) {
     // Stop from the progress handler: no messages run for the ended transfer.
     download_->HttpState = [this](auto&&...) { download_->GetStop(); };
     download_->GetStart();
-    transport_.Respond(206, "Content-Length: 8\r\n");
+    transport_.Respond(206, "Content-Range: bytes 2-9/10\r\nContent-Length: 8\r\n");
     const int pumps = pumps_;
     transport_.Send("cd");
     EXPECT_EQ(states_.back(), kStopped);

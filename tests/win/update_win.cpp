@@ -37,11 +37,17 @@ std::string ReadWhole(const std::wstring& path) {
     return bytes;
 }
 
-// The server is down while this lives: it drops every connection unanswered.
-class Offline {
+// The server misbehaves while this lives: ".offline" drops every connection unanswered, ".rate"
+// sends bodies at the bytes a second it holds.
+class ServerQuirk {
 public:
-    Offline() { ServeFile(L".offline", ""); }
-    ~Offline() { DeleteFileW((ServerRoot() + L"\\.offline").c_str()); }
+    explicit ServerQuirk(const wchar_t* name, const std::string& content = "") : name_(name) {
+        ServeFile(name_, content);
+    }
+    ~ServerQuirk() { DeleteFileW((ServerRoot() + L"\\" + name_).c_str()); }
+
+private:
+    std::wstring name_;
 };
 
 void ServeVersion(const std::string& text) {
@@ -50,12 +56,19 @@ void ServeVersion(const std::string& text) {
     ServeFile(L"version\\form\\new.txt", text);
 }
 
-std::string StubSignature() { return ReadWhole(ServerRoot() + L"\\files\\stub.exe.sig"); }
+// The description's fields after the version for the stub signed as "Tamborvin Form.exe" of `version`:
+// size, SHA-256 and signature.
+std::string StubSigned(const std::string& version) {
+    return ReadWhole(ServerRoot() + L"\\files\\stub.exe." + Widen(version));
+}
 
-void ServeRelease(const std::string& fileName, const std::string& query, const std::string& signature) {
-    ServeVersion("v1.1");
+// `signedFields` empty: a description of five fields, as older servers wrote it.
+void ServeRelease(const std::string& fileName, const std::string& query, const std::string& signedFields,
+                  const std::string& version = "v1.1") {
+    ServeVersion(version);
     ServeFile(L"version\\form\\config.txt", std::string(TAMBORVIN_SERVER) + "/files/stub.exe" + query + "|" + fileName +
-                                                "|new release|1.2 MB|v1.1|" + signature);
+                                                "|new release|1.2 MB|" + version +
+                                                (signedFields.empty() ? "" : "|" + signedFields));
 }
 
 std::wstring Text(HWND window, int id) { return WindowText(FindChildById(window, id)); }
@@ -102,11 +115,11 @@ TEST_F(AboutWindowTest, EachOpeningChecksTheServersVersion) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.served ? c.served : "<down>");
-        std::unique_ptr<Offline> offline;
+        std::unique_ptr<ServerQuirk> offline;
         if (c.served) {
             ServeVersion(c.served);
         } else {
-            offline = std::make_unique<Offline>();
+            offline = std::make_unique<ServerQuirk>(L".offline");
         }
         OpenAbout();
         EXPECT_EQ(WindowText(about_), L"About tamborvin form 1.0");
@@ -114,6 +127,22 @@ TEST_F(AboutWindowTest, EachOpeningChecksTheServersVersion) {
         EXPECT_EQ(ButtonEnabled(), c.enabled);
         CloseAbout();
     }
+    ExitProgram();
+}
+
+TEST_F(AboutWindowTest, ServerSendingAByteASecondNeitherFreezesTheWindowNorHoldsTheCheck) {
+    // The whole text would take 13 seconds, each byte well within any time limit of its own.
+    ServeVersion("v1.1000000000000");
+    ServerQuirk slow(L".rate", "1");
+    StartProgram();
+    OpenAbout();
+    Sleep(1500);
+    HWND label = FindChildById(about_, kIdAboutLabel666);
+    EXPECT_EQ(WindowText(label), L"") << "the check should still be waiting";
+    DWORD_PTR answer = 0;
+    EXPECT_NE(SendMessageTimeoutW(about_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0) << "the window froze";
+    EXPECT_EQ(Narrow(CheckResult()), kAboutCheckFailed);
+    CloseAbout();
     ExitProgram();
 }
 
@@ -169,7 +198,7 @@ protected:
 };
 
 TEST_F(VelnorTest, UpdateReplacesTheProgramStartsItAndCloses) {
-    ServeRelease(kMainProgramName, "", StubSignature());
+    ServeRelease(kMainProgramName, "", StubSigned("v1.1"));
     StartVelnor();
     EXPECT_EQ(Text(window_, kIdVelnorV), L"v1.1");
     EXPECT_EQ(Text(window_, kIdVelnorShuoming), L"new release");
@@ -179,6 +208,7 @@ TEST_F(VelnorTest, UpdateReplacesTheProgramStartsItAndCloses) {
     ASSERT_TRUE(velnor_->WaitForExit(30s).has_value()) << "the updater did not close";
     EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), ReadWhole(ServerRoot() + L"\\files\\stub.exe"));
     EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
+    EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.new"));
     // The new program was started from its place.
     ASSERT_TRUE(WaitUntil([&] { return folder_.Exists(L"started.txt"); }));
     EXPECT_EQ(folder_.Read(L"started.txt"), Narrow(folder_.File(L"Tamborvin Form.exe")));
@@ -191,20 +221,22 @@ TEST_F(VelnorTest, RefusedOrFailedUpdatesKeepTheOldProgram) {
         std::string query;
         std::string signature;
         std::string status;
+        std::string version = "v1.1";
     };
-    const std::string good = StubSignature();
+    const std::string good = StubSigned("v1.1");
     std::string wrong = good;
-    wrong[10] = wrong[10] == '0' ? '1' : '0';
+    wrong[wrong.size() - 10] = wrong[wrong.size() - 10] == '0' ? '1' : '0';
     const Case cases[] = {
         {"wrong signature", kMainProgramName, "", wrong, kStatusBadSignature},
         {"no signature", kMainProgramName, "", "", kStatusNoSignature},
+        {"older signed release", kMainProgramName, "", StubSigned("v1.0"), kStatusNotNewer, "v1.0"},
         {"name leaving the folder", "..\\Tamborvin Form.exe", "", good, kStatusBadFileName},
         {"transfer dropped", kMainProgramName, "?drop=5000", good, StatusText(4)},
         {"missing file", kMainProgramName, "?status=404", good, StatusText(7)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        ServeRelease(c.fileName, c.query, c.signature);
+        ServeRelease(c.fileName, c.query, c.signature, c.version);
         StartVelnor();
         PostCommand(FindChildById(window_, kIdVelnorCommand1));
         EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == c.status; }, 20s)) << Narrow(Status());
@@ -219,23 +251,54 @@ TEST_F(VelnorTest, RefusedOrFailedUpdatesKeepTheOldProgram) {
     }
 }
 
-TEST_F(VelnorTest, ClosingDuringTheTransferPutsTheOldProgramBack) {
-    ServeRelease(kMainProgramName, "?rate=100000", StubSignature());
-    StartVelnor();
-    PostCommand(FindChildById(window_, kIdVelnorCommand1));
-    ASSERT_TRUE(WaitUntil([&] { return !Text(window_, kIdVelnorLabel12).empty(); }));
-    // Mid-download the old program waits aside.
-    EXPECT_TRUE(folder_.Exists(L"Tamborvin Form.exe.old"));
-    EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe"));
-    PostCommand(FindChildById(window_, kIdVelnorImage3), STN_CLICKED);
-    ASSERT_TRUE(velnor_->WaitForExit().has_value());
+TEST_F(VelnorTest, ClosedOrKilledDuringTheTransferLeavesTheOldProgramInPlace) {
+    for (bool killed : {false, true}) {
+        SCOPED_TRACE(killed ? "killed" : "closed");
+        ServeRelease(kMainProgramName, "?rate=100000", StubSigned("v1.1"));
+        StartVelnor();
+        PostCommand(FindChildById(window_, kIdVelnorCommand1));
+        ASSERT_TRUE(WaitUntil([&] { return !Text(window_, kIdVelnorLabel12).empty(); }));
+        // Mid-download the old program stays where it is.
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+        if (killed) {
+            velnor_->Kill();
+        } else {
+            PostCommand(FindChildById(window_, kIdVelnorImage3), STN_CLICKED);
+        }
+        ASSERT_TRUE(velnor_->WaitForExit().has_value());
+        velnor_.reset();
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+        EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
+        EXPECT_TRUE(folder_.Exists(L"Tamborvin Form.exe.new.dl"));
+    }
+}
+
+TEST_F(VelnorTest, StartPutsALeftOverOldProgramBack) {
+    folder_.CopyProgram(kVelnor);
+    folder_.Write(L"Tamborvin Form.exe.old", kOldProgram);
+    velnor_ = std::make_unique<Process>(folder_.File(kVelnor), folder_.Path());
+    ASSERT_NE(velnor_->WaitForTopWindow(kVelnorWindowClass), nullptr);
     EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
     EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
 }
 
-TEST_F(VelnorTest, PauseAndStopPutTheOldProgramBackAndUpdateGoesOn) {
+TEST_F(AboutWindowTest, StartPutsALeftOverOldProgramBack) {
+    // Only the copy is left; the program is started under another name, as a release saved beside
+    // it would be.
+    exe_ = folder_.CopyProgram(kProgram);
+    const std::string program = *folder_.Read(kProgram);
+    ASSERT_TRUE(CopyFileW(exe_.c_str(), folder_.File(L"Tamborvin Form (2).exe").c_str(), FALSE));
+    ASSERT_TRUE(MoveFileW(exe_.c_str(), folder_.File(L"Tamborvin Form.exe.old").c_str()));
+    program_ = std::make_unique<Process>(folder_.File(L"Tamborvin Form (2).exe"), folder_.Path());
+    FindMainWindow();
+    EXPECT_EQ(folder_.Read(kProgram), program);
+    EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
+    ExitProgram();
+}
+
+TEST_F(VelnorTest, PauseAndStopKeepTheOldProgramAndUpdateGoesOn) {
     // Slow enough that the buttons land while data is still coming.
-    ServeRelease(kMainProgramName, "?rate=60000", StubSignature());
+    ServeRelease(kMainProgramName, "?rate=60000", StubSigned("v1.1"));
     StartVelnor();
     const std::string stub = ReadWhole(ServerRoot() + L"\\files\\stub.exe");
     for (int button : {kIdVelnorCommand3, kIdVelnorCommand2}) {
@@ -246,7 +309,7 @@ TEST_F(VelnorTest, PauseAndStopPutTheOldProgramBackAndUpdateGoesOn) {
         // Data is arriving: the percent moved on.
         ASSERT_TRUE(
             WaitUntil([&] { return Narrow(Status()) == StatusText(3) && Text(window_, kIdVelnorLabel12) != before; }));
-        EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe"));
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
         PostCommand(FindChildById(window_, button));
         EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == status; }))
             << Narrow(Status()) << " " << Narrow(Text(window_, kIdVelnorLabel12));
@@ -261,11 +324,12 @@ TEST_F(VelnorTest, PauseAndStopPutTheOldProgramBackAndUpdateGoesOn) {
 }
 
 TEST_F(VelnorTest, UnreachableDescriptionRefusesTheUpdate) {
-    Offline offline;
+    ServerQuirk offline(L".offline");
     StartVelnor();
     EXPECT_EQ(Narrow(Status()), kStatusNoRelease);
+    SetWindowTextW(FindChildById(window_, kIdVelnorLabel1), L"");
     PostCommand(FindChildById(window_, kIdVelnorCommand1));
-    EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == kStatusBadFileName; }));
+    EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == kStatusNoRelease; }));
     EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
     PostMessageW(window_, WM_CLOSE, 0, 0);
     EXPECT_TRUE(velnor_->WaitForExit().has_value());

@@ -1,10 +1,20 @@
 #!/usr/bin/env python3
-"""Signs a release file for the updater: ECDSA P-256 over the file's SHA-256, made by openssl, printed
-as the 128 hex digits of r and s that the release description carries in its sixth field.
+"""Signs a release for the updater. The signature (ECDSA P-256 with SHA-256, made by openssl) covers
+this statement, UTF-8, each line ending in a line feed:
 
-  sign_release.py --key KEY.pem FILE [--copy-from SRC] [--out SIGFILE]
+    Tamborvin Form release
+    name: <file name, the description's second field>
+    version: <version text, its fifth field>
+    size: <the file's size in bytes>
+    sha256: <the file's SHA-256, 64 lower-case hex digits>
+
+Prints the release description's fields after the version: "<size>|<sha256>|<signature>", the
+signature as the 128 hex digits of r and s.
+
+  sign_release.py --key KEY.pem --name NAME --version VERSION FILE [--copy-from SRC] [--out FIELDS]
 """
 import argparse
+import hashlib
 import os
 import shutil
 import subprocess
@@ -26,8 +36,12 @@ def der_integers(der):
     return values
 
 
-def sign(path, key):
-    der = subprocess.run(["openssl", "dgst", "-sha256", "-sign", key, path], check=True,
+def statement(name, version, size, digest):
+    return f"Tamborvin Form release\nname: {name}\nversion: {version}\nsize: {size}\nsha256: {digest}\n"
+
+
+def sign(text, key):
+    der = subprocess.run(["openssl", "dgst", "-sha256", "-sign", key], input=text.encode("utf-8"), check=True,
                          stdout=subprocess.PIPE).stdout
     r, s = der_integers(der)
     return r.to_bytes(32, "big").hex() + s.to_bytes(32, "big").hex()
@@ -36,6 +50,8 @@ def sign(path, key):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--key", required=True)
+    parser.add_argument("--name", required=True)
+    parser.add_argument("--version", required=True)
     parser.add_argument("--copy-from")
     parser.add_argument("--out")
     parser.add_argument("file")
@@ -43,12 +59,17 @@ def main():
     os.makedirs(os.path.dirname(os.path.abspath(args.file)), exist_ok=True)
     if args.copy_from:
         shutil.copyfile(args.copy_from, args.file)
-    signature = sign(args.file, args.key)
+    digest = hashlib.sha256()
+    with open(args.file, "rb") as f:
+        for piece in iter(lambda: f.read(1 << 20), b""):
+            digest.update(piece)
+    size = os.path.getsize(args.file)
+    fields = f"{size}|{digest.hexdigest()}|{sign(statement(args.name, args.version, size, digest.hexdigest()), args.key)}"
     if args.out:
         with open(args.out, "w") as f:
-            f.write(signature)
+            f.write(fields)
     else:
-        print(signature)
+        print(fields)
     return 0
 
 
