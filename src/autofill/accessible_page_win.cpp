@@ -327,10 +327,11 @@ PageAnswer AccessiblePages::Open(HWND window) {
         return false;
     });
     busy_ = false;
-    // A page found is taken at the end of the slice that found it; nothing found yet, the walk goes
-    // on at the next ask, or starts over when there is nothing left of it.
+    // A web page found is taken at the end of the slice that found it; another document (tools, a
+    // side bar) only once nothing is left to look at. Nothing found, the walk goes on at the next
+    // ask, or starts over when there is nothing left of it.
+    if (!walk_.queue.empty() && !(walk_.best.document && walk_.best.webPage)) return {PageAnswer::kWalking, {}};
     if (!walk_.best.document) {
-        if (!walk_.queue.empty()) return {PageAnswer::kWalking, {}};
         DropWalk();
         return {PageAnswer::kNotReady, {}};
     }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "records/main_window_win.h"
 #include "vault/vault_file.h"
 
 namespace tf::test {
@@ -21,15 +22,16 @@ protected:
         folder_.Write(L"Data.db",
                       FormatVault(Numbered({SampleRecord("内网", "http://intranet/login", "staff", "pw1"),
                                             SampleRecord("银行", "http://bank.example/login", "saver", "pw2"),
-                                            SampleRecord("邮箱", "http://mail.example/", "me", "pw3")})));
+                                            SampleRecord("邮箱", "http://mail.example/", "me", "pw3"),
+                                            SampleRecord("例子", "http://例子.中国/登录", "li", "pw4")})));
     }
     void TearDown() override {
         browser_.reset();
         if (!ieVersion_.empty()) SetIEVersion(ieVersion_);
     }
 
-    void StartBrowser(const std::wstring& kind, const std::wstring& address) {
-        browser_ = std::make_unique<FakeBrowser>(kind, address);
+    void StartBrowser(const std::wstring& kind, const std::wstring& address, const std::wstring& program = L"") {
+        browser_ = std::make_unique<FakeBrowser>(kind, address, program);
         ASSERT_TRUE(browser_->Ready()) << "the fake browser did not start";
     }
     void ShowAddress(const std::wstring& address) { browser_->SetAddress(address); }
@@ -54,6 +56,13 @@ protected:
         if (shown && !address.empty())
             std::printf("hint shows %s after %llu ms\n", Narrow(address).c_str(), GetTickCount64() - since);
         return shown;
+    }
+
+    // What the row of browser boxes says.
+    bool StatusSays(const std::wstring& text) {
+        HWND status = FindChildById(main_, kIdWatchStatus);
+        return WaitUntil([&] { return WindowText(status) == text; }, 5s) ||
+               (std::printf("the status says \"%s\"\n", Narrow(WindowText(status)).c_str()), false);
     }
 
     void ChooseBrowser(const std::wstring& caption) {
@@ -162,6 +171,47 @@ TEST_F(BrowserWatchTest, CurrentChromiumAndFirefoxAreReadThroughTheirPages) {
         browser_.reset();
         EXPECT_TRUE(HintShows(L""));
     }
+    ExitProgram();
+}
+
+TEST_F(BrowserWatchTest, CurrentBrowsersAsTheyReallyAreAreReadAndSayWhyNot) {
+    // Escaped in UTF-8, the host in its ASCII form, as current browsers give it.
+    const std::wstring china = L"https://xn--fsqu00a.xn--fiqs8s/%E7%99%BB%E5%BD%95";
+    struct Case {
+        const wchar_t* kind;
+        const wchar_t* program;
+        const wchar_t* box;
+        const wchar_t* hint;  // empty: hidden
+        const wchar_t* status;
+    };
+    const Case cases[] = {
+        {L"chromium-devtools", L"chrome", L"chrome", L"http://例子.中国/登录", L"Chrome: 例子.中国"},
+        {L"chromium-msaa", L"msedge", L"chrome", L"http://例子.中国/登录", L"Edge: 例子.中国"},
+        {L"chromium-msaa", L"opera", L"opera", L"http://例子.中国/登录", L"Opera: 例子.中国"},
+        {L"firefox-deep", L"firefox", L"firefox", L"http://例子.中国/登录", L"Firefox: 例子.中国"},
+        // A chat program on Chromium's windows is no browser.
+        {L"chromium-msaa", L"electron_app", L"chrome", L"", L"no Chrome window"},
+        {L"firefox-noa11y", L"firefox", L"firefox", L"", L"accessibility is off in Firefox"},
+    };
+    StartProgram();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(std::wstring(c.kind) + L" as " + c.program));
+        StartBrowser(c.kind, china, c.program);
+        const ULONGLONG chosen = GetTickCount64();
+        ChooseBrowser(c.box);
+        EXPECT_TRUE(HintShows(c.hint));
+        if (*c.hint) std::printf("hint shown %llu ms after the box was ticked\n", GetTickCount64() - chosen);
+        EXPECT_TRUE(StatusSays(c.status));
+        browser_.reset();
+        EXPECT_TRUE(HintShows(L""));
+    }
+    // The chat program in front of the browser is passed by.
+    FakeBrowser chrome(L"chromium-msaa", L"https://bank.example/login", L"chrome");
+    ASSERT_TRUE(chrome.Ready());
+    StartBrowser(L"chromium-msaa", L"https://bank.example/chat", L"electron_app");
+    ChooseBrowser(L"chrome");
+    EXPECT_TRUE(HintShows(L"http://bank.example/login"));
+    EXPECT_TRUE(StatusSays(L"Chrome: bank.example"));
     ExitProgram();
 }
 

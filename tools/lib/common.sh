@@ -103,6 +103,14 @@ tf_start_wine() {
     # Start Wine's own services now, away from any test's output: a service that inherited a
     # test's output pipe would keep CTest waiting for its end.
     setsid "$TF_WINE" wineboot >/dev/null 2>&1 </dev/null
+    # The desktop's process too: started on demand by the first program that makes a window, it
+    # would inherit that test's output pipe (CTest then waits for it until the run's end), or die
+    # with the job of a program a test started and be started again by the next.
+    setsid "$TF_WINE" explorer.exe /desktop >/dev/null 2>&1 </dev/null &
+    for _ in $(seq 100); do
+        pgrep -f 'explorer.exe /desktop' >/dev/null && break
+        sleep 0.05
+    done
 }
 
 tf_stop_wine() {
