@@ -3,6 +3,7 @@
 #include "base/controls_win.h"
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -237,13 +238,18 @@ void MainWindow::SetupGrid() {
 void MainWindow::FillGrid() {
     std::vector<LoginRecord> records;
     std::string failure;
-    if (vault_.ReadDataFile(records, failure)) {
-        // No vault file is a first start: nothing to say.
-        if (!failure.empty()) MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
-        return;
+    if (!vault_.ReadDataFile(records, failure)) {
+        try {
+            grid_.FillGrid(records);
+        } catch (const std::bad_alloc&) {
+            // A failed load like any other: an empty list, and the file kept aside at the next save.
+            grid_.SetupGrid();
+            failure = vault_.LoadFailedOutOfMemory();
+        }
+        gridView_.Refresh();
     }
-    grid_.FillGrid(records);
-    gridView_.Refresh();
+    // No vault file is a first start: nothing to say.
+    if (!failure.empty()) MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
 }
 
 void MainWindow::TrimWorkingSet() {
@@ -252,9 +258,11 @@ void MainWindow::TrimWorkingSet() {
 
 bool MainWindow::SaveData() {
     std::string failure;
-    if (!vault_.WriteDataFile(grid_.RecordsForSave(), failure)) return true;
-    if (!failure.empty()) MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
-    return false;
+    const bool failed = vault_.WriteDataFile(grid_.RecordsForSave(), failure);
+    const std::string kept = vault_.TakeKeptNotice();
+    if (!kept.empty()) MessageBoxW(hwnd_, Widen(kept).c_str(), kAppTitle, MB_OK | MB_ICONINFORMATION);
+    if (failed && !failure.empty()) MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
+    return !failed;
 }
 
 bool MainWindow::Exit() {
