@@ -266,18 +266,18 @@ bool MainWindow::SaveData() {
 }
 
 bool MainWindow::Exit() {
-    if (exiting_) return true;
-    exiting_ = true;
-    // Ending after a failed save would throw away what the vault file does not hold: the user may
-    // free the disk or the folder first and exit again.
-    if (grid_.DataChanged() && !SaveData() &&
-        MessageBoxW(hwnd_, kUnsavedExitQuestion, kAppTitle, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES) {
-        exiting_ = false;
-        return false;
-    }
-    tray_.RemoveTrayIcon();
-    DestroyWindow(hwnd_);
-    return true;
+    ExitFlow::Steps steps;
+    steps.dataChanged = [this] { return grid_.DataChanged(); };
+    steps.save = [this] { return SaveData(); };
+    steps.endWithoutSaving = [this] {
+        return MessageBoxW(hwnd_, kUnsavedExitQuestion, kAppTitle, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) ==
+               IDYES;
+    };
+    steps.end = [this] {
+        tray_.RemoveTrayIcon();
+        DestroyWindow(hwnd_);
+    };
+    return exitFlow_.Run(steps);
 }
 
 bool MainWindow::PasswordGate() {

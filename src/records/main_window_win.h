@@ -16,6 +16,7 @@
 #include "hotkeys/hotkey_panel_win.h"
 #include "hotkeys/ini_file_win.h"
 #include "records/editor_window_win.h"
+#include "records/exit_flow.h"
 #include "records/grid_view_win.h"
 #include "records/record_grid.h"
 #include "records/record_search.h"
@@ -193,7 +194,7 @@ private:
     HBRUSH bandBrush_ = nullptr;
     HBRUSH faceBrush_ = nullptr;
     int dpi_ = 96;
-    bool exiting_ = false;
+    ExitFlow exitFlow_;
 };
 
 }  // namespace tf
