@@ -26,7 +26,8 @@ gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 
 if(TF_BENCH)
     find_package(benchmark REQUIRED)
-    file(GLOB TF_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+    file(GLOB TF_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp
+        ${CMAKE_SOURCE_DIR}/fuzz/*.cpp ${CMAKE_SOURCE_DIR}/fuzz/*.h)
     foreach(src ${TF_BENCHES})
         get_filename_component(name ${src} NAME_WE)
         add_executable(${name} ${src})
