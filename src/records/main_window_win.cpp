@@ -157,7 +157,7 @@ void MainWindow::CreateControls() {
     RECT gridBounds{Px(kMargin), gridTop, width - Px(kMargin), panelTop - Px(14)};
     GridView::Handlers handlers;
     handlers.open = [this](int row) { msGrid_Open(row); };
-    handlers.deleteKey = [this] { btnDelete_Click(); };
+    handlers.deleteKey = [this] { msGrid_DeleteKey(); };
     gridView_.Create(hwnd_, kIdMsGrid, gridBounds, font_, dpi_, std::move(handlers));
 
     panel_.Create(hwnd_, Px(kMargin), panelTop, width - 2 * Px(kMargin), font_, dpi_);
@@ -401,6 +401,19 @@ void MainWindow::btnDelete_Click() {
     gridView_.Refresh();
     // Saved at once, so that a crash or a killed process loses no change.
     SaveData();
+}
+
+void MainWindow::msGrid_DeleteKey() {
+    gridView_.SyncCurrentRow();
+    // A key is easily pressed by mistake, and the delete is saved at once: asked first, No by default.
+    if (grid_.HasCurrentRecord()) {
+        const std::string question = DeleteKeyQuestion(grid_.Cell(grid_.CurrentRow(), kSiteName));
+        if (MessageBoxW(hwnd_, Widen(question).c_str(), kAppTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
+            IDYES) {
+            return;
+        }
+    }
+    btnDelete_Click();
 }
 
 void MainWindow::msGrid_Open(int row) {

@@ -126,6 +126,7 @@ private:
     void btnSearch_Click();
     void Text11_GotFocus();
     void msGrid_Open(int row);
+    void msGrid_DeleteKey();
     void Label7_Click();
     void CheckBox_Click(Browser box);
     void Command1_Click();

@@ -3,9 +3,12 @@
 
 #include <commctrl.h>
 
+#include "base/system_dlls_win.h"
 #include "updater/velnor_window_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Before anything calls into a DLL that is not a known one.
+    tf::LoadSystemDllsOnly();
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     tf::VelnorWindow window;
