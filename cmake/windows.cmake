@@ -126,6 +126,17 @@ if(TAMBORVIN_SERVER MATCHES "^http://127\\.0\\.0\\.1:([0-9]+)$")
     set_tests_properties(update_server_stop PROPERTIES FIXTURES_CLEANUP update_server)
 endif()
 
+# Measurements under Wine (bench/*_win.cpp): built with the tests, run by bench/wine_bench.sh only.
+file(GLOB TF_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_win.cpp)
+foreach(src ${TF_WIN_BENCHES})
+    get_filename_component(name ${src} NAME_WE)
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE tf_win_test_support gtest_main)
+    target_compile_options(${name} PRIVATE ${TF_WARNINGS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_dependencies(${name} tamborvin_form fake_browser_win)
+endforeach()
+
 # One test program per file; each TEST becomes its own CTest case, run through Wine.
 file(GLOB TF_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_win.cpp)
 foreach(src ${TF_WIN_TESTS})
