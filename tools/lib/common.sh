@@ -46,7 +46,7 @@ tf_build_fuzz() {
 # target is left in build/fuzz/crashes and named. Prints one line per target and counts them in
 # fuzz_passed and fuzz_failed; returns 1 when any target failed.
 tf_run_fuzzers() {
-    local seconds=$1 rc=0 target name log runs
+    local seconds=$1 rc=0 target name log runs status input
     fuzz_passed=0
     fuzz_failed=0
     mkdir -p "$TF_BUILD/fuzz/crashes"
@@ -58,15 +58,17 @@ tf_run_fuzzers() {
         "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 \
             -artifact_prefix="$TF_BUILD/fuzz/crashes/$name-" \
             "$TF_BUILD/fuzz/corpus/$name" "$TF_ROOT/fuzz/corpus/$name" >"$log" 2>&1
-        local status=$?
+        status=$?
         runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
         if [ "$status" -eq 0 ]; then
             printf 'fuzz %-20s passed: %s inputs in %s s\n' "$name" "${runs:-?}" "$seconds"
             fuzz_passed=$((fuzz_passed + 1))
         else
-            printf 'fuzz %-20s FAILED after %s inputs; the input: %s\n' "$name" "${runs:-?}" \
-                "$(sed -n 's/.*Test unit written to \(.*\)$/\1/p' "$log" | tail -n 1)"
+            input=$(sed -n 's/.*Test unit written to \(.*\)$/\1/p' "$log" | tail -n 1)
+            printf 'fuzz %-20s FAILED after %s inputs; the input: %s\n' "$name" "${runs:-?}" "$input"
             grep -E 'ERROR|property failed|SUMMARY' "$log" | head -n 5
+            # The input in the log too, for a run whose folder does not outlive it (CI).
+            [ -f "$input" ] && od -An -c "$input" | head -n 8
             fuzz_failed=$((fuzz_failed + 1))
             rc=1
         fi
