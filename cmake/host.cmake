@@ -40,6 +40,7 @@ gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
 if(TF_BENCH)
     find_package(benchmark REQUIRED)
     file(GLOB TF_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+    list(FILTER TF_BENCHES EXCLUDE REGEX "_win\\.cpp$")
     foreach(src ${TF_BENCHES})
         get_filename_component(name ${src} NAME_WE)
         add_executable(${name} ${src})
@@ -53,6 +54,7 @@ find_program(CLANG_FORMAT clang-format)
 if(CLANG_FORMAT)
     file(GLOB_RECURSE TF_FORMATTED CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp ${CMAKE_SOURCE_DIR}/src/*.h
         ${CMAKE_SOURCE_DIR}/tests/*.cpp ${CMAKE_SOURCE_DIR}/tests/*.h ${CMAKE_SOURCE_DIR}/bench/*.cpp
+        ${CMAKE_SOURCE_DIR}/fuzz/*.cpp ${CMAKE_SOURCE_DIR}/fuzz/*.h
         ${CMAKE_SOURCE_DIR}/tools/*.cpp)
     list(FILTER TF_FORMATTED EXCLUDE REGEX "/cp936_table\\.cpp$")
     add_test(NAME clang_format COMMAND ${CLANG_FORMAT} --dry-run --Werror ${TF_FORMATTED})

@@ -4,12 +4,33 @@ add_compile_definitions(UNICODE _UNICODE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WIN
 # Nothing but system DLLs beside the programs.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
-set(TF_WIN_LIBS comctl32 shell32 shlwapi user32 gdi32 msimg32 advapi32 ole32 oleaut32 uuid oleacc uxtheme winhttp version bcrypt
-    wininet)
+# DLLs that are not on Windows' list of known DLLs are delay-loaded: a file of the same name in the
+# program's folder (a Downloads folder) would otherwise be loaded in their place at start. The
+# programs then load them from the system folder only (base/system_dlls_win.h).
+# The common controls too: loaded at start they would have the theme DLL loaded (by name) before
+# the programs can say where from.
+set(TF_DELAY_LOADED version winhttp wininet uxtheme oleacc bcrypt msimg32 comctl32)
+find_program(TF_NM NAMES x86_64-w64-mingw32-nm REQUIRED)
+find_program(TF_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
+set(TF_DELAY_LIBS)
+foreach(dll ${TF_DELAY_LOADED})
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=lib${dll}.a OUTPUT_VARIABLE implib
+        OUTPUT_STRIP_TRAILING_WHITESPACE)
+    set(delaylib ${CMAKE_BINARY_DIR}/delayimp/lib${dll}_delay.a)
+    add_custom_command(OUTPUT ${delaylib}
+        COMMAND ${CMAKE_COMMAND} -DNM=${TF_NM} -DDLLTOOL=${TF_DLLTOOL} -DIMPLIB=${implib} -DDLL=${dll}.dll
+            -DOUT=${delaylib} -P ${CMAKE_SOURCE_DIR}/cmake/delay_lib.cmake
+        DEPENDS ${implib} ${CMAKE_SOURCE_DIR}/cmake/delay_lib.cmake VERBATIM)
+    list(APPEND TF_DELAY_LIBS ${delaylib})
+endforeach()
+add_custom_target(tf_delay_libs DEPENDS ${TF_DELAY_LIBS})
+
+set(TF_WIN_LIBS shell32 shlwapi user32 gdi32 advapi32 ole32 oleaut32 uuid ${TF_DELAY_LIBS})
 
 add_library(tf_win STATIC ${TF_WIN_SOURCES})
 target_link_libraries(tf_win PUBLIC tf_core ${TF_WIN_LIBS})
 target_compile_options(tf_win PRIVATE ${TF_WARNINGS})
+add_dependencies(tf_win tf_delay_libs)
 
 set(TF_DIST ${CMAKE_BINARY_DIR}/dist)
 
@@ -103,6 +124,16 @@ target_link_libraries(menu_probe PRIVATE user32)
 target_compile_options(menu_probe PRIVATE ${TF_WARNINGS})
 set_target_properties(menu_probe PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 
+# Planted beside the programs by the DLL loading test, under the names of system DLLs.
+add_library(planted_dll SHARED ${CMAKE_SOURCE_DIR}/tests/win/probe/planted_dll.cpp)
+target_compile_options(planted_dll PRIVATE ${TF_WARNINGS})
+set_target_properties(planted_dll PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+
+# Neither program may import at start a DLL it must take from the system folder only.
+find_program(TF_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
+add_test(NAME imports_only_known_dlls COMMAND ${CMAKE_COMMAND} -E env OBJDUMP=${TF_OBJDUMP}
+    ${CMAKE_SOURCE_DIR}/tools/lib/check_imports.sh "${TF_DIST}/Tamborvin Form.exe" ${TF_DIST}/velnor.exe)
+
 # The download tests' HTTP server runs on the host around them (a Wine program cannot start a Linux
 # one); it picks a free port and leaves it in a file beside the test programs, where they read it.
 find_program(TF_PYTHON python3 REQUIRED)
@@ -135,21 +166,32 @@ if(TAMBORVIN_SERVER MATCHES "^http://127\\.0\\.0\\.1:([0-9]+)$")
     set_tests_properties(update_server_stop PROPERTIES FIXTURES_CLEANUP update_server)
 endif()
 
-# One test program per file; each TEST becomes its own CTest case, run through Wine.
-file(GLOB TF_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_win.cpp)
-foreach(src ${TF_WIN_TESTS})
-    get_filename_component(name ${src} NAME_WE)
+# A gtest program of its own for Windows, beside the test programs, with the programs and fixtures
+# it starts built first.
+function(tf_win_gtest_program name src)
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE tf_win_test_support gtest_main)
     target_compile_options(${name} PRIVATE ${TF_WARNINGS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    add_dependencies(${name} tamborvin_form velnor menu_probe)
-    if(TF_FIXTURES)
-        foreach(fx ${TF_FIXTURES})
-            get_filename_component(fxname ${fx} NAME_WE)
-            add_dependencies(${name} ${fxname})
-        endforeach()
-    endif()
+    add_dependencies(${name} tamborvin_form velnor menu_probe planted_dll)
+    foreach(fx ${TF_FIXTURES})
+        get_filename_component(fxname ${fx} NAME_WE)
+        add_dependencies(${name} ${fxname})
+    endforeach()
+endfunction()
+
+# Measurements under Wine (bench/*_win.cpp): built with the tests, run by bench/wine_bench.sh only.
+file(GLOB TF_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_win.cpp)
+foreach(src ${TF_WIN_BENCHES})
+    get_filename_component(name ${src} NAME_WE)
+    tf_win_gtest_program(${name} ${src})
+endforeach()
+
+# One test program per file; each TEST becomes its own CTest case, run through Wine.
+file(GLOB TF_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_win.cpp)
+foreach(src ${TF_WIN_TESTS})
+    get_filename_component(name ${src} NAME_WE)
+    tf_win_gtest_program(${name} ${src})
     gtest_add_tests(TARGET ${name} SOURCES ${src} TEST_PREFIX "win." TEST_LIST tf_cases)
     if(name MATCHES "download|winhttp")
         set_tests_properties(${tf_cases} PROPERTIES FIXTURES_REQUIRED http_server)

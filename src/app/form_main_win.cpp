@@ -5,6 +5,7 @@
 
 #include "base/file_system.h"
 #include "base/message_pump_win.h"
+#include "base/system_dlls_win.h"
 #include "records/main_window_win.h"
 #include "updater/update_flow.h"
 
@@ -16,6 +17,8 @@ constexpr wchar_t kSingleInstanceMutex[] = L"Local\\Tamborvin Form single instan
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // Before anything calls into a DLL that is not a known one.
+    tf::LoadSystemDllsOnly();
     // Held until the process ends; a second start finds it and leaves before any window.
     HANDLE instanceMutex = CreateMutexW(nullptr, FALSE, kSingleInstanceMutex);
     if (instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -40,7 +40,7 @@ std::string LookupForm(std::string_view searchText) {
     // A "/" at the end may be the one the watch or the editor put after an address without a
     // path; normalising it again would add a second one when the address has a query
     // ("http://host?q/" would become "http://host?q//"), so it is taken off first.
-    if (t.ends_with('/')) {
+    if (t.ends_with('/') && !IsNormalLoginUrl(t)) {
         NormalisedUrl shorter = NormaliseLoginUrl(t.substr(0, t.size() - 1));
         if (shorter.path.empty()) return std::move(shorter.url);
     }

@@ -8,6 +8,7 @@ FileError MakeFileError(int code) {
         const char* description;
     };
     static constexpr Known kKnown[] = {
+        {file_errors::kOutOfMemory, "Out of memory"},
         {file_errors::kFileNotFound, "File not found"},
         {file_errors::kDeviceIo, "Device I/O error"},
         {file_errors::kDiskFull, "Disk full"},

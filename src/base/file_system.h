@@ -23,6 +23,7 @@ struct FileError {
 
 // Error numbers the program reports (the runtime's classic numbering).
 namespace file_errors {
+inline constexpr int kOutOfMemory = 7;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kDiskFull = 61;
 inline constexpr int kInputPastEnd = 62;

@@ -140,7 +140,9 @@ EditorBoxes EditorWindow::Collect() const {
 }
 
 void EditorWindow::btnOK_Click() {
-    EditorOutcome outcome = AcceptEditor(KeepUntouchedBoxes(Collect(), shown_, filled_), lineNum_);
+    const EditorBoxes now = Collect();
+    EditorOutcome outcome = AcceptEditor(KeepUntouchedBoxes(now, shown_, filled_), lineNum_,
+                                         editMode_ && now[kLoginUrlBox] == shown_[kLoginUrlBox]);
     if (outcome.refusal) {
         MessageBoxW(hwnd_, Widen(*outcome.refusal).c_str(), kMessageTitle, MB_OK);
         if (outcome.focusBox >= 0 && outcome.focusBox < kEditorBoxes) {

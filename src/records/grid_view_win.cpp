@@ -18,7 +18,11 @@ const COLORREF kSelectedText = RGB(255, 255, 255);
 }  // namespace
 
 GridView::~GridView() {
-    if (list_) RemoveWindowSubclass(list_, SubclassProc, 1);
+    if (list_ && IsWindow(list_)) {
+        RemoveWindowSubclass(list_, SubclassProc, 1);
+        ListView_SetImageList(list_, nullptr, LVSIL_SMALL);
+    }
+    // The list shares it (LVS_SHAREIMAGELISTS) and leaves it alone when destroyed: freed once, here.
     if (rowHeight_) ImageList_Destroy(rowHeight_);
     for (HGDIOBJ object : {static_cast<HGDIOBJ>(background_), static_cast<HGDIOBJ>(headerBackground_),
                            static_cast<HGDIOBJ>(selectedBackground_), static_cast<HGDIOBJ>(gridPen_),
@@ -40,11 +44,11 @@ HWND GridView::Create(HWND parent, int id, const RECT& bounds, HFONT font, int d
     headerPen_ = CreatePen(PS_SOLID, 1, kHeaderLine);
 
     // Owner data: the model stays the only store of the records; the ListView asks for texts.
-    list_ = CreateWindowExW(
-        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL,
-        bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
+                                LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
+                            bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (!list_) return nullptr;
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

@@ -3,6 +3,7 @@
 #include "base/controls_win.h"
 
 #include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -164,7 +165,7 @@ void MainWindow::CreateControls() {
     RECT gridBounds{Px(kMargin), gridTop, width - Px(kMargin), panelTop - Px(14)};
     GridView::Handlers handlers;
     handlers.open = [this](int row) { msGrid_Open(row); };
-    handlers.deleteKey = [this] { btnDelete_Click(); };
+    handlers.deleteKey = [this] { msGrid_DeleteKey(); };
     gridView_.Create(hwnd_, kIdMsGrid, gridBounds, font_, dpi_, std::move(handlers));
 
     panel_.Create(hwnd_, Px(kMargin), panelTop, width - 2 * Px(kMargin), font_, dpi_);
@@ -260,13 +261,18 @@ void MainWindow::SetupGrid() {
 void MainWindow::FillGrid() {
     std::vector<LoginRecord> records;
     std::string failure;
-    if (vault_.ReadDataFile(records, failure)) {
-        // No vault file is a first start: nothing to say.
-        if (!failure.empty()) MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
-        return;
+    if (!vault_.ReadDataFile(records, failure)) {
+        try {
+            grid_.FillGrid(records);
+        } catch (const std::bad_alloc&) {
+            // A failed load like any other: an empty list, and the file kept aside at the next save.
+            grid_.SetupGrid();
+            failure = vault_.LoadFailedOutOfMemory();
+        }
+        gridView_.Refresh();
     }
-    grid_.FillGrid(records);
-    gridView_.Refresh();
+    // No vault file is a first start: nothing to say.
+    if (!failure.empty()) MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
 }
 
 void MainWindow::TrimWorkingSet() {
@@ -275,26 +281,28 @@ void MainWindow::TrimWorkingSet() {
 
 bool MainWindow::SaveData() {
     std::string failure;
-    if (!vault_.WriteDataFile(grid_.RecordsForSave(), failure)) return true;
-    if (!failure.empty()) MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
-    return false;
+    const bool failed = vault_.WriteDataFile(grid_.RecordsForSave(), failure);
+    const std::string kept = vault_.TakeKeptNotice();
+    if (!kept.empty()) MessageBoxW(hwnd_, Widen(kept).c_str(), kAppTitle, MB_OK | MB_ICONINFORMATION);
+    if (failed && !failure.empty()) MessageBoxW(hwnd_, Widen(failure).c_str(), kAppTitle, MB_OK);
+    return !failed;
 }
 
 bool MainWindow::Exit() {
-    if (exiting_) return true;
-    exiting_ = true;
-    // Ending after a failed save would throw away what the vault file does not hold: the user may
-    // free the disk or the folder first and exit again.
-    if (grid_.DataChanged() && !SaveData() &&
-        MessageBoxW(hwnd_, kUnsavedExitQuestion, kAppTitle, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES) {
-        exiting_ = false;
-        return false;
-    }
-    // A password pasted a moment ago does not stay on the clipboard after us.
-    credentialKeys_.Flush();
-    tray_.RemoveTrayIcon();
-    DestroyWindow(hwnd_);
-    return true;
+    ExitFlow::Steps steps;
+    steps.dataChanged = [this] { return grid_.DataChanged(); };
+    steps.save = [this] { return SaveData(); };
+    steps.endWithoutSaving = [this] {
+        return MessageBoxW(hwnd_, kUnsavedExitQuestion, kAppTitle, MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) ==
+               IDYES;
+    };
+    steps.end = [this] {
+        // A password pasted a moment ago does not stay on the clipboard after us.
+        credentialKeys_.Flush();
+        tray_.RemoveTrayIcon();
+        DestroyWindow(hwnd_);
+    };
+    return exitFlow_.Run(steps);
 }
 
 bool MainWindow::PasswordGate() {
@@ -433,6 +441,19 @@ void MainWindow::btnDelete_Click() {
     gridView_.Refresh();
     // Saved at once, so that a crash or a killed process loses no change.
     SaveData();
+}
+
+void MainWindow::msGrid_DeleteKey() {
+    gridView_.SyncCurrentRow();
+    // A key is easily pressed by mistake, and the delete is saved at once: asked first, No by default.
+    if (grid_.HasCurrentRecord()) {
+        const std::string question = DeleteKeyQuestion(grid_.Cell(grid_.CurrentRow(), kSiteName));
+        if (MessageBoxW(hwnd_, Widen(question).c_str(), kAppTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
+            IDYES) {
+            return;
+        }
+    }
+    btnDelete_Click();
 }
 
 void MainWindow::msGrid_Open(int row) {

@@ -15,6 +15,7 @@
 #include "hotkeys/hotkey_panel_win.h"
 #include "hotkeys/ini_file_win.h"
 #include "records/editor_window_win.h"
+#include "records/exit_flow.h"
 #include "records/grid_view_win.h"
 #include "records/record_grid.h"
 #include "records/record_search.h"
@@ -130,6 +131,7 @@ private:
     void btnSearch_Click();
     void Text11_GotFocus();
     void msGrid_Open(int row);
+    void msGrid_DeleteKey();
     void Label7_Click();
     void CheckBox_Click(Browser box);
     void Command1_Click();
@@ -201,7 +203,7 @@ private:
     HBRUSH bandBrush_ = nullptr;
     HBRUSH faceBrush_ = nullptr;
     int dpi_ = 96;
-    bool exiting_ = false;
+    ExitFlow exitFlow_;
     bool functionKeysHeld_ = false;
     HWINEVENTHOOK foregroundHook_ = nullptr;
 };

@@ -56,11 +56,28 @@ EditorBoxes KeepUntouchedBoxes(const EditorBoxes& now, const EditorBoxes& shown,
     return boxes;
 }
 
+bool IsNormalLoginUrl(std::string_view address) {
+    constexpr std::string_view kScheme = "http://";
+    if (!address.starts_with(kScheme)) return false;
+    const std::string_view rest = address.substr(kScheme.size());
+    if (rest.find("http://") != std::string_view::npos || rest.find("https://") != std::string_view::npos) return false;
+    if (!ParseUrl(rest).Path.empty()) return true;
+    // No path: the "/" the rule put at the very end, after any query or fragment.
+    return rest.ends_with('/') && ParseUrl(rest.substr(0, rest.size() - 1)).Path.empty();
+}
+
 NormalisedUrl NormaliseLoginUrl(std::string_view address) {
+    NormalisedUrl result;
+    // Normalising again must not change an address: every OK added another "/" after a query,
+    // which no page address then matched.
+    if (IsNormalLoginUrl(address)) {
+        result.url = address;
+        result.path = ParseUrl(address.substr(std::string_view("http://").size())).Path;
+        return result;
+    }
     std::string a(address);
     if (a.find("http://") != std::string::npos) a = RemoveAll(a, "http://");
     if (a.find("https://") != std::string::npos) a = RemoveAll(a, "https://");
-    NormalisedUrl result;
     result.path = ParseUrl(a).Path;
     // Stored addresses take the form the browser watch builds from a page address, so that the
     // lookup can compare them as they stand.
@@ -69,7 +86,7 @@ NormalisedUrl NormaliseLoginUrl(std::string_view address) {
     return result;
 }
 
-EditorOutcome AcceptEditor(const EditorBoxes& boxes, const std::string& lineNum) {
+EditorOutcome AcceptEditor(const EditorBoxes& boxes, const std::string& lineNum, bool keepAddress) {
     EditorOutcome outcome;
     auto refuse = [&outcome](std::string message, int box) {
         outcome.refusal = std::move(message);
@@ -79,7 +96,11 @@ EditorOutcome AcceptEditor(const EditorBoxes& boxes, const std::string& lineNum)
     if (boxes[0].empty()) return refuse(kEnterSiteName, 0);
     if (boxes[1].empty()) return refuse(kEnterLoginUrl, 1);
 
-    outcome.url = NormaliseLoginUrl(boxes[1]);
+    if (keepAddress) {
+        outcome.url = {boxes[1], ParseUrl(boxes[1]).Path};
+    } else {
+        outcome.url = NormaliseLoginUrl(boxes[1]);
+    }
     EditorBoxes fields = boxes;
     fields[1] = outcome.url.url;
     // The vault file's character codes are those of code page 936; a character outside it is

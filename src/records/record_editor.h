@@ -35,8 +35,12 @@ struct NormalisedUrl {
     std::string url;   // what the address box then holds
     std::string path;  // the address's path part (Text7)
 };
-// Drops every "http://" and then every "https://" (case-sensitive), and puts "http://" in front,
-// with "/" at the very end when the address has no path.
+// An address already in the form NormaliseLoginUrl gives: "http://" once in front and nowhere else
+// ("https://" neither), and a path or a "/" at the very end.
+bool IsNormalLoginUrl(std::string_view address);
+// Leaves an address in that form as it is. Any other drops every "http://" and then every
+// "https://" (case-sensitive), and gets "http://" in front, with "/" at the very end when the
+// address has no path.
 NormalisedUrl NormaliseLoginUrl(std::string_view address);
 
 struct EditorOutcome {
@@ -50,7 +54,8 @@ struct EditorOutcome {
 };
 
 // The OK button: refuses an empty site name, then an empty address, then any box holding a
-// character the vault file cannot keep; otherwise builds the record.
-EditorOutcome AcceptEditor(const EditorBoxes& boxes, const std::string& lineNum);
+// character the vault file cannot keep; otherwise builds the record. With keepAddress (an edited
+// record whose address box the user left alone) the address is stored as it stands.
+EditorOutcome AcceptEditor(const EditorBoxes& boxes, const std::string& lineNum, bool keepAddress = false);
 
 }  // namespace tf

@@ -5,6 +5,10 @@
 
 namespace tf {
 
+std::string DeleteKeyQuestion(const std::string& siteName) {
+    return "Delete the record \"" + siteName + "\"? This cannot be undone.";
+}
+
 const std::array<const char*, kGridColumns> kGridHeaders = {
     "#",       "Site Name",         "Login URL",        "   Login account", "Login password",
     "MAILBOX", "Password problems", "Password answers", "Remark",           "Coding"};

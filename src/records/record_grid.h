@@ -20,6 +20,9 @@ inline constexpr char kSelectRecordToEdit[] = "Please select the record to edit!
 inline constexpr char kEditedRecordDeleted[] =
     "The record you are editing has been deleted meanwhile. Add it again as a new record?";
 
+// The grid's Delete key asks first (No is the default); the Delete button does not.
+std::string DeleteKeyQuestion(const std::string& siteName);
+
 // Header texts of row 0, column by column.
 extern const std::array<const char*, kGridColumns> kGridHeaders;
 

@@ -10,7 +10,6 @@
 namespace tf {
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
 // The maker's second web site: the home page of the server the program already talks to.
 constexpr char kSecondSite[] = TAMBORVIN_SERVER "/";
 
@@ -82,10 +81,10 @@ bool HintWindow::Create(HINSTANCE instance) {
     if (!RegisterWindowClass(kHintWindowClass, OwnerWindowProc<HintWindow>, faceBrush_)) return false;
 
     // Borderless, so the window is its client area.
-    int width = MulDiv(kHintWidthTwips, dpiX, kTwipsPerInch);
-    int height = MulDiv(kHintHeightTwips, dpi_, kTwipsPerInch);
-    ScreenPoint at = HintWindowPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height,
-                                        kTwipsPerInch / dpi_);
+    int width = TwipsToPixels(kHintWidthTwips, dpiX);
+    int height = TwipsToPixels(kHintHeightTwips, dpi_);
+    ScreenPoint at =
+        HintWindowPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height, dpi_);
     // A tool window has no taskbar button; NOACTIVATE keeps a click on it from taking the focus
     // away from the page the user is filling in.
     hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kHintWindowClass, L"Tamborvin", WS_POPUP, at.x, at.y,

@@ -1,19 +1,24 @@
 #include "shell/window_rules.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace tf {
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+
+}  // namespace
 
 int ClampAlpha(int alpha) { return std::clamp(alpha, 0, 255); }
 
-ScreenPoint HintWindowPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight,
-                               int twipsPerPixelY) {
-    // Rounded to the nearest pixel, ties to even, as the runtime's conversion to a whole number.
-    const int gap = twipsPerPixelY > 0
-                        ? static_cast<int>(std::nearbyint(static_cast<double>(kHintBottomGapTwips) / twipsPerPixelY))
-                        : 0;
-    return {screenWidth - windowWidth, screenHeight - windowHeight - gap};
+int TwipsToPixels(int twips, int dpi) {
+    const long long product = static_cast<long long>(twips) * dpi;
+    const long long half = product >= 0 ? kTwipsPerInch / 2 : -kTwipsPerInch / 2;
+    return static_cast<int>((product + half) / kTwipsPerInch);
+}
+
+ScreenPoint HintWindowPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight, int dpiY) {
+    return {screenWidth - windowWidth, screenHeight - windowHeight - TwipsToPixels(kHintBottomGapTwips, dpiY)};
 }
 
 }  // namespace tf

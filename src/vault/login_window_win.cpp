@@ -69,6 +69,7 @@ bool LoginWindow::ShowModal(HWND owner, Session& session) {
         return false;
     }
     if (!Create(owner)) return false;
+    OpenLoginPrompt(session);
     session_ = &session;
     owner_ = owner;
     // Loaded: in the topmost band, so that no browser window hides it.

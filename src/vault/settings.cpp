@@ -68,6 +68,8 @@ Session LoadSession(SettingsStore& store) {
 
 bool PasswordMatches(const std::string& typed, const Session& session) { return typed == session.MasterPassword; }
 
+void OpenLoginPrompt(Session& session) { session.LoginAccepted = false; }
+
 ConfigStart ConfigStartState(SettingsStore& store) {
     return ConfigStart{IsRunOnStart(store) != 0, GetRememberFlag(store) != 0};
 }

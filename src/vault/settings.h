@@ -67,6 +67,9 @@ Session LoadSession(SettingsStore& store);
 
 // The prompt's OK: the typed text equals the master password exactly (case-sensitive, untrimmed).
 bool PasswordMatches(const std::string& typed, const Session& session);
+// Each time the prompt opens: only this prompt's OK may let the caller pass, not an earlier one
+// (the prompt can close without either button, when the program ends or it is closed from outside).
+void OpenLoginPrompt(Session& session);
 
 // The settings window as OK finds it.
 struct ConfigForm {

@@ -1,6 +1,7 @@
 #include "vault/vault_file.h"
 
-#include <algorithm>
+#include <new>
+#include <stdexcept>
 #include <utility>
 
 #include "vault/field_codec.h"
@@ -87,9 +88,9 @@ std::string FormatVault(const std::vector<LoginRecord>& records) {
 }
 
 std::optional<std::vector<LoginRecord>> ParseVault(std::string_view bytes, FileError& error) {
+    // Grown as records are read: nothing is reserved by counts taken from the file, which a
+    // damaged or hostile file makes as large as it likes.
     std::vector<LoginRecord> records;
-    // One record a line in every file the program writes.
-    records.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     FieldReader reader(bytes);
     while (!reader.AtEnd()) {
         LoginRecord& record = records.emplace_back();
@@ -119,7 +120,13 @@ bool VaultFile::ReadDataFile(std::vector<LoginRecord>& records, std::string& fai
     if (!fs_.FileExists(dataPath_)) return true;
     FileError error;
     std::optional<std::vector<LoginRecord>> loaded;
-    if (auto bytes = fs_.ReadAll(dataPath_, error)) loaded = ParseVault(*bytes, error);
+    try {
+        if (auto bytes = fs_.ReadAll(dataPath_, error)) loaded = ParseVault(*bytes, error);
+    } catch (const std::bad_alloc&) {
+        error = MakeFileError(file_errors::kOutOfMemory);
+    } catch (const std::length_error&) {
+        error = MakeFileError(file_errors::kOutOfMemory);
+    }
     if (!loaded) {
         // The next save would overwrite what could not be read: it keeps the file aside first.
         unreadable_ = true;
@@ -130,20 +137,35 @@ bool VaultFile::ReadDataFile(std::vector<LoginRecord>& records, std::string& fai
     return false;
 }
 
+std::string VaultFile::LoadFailedOutOfMemory() {
+    unreadable_ = true;
+    return FailureMessage(kLoadFailure, MakeFileError(file_errors::kOutOfMemory));
+}
+
+std::string VaultFile::TakeKeptNotice() {
+    if (!keptUntold_) return {};
+    keptUntold_ = false;
+    return "The vault file that could not be read was kept as \"" + keptBadFile_ + "\".";
+}
+
 bool VaultFile::KeepUnreadableVault(std::string& failureMessage) {
     const std::string base = dataPath_ + ".bad";
     for (int n = 0; n <= kMaxBadFileNumber; ++n) {
         std::string candidate = n == 0 ? base : base + std::to_string(n);
         if (fs_.FileExists(candidate)) continue;
-        // The move itself tells whether the file is still there: an existence check that
-        // failed by mistake must not let the save overwrite it.
+        // A move that never replaces: an earlier kept file is never overwritten, even one whose
+        // existence check failed by mistake or that appeared since.
         FileError error;
-        if (fs_.Replace(dataPath_, candidate, error)) {
+        if (fs_.Rename(dataPath_, candidate, error)) {
             keptBadFile_ = std::move(candidate);
+            keptUntold_ = true;
+        } else if (fs_.FileExists(candidate)) {
+            continue;
         } else if (error.code != file_errors::kFileNotFound) {
             failureMessage = FailureMessage(kSaveFailure, error);
             return false;
         }
+        // Moved, or gone already: nothing is left to keep.
         unreadable_ = false;
         return true;
     }
@@ -157,9 +179,13 @@ bool VaultFile::WriteDataFile(const std::vector<LoginRecord>& records, std::stri
     // A stale tmp.db from an interrupted save; its removal never reports.
     if (fs_.FileExists(tmpPath_)) fs_.DeleteFile(tmpPath_);
     if (records.empty()) {
-        // An empty vault is the absence of the file.
+        // An empty vault is the absence of the file. One that stays (held open by a backup or sync
+        // program) would bring the deleted records back at the next start: the save failed.
         fs_.DeleteFile(tmpPath_);
-        fs_.DeleteFile(dataPath_);
+        if (!fs_.DeleteFile(dataPath_) && fs_.FileExists(dataPath_)) {
+            failureMessage = FailureMessage(kSaveFailure, MakeFileError(file_errors::kPermissionDenied));
+            return true;
+        }
         return false;
     }
     FileError error;

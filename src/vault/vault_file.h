@@ -28,12 +28,19 @@ public:
     VaultFile(FileSystem& fs, std::string folder);
 
     // True when nothing was read: no vault file (message left empty), or a failure, with the
-    // message to show the user. The records are replaced only on success.
+    // message to show the user (running out of memory is one). The records are replaced only on
+    // success.
     bool ReadDataFile(std::vector<LoginRecord>& records, std::string& failureMessage);
+    // The caller could not take in what was read (it ran out of memory): the load failed after
+    // all, the file is kept aside before the next save, and this is the message to show.
+    std::string LoadFailedOutOfMemory();
 
-    // True on a failure, with the message to show. No records: both files are deleted. An
-    // unreadable vault found by the last load is first kept under another name (KeptBadFile).
+    // True on a failure, with the message to show. No records: both files are deleted, and a
+    // "Data.db" that stays (held by another program) is a failure. An unreadable vault found by
+    // the last load is first moved to a free name (KeptBadFile), never over an earlier one.
     bool WriteDataFile(const std::vector<LoginRecord>& records, std::string& failureMessage);
+    // Once after the save that kept an unreadable vault aside: what to tell the user; else empty.
+    std::string TakeKeptNotice();
 
     const std::string& DataPath() const { return dataPath_; }
     const std::string& TmpPath() const { return tmpPath_; }
@@ -49,6 +56,7 @@ private:
     std::string tmpPath_;
     bool unreadable_ = false;
     std::string keptBadFile_;
+    bool keptUntold_ = false;
 };
 
 }  // namespace tf

@@ -11,18 +11,26 @@ TEST(NormaliseLoginUrl, PutsOneHttpSchemeInFrontAndSlashWhenThereIsNoPath) {
         {"bank", {"http://bank/", ""}},
         {"https://bank/login", {"http://bank/login", "/login"}},
         {"http://https://bank/login", {"http://bank/login", "/login"}},
+        {"http://bank", {"http://bank/", ""}},
         {"HTTP://Host", {"http://HTTP://Host/", ""}},  // not stripped: the case differs
         {"host?q=1", {"http://host?q=1/", ""}},        // "/" at the very end
         {"ftp://x/y", {"http://ftp://x/y", "/y"}},
         {"intranet:8080", {"http://intranet:8080/", ""}},
-        {"http://bank/", {"http://bank/", "/"}},        // a stored address stays as it is
-        {"hthttp://tp://x", {"http://http://x/", ""}},  // one pass of removal
+        {"http://bank/", {"http://bank/", "/"}},         // a stored address stays as it is
+        {"hthttp://tp://x", {"http://http://x/", ""}},   // one pass of removal
+        {"http://host?q=1/", {"http://host?q=1/", ""}},  // normal already: no second "/"
+        {"http://host#top/", {"http://host#top/", ""}},
+        {"http://HTTP://Host/", {"http://HTTP://Host/", "/"}},
     };
     for (const auto& [address, normalised] : cases) {
         SCOPED_TRACE(address);
         const NormalisedUrl got = NormaliseLoginUrl(address);
         EXPECT_EQ(got.url, normalised.url);
         EXPECT_EQ(got.path, normalised.path);
+        // Every later OK leaves the address as the first one stored it.
+        if (got.url.find("http://", 1) == std::string::npos) {
+            EXPECT_EQ(NormaliseLoginUrl(got.url).url, got.url);
+        }
     }
 }
 
@@ -90,6 +98,10 @@ TEST(KeepUntouchedBoxes, UntouchedBoxesKeepWhatTheRecordHoldsAndChangedOnesGiveT
     LoginRecord expected = stored;
     expected[kCoding] = "yx\r\nzx";
     EXPECT_EQ(AcceptEditor(KeepUntouchedBoxes(shown, shown, filled), "3").record, expected);
+    // An untouched address box keeps the stored text even where the rule would change it.
+    stored[kLoginUrl] = expected[kLoginUrl] = "bank";
+    EXPECT_EQ(AcceptEditor(EditorBoxesFor(stored), "3", true).record, expected);
+    EXPECT_EQ(AcceptEditor(EditorBoxesFor(stored), "3").record[kLoginUrl], "http://bank/");
 
     // A changed box gives what the user typed, even where that is what the record held cut short
     // plus more, or nothing at all.

@@ -13,15 +13,17 @@ TEST(WindowRules, AlphaIsClampedToAByte) {
     for (const auto& [alpha, clamped] : cases) EXPECT_EQ(ClampAlpha(alpha), clamped) << alpha;
 }
 
-TEST(WindowRules, HintWindowSitsBottomRightAboveTheGap) {
+TEST(WindowRules, HintWindowSitsBottomRightAboveTheGapRoundedLikeItsSize) {
     struct Case {
-        int twipsPerPixel, y;
+        int dpi, height, y;
     };
-    // 1920 x 1080 screen, 250 x 38 window: 500 twips are 33.3, 41.7, 50 and 62.5 pixels.
-    const Case cases[] = {{15, 1009}, {12, 1000}, {10, 992}, {8, 980}, {0, 1042}};
+    // 1920 x 1080 screen: 570 and 500 twips are 38 and 33.3 pixels at 96 dpi, 47.5 and 41.7 at
+    // 120, 66.5 and 58.3 at 168 (a whole twips-per-pixel count would make the last gap 62).
+    const Case cases[] = {{96, 38, 1009}, {120, 48, 990}, {144, 57, 973}, {168, 67, 955}, {192, 76, 937}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.twipsPerPixel);
-        const ScreenPoint p = HintWindowPosition(1920, 1080, 250, 38, c.twipsPerPixel);
+        SCOPED_TRACE(c.dpi);
+        EXPECT_EQ(TwipsToPixels(kHintHeightTwips, c.dpi), c.height);
+        const ScreenPoint p = HintWindowPosition(1920, 1080, 250, c.height, c.dpi);
         EXPECT_EQ(p.x, 1670);
         EXPECT_EQ(p.y, c.y);
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
     // The call with this index (0-based) fails, or stops the program; -1 for none.
     int failAt = -1;
     int crashAt = -1;
+    // ReadAll cannot allocate the file's bytes.
+    bool outOfMemory = false;
 
     bool FileExists(const std::string& path) override {
         if (Interrupted("FileExists(" + path + ")")) return false;
@@ -37,6 +40,7 @@ public:
             error = MakeFileError(file_errors::kFileNotFound);
             return std::nullopt;
         }
+        if (outOfMemory) throw std::bad_alloc();
         return it->second;
     }
 

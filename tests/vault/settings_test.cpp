@@ -87,6 +87,10 @@ TEST(Settings, PromptComparesExactly) {
         SCOPED_TRACE(typed);
         EXPECT_FALSE(PasswordMatches(typed, session));
     }
+    // An earlier prompt's OK does not let a prompt that closes without one pass.
+    session.LoginAccepted = true;
+    OpenLoginPrompt(session);
+    EXPECT_FALSE(session.LoginAccepted);
 }
 
 TEST(Settings, RememberFlagIsTheStoredValuesLeadingNumber) {

@@ -90,12 +90,37 @@ TEST(VaultFile, SaveFailureLeavesDataAndReports) {
     EXPECT_EQ(fs.files[kData], "old");
 }
 
-TEST(VaultFile, SavingNoRecordsDeletesBothFiles) {
+TEST(VaultFile, SavingNoRecordsDeletesBothFilesOrReportsTheOneThatStays) {
     FakeFileSystem fs;
     fs.files = {{kData, "old"}, {kTmp, "stale"}};
     std::string message;
     EXPECT_FALSE(VaultFile(fs, "/v").WriteDataFile({}, message));
     EXPECT_TRUE(fs.files.empty());
+    // Another program holds Data.db open: its records would come back at the next start.
+    fs.files = {{kData, "old"}};
+    fs.calls.clear();
+    fs.failAt = 2;  // FileExists(tmp), DeleteFile(tmp), DeleteFile(Data.db)
+    EXPECT_TRUE(VaultFile(fs, "/v").WriteDataFile({}, message));
+    EXPECT_EQ(fs.calls[2], "DeleteFile(" + kData + ")");
+    EXPECT_EQ(message, "Failed to save the data, code:70 Description:Permission denied");
+    EXPECT_EQ(fs.files, (Files{{kData, "old"}}));
+}
+
+TEST(VaultFile, RunningOutOfMemoryWhileLoadingIsAFailedLoad) {
+    FakeFileSystem fs;
+    fs.outOfMemory = true;
+    fs.files = {{kData, FormatVault(Records({"a"}))}};
+    VaultFile vault(fs, "/v");
+    std::vector<LoginRecord> records = Records({"untouched"});
+    std::string message;
+    EXPECT_TRUE(vault.ReadDataFile(records, message));
+    EXPECT_EQ(message, "Failed to get data, code:7 Description:Out of memory");
+    EXPECT_EQ(records, Records({"untouched"}));
+    // A caller that could not take the records in fails the load the same way; both keep the
+    // file aside before a save.
+    EXPECT_EQ(vault.LoadFailedOutOfMemory(), message);
+    EXPECT_FALSE(vault.WriteDataFile(Records({"new"}), message));
+    EXPECT_EQ(vault.KeptBadFile(), kBad);
 }
 
 TEST(VaultFile, UnreadableVaultIsKeptAsideOnceBeforeASave) {
@@ -103,12 +128,15 @@ TEST(VaultFile, UnreadableVaultIsKeptAsideOnceBeforeASave) {
         Files taken;  // names already in use
         std::string kept;
         std::vector<LoginRecord> records;
+        int failedCheck = -1;  // a FileExists call of the save that fails
     };
     const Case cases[] = {
         {{}, kBad, Records({"new"})},
         {{{kBad, "older"}}, kBad + "1", Records({"new"})},
         {{{kBad, "older"}, {kBad + "1", "older"}}, kBad + "2", Records({"new"})},
         {{}, kBad, {}},
+        // The existence check of "Data.db.bad" fails by mistake: the move refuses to replace it.
+        {{{kBad, "older"}}, kBad + "1", Records({"new"}), 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kept);
@@ -119,8 +147,13 @@ TEST(VaultFile, UnreadableVaultIsKeptAsideOnceBeforeASave) {
         std::vector<LoginRecord> records;
         std::string message;
         ASSERT_TRUE(vault.ReadDataFile(records, message));
+        if (c.failedCheck >= 0) fs.failAt = static_cast<int>(fs.calls.size()) + c.failedCheck;
         EXPECT_FALSE(vault.WriteDataFile(c.records, message));
+        fs.failAt = -1;
         EXPECT_EQ(vault.KeptBadFile(), c.kept);
+        // The user is told where, once.
+        EXPECT_EQ(vault.TakeKeptNotice(), "The vault file that could not be read was kept as \"" + c.kept + "\".");
+        EXPECT_EQ(vault.TakeKeptNotice(), "");
         Files expected = c.taken;
         expected[c.kept] = kUnreadable;
         if (!c.records.empty()) expected[kData] = FormatVault(c.records);
@@ -180,9 +213,8 @@ TEST_P(SaveInterrupted, LeavesTheOldOrTheNewVault) {
             const Loaded after = Load(fs.files);
             // An unreadable vault kept aside leaves no Data.db until the new one is in place.
             EXPECT_TRUE(after == old || after == saved || (unreadable && after == Load({})));
-            // A save that reports no failure stored the new vault (removing the files of an
-            // empty one never reports).
-            EXPECT_TRUE(failed || crashed || after == saved || (c.records.empty() && after == old));
+            // A save that reports no failure stored the new vault.
+            EXPECT_TRUE(failed || crashed || after == saved);
             EXPECT_EQ(message.rfind("Failed to save the data, code:", 0), failed ? 0u : std::string::npos);
             if (unreadable) {
                 EXPECT_TRUE(std::any_of(fs.files.begin(), fs.files.end(),

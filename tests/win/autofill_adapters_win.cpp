@@ -583,7 +583,15 @@ TEST(AutofillWaitableTimer, WaitsWhileMessagesAreHandled) {
     EXPECT_TRUE(timer.Wait(0, error)) << error;
     EXPECT_EQ(sink.received, 1);
     sink.Post();
+    // A timer of the same length set just before: the wait may end only once that one has fired.
+    HANDLE sameLength = CreateWaitableTimerW(nullptr, TRUE, nullptr);
+    ASSERT_NE(sameLength, nullptr);
+    LARGE_INTEGER due;
+    due.QuadPart = -10000LL * kPasteDelayMs;
+    ASSERT_TRUE(SetWaitableTimer(sameLength, &due, 0, nullptr, nullptr, FALSE));
     EXPECT_TRUE(timer.Wait(kPasteDelayMs, error)) << error;
+    EXPECT_EQ(WaitForSingleObject(sameLength, 0), WAIT_OBJECT_0) << "the wait ended before its time";
+    CloseHandle(sameLength);
     EXPECT_EQ(sink.received, 2);
     EXPECT_FALSE(timer.Waiting());
     EXPECT_TRUE(timer.Wait(-5, error)) << error;

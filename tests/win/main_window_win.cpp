@@ -88,8 +88,9 @@ TEST_F(MainWindowTest, ExitAfterAFailedSaveAsksBeforeTheChangesAreLost) {
     EXPECT_NE(answer(IDOK).find(L"Description"), std::wstring::npos) << "the failed save at exit";
     EXPECT_EQ(answer(IDNO),
               L"The records could not be saved. Exit anyway? The changes since the last save will be lost.");
-    Sleep(300);
-    ASSERT_TRUE(program_->Running()) << "No keeps the program and its changes";
+    // Answered once the handler that asked has run to its end.
+    ASSERT_TRUE(SendAndWait(main_, WM_NULL)) << "No keeps the program and its changes";
+    ASSERT_TRUE(program_->Running());
     EXPECT_EQ(list_->RowCount(), 3);
     EXPECT_EQ(folder_.Read(L"Data.db"), before);
 
@@ -100,15 +101,58 @@ TEST_F(MainWindowTest, ExitAfterAFailedSaveAsksBeforeTheChangesAreLost) {
     EXPECT_EQ(folder_.Read(L"Data.db"), FormatVault(Numbered(records)));
 }
 
-TEST_F(MainWindowTest, DeletingEveryRecordRemovesTheVault) {
-    folder_.Write(L"Data.db", FormatVault(Numbered({SampleRecord("a", "http://a.example/", "u", "p")})));
+TEST_F(MainWindowTest, DeletingEveryRecordRemovesTheVaultOrSaysItCouldNot) {
+    const std::string bytes = FormatVault(Numbered({SampleRecord("a", "http://a.example/", "u", "p")}));
+    folder_.Write(L"Data.db", bytes);
     StartProgram();
+    // A backup or sync program holds the vault open: it cannot be deleted, and the save says so.
+    HANDLE held = CreateFileW(folder_.File(L"Data.db").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     list_->Select(0);
     PostCommand(Control(L"Delete"));
-    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 0; }));
+    HWND box = program_->WaitForMessageBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), L"Failed to save the data, code:70 Description:Permission denied");
+    AnswerMessageBox(box, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    EXPECT_EQ(list_->RowCount(), 0);
+    EXPECT_EQ(folder_.Read(L"Data.db"), bytes);
+
+    // Let go: the exit's save removes it.
+    CloseHandle(held);
     ExitProgram();
     EXPECT_FALSE(folder_.Exists(L"Data.db"));
     EXPECT_FALSE(folder_.Exists(L"tmp.db"));
+}
+
+TEST_F(MainWindowTest, DeleteKeyAsksFirstWithNoAsTheDefault) {
+    auto records = FourRecords();
+    const std::string bytes = FormatVault(records);
+    folder_.Write(L"Data.db", bytes);
+    StartProgram();
+    list_->Select(1);
+    for (int button : {IDNO, IDYES}) {
+        PostMessageW(grid_, WM_KEYDOWN, VK_DELETE, 0);
+        HWND box = program_->WaitForMessageBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(MessageBoxText(box),
+                  L"Delete the record \"" + Widen(records[1][kSiteName]) + L"\"? This cannot be undone.");
+        HWND no = GetDlgItem(box, IDNO);
+        ASSERT_NE(no, nullptr);
+        EXPECT_TRUE(GetWindowLongW(no, GWL_STYLE) & BS_DEFPUSHBUTTON) << "No is the default";
+        AnswerMessageBox(box, button);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+        ASSERT_TRUE(SendAndWait(main_, WM_NULL));
+        if (button == IDNO) {
+            EXPECT_EQ(list_->RowCount(), 4);
+            EXPECT_EQ(folder_.Read(L"Data.db"), bytes);
+        }
+    }
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 3; }));
+    records.erase(records.begin() + 1);
+    EXPECT_TRUE(WaitUntil([&] { return folder_.Read(L"Data.db") == FormatVault(Numbered(records)); }));
+    ExitProgram();
 }
 
 TEST_F(MainWindowTest, DeleteWithNothingSelectedAsksForARecord) {
@@ -204,8 +248,7 @@ TEST_F(MainWindowTest, HiddenToTheTrayAndBackByALeftClickOnTheIcon) {
     // Mouse moves over the window are not taken for clicks on the icon.
     PostCommand(Control(L"  —"), STN_CLICKED);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
-    PostMessageW(main_, WM_MOUSEMOVE, 0, MAKELPARAM(WM_LBUTTONUP, 10));
-    Sleep(300);
+    ASSERT_TRUE(SendAndWait(main_, WM_MOUSEMOVE, 0, MAKELPARAM(WM_LBUTTONUP, 10)));
     EXPECT_FALSE(IsWindowVisible(main_));
     ExitProgram();
 }

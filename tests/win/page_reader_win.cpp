@@ -1,11 +1,8 @@
 // The pages of current browsers, read through their accessible documents: fake Chromium and
-// Firefox programs of our own that answer only that way. Also prints what a read costs, for the
-// record (never asserted); the browser that never answers is watched by the program's own test.
+// Firefox programs of our own that answer only that way. What a read costs is measured by
+// bench/page_read_bench_win.cpp; the browser that never answers is watched by the program's own test.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <functional>
 #include <vector>
 
 #include "autofill/accessible_page_win.h"
@@ -18,12 +15,6 @@ namespace tf::test {
 namespace {
 
 const std::wstring kBank = L"https://bank.example/login?from=登录";
-
-// Lets the answers to our probes in: they come through this thread's messages.
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
 
 TEST(AutofillPages, ChromiumPageIsReadOnceItsTreeIsBuiltAndThenFromTheSameDocument) {
     FakeBrowser browser(L"chromium-msaa", kBank);
@@ -69,74 +60,6 @@ TEST(AutofillPages, FirefoxPageIsTheShownDocumentNotTheToolbarOrAHiddenTab) {
     browser.Close();
     reader.ReadBrowserAddress(holder, kFirefox);
     EXPECT_EQ(holder, std::string(kFirefox) + kBrowserNotOpen);
-}
-
-// ---------------------------------------------------------------------------------------------
-
-struct Cost {
-    double median = 0, worst = 0;
-};
-
-Cost Measure(const std::function<void()>& read, int times) {
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    std::vector<double> ms;
-    for (int i = 0; i < times; ++i) {
-        QueryPerformanceCounter(&start);
-        read();
-        QueryPerformanceCounter(&end);
-        ms.push_back(1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
-                     static_cast<double>(frequency.QuadPart));
-        Pump();
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms.back()};
-}
-
-TEST(AutofillPages, CostOfOneTickIsReported) {
-    struct Case {
-        const wchar_t* kind;
-        const char* browser;
-    } cases[] = {
-        {L"chrome", kChrome},   {L"chromium-msaa", kChrome}, {L"chromium-msaa-silent", kChrome},
-        {L"firefox", kFirefox}, {L"firefox-msaa", kFirefox},
-    };
-    for (const Case& c : cases) {
-        FakeBrowser browser(c.kind, kBank);
-        ASSERT_TRUE(browser.Ready());
-        Win32BrowserWindows windows;
-        AddressReader reader(windows);
-        std::string holder;
-        Cost first = Measure([&] { reader.ReadBrowserAddress(holder, c.browser); }, 1);
-        Cost later = Measure([&] { reader.ReadBrowserAddress(holder, c.browser); }, 30);
-        std::printf("read cost %-22s first %7.2f ms, then median %6.2f ms, worst %6.2f ms (\"%s\")\n",
-                    Narrow(c.kind).c_str(), first.median, later.median, later.worst, holder.c_str());
-        // The parts: the page read alone (kept document), and the walk on a window asked afresh.
-        const std::wstring kind = c.kind;
-        if (kind == L"chromium-msaa" || kind == L"firefox-msaa") {
-            const PageFamily family = kind == L"chromium-msaa" ? PageFamily::kChromium : PageFamily::kFirefox;
-            PageReader pages;
-            for (int tick = 0; tick < 20 && !pages.Read(windows, family); ++tick) {
-            }
-            Cost kept = Measure([&] { pages.Read(windows, family); }, 30);
-            HWND window = AccessiblePages::FrontWindow(family);
-            int ticks = 0;
-            {
-                AccessiblePages fresh;
-                while (ticks < 20 && fresh.Open(window).kind != PageAnswer::kAddress) ++ticks;
-            }
-            AccessiblePages fresh;
-            Cost open = Measure([&] { fresh.Open(window); }, 20);
-            std::printf(
-                "  page alone: kept document median %6.2f ms, worst %6.2f ms; one tick of the walk from the window "
-                "median %6.2f ms, worst %6.2f ms; the walk took %d tick(s)\n",
-                kept.median, kept.worst, open.median, open.worst, ticks + 1);
-        }
-        if (kind == L"firefox-msaa") {
-            Cost dde = Measure([&] { windows.DdeRequest(kFirefox, kDdeTopic, kDdeItem); }, 30);
-            std::printf("  DDE request nobody answers: median %6.2f ms, worst %6.2f ms\n", dde.median, dde.worst);
-        }
-    }
 }
 
 }  // namespace

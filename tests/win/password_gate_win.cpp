@@ -220,11 +220,9 @@ TEST_F(PasswordGateTest, FirstStartAcceptsOnlyTheEmptyPassword) {
     EXPECT_FALSE(IsWindow(login));
     EXPECT_TRUE(IsWindowEnabled(main_));
 
-    // A left click while the window is visible does nothing: no prompt. The message sent after
-    // it returns once the click has been handled.
-    PostMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
-    SendMessageW(main_, WM_NULL, 0, 0);
-    Sleep(200);
+    // A left click while the window is visible does nothing: no prompt. Sent, so that it has been
+    // handled when the call returns (a prompt it opened would hold the call until its time-out).
+    SendAndWait(main_, kTrayMessage, 1, WM_LBUTTONUP);
     EXPECT_TRUE(program_->TopWindows(kLoginClass).empty()) << "a click with the window visible asked for the password";
     EXPECT_TRUE(IsWindowVisible(main_));
     EXPECT_TRUE(IsWindowEnabled(main_));

@@ -7,7 +7,7 @@ TF_WINE=/usr/lib/wine/wine64
 TF_WINESERVER=/usr/lib/wine/wineserver
 TF_PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libbenchmark-dev clang-format
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 xvfb xauth fonts-wine fonts-wqy-microhei
-    imagemagick x11-utils curl openssl)
+    imagemagick x11-utils curl openssl clang libclang-rt-14-dev)
 
 tf_say() { printf '== %s\n' "$*"; }
 
@@ -33,6 +33,47 @@ tf_build_win() {
     cmake -S "$TF_ROOT" -B "$TF_BUILD/win" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$TF_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
     cmake --build "$TF_BUILD/win" "$@"
+}
+
+# The fuzz targets (fuzz/*_fuzz.cpp) with clang's libFuzzer, AddressSanitizer and UBSan.
+tf_build_fuzz() {
+    CC=clang CXX=clang++ cmake -S "$TF_ROOT" -B "$TF_BUILD/fuzz" -G Ninja -DTF_FUZZ=ON >/dev/null
+    cmake --build "$TF_BUILD/fuzz" "$@"
+}
+
+# Runs every fuzz target for this many seconds, one after the other. New inputs that reach new code
+# gather in build/fuzz/corpus (the seeds in fuzz/corpus stay as they are); an input that crashes a
+# target is left in build/fuzz/crashes and named. Prints one line per target and counts them in
+# fuzz_passed and fuzz_failed; returns 1 when any target failed.
+tf_run_fuzzers() {
+    local seconds=$1 rc=0 target name log runs status input
+    fuzz_passed=0
+    fuzz_failed=0
+    mkdir -p "$TF_BUILD/fuzz/crashes"
+    for target in "$TF_BUILD"/fuzz/*_fuzz; do
+        name=$(basename "$target" _fuzz)
+        log=$TF_BUILD/fuzz/$name.log
+        mkdir -p "$TF_BUILD/fuzz/corpus/$name"
+        # -rss_limit_mb bounds what one input may make a parser allocate; a time-out is a failure too.
+        "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 -print_final_stats=1 \
+            -artifact_prefix="$TF_BUILD/fuzz/crashes/$name-" \
+            "$TF_BUILD/fuzz/corpus/$name" "$TF_ROOT/fuzz/corpus/$name" >"$log" 2>&1
+        status=$?
+        runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+        if [ "$status" -eq 0 ]; then
+            printf 'fuzz %-20s passed: %s inputs in %s s\n' "$name" "${runs:-?}" "$seconds"
+            fuzz_passed=$((fuzz_passed + 1))
+        else
+            input=$(sed -n 's/.*Test unit written to \(.*\)$/\1/p' "$log" | tail -n 1)
+            printf 'fuzz %-20s FAILED after %s inputs; the input: %s\n' "$name" "${runs:-?}" "$input"
+            grep -E 'ERROR|property failed|SUMMARY' "$log" | head -n 5
+            # The input in the log too, for a run whose folder does not outlive it (CI).
+            [ -f "$input" ] && od -An -c "$input" | head -n 8
+            fuzz_failed=$((fuzz_failed + 1))
+            rc=1
+        fi
+    done
+    return $rc
 }
 
 # A prepared prefix is made once per build folder and copied: afresh for every test run, so each

@@ -384,6 +384,11 @@ void PostCommand(HWND control, WORD notification) {
                  reinterpret_cast<LPARAM>(control));
 }
 
+bool SendAndWait(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, msg, wParam, lParam, SMTO_NORMAL, 5000, &result) != 0;
+}
+
 namespace {
 constexpr SIZE_T kRemoteSize = 64 * 1024;
 constexpr SIZE_T kTextOffset = 4096;

@@ -112,6 +112,10 @@ bool SetClipboardText(const std::wstring& text);
 // message box the handler shows does not block the test).
 void PostCommand(HWND control, WORD notification = BN_CLICKED);
 
+// Sends the message and returns once the window's thread has handled it (false after 5 s): for a
+// check that something did NOT happen, which holds only once the program has seen the input.
+bool SendAndWait(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+
 // A list-view control in another process, read and driven through memory lent in that process.
 class RemoteListView {
 public:

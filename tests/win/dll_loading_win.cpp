@@ -1,0 +1,75 @@
+// Both programs started from a folder that also holds DLLs named like system ones (a Downloads
+// folder, say): they must load the system's, never the planted ones.
+#include "support/program_test_win.h"
+
+#include "updater/velnor_window_win.h"
+
+namespace tf::test {
+namespace {
+
+// Not on Windows' list of known DLLs, so the search for them would begin in the program's folder.
+// version.dll is left out here only because Wine's own user32 imports it (Windows' does not),
+// so Wine would load a planted one before the program runs; the import table check
+// (check_imports.sh) covers it.
+const wchar_t* const kPlanted[] = {L"winhttp.dll", L"wininet.dll", L"uxtheme.dll",
+                                   L"oleacc.dll",  L"bcrypt.dll",  L"msimg32.dll"};
+
+// Wine prefers its own DLLs; "native, then builtin" makes it look in the program's folder first, as
+// Windows does (what WINEDLLOVERRIDES="name=n,b" does, here for the programs this test starts).
+class NativeDllsFirst {
+public:
+    NativeDllsFirst() {
+        for (const wchar_t* name : kPlanted) {
+            const std::wstring base(name, wcslen(name) - 4);
+            RegSetKeyValueW(HKEY_CURRENT_USER, kKey, base.c_str(), REG_SZ, L"native,builtin",
+                            sizeof(L"native,builtin"));
+        }
+    }
+    ~NativeDllsFirst() {
+        for (const wchar_t* name : kPlanted) {
+            const std::wstring base(name, wcslen(name) - 4);
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, base.c_str());
+        }
+    }
+
+private:
+    static constexpr wchar_t kKey[] = L"Software\\Wine\\DllOverrides";
+};
+
+class DllLoadingTest : public ProgramTest {
+protected:
+    void Plant() {
+        for (const wchar_t* name : kPlanted) {
+            ASSERT_TRUE(CopyFileW((TestsFolder() + L"\\planted_dll.dll").c_str(), folder_.File(name).c_str(), FALSE));
+        }
+    }
+    void ExpectNoneLoaded() {
+        for (const wchar_t* name : kPlanted) {
+            EXPECT_FALSE(folder_.Exists(std::wstring(name) + L".loaded"))
+                << Narrow(name) << " was loaded from the folder";
+        }
+    }
+};
+
+TEST_F(DllLoadingTest, TheMainProgramLoadsNoDllFromItsFolder) {
+    Plant();
+    NativeDllsFirst overrides;
+    StartProgram();
+    // The theme, the drawing and the accessibility DLLs are in use once the window is up.
+    ASSERT_TRUE(IsWindowVisible(main_));
+    ExitProgram();
+    ExpectNoneLoaded();
+}
+
+TEST_F(DllLoadingTest, TheUpdaterLoadsNoDllFromItsFolder) {
+    Plant();
+    NativeDllsFirst overrides;
+    const std::wstring velnor = folder_.CopyProgram(L"velnor.exe");
+    Process updater(velnor, folder_.Path());
+    ASSERT_NE(updater.WaitForTopWindow(kVelnorWindowClass), nullptr) << "the updater did not start";
+    updater.Kill();
+    ExpectNoneLoaded();
+}
+
+}  // namespace
+}  // namespace tf::test
