@@ -11,6 +11,7 @@
 #include "autofill/accessible_page_win.h"
 #include "autofill/address_reader.h"
 #include "autofill/browser_windows_win.h"
+#include "autofill/credential_keys_win.h"
 #include "support/fake_apps_win.h"
 #include "support/ui_driver_win.h"
 
@@ -50,8 +51,13 @@ TEST(PageReadBench, CostOfOneTick) {
         const wchar_t* kind;
         const char* browser;
     } cases[] = {
-        {L"chrome", kChrome},   {L"chromium-msaa", kChrome}, {L"chromium-msaa-silent", kChrome},
-        {L"firefox", kFirefox}, {L"firefox-msaa", kFirefox},
+        {L"chrome", kChrome},
+        {L"chromium-msaa", kChrome},
+        {L"chromium-msaa-silent", kChrome},
+        {L"chromium-devtools", kChrome},
+        {L"firefox", kFirefox},
+        {L"firefox-msaa", kFirefox},
+        {L"firefox-deep", kFirefox},
     };
     for (const Case& c : cases) {
         FakeBrowser browser(c.kind, kBank);
@@ -65,8 +71,8 @@ TEST(PageReadBench, CostOfOneTick) {
                     Narrow(c.kind).c_str(), first.median, later.median, later.worst, holder.c_str());
         // The parts: the page read alone (kept document), and the walk on a window asked afresh.
         const std::wstring kind = c.kind;
-        if (kind == L"chromium-msaa" || kind == L"firefox-msaa") {
-            const PageFamily family = kind == L"chromium-msaa" ? PageFamily::kChromium : PageFamily::kFirefox;
+        if (kind != L"chrome" && kind != L"firefox" && kind != L"chromium-msaa-silent") {
+            const PageFamily family = kind.starts_with(L"chromium") ? PageFamily::kChromium : PageFamily::kFirefox;
             PageReader pages;
             for (int tick = 0; tick < 20 && !pages.Read(windows, family); ++tick) {
             }
@@ -83,6 +89,14 @@ TEST(PageReadBench, CostOfOneTick) {
                 "  page alone: kept document median %6.2f ms, worst %6.2f ms; one tick of the walk from the window "
                 "median %6.2f ms, worst %6.2f ms; the walk took %d tick(s)\n",
                 kept.median, kept.worst, open.median, open.worst, ticks + 1);
+        }
+        // The read a credential key's press makes, of the browser's window in front.
+        if (kind != L"chromium-msaa-silent" && browser.Focus(browser.Account())) {
+            CredentialKeys keys(windows, reader);
+            const Browser box = c.browser == std::string(kChrome) ? Browser::kChrome : Browser::kFirefox;
+            HWND front = nullptr;
+            Cost press = Measure([&] { keys.ReadForeground(box, front); }, 30);
+            std::printf("  read at a press: median %6.2f ms, worst %6.2f ms\n", press.median, press.worst);
         }
         if (kind == L"firefox-msaa") {
             Cost dde = Measure([&] { windows.DdeRequest(kFirefox, kDdeTopic, kDdeItem); }, 30);
