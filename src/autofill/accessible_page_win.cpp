@@ -26,7 +26,8 @@ constexpr int kMaxWalkObjects = 300;
 constexpr int kMaxWalkDepth = 16;
 // Page windows of one Chromium window looked at: the page, docked tools, side panels.
 constexpr int kMaxPageWindows = 8;
-constexpr double kMaxWalkMs = 500.0;
+// The whole walk, over all its ticks: long enough for a deep tree on a busy machine.
+constexpr double kMaxWalkMs = 3000.0;
 // One tick walks this long at most and goes on from there on the next, so no tick comes near the
 // one second, however slowly the browser answers.
 constexpr double kWalkSliceMs = 10.0;
@@ -155,10 +156,12 @@ void ContinueWalk(AccessibleWalk& walk, const std::function<bool(HWND)>& answers
         walk.queue.pop_front();
         ++walk.seen;
         if (walk.seen > kMaxWalkObjects || walk.spentMs + clock.Ms() >= kMaxWalkMs) {
-            // Too big a tree for more to be found in: what was found stands, a later tick starts over.
+            // Too big a tree for more to be found in: a web page found stands, anything else (tools,
+            // a side bar) may be all that was reached, and a later tick starts over.
             item.object->Release();
             for (WalkItem& left : walk.queue) left.object->Release();
             walk.queue.clear();
+            if (!walk.best.webPage) Drop(walk.best);
             break;
         }
         if (std::find(checked.begin(), checked.end(), item.window) == checked.end()) {

@@ -24,6 +24,9 @@ constexpr DWORD kDdeTimeoutMs = 300;
 // The Chrome, Opera and address-band reads take at most 255 characters; the classic walks read
 // the whole text.
 constexpr std::size_t kAddressBufferChars = 256;
+// How long the program of a process is known without asking again, and for how many processes.
+constexpr ULONGLONG kProgramsKeptMs = 5000;
+constexpr std::size_t kMaxProgramsKept = 256;
 // Top-level windows of one class looked at for a browser's program.
 constexpr int kMaxTopWindows = 64;
 // How long one of the browser's windows gets to take a DDE initiate.
@@ -232,20 +235,30 @@ Win32BrowserWindows::~Win32BrowserWindows() {
     if (ddeClient_) DestroyWindow(ddeClient_);
 }
 
-static std::wstring ProgramPath(HWND window) {
+std::string Win32BrowserWindows::ProgramPath(HWND window) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    HANDLE process = pid ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr;
-    if (!process) return {};
-    wchar_t path[1024];
-    DWORD size = static_cast<DWORD>(std::size(path));
-    std::wstring result;
-    if (QueryFullProcessImageNameW(process, 0, path, &size)) result.assign(path, size);
-    CloseHandle(process);
+    if (!pid) return {};
+    // Asked for many windows every tick; a process's program does not change, but its number may
+    // be given to another process once it has ended, so what is known is asked again after a while.
+    const ULONGLONG now = GetTickCount64();
+    if (now - programsSince_ > kProgramsKeptMs || programs_.size() > kMaxProgramsKept) {
+        programs_.clear();
+        programsSince_ = now;
+    }
+    if (auto known = programs_.find(pid); known != programs_.end()) return known->second;
+    std::string result;
+    if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
+        wchar_t path[1024];
+        DWORD size = static_cast<DWORD>(std::size(path));
+        if (QueryFullProcessImageNameW(process, 0, path, &size)) result = Narrow(std::wstring_view(path, size));
+        CloseHandle(process);
+    }
+    programs_[pid] = result;
     return result;
 }
 
-bool IsBrowserWindow(const std::string& readerName, HWND window) {
+bool Win32BrowserWindows::IsBrowserWindow(const std::string& readerName, HWND window) {
     if (!window) return false;
     bool classMatches = false;
     if (readerName == kInternetExplorer) {
@@ -258,18 +271,17 @@ bool IsBrowserWindow(const std::string& readerName, HWND window) {
         classMatches = ClassIs(window, cls);
     }
     // Chat programs and editors use Chromium's window classes, mail clients Firefox's.
-    return classMatches && IsBrowserProgram(readerName, Narrow(ProgramPath(window)));
+    return classMatches && IsBrowserProgram(readerName, ProgramPath(window));
 }
 
 HWND Win32BrowserWindows::TopWindow(const char* reader, const wchar_t* cls, HWND after) {
     if (scope_)
-        return !after && ClassIs(scope_, cls) && IsBrowserProgram(reader, Narrow(ProgramPath(scope_))) ? Note(scope_)
-                                                                                                       : nullptr;
+        return !after && ClassIs(scope_, cls) && IsBrowserProgram(reader, ProgramPath(scope_)) ? Note(scope_) : nullptr;
     HWND window = after;
     for (int i = 0; i < kMaxTopWindows; ++i) {
         window = FindWindowExW(nullptr, window, cls, nullptr);
         if (!window) return nullptr;
-        if (IsBrowserProgram(reader, Narrow(ProgramPath(window)))) return Note(window);
+        if (IsBrowserProgram(reader, ProgramPath(window))) return Note(window);
     }
     return nullptr;
 }
@@ -280,7 +292,7 @@ HWND Win32BrowserWindows::Note(HWND window) {
 }
 
 std::string Win32BrowserWindows::ProgramOfLastWindow() {
-    return lastWindow_ && IsWindow(lastWindow_) ? Narrow(ProgramPath(lastWindow_)) : std::string();
+    return lastWindow_ && IsWindow(lastWindow_) ? ProgramPath(lastWindow_) : std::string();
 }
 
 std::optional<std::string> Win32BrowserWindows::ReadIEVersion() {
@@ -417,8 +429,8 @@ DdeReply Win32BrowserWindows::DdeRequest(const std::string& service, const std::
         return reply;
     }
     const std::wstring itemName = Widen(item);
-    // A server that refuses ANSI text may still give Unicode text.
-    for (UINT format : {static_cast<UINT>(CF_TEXT), static_cast<UINT>(CF_UNICODETEXT)}) {
+    // Unicode text first, which carries any address; a server that refuses it gives ANSI text.
+    for (UINT format : {static_cast<UINT>(CF_UNICODETEXT), static_cast<UINT>(CF_TEXT)}) {
         exchange.answered = exchange.refused = false;
         const ATOM itemAtom = GlobalAddAtomW(itemName.c_str());
         if (!PostMessageW(exchange.server, WM_DDE_REQUEST, reinterpret_cast<WPARAM>(client),
@@ -450,7 +462,7 @@ std::string Win32BrowserWindows::ReadIEManual() {
 std::uintptr_t Win32BrowserWindows::FrontPageWindow(PageFamily family) {
     const char* reader = family == PageFamily::kFirefox ? kFirefox : family == PageFamily::kOpera ? kOpera16 : kChrome;
     HWND window = AccessiblePages::FrontWindow(
-        family, scope_, [reader](HWND top) { return IsBrowserProgram(reader, Narrow(ProgramPath(top))); });
+        family, scope_, [this, reader](HWND top) { return IsBrowserProgram(reader, ProgramPath(top)); });
     if (window) Note(window);
     return reinterpret_cast<std::uintptr_t>(window);
 }

@@ -6,13 +6,11 @@
 #include "autofill/address_reader.h"
 #include "base/windows_api_win.h"
 
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace tf {
-
-// Whether the top-level window is one the named reader reads ("Internet Explorer", "Chrome",
-// "Opera16", "firefox"), by its window class.
-bool IsBrowserWindow(const std::string& readerName, HWND window);
 
 class Win32BrowserWindows : public BrowserWindows {
 public:
@@ -38,6 +36,12 @@ public:
 
     // While set, every read looks at this top-level window alone, as if it were the browser's only
     // window: a credential key's press reads the window in front, nothing else.
+    // Whether the top-level window is one the named reader reads ("Internet Explorer", "Chrome",
+    // "Opera16", "firefox"): by its window class and by its program.
+    bool IsBrowserWindow(const std::string& readerName, HWND window);
+    // The executable of the window's process; empty when it cannot be had.
+    std::string ProgramPath(HWND window);
+
     // Returns the scope it replaces, for a read nested in another to put back.
     HWND SetScope(HWND window) { return std::exchange(scope_, window); }
 
@@ -51,6 +55,8 @@ private:
 
     HWND scope_ = nullptr;
     HWND lastWindow_ = nullptr;
+    std::unordered_map<DWORD, std::string> programs_;
+    ULONGLONG programsSince_ = 0;
     HWND ddeClient_ = nullptr;
     HWND ddeServerWindow_ = nullptr;
     AccessiblePages pages_;

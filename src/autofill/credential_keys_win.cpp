@@ -33,7 +33,7 @@ CredentialKeys::~CredentialKeys() { Flush(); }
 ForegroundPage CredentialKeys::ReadForeground(Browser browser, HWND& front) {
     front = GetForegroundWindow();
     const std::string name = ReaderName(browser);
-    if (!IsBrowserWindow(name, front)) return {ForegroundPage::kOtherWindow, {}};
+    if (!windows_.IsBrowserWindow(name, front)) return {ForegroundPage::kOtherWindow, {}};
     const HWND outer = windows_.SetScope(front);
     std::string holder;
     ReadOutcome outcome = ReadOutcome::kPending;

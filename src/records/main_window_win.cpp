@@ -225,7 +225,7 @@ void MainWindow::Startup() {
 
 void MainWindow::UpdateFunctionKeys() {
     const auto watched = watch_.RunningTimer();
-    const bool wanted = watched && IsBrowserWindow(ReaderName(*watched), GetForegroundWindow());
+    const bool wanted = watched && browserWindows_.IsBrowserWindow(ReaderName(*watched), GetForegroundWindow());
     if (wanted == functionKeysHeld_ || !hwnd_) return;
     functionKeysHeld_ = wanted;
     for (int i = 0; i < kFunctionKeyCount; ++i) {
