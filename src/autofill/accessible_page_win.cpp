@@ -134,11 +134,7 @@ long long AreaOf(IAccessible* object) {
 }
 
 // Whether the candidate beats the best so far.
-bool Better(const PageCandidate& c, const PageCandidate& best) {
-    if (!best.document) return true;
-    if (c.webPage != best.webPage) return c.webPage;
-    return c.area > best.area;
-}
+bool Better(const PageCandidate& c, const PageCandidate& best) { return !best.document || Outranks(c.rank, best.rank); }
 
 void Drop(PageCandidate& c) {
     if (c.document) c.document->Release();
@@ -161,7 +157,7 @@ void ContinueWalk(AccessibleWalk& walk, const std::function<bool(HWND)>& answers
             item.object->Release();
             for (WalkItem& left : walk.queue) left.object->Release();
             walk.queue.clear();
-            if (!walk.best.webPage) Drop(walk.best);
+            if (!walk.best.rank.webPage) Drop(walk.best);
             break;
         }
         if (std::find(checked.begin(), checked.end(), item.window) == checked.end()) {
@@ -177,8 +173,8 @@ void ContinueWalk(AccessibleWalk& walk, const std::function<bool(HWND)>& answers
             // A hidden document belongs to another tab.
             if (Shown(item.object)) {
                 if (auto value = ValueOf(item.object); value && !value->empty()) {
-                    PageCandidate c{item.object, item.window, std::move(*value), false, AreaOf(item.object)};
-                    c.webPage = IsWebPageAddress(Narrow(c.address));
+                    PageCandidate c{item.object, item.window, std::move(*value), {}};
+                    c.rank = RankPage(Narrow(c.address), AreaOf(item.object));
                     if (Better(c, walk.best)) {
                         Drop(walk.best);
                         walk.best = std::move(c);
@@ -333,7 +329,7 @@ PageAnswer AccessiblePages::Open(HWND window) {
     // A web page found is taken at the end of the slice that found it; another document (tools, a
     // side bar) only once nothing is left to look at. Nothing found, the walk goes on at the next
     // ask, or starts over when there is nothing left of it.
-    if (!walk_.queue.empty() && !(walk_.best.document && walk_.best.webPage)) return {PageAnswer::kWalking, {}};
+    if (!walk_.queue.empty() && !(walk_.best.document && walk_.best.rank.webPage)) return {PageAnswer::kWalking, {}};
     if (!walk_.best.document) {
         DropWalk();
         return {PageAnswer::kNotReady, {}};

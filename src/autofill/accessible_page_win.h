@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "autofill/page_address.h"
 #include "autofill/page_reader.h"
 #include "base/windows_api_win.h"
 
@@ -36,8 +37,7 @@ struct PageCandidate {
     IAccessible* document = nullptr;
     HWND window = nullptr;
     std::wstring address;
-    bool webPage = false;
-    long long area = 0;
+    PageRank rank;
 };
 
 // A walk from a browser window's objects towards its page, left where one tick's time ran out.

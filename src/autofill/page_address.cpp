@@ -227,4 +227,11 @@ bool IsWebPageAddress(std::string_view address) {
     return scheme == "http" || scheme == "https" || scheme == "file" || scheme == "ftp";
 }
 
+PageRank RankPage(std::string_view address, long long area) { return {IsWebPageAddress(address), area}; }
+
+bool Outranks(const PageRank& a, const PageRank& b) {
+    if (a.webPage != b.webPage) return a.webPage;
+    return a.area > b.area;
+}
+
 }  // namespace tf

@@ -31,4 +31,14 @@ std::string BrowserProgramName(std::string_view exePath);
 // show documents of other schemes.
 bool IsWebPageAddress(std::string_view address);
 
+// How a shown document ranks as the page a browser window shows, when the window shows several
+// (the page beside docked developer tools, a side bar, the other half of a split view): web pages
+// before other documents, then the one that takes more room on the screen.
+struct PageRank {
+    bool webPage = false;
+    long long area = 0;
+};
+PageRank RankPage(std::string_view address, long long area);
+bool Outranks(const PageRank& a, const PageRank& b);
+
 }  // namespace tf

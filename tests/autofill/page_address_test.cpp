@@ -77,5 +77,30 @@ TEST(IsWebPageAddress, DeveloperToolsAndTheBrowsersOwnPagesAreNoPages) {
         EXPECT_FALSE(IsWebPageAddress(other)) << other;
 }
 
+TEST(Outranks, ThePageIsTheShownWebDocumentTakingTheMostRoom) {
+    struct Case {
+        const char* a;
+        long long areaA;
+        const char* b;
+        long long areaB;
+        bool aWins;
+    };
+    const Case cases[] = {
+        // Docked developer tools, larger than the page, and a side bar: the page.
+        {"https://bank.example/", 100, "devtools://devtools/bundled/devtools_app.html", 500, true},
+        {"chrome://browser/content/places/bookmarksSidebar.xhtml", 500, "https://bank.example/", 100, false},
+        // Split view: the larger half; no place to tell counts as no room.
+        {"https://a.example/", 300, "https://b.example/", 200, true},
+        {"https://a.example/", 0, "https://b.example/", 1, false},
+        // A new tab page alone is still read, below any web page.
+        {"chrome://newtab/", 500, "about:blank", 100, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+        EXPECT_EQ(Outranks(RankPage(c.a, c.areaA), RankPage(c.b, c.areaB)), c.aWins);
+        EXPECT_EQ(Outranks(RankPage(c.b, c.areaB), RankPage(c.a, c.areaA)), !c.aWins);
+    }
+}
+
 }  // namespace
 }  // namespace tf
