@@ -27,6 +27,8 @@ constexpr std::size_t kAddressBufferChars = 256;
 // How long the program of a process is known without asking again, and for how many processes.
 constexpr ULONGLONG kProgramsKeptMs = 5000;
 constexpr std::size_t kMaxProgramsKept = 256;
+// How long a browser process without a DDE service is left unasked.
+constexpr ULONGLONG kDdeSilentMs = 10000;
 // Top-level windows of one class looked at for a browser's program.
 constexpr int kMaxTopWindows = 64;
 // How long one of the browser's windows gets to take a DDE initiate.
@@ -380,6 +382,14 @@ DdeReply Win32BrowserWindows::DdeRequest(const std::string& service, const std::
         GetWindowThreadProcessId(w, &pid);
         if (pid && std::find(processes.begin(), processes.end(), pid) == processes.end()) processes.push_back(pid);
     }
+    // Current browsers have no such service: a process that had none a moment ago is not asked
+    // again at every tick, each ask being a round trip to each of its windows.
+    const ULONGLONG now = GetTickCount64();
+    auto silentKey = [&](DWORD pid) { return std::to_string(pid) + "|" + service + "|" + topic; };
+    std::erase_if(processes, [&](DWORD pid) {
+        auto silent = ddeSilent_.find(silentKey(pid));
+        return silent != ddeSilent_.end() && now < silent->second;
+    });
     HWND client = DdeClientWindow();
     if (processes.empty() || !client) return {};
     // A request made from a message handled while another one waits.
@@ -426,6 +436,10 @@ DdeReply Win32BrowserWindows::DdeRequest(const std::string& service, const std::
     if (!exchange.server) {
         SetWindowLongPtrW(client, GWLP_USERDATA, 0);
         reply.kind = hung ? DdeReply::kNoAnswer : DdeReply::kNoServer;
+        if (!hung) {
+            if (ddeSilent_.size() > kMaxProgramsKept) ddeSilent_.clear();
+            for (DWORD pid : processes) ddeSilent_[silentKey(pid)] = now + kDdeSilentMs;
+        }
         return reply;
     }
     const std::wstring itemName = Widen(item);

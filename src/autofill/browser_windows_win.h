@@ -56,6 +56,9 @@ private:
     HWND scope_ = nullptr;
     HWND lastWindow_ = nullptr;
     std::unordered_map<DWORD, std::string> programs_;
+    // Browser processes found without a DDE service and topic ("<process>|<service>|<topic>"), and
+    // until when they are left unasked.
+    std::unordered_map<std::string, ULONGLONG> ddeSilent_;
     ULONGLONG programsSince_ = 0;
     HWND ddeClient_ = nullptr;
     HWND ddeServerWindow_ = nullptr;
