@@ -197,6 +197,13 @@ function(tf_win_gtest_program name src)
     endforeach()
 endfunction()
 
+# Opens every window in turn for tools/screenshots (not a test).
+add_executable(show_windows ${CMAKE_SOURCE_DIR}/tools/lib/show_windows_win.cpp)
+target_link_libraries(show_windows PRIVATE tf_win_test_support)
+target_compile_options(show_windows PRIVATE ${TF_WARNINGS})
+target_link_options(show_windows PRIVATE -municode)
+set_target_properties(show_windows PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+
 # Measurements under Wine (bench/*_win.cpp): built with the tests, run by bench/wine_bench.sh only.
 file(GLOB TF_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_win.cpp)
 foreach(src ${TF_WIN_BENCHES})
