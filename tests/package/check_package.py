@@ -3,7 +3,8 @@
 the zip's files, both programs' version resources (read with MinGW's windres), SHA256SUMS, and
 that the statement in the packaged config.txt verifies with the update key compiled into that build.
 
-  check_package.py BUILD OUT
+  check_package.py BUILD OUT [KEY.pem]
+KEY.pem: the signing key, for a build for a real server (a loopback build is signed with the test key).
 """
 import hashlib
 import json
@@ -74,7 +75,8 @@ def built_in_key(build):
 
 def main():
     build, out = (os.path.abspath(a) for a in sys.argv[1:3])
-    subprocess.run([os.path.join(ROOT, "tools", "package"), "--from", build, "--out", out], check=True)
+    key_option = ["--key", sys.argv[3]] if len(sys.argv) > 3 else []
+    subprocess.run([os.path.join(ROOT, "tools", "package"), "--from", build, "--out", out] + key_option, check=True)
     with open(os.path.join(build, "version", "tf_version.h")) as f:
         header = f.read()
     text = re.search(r'TF_VERSION_TEXT "([^"]*)"', header).group(1)
