@@ -84,6 +84,17 @@ target_link_options(velnor PRIVATE -municode)
 target_include_directories(velnor PRIVATE ${CMAKE_BINARY_DIR}/version)
 set_target_properties(velnor PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TF_DIST})
 
+# The programs ship stripped: every update downloads the main program whole. Their debug information
+# and symbols stay beside each one in "<program>.debug" (named in its debug link), for crash reports.
+find_program(TF_OBJCOPY NAMES x86_64-w64-mingw32-objcopy REQUIRED)
+foreach(program tamborvin_form tamborvin_form_next velnor)
+    add_custom_command(TARGET ${program} POST_BUILD
+        COMMAND ${TF_OBJCOPY} --only-keep-debug $<TARGET_FILE:${program}> $<TARGET_FILE:${program}>.debug
+        COMMAND ${TF_OBJCOPY} --strip-all --add-gnu-debuglink=$<TARGET_FILE:${program}>.debug
+            $<TARGET_FILE:${program}>
+        VERBATIM)
+endforeach()
+
 # GoogleTest from the sources Debian ships, compiled for Windows.
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -129,14 +140,20 @@ add_library(planted_dll SHARED ${CMAKE_SOURCE_DIR}/tests/win/probe/planted_dll.c
 target_compile_options(planted_dll PRIVATE ${TF_WARNINGS})
 set_target_properties(planted_dll PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 
+find_program(TF_PYTHON python3 REQUIRED)
+
 # Neither program may import at start a DLL it must take from the system folder only.
 find_program(TF_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 add_test(NAME imports_only_known_dlls COMMAND ${CMAKE_COMMAND} -E env OBJDUMP=${TF_OBJDUMP}
     ${CMAKE_SOURCE_DIR}/tools/lib/check_imports.sh "${TF_DIST}/Tamborvin Form.exe" ${TF_DIST}/velnor.exe)
 
+# What tools/package makes of this build: the zip's contents, both version resources, the checksums
+# and the signed statement of the release, checked natively.
+add_test(NAME package_release COMMAND ${TF_PYTHON} ${CMAKE_SOURCE_DIR}/tests/package/check_package.py
+    ${CMAKE_BINARY_DIR} ${CMAKE_BINARY_DIR}/tests/package)
+
 # The download tests' HTTP server runs on the host around them (a Wine program cannot start a Linux
 # one); it picks a free port and leaves it in a file beside the test programs, where they read it.
-find_program(TF_PYTHON python3 REQUIRED)
 set(TF_HTTP_SERVER ${CMAKE_SOURCE_DIR}/tests/fixtures/http_server.py)
 set(TF_HTTP_FILES ${CMAKE_BINARY_DIR}/tests)
 add_test(NAME http_server_start COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --root ${TF_HTTP_FILES}/http_root
@@ -179,6 +196,13 @@ function(tf_win_gtest_program name src)
         add_dependencies(${name} ${fxname})
     endforeach()
 endfunction()
+
+# Opens every window in turn for tools/screenshots (not a test).
+add_executable(show_windows ${CMAKE_SOURCE_DIR}/tools/lib/show_windows_win.cpp)
+target_link_libraries(show_windows PRIVATE tf_win_test_support)
+target_compile_options(show_windows PRIVATE ${TF_WARNINGS})
+target_link_options(show_windows PRIVATE -municode)
+set_target_properties(show_windows PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 
 # Measurements under Wine (bench/*_win.cpp): built with the tests, run by bench/wine_bench.sh only.
 file(GLOB TF_WIN_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_win.cpp)

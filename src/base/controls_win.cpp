@@ -1,26 +1,34 @@
 #include "base/controls_win.h"
 
-#include <algorithm>
-
 namespace tf {
+
+ScreenBox WorkAreaNear(const RECT& box) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromRect(&box, MONITOR_DEFAULTTONEAREST), &info)) {
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0);
+    }
+    return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+ScreenBox PrimaryWorkArea() {
+    // The primary monitor is the one holding the origin.
+    return WorkAreaNear(RECT{0, 0, 1, 1});
+}
 
 HWND CreateCenteredWindow(DWORD exStyle, const wchar_t* cls, const std::wstring& caption, DWORD style, int clientWidth,
                           int clientHeight, HWND owner, void* param) {
     RECT frame{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    LONG width = frame.right - frame.left;
-    LONG height = frame.bottom - frame.top;
     // The main window is often hidden in the notification area when a prompt is asked for.
-    RECT over;
-    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over)) {
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-    }
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    LONG x = std::max(work.left, std::min(over.left + (over.right - over.left - width) / 2, work.right - width));
-    LONG y = std::max(work.top, std::min(over.top + (over.bottom - over.top - height) / 2, work.bottom - height));
-    return CreateWindowExW(exStyle, cls, caption.c_str(), style, x, y, width, height, owner, nullptr,
-                           GetModuleHandleW(nullptr), param);
+    RECT ownerRect;
+    const bool overOwner = owner && IsWindowVisible(owner) && GetWindowRect(owner, &ownerRect);
+    const ScreenBox work = overOwner ? WorkAreaNear(ownerRect) : PrimaryWorkArea();
+    const ScreenBox over =
+        overOwner ? ScreenBox{ownerRect.left, ownerRect.top, ownerRect.right, ownerRect.bottom} : work;
+    const ScreenBox at = CentreInside(frame.right - frame.left, frame.bottom - frame.top, over, work);
+    return CreateWindowExW(exStyle, cls, caption.c_str(), style, at.left, at.top, at.Width(), at.Height(), owner,
+                           nullptr, GetModuleHandleW(nullptr), param);
 }
 
 HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,

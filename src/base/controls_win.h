@@ -5,14 +5,19 @@
 
 #include <string>
 
+#include "base/screen_fit.h"
 #include "base/windows_api_win.h"
 
 namespace tf {
 
 HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
                  int w, int h, HFONT font);
+// The work area (screen less taskbar) of the monitor nearest to the rectangle.
+ScreenBox WorkAreaNear(const RECT& box);
+// The work area of the primary monitor, where a window without an owner opens.
+ScreenBox PrimaryWorkArea();
 // Creates a top-level window of the program whose client area is this size: centred over its owner
-// when the owner shows (else on the screen), and kept inside the work area.
+// when the owner shows (else on the screen), and kept inside the work area of that monitor.
 HWND CreateCenteredWindow(DWORD exStyle, const wchar_t* cls, const std::wstring& caption, DWORD style, int clientWidth,
                           int clientHeight, HWND owner, void* param);
 // Registers a window class of the program (arrow cursor); true when it is registered, also when an

@@ -86,7 +86,8 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Create(HINSTANCE instance) {
     instance_ = instance;
-    dpi_ = ScreenDpi();
+    // At a high scaling on a small screen the window shrinks as a whole to fit the work area.
+    dpi_ = DpiToFit(ScreenDpi(), kWindowWidth, kWindowHeight, PrimaryWorkArea());
 
     icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
@@ -102,16 +103,10 @@ bool MainWindow::Create(HINSTANCE instance) {
     if (!RegisterWindowClass(kMainWindowClass, OwnerWindowProc<MainWindow>, faceBrush_, CS_DBLCLKS, icon_, smallIcon_))
         return false;
 
-    RECT work;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    int width = Px(kWindowWidth);
-    int height = Px(kWindowHeight);
-    int x = work.left + (work.right - work.left - width) / 2;
-    int y = work.top + (work.bottom - work.top - height) / 2;
     // Borderless: the title band Picture1 and its labels stand in for the caption and its buttons.
-    hwnd_ = CreateWindowExW(WS_EX_APPWINDOW, kMainWindowClass, kAppTitle,
-                            WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, x, y, width, height, nullptr,
-                            nullptr, instance, this);
+    hwnd_ = CreateCenteredWindow(WS_EX_APPWINDOW, kMainWindowClass, kAppTitle,
+                                 WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, Px(kWindowWidth),
+                                 Px(kWindowHeight), nullptr, this);
     if (!hwnd_) return false;
 
     Startup();

@@ -83,12 +83,14 @@ bool HintWindow::Create(HINSTANCE instance) {
     // Borderless, so the window is its client area.
     int width = TwipsToPixels(kHintWidthTwips, dpiX);
     int height = TwipsToPixels(kHintHeightTwips, dpi_);
-    ScreenPoint at =
+    ScreenPoint spot =
         HintWindowPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height, dpi_);
+    // Moved up or left where a taskbar would cover it.
+    ScreenBox at = FitInside({spot.x, spot.y, spot.x + width, spot.y + height}, PrimaryWorkArea());
     // A tool window has no taskbar button; NOACTIVATE keeps a click on it from taking the focus
     // away from the page the user is filling in.
-    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kHintWindowClass, L"Tamborvin", WS_POPUP, at.x, at.y,
-                            width, height, nullptr, nullptr, instance, this);
+    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kHintWindowClass, L"Tamborvin", WS_POPUP, at.left,
+                            at.top, width, height, nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;
 }
 

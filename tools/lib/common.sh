@@ -6,8 +6,8 @@ TF_BUILD=${TF_BUILD:-$TF_ROOT/build}
 TF_WINE=/usr/lib/wine/wine64
 TF_WINESERVER=/usr/lib/wine/wineserver
 TF_PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libbenchmark-dev clang-format
-    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 xvfb xauth fonts-wine fonts-wqy-microhei
-    imagemagick x11-utils curl openssl clang libclang-rt-14-dev)
+    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 wine64 xvfb xauth fonts-wine
+    fonts-wqy-microhei imagemagick x11-utils curl openssl clang libclang-rt-14-dev)
 
 tf_say() { printf '== %s\n' "$*"; }
 
@@ -74,6 +74,27 @@ tf_run_fuzzers() {
         fi
     done
     return $rc
+}
+
+# What the maker's server serves for one release of the main program, written into a folder: the
+# program (files/), the version text (version/form/new.txt) and the release description
+# (version/form/config.txt) whose statement is signed with the private key given.
+#   tf_write_release FOLDER PROGRAM VERSION-TEXT SERVER-ADDRESS KEY.pem
+tf_write_release() {
+    local folder=$1 program=$2 version=$3 server=$4 key=$5 signed size
+    mkdir -p "$folder/version/form" "$folder/files"
+    # The signature covers the file name, the version, the size and the SHA-256 (tools/lib/sign_release.py).
+    signed=$(python3 "$TF_ROOT/tools/lib/sign_release.py" --key "$key" --name "Tamborvin Form.exe" \
+        --version "$version" --copy-from "$program" "$folder/files/Tamborvin Form.exe") || return 1
+    size=$(numfmt --to=iec --suffix=B "$(stat -c %s "$folder/files/Tamborvin Form.exe")")
+    printf '%s' "$version" >"$folder/version/form/new.txt"
+    printf '%s|%s|%s|%s|%s|%s' "$server/files/Tamborvin%20Form.exe" "Tamborvin Form.exe" "Tamborvin Form $version" \
+        "$size" "$version" "$signed" >"$folder/version/form/config.txt"
+}
+
+# The version text of a Windows build ("v1.0"), from the header its version resources are made from.
+tf_version_of() {  # the build's version folder (build/win/version or version-next)
+    printf 'v%s' "$(sed -n 's/^#define TF_VERSION_TEXT "\(.*\)"$/\1/p' "$1/tf_version.h")"
 }
 
 # A prepared prefix is made once per build folder and copied: afresh for every test run, so each

@@ -1,0 +1,98 @@
+// Every window of both programs opens inside the work area at 150 % scaling on a 1280 x 1024
+// screen, where the main window laid out at 100 % would be taller than the screen.
+#include "support/program_test_win.h"
+
+#include "shell/about_window_win.h"
+#include "shell/tray_menu_win.h"
+#include "updater/velnor_window_win.h"
+
+namespace tf::test {
+namespace {
+
+constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
+constexpr DWORD kTestDpi = 144;
+constexpr WPARAM kMenuSetting = 4201;
+
+// The scaling programs started from now on read (each reads it once, as it starts); put back after.
+class ScreenDpi144 {
+public:
+    ScreenDpi144() {
+        DWORD size = sizeof old_;
+        had_ = RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) ==
+               ERROR_SUCCESS;
+        set_ = RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &kTestDpi, sizeof kTestDpi) ==
+               ERROR_SUCCESS;
+    }
+    ~ScreenDpi144() {
+        if (had_) {
+            RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &old_, sizeof old_);
+        } else {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
+        }
+    }
+    bool Set() const { return set_; }
+
+private:
+    DWORD old_ = 0;
+    bool had_ = false;
+    bool set_ = false;
+};
+
+class WindowFitTest : public ProgramTest {
+protected:
+    // The window lies inside the work area of its monitor, its title band with it.
+    static void ExpectInsideWorkArea(HWND window, const char* name) {
+        ASSERT_NE(window, nullptr) << name << " did not open";
+        RECT r;
+        GetWindowRect(window, &r);
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+        const RECT& work = info.rcWork;
+        EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right && r.bottom <= work.bottom)
+            << name << " at " << r.left << "," << r.top << " - " << r.right << "," << r.bottom
+            << " outside the work area " << work.left << "," << work.top << " - " << work.right << "," << work.bottom;
+    }
+    ScreenDpi144 dpi_;
+};
+
+TEST_F(WindowFitTest, EveryWindowOpensInsideTheWorkAreaAt144Dpi) {
+    ASSERT_TRUE(dpi_.Set());
+    StartProgram();
+    // Scaled: laid out for 820 pixels at 96 dpi, it is wider than that here.
+    RECT main;
+    GetWindowRect(main_, &main);
+    EXPECT_GT(main.right - main.left, 1100) << "the program did not run at 144 dpi";
+    ExpectInsideWorkArea(main_, "the main window");
+    auto hints = program_->TopWindows(L"TamborvinFormHint");
+    ExpectInsideWorkArea(hints.empty() ? nullptr : hints.front(), "the hint window");
+
+    PostCommand(Control(L"Add"));
+    HWND editor = program_->WaitForTopWindow(L"TamborvinFormEdit");
+    ExpectInsideWorkArea(editor, "the editor");
+    if (editor) PostMessageW(editor, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return program_->TopWindows(L"TamborvinFormEdit").empty(); }));
+
+    // Without a master password the prompt takes an empty one.
+    PostMessageW(main_, WM_COMMAND, kMenuSetting, 0);
+    HWND login = program_->WaitForTopWindow(L"TamborvinFormLogin");
+    ExpectInsideWorkArea(login, "the password prompt");
+    if (login) PostCommand(FindChildById(login, IDOK));
+    HWND config = program_->WaitForTopWindow(L"TamborvinFormConfig");
+    ExpectInsideWorkArea(config, "the settings window");
+    if (config) PostMessageW(config, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return program_->TopWindows(L"TamborvinFormConfig").empty(); }));
+
+    PostMessageW(main_, WM_COMMAND, kIdMnuAbout, 0);
+    HWND about = program_->WaitForTopWindow(kAboutWindowClass);
+    ExpectInsideWorkArea(about, "the About window");
+    if (about) PostMessageW(about, WM_CLOSE, 0, 0);
+    ExitProgram();
+
+    folder_.CopyProgram(L"velnor.exe");
+    Process velnor(folder_.File(L"velnor.exe"), folder_.Path());
+    ExpectInsideWorkArea(velnor.WaitForTopWindow(kVelnorWindowClass), "the updater");
+}
+
+}  // namespace
+}  // namespace tf::test

@@ -1,0 +1,107 @@
+// Opens the windows of both programs one after the other for tools/screenshots: the main window on
+// the demo vault, the editor, the settings window, the hint window over a fake browser page, and
+// the updater during a download. For each it prints "shot <name> <left> <top> <right> <bottom>"
+// and waits for a line on its input (the picture taken) before it goes on.
+//
+//   show_windows.exe FOLDER ADDRESS [main]
+// FOLDER holds the programs and the demo vault; ADDRESS is a page with a record in it; "main"
+// shows the main window only.
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "support/fake_apps_win.h"
+#include "support/ui_driver_win.h"
+#include "shell/tray_menu_win.h"
+#include "updater/velnor_window_win.h"
+
+using namespace tf;
+using namespace tf::test;
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"TamborvinFormMain";
+constexpr wchar_t kHintClass[] = L"TamborvinFormHint";
+
+// Says where the window is and waits until the picture is taken. False when it is not there.
+bool Shot(const char* name, HWND window) {
+    if (!window) {
+        std::fprintf(stderr, "%s: the window did not open\n", name);
+        return false;
+    }
+    Sleep(700);  // let it finish drawing
+    RECT r;
+    GetWindowRect(window, &r);
+    std::printf("shot %s %ld %ld %ld %ld\n", name, r.left, r.top, r.right, r.bottom);
+    std::fflush(stdout);
+    std::string taken;
+    std::getline(std::cin, taken);
+    return true;
+}
+
+HWND VisibleTop(const Process& program, const wchar_t* cls) {
+    HWND found = nullptr;
+    WaitUntil([&] {
+        for (HWND w : program.TopWindows(cls)) {
+            if (IsWindowVisible(w)) found = w;
+        }
+        return found != nullptr;
+    });
+    return found;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // Rectangles in the screen's own pixels, also at 150 %.
+    SetProcessDPIAware();
+    if (argc < 3) return 2;
+    const std::wstring folder = argv[1];
+    const std::wstring address = argv[2];
+    const bool mainOnly = argc > 3 && std::wstring(argv[3]) == L"main";
+
+    Process program(folder + L"\\Tamborvin Form.exe", folder);
+    HWND main = VisibleTop(program, kMainClass);
+    HWND grid = main ? FindChild(main, L"SysListView32", L"") : nullptr;
+    if (!grid) return 1;
+    RemoteListView list(grid);
+    WaitUntil([&] { return list.RowCount() > 0; });
+    list.Select(0);
+    if (!Shot(mainOnly ? "main-window-150" : "main-window", main)) return 1;
+    if (mainOnly) return 0;
+
+    PostCommand(FindChild(main, L"", L"Edit"));
+    HWND editor = VisibleTop(program, L"TamborvinFormEdit");
+    if (!Shot("editor", editor)) return 1;
+    PostMessageW(editor, WM_CLOSE, 0, 0);
+    WaitUntil([&] { return !IsWindow(editor); });
+
+    // The demo has no master password: the prompt takes an empty one.
+    PostMessageW(main, WM_COMMAND, kIdMnuConfig, 0);
+    HWND login = VisibleTop(program, L"TamborvinFormLogin");
+    if (login) PostCommand(FindChildById(login, IDOK));
+    HWND config = VisibleTop(program, L"TamborvinFormConfig");
+    if (!Shot("settings", config)) return 1;
+    PostMessageW(config, WM_CLOSE, 0, 0);
+    WaitUntil([&] { return !IsWindow(config); });
+
+    {
+        FakeBrowser browser(L"chromium-msaa", address);
+        HWND chrome = FindChild(main, L"", L"chrome");
+        SendMessageW(chrome, BM_SETCHECK, BST_CHECKED, 0);
+        PostCommand(chrome);
+        if (!Shot("hint-window", VisibleTop(program, kHintClass))) return 1;
+    }
+    program.Kill();
+
+    // The release the update server offers comes down slowly enough to be seen.
+    Process velnor(folder + L"\\velnor.exe", folder);
+    HWND updater = VisibleTop(velnor, kVelnorWindowClass);
+    if (!updater) return 1;
+    // The release's description arrives with the first timer tick; then "Update" starts the download.
+    WaitUntil([&] { return !WindowText(FindChildById(updater, kIdVelnorLabel17)).empty(); });
+    PostCommand(FindChildById(updater, kIdVelnorCommand1));
+    Sleep(3000);
+    if (!Shot("velnor-update", updater)) return 1;
+    return 0;
+}
