@@ -68,6 +68,10 @@ PressVerdict CredentialKeys::Press(int entry, bool paste, std::optional<Browser>
         TypeKeys(plan.text, wait_, keys_, aimed);
     } else {
         WaitForTake();
+        // The last paste's restore must not run during this one's wait: it would put the user's
+        // text back just before this Ctrl+V. The keeper still holds that text for after this paste.
+        clipboard_.StopTimer();
+        pasteSent_ = false;
         const PasteOutcome outcome = PasteText(plan.text, keeper_, clipboard_, wait_, keys_, aimed);
         if (keeper_.Pending()) ScheduleRestore(outcome == PasteOutcome::kPasted);
     }
