@@ -201,24 +201,28 @@ AccessiblePages::~AccessiblePages() {
 
 HWND AccessiblePages::FrontWindow(PageFamily family, HWND only, const std::function<bool(HWND)>& accept) {
     const wchar_t* topClass = family == PageFamily::kFirefox ? L"MozillaWindowClass" : L"Chrome_WidgetWin_1";
-    HWND top = nullptr;
-    for (int i = 0; i < kMaxTopWindows; ++i) {
-        if (only) {
-            wchar_t name[64];
-            const int n = i == 0 ? GetClassNameW(only, name, 64) : 0;
-            top = n > 0 && std::wstring_view(name, static_cast<std::size_t>(n)) == topClass ? only : nullptr;
-        } else {
-            top = FindWindowExW(nullptr, top, topClass, nullptr);
-        }
-        if (!top) break;
-        if (!IsWindowVisible(top) || IsIconic(top) || (accept && !accept(top))) continue;
-        if (family == PageFamily::kFirefox) return top;
+    auto showsPage = [&](HWND top) {
+        if (!IsWindowVisible(top) || IsIconic(top) || (accept && !accept(top))) return false;
+        if (family == PageFamily::kFirefox) return true;
         // Chromium keeps many hidden windows of that class (menus, bubbles); the one with a page
         // shows it in a render window of its own.
         for (HWND page = FindWindowExW(top, nullptr, L"Chrome_RenderWidgetHostHWND", nullptr); page;
              page = FindWindowExW(top, page, L"Chrome_RenderWidgetHostHWND", nullptr)) {
-            if (IsWindowVisible(page)) return top;
+            if (IsWindowVisible(page)) return true;
         }
+        return false;
+    };
+    if (only) {
+        wchar_t name[64];
+        const int n = GetClassNameW(only, name, 64);
+        const bool ofClass = n > 0 && std::wstring_view(name, static_cast<std::size_t>(n)) == topClass;
+        return ofClass && showsPage(only) ? only : nullptr;
+    }
+    HWND top = nullptr;
+    for (int i = 0; i < kMaxTopWindows; ++i) {
+        top = FindWindowExW(nullptr, top, topClass, nullptr);
+        if (!top) break;
+        if (showsPage(top)) return top;
     }
     return nullptr;
 }

@@ -130,7 +130,12 @@ void BrowserWatch::Tick(AddressReader& reader, const RecordGrid& grid) {
     // so that records edited meanwhile count.
     reader.ReadBrowserAddress(holder, ReaderName(browser));
     PageMatch m = MatchPage(browser, holder, grid, reader.FromPage());
-    status_ = WatchStatusText(browser, reader.State(), holder, reader.Program());
+    const ReadState state = reader.State();
+    status_ = WatchStatusText(browser, state, holder, reader.Program());
+    followUpMs_ = reader.PageWalking()                                                ? kWalkFollowUpMs
+                  : state == ReadState::kLoading && lastState_ != ReadState::kLoading ? kTreeFollowUpMs
+                                                                                      : 0;
+    lastState_ = state;
     searchText_ = std::move(m.searchText);
     if (browser == Browser::kChrome || browser == Browser::kOpera) text7_ = std::move(m.text7);
     slots_ = std::move(m.slots);

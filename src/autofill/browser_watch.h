@@ -16,6 +16,10 @@ namespace tf {
 enum class Browser { kIE = 0, kChrome, kFirefox, kOpera };
 inline constexpr int kBrowserCount = 4;
 inline constexpr int kWatchIntervalMs = 1000;
+// A tick soon after one that left a page's walk half done, and after the first request to a page,
+// which only begins to build its tree.
+inline constexpr int kWalkFollowUpMs = 40;
+inline constexpr int kTreeFollowUpMs = 250;
 
 // The box captions, in box order.
 extern const std::array<const char*, kBrowserCount> kBrowserBoxCaptions;
@@ -66,6 +70,10 @@ public:
     const std::string& Text7() const { return text7_; }
     // The words for the row of browser boxes after the last tick.
     const std::string& StatusText() const { return status_; }
+    // How soon the next tick should come rather than at the next second, 0 for no sooner: a page
+    // read under way goes on shortly, so that a slow browser's page is matched within a fraction of
+    // a second; so does a page whose tree the first request has just begun to build.
+    int FollowUpMs() const { return followUpMs_; }
     const CredentialSlots& Slots() const { return slots_; }
 
 private:
@@ -78,6 +86,8 @@ private:
     std::string text7_;
     CredentialSlots slots_;
     std::string status_;
+    ReadState lastState_ = ReadState::kNoWindow;
+    int followUpMs_ = 0;
 };
 
 // What the lookup compares besides the address as read: the page address in the form the editor

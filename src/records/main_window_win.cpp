@@ -359,16 +359,7 @@ void MainWindow::WatchTimer_Tick(UINT_PTR timer) {
     if (TextOf(watchStatus_) != watch_.StatusText()) SetWindowTextW(watchStatus_, Widen(watch_.StatusText()).c_str());
     // In case a change of the window in front went unheard.
     UpdateFunctionKeys();
-    // A page read under way goes on shortly, so that a slow browser's page is matched within a
-    // fraction of a second rather than after several one-second ticks; so does a page whose tree
-    // the first request has just begun to build.
-    const ReadState state = reader_.State();
-    if (reader_.PageWalking()) {
-        TickSoon(kWalkFollowUpMs);
-    } else if (state == ReadState::kLoading && lastReadState_ != ReadState::kLoading) {
-        TickSoon(kTreeFollowUpMs);
-    }
-    lastReadState_ = state;
+    if (const int soon = watch_.FollowUpMs()) TickSoon(static_cast<UINT>(soon));
 }
 
 void MainWindow::Command1_Click() { text7_ = browserWindows_.ReadIEManual(); }

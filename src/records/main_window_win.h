@@ -62,12 +62,8 @@ enum MainWindowControl : int {
 inline constexpr UINT_PTR kWatchTimerIe6 = 1;
 // Timer1: starts the hotkey listener.
 inline constexpr UINT_PTR kTimer1 = 10;
-// A one-shot tick soon after one that left a page's walk half done.
+// A one-shot tick sooner than the next second (see BrowserWatch::FollowUpMs).
 inline constexpr UINT_PTR kWalkFollowUpTimer = 11;
-inline constexpr UINT kWalkFollowUpMs = 40;
-// How soon a browser asked for its page the first time is asked again: it builds the page's tree
-// on that first request.
-inline constexpr UINT kTreeFollowUpMs = 250;
 
 // F7-F10 are registered on the main window under these identifiers, in order, and type credential
 // 1-4 of the page in front. They are held only while a window of the watched browser is in front:
@@ -195,7 +191,6 @@ private:
     HWND label8_ = nullptr;
     HWND label5_ = nullptr;
     HWND watchStatus_ = nullptr;
-    ReadState lastReadState_ = ReadState::kNoWindow;
     HICON icon_ = nullptr;
     HICON smallIcon_ = nullptr;
     HFONT font_ = nullptr;

@@ -365,6 +365,10 @@ TEST(WatchStatusText, NamesTheBrowserAndSiteReadOrWhyNothingWas) {
     watch.BoxClicked(Browser::kFirefox, true);
     watch.Tick(reader, Records());
     EXPECT_EQ(watch.StatusText(), "page still loading");
+    // The first request only starts the tree: asked again soon, then at the usual second.
+    EXPECT_EQ(watch.FollowUpMs(), kTreeFollowUpMs);
+    watch.Tick(reader, Records());
+    EXPECT_EQ(watch.FollowUpMs(), 0);
     windows.firefoxWindow = 0;
     watch.Tick(reader, Records());
     EXPECT_EQ(watch.StatusText(), "no Firefox window");
