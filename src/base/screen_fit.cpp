@@ -26,4 +26,6 @@ int DpiToFit(int dpi, int width96, int height96, ScreenBox work) {
     return static_cast<int>(std::max<long long>(96, std::min<long long>({dpi, byWidth, byHeight})));
 }
 
+int ClampAlpha(int alpha) { return std::clamp(alpha, 0, 255); }
+
 }  // namespace tf

@@ -22,4 +22,7 @@ ScreenBox CentreInside(int width, int height, ScreenBox over, ScreenBox work);
 // its frame) would not fit the work area, so that a large window shrinks as a whole.
 int DpiToFit(int dpi, int width96, int height96, ScreenBox work);
 
+// Layered-window opacity is a byte: anything outside is clamped.
+int ClampAlpha(int alpha);
+
 }  // namespace tf

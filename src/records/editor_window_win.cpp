@@ -7,7 +7,7 @@
 #include <commctrl.h>
 
 #include "controls/is_button_win.h"
-#include "shell/window_helpers_win.h"
+#include "base/window_helpers_win.h"
 
 namespace tf {
 namespace {

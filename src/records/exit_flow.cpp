@@ -17,4 +17,6 @@ bool ExitFlow::Run(const Steps& steps) {
     return true;
 }
 
+bool SessionMayEnd(bool dataChanged, const std::function<bool()>& save) { return !dataChanged || save(); }
+
 }  // namespace tf

@@ -27,4 +27,8 @@ private:
     bool ended_ = false;
 };
 
+// The answer to the end of the Windows session: log-off or shutdown may end the process without
+// another word, so changes are saved now, and the session is held open only when they could not be.
+bool SessionMayEnd(bool dataChanged, const std::function<bool()>& save);
+
 }  // namespace tf

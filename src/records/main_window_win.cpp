@@ -12,7 +12,7 @@
 
 #include "base/file_system.h"
 #include "controls/is_button_win.h"
-#include "shell/window_helpers_win.h"
+#include "base/window_helpers_win.h"
 
 namespace tf {
 namespace {

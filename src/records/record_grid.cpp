@@ -153,4 +153,22 @@ std::vector<LoginRecord> RecordGrid::RecordsForSave() const {
     return records;
 }
 
+EditApplied ApplyEditedRecord(RecordGrid& grid, std::uint64_t editedRow, const LoginRecord& record, bool editMode,
+                              const std::function<bool()>& askReAdd) {
+    if (!editMode) {
+        grid.AddGridRow(record);
+        return EditApplied::kAdded;
+    }
+    const int row = grid.RowOfId(editedRow);
+    if (row < 0) {
+        if (!askReAdd()) return EditApplied::kDropped;
+        grid.AddGridRow(record);
+        return EditApplied::kReAdded;
+    }
+    LoginRecord placed = record;
+    placed[kLineNum] = grid.Cell(row, 0);
+    grid.UpdateGridRow(placed);
+    return EditApplied::kUpdated;
+}
+
 }  // namespace tf

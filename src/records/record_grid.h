@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -100,5 +101,13 @@ private:
     bool dataChanged_ = false;
     RowId nextId_ = 1;
 };
+
+// What became of a record the editor gave back.
+enum class EditApplied { kAdded, kUpdated, kReAdded, kDropped };
+// The editor does not block the main window: rows may have been deleted meanwhile, which renumbers
+// the rest. An edit goes to the row it was opened for (`editedRow`), wherever that is now; when that
+// row is gone, `askReAdd` decides whether the record comes back as a new one. A new record is added.
+EditApplied ApplyEditedRecord(RecordGrid& grid, std::uint64_t editedRow, const LoginRecord& record, bool editMode,
+                              const std::function<bool()>& askReAdd);
 
 }  // namespace tf

@@ -8,7 +8,7 @@
 #include "base/http_get_win.h"
 #include "base/shell_start_win.h"
 #include "shell/update_check.h"
-#include "shell/window_helpers_win.h"
+#include "base/window_helpers_win.h"
 
 namespace tf {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "shell/window_helpers_win.h"
+#include "base/window_helpers_win.h"
 #include "shell/window_rules.h"
 
 namespace tf {

@@ -1,7 +1,7 @@
 #include "shell/tray_menu_win.h"
 
 #include "base/controls_win.h"
-#include "shell/window_helpers_win.h"
+#include "base/window_helpers_win.h"
 
 namespace tf {
 namespace {

@@ -9,8 +9,6 @@ constexpr int kTwipsPerInch = 1440;
 
 }  // namespace
 
-int ClampAlpha(int alpha) { return std::clamp(alpha, 0, 255); }
-
 int TwipsToPixels(int twips, int dpi) {
     const long long product = static_cast<long long>(twips) * dpi;
     const long long half = product >= 0 ? kTwipsPerInch / 2 : -kTwipsPerInch / 2;

@@ -3,9 +3,6 @@
 
 namespace tf {
 
-// Layered-window opacity is a byte: anything outside is clamped.
-int ClampAlpha(int alpha);
-
 struct ScreenPoint {
     int x, y;
 };

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "controls/is_button_win.h"
-#include "shell/window_helpers_win.h"
+#include "base/window_helpers_win.h"
 
 namespace tf {
 namespace {
@@ -97,18 +97,12 @@ void ConfigWindow::CreateControls() {
 }
 
 void ConfigWindow::Load() {
-    passwordTouched_ = runOnStartTouched_ = rememberTouched_ = false;
-    ConfigStart start = ConfigStartState(*store_);
-    // A box ticked here counts as clicked, so OK writes its setting again (the Run value then
-    // gets the program's current path).
-    if (start.runOnStartChecked) {
-        SendMessageW(runOnStart_, BM_SETCHECK, BST_CHECKED, 0);
-        runOnStartTouched_ = true;
-    }
-    if (start.rememberChecked) {
-        SendMessageW(remember_, BM_SETCHECK, BST_CHECKED, 0);
-        rememberTouched_ = true;
-    }
+    const ConfigForm opening = ConfigOpeningForm(*store_);
+    passwordTouched_ = opening.passwordTouched;
+    runOnStartTouched_ = opening.runOnStartTouched;
+    rememberTouched_ = opening.rememberTouched;
+    if (opening.runOnStartChecked) SendMessageW(runOnStart_, BM_SETCHECK, BST_CHECKED, 0);
+    if (opening.rememberChecked) SendMessageW(remember_, BM_SETCHECK, BST_CHECKED, 0);
 }
 
 void ConfigWindow::ShowConfig(HWND owner, Session& session, SettingsStore& store) {

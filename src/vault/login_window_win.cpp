@@ -6,7 +6,7 @@
 #include <string>
 
 #include "controls/is_button_win.h"
-#include "shell/window_helpers_win.h"
+#include "base/window_helpers_win.h"
 
 namespace tf {
 namespace {

@@ -70,8 +70,21 @@ bool PasswordMatches(const std::string& typed, const Session& session) { return 
 
 void OpenLoginPrompt(Session& session) { session.LoginAccepted = false; }
 
+bool PasswordGatePasses(Session& session, const std::function<bool()>& prompt) {
+    if (session.RememberPassword) return true;
+    return prompt() && session.LoginAccepted;
+}
+
 ConfigStart ConfigStartState(SettingsStore& store) {
     return ConfigStart{IsRunOnStart(store) != 0, GetRememberFlag(store) != 0};
+}
+
+ConfigForm ConfigOpeningForm(SettingsStore& store) {
+    const ConfigStart start = ConfigStartState(store);
+    ConfigForm form;
+    form.runOnStartChecked = form.runOnStartTouched = start.runOnStartChecked;
+    form.rememberChecked = form.rememberTouched = start.rememberChecked;
+    return form;
 }
 
 ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStore& store) {

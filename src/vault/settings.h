@@ -2,6 +2,7 @@
 // the settings window's OK step. The registry is the platform's (SettingsStore); the rules are here.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,6 +71,10 @@ bool PasswordMatches(const std::string& typed, const Session& session);
 // Each time the prompt opens: only this prompt's OK may let the caller pass, not an earlier one
 // (the prompt can close without either button, when the program ends or it is closed from outside).
 void OpenLoginPrompt(Session& session);
+// The master-password gate in front of the main window and the settings: a remembered password
+// passes at once; otherwise `prompt` runs the prompt (false when it did not open, as when one is
+// open already) and only that prompt's OK lets the caller pass.
+bool PasswordGatePasses(Session& session, const std::function<bool()>& prompt);
 
 // The settings window as OK finds it.
 struct ConfigForm {
@@ -110,5 +115,8 @@ struct ConfigStart {
     bool rememberChecked;
 };
 ConfigStart ConfigStartState(SettingsStore& store);
+// The form as the window opens: a box ticked here counts as clicked, so OK writes its setting again
+// (the Run value then gets the program's present path).
+ConfigForm ConfigOpeningForm(SettingsStore& store);
 
 }  // namespace tf

@@ -40,5 +40,17 @@ TEST(ExitFlow, ASecondExitWhileTheFirstIsUndecidedDoesNotReportTheEnd) {
     EXPECT_EQ(ends, 2);
 }
 
+TEST(ExitFlow, TheSessionEndsUnlessChangesCouldNotBeSaved) {
+    struct Case {
+        bool changed, saved, mayEnd;
+        int saves;
+    };
+    for (const Case& c : {Case{false, false, true, 0}, Case{true, true, true, 1}, Case{true, false, false, 1}}) {
+        int saves = 0;
+        EXPECT_EQ(SessionMayEnd(c.changed, [&] { return ++saves, c.saved; }), c.mayEnd);
+        EXPECT_EQ(saves, c.saves);
+    }
+}
+
 }  // namespace
 }  // namespace tf

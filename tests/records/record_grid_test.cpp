@@ -120,6 +120,41 @@ TEST(RecordGrid, RowIdsFollowTheirRowThroughDeletesAndEndWithIt) {
     EXPECT_EQ(grid.RowOfId(0), -1);
 }
 
+// The editor stays open while rows are deleted: its edit lands on its own row, renumbered or gone.
+TEST(RecordGrid, AnEditGoesToItsOwnRowWhereverItIsNow) {
+    struct Case {
+        const char* name;
+        bool editMode;
+        int deleteRowFirst;  // 0: none
+        bool reAdd;
+        EditApplied applied;
+        const char* rows;
+    };
+    const Case cases[] = {
+        {"new record", false, 0, false, EditApplied::kAdded, "1a 2b 3c 4z"},
+        {"edited in place", true, 0, false, EditApplied::kUpdated, "1a 2z 3c"},
+        {"row above deleted", true, 2, false, EditApplied::kUpdated, "1z 2c"},
+        {"own row deleted, added again", true, 3, true, EditApplied::kReAdded, "1a 2c 3z"},
+        {"own row deleted, dropped", true, 3, false, EditApplied::kDropped, "1a 2c"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordGrid grid = GridOf({"a", "b", "c"});
+        const RecordGrid::RowId opened = grid.IdOfRow(3);  // "b"
+        if (c.deleteRowFirst) {
+            grid.SetCurrentRow(c.deleteRowFirst);
+            ASSERT_TRUE(grid.DeleteGridRow());
+        }
+        int asked = 0;
+        // A stale "#" from the editor must not choose the row.
+        const EditApplied applied =
+            ApplyEditedRecord(grid, opened, Record("z", "1"), c.editMode, [&] { return ++asked, c.reAdd; });
+        EXPECT_EQ(applied, c.applied);
+        EXPECT_EQ(Rows(grid), c.rows);
+        EXPECT_EQ(asked, c.deleteRowFirst == 3 ? 1 : 0);
+    }
+}
+
 TEST(RecordGrid, UpdateRefusesLineNumThatNamesNoRecordRow) {
     for (const char* lineNum : {"", "0", "-1", "4", "99999999999", "1a", " 1", "+1", "1.0"}) {
         SCOPED_TRACE(lineNum);

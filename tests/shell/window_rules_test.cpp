@@ -1,5 +1,7 @@
 #include "shell/window_rules.h"
 
+#include "base/screen_fit.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>

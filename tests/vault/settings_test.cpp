@@ -93,6 +93,30 @@ TEST(Settings, PromptComparesExactly) {
     EXPECT_FALSE(session.LoginAccepted);
 }
 
+// Only the prompt opened for this request may let it through: an OK of an earlier prompt does not.
+TEST(Settings, TheGatePassesARememberedPasswordOrThisPromptsOk) {
+    struct Case {
+        bool remembered, opens, accepts, passes;
+    };
+    for (const Case& c : {Case{true, false, false, true}, Case{false, false, false, false},
+                          Case{false, true, false, false}, Case{false, true, true, true}}) {
+        Session session;
+        session.RememberPassword = c.remembered;
+        session.LoginAccepted = true;  // left from an earlier prompt
+        int prompts = 0;
+        EXPECT_EQ(PasswordGatePasses(session,
+                                     [&] {
+                                         ++prompts;
+                                         if (!c.opens) return false;
+                                         OpenLoginPrompt(session);
+                                         session.LoginAccepted = c.accepts;
+                                         return true;
+                                     }),
+                  c.passes);
+        EXPECT_EQ(prompts, c.remembered ? 0 : 1);
+    }
+}
+
 TEST(Settings, RememberFlagIsTheStoredValuesLeadingNumber) {
     const std::pair<std::optional<std::string>, int> cases[] = {
         {std::nullopt, 0}, {"1", 1},  {"0", 0},  {"", 0},    {" 1", 1}, {"-1", -1},
@@ -231,13 +255,9 @@ TEST(Settings, OnlyTouchedSettingsAreApplied) {
 TEST(Settings, OpeningWithAutoStartTickedRewritesTheRunValue) {
     FakeSettingsStore store;
     store.run = "C:\\Old place\\Tamborvin Form.exe";
-    ConfigStart start = ConfigStartState(store);
-    ASSERT_TRUE(start.runOnStartChecked);
-    ASSERT_FALSE(start.rememberChecked);
-
-    ConfigForm form;
-    form.runOnStartChecked = form.runOnStartTouched = start.runOnStartChecked;
-    form.rememberChecked = form.rememberTouched = start.rememberChecked;
+    const ConfigForm form = ConfigOpeningForm(store);
+    ASSERT_TRUE(form.runOnStartChecked);
+    ASSERT_FALSE(form.rememberChecked || form.rememberTouched || form.passwordTouched);
     Session session = LoadSession(store);
     ConfigOutcome outcome = ApplyConfig(form, session, store);
     EXPECT_FALSE(outcome.refusal);

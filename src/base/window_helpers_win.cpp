@@ -1,6 +1,6 @@
-#include "shell/window_helpers_win.h"
+#include "base/window_helpers_win.h"
 
-#include "shell/window_rules.h"
+#include "base/screen_fit.h"
 
 namespace tf {
 namespace {
