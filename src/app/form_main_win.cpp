@@ -6,7 +6,7 @@
 #include "base/file_system.h"
 #include "base/message_pump_win.h"
 #include "base/system_dlls_win.h"
-#include "records/main_window_win.h"
+#include "app/form_app_win.h"
 #include "updater/update_flow.h"
 
 namespace {
@@ -35,8 +35,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     int exitCode = 1;
     {
-        tf::MainWindow window;
-        if (window.Create(instance)) {
+        tf::FormApp app;
+        if (app.Start(instance)) {
             MSG msg;
             while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
                 // Dialog-style keys in whichever of our windows has the key: Tab and Shift+Tab

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "records/main_window_win.h"
+#include "autofill/watch_controller_win.h"
 #include "vault/vault_file.h"
 
 namespace tf::test {

@@ -1,0 +1,112 @@
+#include "autofill/typing_controller_win.h"
+
+#include <utility>
+
+#include "base/file_system.h"
+#include "base/program_look_win.h"
+
+namespace tf {
+namespace {
+
+// Asks the window to look at the window in front again.
+constexpr UINT kForegroundChanged = WM_APP + 11;
+// The window told of changes of the window in front; the hook's callback has no data of its own.
+HWND foregroundListener = nullptr;
+
+void CALLBACK ForegroundChanged(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+    if (foregroundListener) PostMessageW(foregroundListener, kForegroundChanged, 0, 0);
+}
+
+}  // namespace
+
+TypingController::TypingController(WatchController& watch, const RecordGrid& grid, std::function<bool()> exit)
+    : watch_(watch), grid_(grid), credentialKeys_(watch.Windows(), watch.Reader()) {
+    panel_.SetCloseHandler([exit = std::move(exit)] { exit(); });
+}
+
+TypingController::~TypingController() {
+    if (foregroundHook_) UnhookWinEvent(foregroundHook_);
+    foregroundListener = nullptr;
+    if (faceBrush_) DeleteObject(faceBrush_);
+}
+
+void TypingController::CreatePanel(HWND window, int x, int y, int width, HFONT font, int dpi) {
+    window_ = window;
+    faceBrush_ = CreateSolidBrush(kFaceColour);
+    panel_.Create(window, x, y, width, font, dpi);
+}
+
+void TypingController::Start() {
+    cHK_.frmHwnd(window_);
+    timer1_.SetWindow(window_);
+    cHK_.SetHotKeyPressHandler([this](const HotkeyPress& press) {
+        // Through the box that registered it: an empty box in front does not shift the others.
+        if (auto slot = panel_.SlotForPress(press.index)) Press(*slot);
+    });
+    panel_.Start();
+    // Told of every change of the window in front, without a hook inside other programs.
+    foregroundListener = window_;
+    foregroundHook_ = SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, ForegroundChanged, 0,
+                                      0, WINEVENT_OUTOFCONTEXT);
+}
+
+std::string TypingController::UrlSetting() { return ReadUrlSetting(ini_); }
+
+void TypingController::UpdateFunctionKeys() {
+    const auto watched = watch_.Watch().RunningTimer();
+    const bool wanted = watched && watch_.Windows().IsBrowserWindow(ReaderName(*watched), GetForegroundWindow());
+    if (wanted == functionKeysHeld_ || !window_) return;
+    functionKeysHeld_ = wanted;
+    for (int i = 0; i < kFunctionKeyCount; ++i) {
+        // A key another program holds simply does not work here.
+        if (wanted) {
+            RegisterHotKey(window_, kFirstFunctionKeyId + i, 0, VK_F7 + i);
+        } else {
+            UnregisterHotKey(window_, kFirstFunctionKeyId + i);
+        }
+    }
+}
+
+void TypingController::HotKeyWndProc(WPARAM identifier) {
+    // One of the manager's, reaching the window rather than its listener.
+    if (cHK_.HotkeyMessage(identifier)) return;
+    const int slot = static_cast<int>(identifier) - kFirstFunctionKeyId + 1;
+    if (identifier < kFirstFunctionKeyId || slot > kFunctionKeyCount) return;
+    // Typed as the characters themselves: "+", "^", "%", "~", braces and parentheses included.
+    credentialKeys_.Press(slot, false, watch_.Watch().RunningTimer(), grid_);
+}
+
+PressVerdict TypingController::Press(int entry) {
+    return credentialKeys_.Press(entry, true, watch_.Watch().RunningTimer(), grid_);
+}
+
+bool TypingController::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    switch (msg) {
+        case WM_TIMER:
+            return cHK_.TimerTick(wParam);
+        case WM_HOTKEY:
+            HotKeyWndProc(wParam);
+            return true;
+        case WM_COMMAND:
+            return panel_.OnCommand(LOWORD(wParam), HIWORD(wParam));
+        case WM_DRAWITEM:
+            if (!panel_.OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return false;
+            result = TRUE;
+            return true;
+        case WM_CTLCOLORSTATIC:
+            if (!panel_.StandsOnFace(reinterpret_cast<HWND>(lParam))) return false;
+            SetBkColor(reinterpret_cast<HDC>(wParam), kFaceColour);
+            result = reinterpret_cast<LRESULT>(faceBrush_);
+            return true;
+        case kForegroundChanged:
+            UpdateFunctionKeys();
+            // A browser window come to the front is asked for its page at once.
+            if (functionKeysHeld_) watch_.TickSoon(0);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace tf

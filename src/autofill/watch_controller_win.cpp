@@ -1,0 +1,124 @@
+#include "autofill/watch_controller_win.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "base/controls_win.h"
+#include "base/program_look_win.h"
+#include "base/text.h"
+
+namespace tf {
+
+WatchController::WatchController(const RecordGrid& grid, Hooks hooks) : grid_(grid), hooks_(std::move(hooks)) {}
+
+WatchController::~WatchController() {
+    if (faceBrush_) DeleteObject(faceBrush_);
+}
+
+void WatchController::CreateRow(HWND window, const RECT& row, HFONT font, int dpi) {
+    window_ = window;
+    faceBrush_ = CreateSolidBrush(kFaceColour);
+    const auto px = [dpi](int px96) { return MulDiv(px96, dpi, 96); };
+    const int height = row.bottom - row.top;
+    int x = row.left;
+    label5_ = CreateChild(window, 0, L"STATIC", Widen(kBrowserRowCaption).c_str(), SS_LEFT | SS_CENTERIMAGE, kIdLabel5,
+                          x, row.top, px(96), height, font);
+    x += px(100);
+    for (int b = 0; b < kBrowserCount; ++b) {
+        const int boxW = px(b == 0 ? 48 : 80);
+        checkBoxes_[static_cast<std::size_t>(b)] =
+            CreateChild(window, 0, L"BUTTON", Widen(kBrowserBoxCaptions[static_cast<std::size_t>(b)]).c_str(),
+                        WS_TABSTOP | BS_AUTOCHECKBOX, kIdCheck2 + b, x, row.top, boxW, height, font);
+        x += boxW + px(8);
+    }
+    // The manual read is a maintenance aid with nothing to show a user: it stays hidden.
+    CreateWindowExW(0, L"BUTTON", L"Command1", WS_CHILD | BS_PUSHBUTTON, x, row.top, px(80), height, window,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCommand1)), GetModuleHandleW(nullptr), nullptr);
+    watchStatus_ = CreateChild(window, 0, L"STATIC", L"", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX,
+                               kIdWatchStatus, x, row.top, row.right - x, height, font);
+}
+
+void WatchController::Start() {
+    watch_.Load();
+    SyncWatch();
+}
+
+void WatchController::CheckBox_Click(Browser box) {
+    bool checked = SendMessageW(checkBoxes_[static_cast<std::size_t>(box)], BM_GETCHECK, 0, 0) == BST_CHECKED;
+    watch_.BoxClicked(box, checked);
+    SyncWatch();
+    // The browser's page tree is built on the first request: ask now, not in a second.
+    if (checked) TickSoon(0);
+}
+
+void WatchController::TickSoon(UINT milliseconds) { SetTimer(window_, kWalkFollowUpTimer, milliseconds, nullptr); }
+
+void WatchController::SyncWatch() {
+    for (int b = 0; b < kBrowserCount; ++b) {
+        const auto browser = static_cast<Browser>(b);
+        SendMessageW(checkBoxes_[static_cast<std::size_t>(b)], BM_SETCHECK,
+                     watch_.Checked(browser) ? BST_CHECKED : BST_UNCHECKED, 0);
+        const UINT_PTR timer = kWatchTimerIe6 + static_cast<UINT_PTR>(b);
+        if (watch_.RunningTimer() == browser) {
+            SetTimer(window_, timer, kWatchIntervalMs, nullptr);
+        } else {
+            KillTimer(window_, timer);
+        }
+    }
+    if (hooks_.watchChanged) hooks_.watchChanged();
+}
+
+void WatchController::WatchTimer_Tick(UINT_PTR timer) {
+    const auto running = watch_.RunningTimer();
+    if (timer == kWalkFollowUpTimer) KillTimer(window_, kWalkFollowUpTimer);
+    if (!running || (timer != kWatchTimerIe6 + static_cast<UINT_PTR>(*running) && timer != kWalkFollowUpTimer)) return;
+    watch_.Tick(reader_, grid_);
+    if (hooks_.matched) hooks_.matched(watch_.Slots().Text10);
+    if (TextOf(watchStatus_) != watch_.StatusText()) SetWindowTextW(watchStatus_, Widen(watch_.StatusText()).c_str());
+    // In case a change of the window in front went unheard.
+    if (hooks_.watchChanged) hooks_.watchChanged();
+    if (const int soon = watch_.FollowUpMs()) TickSoon(static_cast<UINT>(soon));
+}
+
+bool WatchController::InRow(HWND control) const {
+    return control && (control == label5_ || control == watchStatus_ ||
+                       std::find(checkBoxes_.begin(), checkBoxes_.end(), control) != checkBoxes_.end());
+}
+
+bool WatchController::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    switch (msg) {
+        case WM_TIMER:
+            if (wParam != kWalkFollowUpTimer &&
+                (wParam < kWatchTimerIe6 || wParam >= kWatchTimerIe6 + static_cast<UINT_PTR>(kBrowserCount))) {
+                return false;
+            }
+            WatchTimer_Tick(wParam);
+            return true;
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            if (HIWORD(wParam) != BN_CLICKED) return false;
+            if (id >= kIdCheck2 && id <= kIdCheck5) {
+                CheckBox_Click(static_cast<Browser>(id - kIdCheck2));
+                return true;
+            }
+            if (id == kIdCommand1) {
+                text7_ = browserWindows_.ReadIEManual();
+                return true;
+            }
+            return false;
+        }
+        case WM_CTLCOLORSTATIC: {
+            if (!InRow(reinterpret_cast<HWND>(lParam))) return false;
+            const HDC dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, kHintText);
+            SetBkColor(dc, kFaceColour);
+            result = reinterpret_cast<LRESULT>(faceBrush_);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+}  // namespace tf

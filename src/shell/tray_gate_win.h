@@ -1,0 +1,49 @@
+// The program's life in the notification area: the icon and its menu, and the master-password gate
+// in front of the main window and the settings window.
+#pragma once
+
+#include <functional>
+
+#include "base/window_part_win.h"
+#include "shell/about_window_win.h"
+#include "shell/tray_icon_win.h"
+#include "shell/tray_menu_win.h"
+#include "vault/config_window_win.h"
+#include "vault/login_window_win.h"
+#include "vault/settings.h"
+#include "vault/settings_store_win.h"
+
+namespace tf {
+
+class TrayGate : public WindowPart {
+public:
+    // exit: the program's Exit; false when it goes on (the user kept it after a failed save).
+    explicit TrayGate(std::function<bool()> exit);
+
+    // Reads the master password and the remember flag, and puts the icon of `window` in the
+    // notification area; the window receives the icon's and the menu's messages.
+    void Start(HWND window, HICON icon);
+    void RemoveIcon() { tray_.RemoveTrayIcon(); }
+    // Shows the hidden window again and brings it to the front, once the password gate passed.
+    void ShowMainWindow();
+
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    bool PasswordGate();
+    void mnuConfig_Click();
+
+    std::function<bool()> exit_;
+    HWND window_ = nullptr;
+    TrayIcon tray_;
+    // Form1caidan: closing it ends the program like Exit.
+    TrayMenu trayMenu_;
+    AboutWindow about_;
+    // The master password and the settings: read at start, changed by the settings window.
+    RegistrySettingsStore store_;
+    Session session_;
+    LoginWindow login_;
+    ConfigWindow config_;
+};
+
+}  // namespace tf
