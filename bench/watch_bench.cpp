@@ -10,7 +10,7 @@
 #include "autofill/browser_watch.h"
 #include "autofill/credential_typer.h"
 #include "autofill/percent_decode.h"
-#include "autofill/url.h"
+#include "base/url.h"
 
 #include "bench_random.h"
 

@@ -1,5 +1,5 @@
 // The URL split: no crash, and the regular expression and the scan agree wherever both may run.
-#include "autofill/url.h"
+#include "base/url.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -2,7 +2,7 @@
 
 #include "autofill/page_address.h"
 #include "autofill/percent_decode.h"
-#include "autofill/url.h"
+#include "base/url.h"
 #include "base/text.h"
 #include "records/record_editor.h"
 

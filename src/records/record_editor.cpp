@@ -1,6 +1,6 @@
 #include "records/record_editor.h"
 
-#include "autofill/url.h"
+#include "base/url.h"
 #include "base/cp936.h"
 #include "base/utf8.h"
 #include "records/pinyin.h"

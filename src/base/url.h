@@ -1,4 +1,4 @@
-// An address split into its parts; the browser watch and the record editor use it.
+// An address split into its parts; the record editor and the browser watch use it.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "autofill/url.h"
+#include "base/url.h"
 
 // GCC 12 warns about its own <regex> when inlining it (a known false "maybe-uninitialized").
 #if defined(__GNUC__) && !defined(__clang__)

@@ -1,4 +1,4 @@
-#include "autofill/url.h"
+#include "base/url.h"
 
 #include <gtest/gtest.h>
 
