@@ -49,6 +49,12 @@ if(TF_BENCH)
     endforeach()
 endif()
 
+# The subsystems include one another one way only, from the program down to the basics.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_FOUND)
+    add_test(NAME include_layers COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/include_graph.py --check)
+endif()
+
 # Formatting is part of the build's checks.
 find_program(CLANG_FORMAT clang-format)
 if(CLANG_FORMAT)
