@@ -1,6 +1,6 @@
-// Tamborvin Form put together: the records' main window and the parts around it (the vault on disk,
-// the tray and password gate, the browser watch with its hint, the credential keys), connected to
-// one another. Nothing here decides anything of its own but the order of start and exit.
+// The app: Tamborvin Form put together. The records' main window and the parts around it (the vault
+// on disk, the tray and password gate, the browser watch with its hint, the credential keys) are
+// made and connected here; nothing here decides anything but the order of start and exit.
 #pragma once
 
 #include "autofill/typing_controller_win.h"

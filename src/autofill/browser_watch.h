@@ -1,3 +1,6 @@
+// The autofill subsystem: reading the address the browser shows from outside it, matching it to a
+// record, and typing that record's credentials into the page in front when a key is pressed.
+//
 // The browser watch: four check boxes choose the browser, one 1000 ms timer per browser, of which
 // one runs; each tick reads the address, normalises it and looks it up among the records.
 #pragma once

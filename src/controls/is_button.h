@@ -1,3 +1,6 @@
+// The controls subsystem: the program's own controls, isButton and the progress bar, each as
+// portable rules here and a Windows window beside them (`*_win.h`).
+//
 // isButton, the program's own push button, without Windows: its properties and how they are
 // stored, the input rules that move it between its looks, the layout and window region of each
 // style, and the face of each style as a list of plain drawing steps that the window replays.

@@ -1,3 +1,6 @@
+// The hotkeys subsystem: system-wide hotkeys of one window, the panel of six boxes that sets them,
+// and the settings file they are kept in.
+//
 // cHotKey: the hotkey list registered to one window, with its listener running inside a timer tick
 // of that window, and WindowTimer, the timer it is started with.
 #pragma once

@@ -1,3 +1,6 @@
+// The records subsystem: the running list of records, its search and its editor, the main window
+// that shows them, and the session that loads and saves them.
+//
 // The record grid's model: what the main window's grid holds and how rows are added, changed,
 // deleted and numbered. Row 0 is the header row, row 1 a blank spare row of height 0, records
 // start at row 2; the "#" cell of a record row holds its row index - 1.

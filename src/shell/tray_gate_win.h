@@ -1,5 +1,6 @@
-// The program's life in the notification area: the icon and its menu, and the master-password gate
-// in front of the main window and the settings window.
+// The shell subsystem: the program's life in the notification area and its small windows (the hint,
+// About and the version check). Here: the icon and its menu, and the master-password gate in front
+// of the main window and the settings window.
 #pragma once
 
 #include <functional>

@@ -1,3 +1,6 @@
+// The vault subsystem: where the records and the master password are kept (the vault file, the
+// registry settings) and the windows that ask for and change the password.
+//
 // The vault file "Data.db" in the program folder: one line per record, ten quoted encoded fields,
 // CR LF line ends. Saves go through "tmp.db", which then replaces "Data.db" in one step.
 #pragma once
