@@ -5,15 +5,7 @@
 namespace tf {
 
 FormApp::FormApp()
-    : watch_(grid_, WatchController::Hooks{[this](const std::string& matched) {
-                                               // The hint names the matched login address, or hides.
-                                               if (matched.empty()) {
-                                                   hint_.HideHint();
-                                               } else {
-                                                   hint_.ShowHint(matched);
-                                               }
-                                           },
-                                           [this] { typing_.UpdateFunctionKeys(); }}),
+    : watch_(grid_, [this] { typing_.UpdateFunctionKeys(); }),
       mainWindow_(grid_, MainWindow::Hooks{[this](const MainWindowLayout& layout) {
                                                typing_.CreatePanel(layout.window, layout.panelX, layout.panelY,
                                                                    layout.panelWidth, layout.font, layout.dpi);
@@ -41,11 +33,7 @@ bool FormApp::Start(HINSTANCE instance) {
     SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
     SetTopLayered(window, true, alpha, false);
     typing_.Start();
-    watch_.Start();
-    if (hint_.Create(instance)) {
-        ShowWindow(hint_.Handle(), SW_SHOWNOACTIVATE);
-        hint_.HideHint();
-    }
+    watch_.Start(instance);
     mainWindow_.SetUrlSetting(typing_.UrlSetting());
     mainWindow_.Show();
     return true;

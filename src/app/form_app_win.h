@@ -9,7 +9,6 @@
 #include "records/main_window_win.h"
 #include "records/record_grid.h"
 #include "records/vault_session_win.h"
-#include "shell/hint_window_win.h"
 #include "shell/tray_gate_win.h"
 
 namespace tf {
@@ -36,7 +35,6 @@ private:
     RecordGrid grid_;
     VaultSession vault_{grid_};
     TrayGate trayGate_{[this] { return Exit(); }};
-    HintWindow hint_;
     WatchController watch_;
     TypingController typing_{watch_, grid_, [this] { return Exit(); }};
     MainWindow mainWindow_;

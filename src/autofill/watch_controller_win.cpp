@@ -9,7 +9,8 @@
 
 namespace tf {
 
-WatchController::WatchController(const RecordGrid& grid, Hooks hooks) : grid_(grid), hooks_(std::move(hooks)) {}
+WatchController::WatchController(const RecordGrid& grid, std::function<void()> watchChanged)
+    : grid_(grid), watchChanged_(std::move(watchChanged)) {}
 
 WatchController::~WatchController() {
     if (faceBrush_) DeleteObject(faceBrush_);
@@ -38,9 +39,13 @@ void WatchController::CreateRow(HWND window, const RECT& row, HFONT font, int dp
                                kIdWatchStatus, x, row.top, row.right - x, height, font);
 }
 
-void WatchController::Start() {
+void WatchController::Start(HINSTANCE instance) {
     watch_.Load();
     SyncWatch();
+    if (hint_.Create(instance)) {
+        ShowWindow(hint_.Handle(), SW_SHOWNOACTIVATE);
+        hint_.HideHint();
+    }
 }
 
 void WatchController::CheckBox_Click(Browser box) {
@@ -65,7 +70,7 @@ void WatchController::SyncWatch() {
             KillTimer(window_, timer);
         }
     }
-    if (hooks_.watchChanged) hooks_.watchChanged();
+    if (watchChanged_) watchChanged_();
 }
 
 void WatchController::WatchTimer_Tick(UINT_PTR timer) {
@@ -73,10 +78,16 @@ void WatchController::WatchTimer_Tick(UINT_PTR timer) {
     if (timer == kWalkFollowUpTimer) KillTimer(window_, kWalkFollowUpTimer);
     if (!running || (timer != kWatchTimerIe6 + static_cast<UINT_PTR>(*running) && timer != kWalkFollowUpTimer)) return;
     watch_.Tick(reader_, grid_);
-    if (hooks_.matched) hooks_.matched(watch_.Slots().Text10);
+    // The hint names the matched login address, or hides when nothing matched.
+    const std::string& matched = watch_.Slots().Text10;
+    if (matched.empty()) {
+        hint_.HideHint();
+    } else {
+        hint_.ShowHint(matched);
+    }
     if (TextOf(watchStatus_) != watch_.StatusText()) SetWindowTextW(watchStatus_, Widen(watch_.StatusText()).c_str());
     // In case a change of the window in front went unheard.
-    if (hooks_.watchChanged) hooks_.watchChanged();
+    if (watchChanged_) watchChanged_();
     if (const int soon = watch_.FollowUpMs()) TickSoon(static_cast<UINT>(soon));
 }
 

@@ -1,5 +1,5 @@
-// The browser watch on the main window: the row of browser boxes, the timer of the checked one, and
-// what each tick read, for the status line beside the boxes and for the hint window.
+// The browser watch on the main window: the row of browser boxes, the timer of the checked one, what
+// each tick read for the status line beside the boxes, and the hint window with the matched address.
 #pragma once
 
 #include <array>
@@ -11,6 +11,7 @@
 #include "autofill/browser_windows_win.h"
 #include "base/window_part_win.h"
 #include "records/record_grid.h"
+#include "shell/hint_window_win.h"
 
 namespace tf {
 
@@ -32,23 +33,17 @@ inline constexpr UINT_PTR kWalkFollowUpTimer = 11;
 
 class WatchController : public WindowPart {
 public:
-    struct Hooks {
-        // After every tick: the matched login address, empty when nothing matched.
-        std::function<void(const std::string& matched)> matched;
-        // The running timer may have changed, or a tick looked at the window in front.
-        std::function<void()> watchChanged;
-    };
-
-    // The records must outlive the controller.
-    WatchController(const RecordGrid& grid, Hooks hooks);
+    // The records must outlive the controller. watchChanged: the running timer may have changed, or
+    // a tick looked at the window in front.
+    WatchController(const RecordGrid& grid, std::function<void()> watchChanged);
     ~WatchController() override;
     WatchController(const WatchController&) = delete;
     WatchController& operator=(const WatchController&) = delete;
 
     // Lays the row into `row` of the window, which then receives the row's and the timers' messages.
     void CreateRow(HWND window, const RECT& row, HFONT font, int dpi);
-    // At start: the boxes as the watch loads them, and the checked one's timer running.
-    void Start();
+    // At start: the boxes as the watch loads them, the checked one's timer running, the hint hidden.
+    void Start(HINSTANCE instance);
     // A tick soon, rather than at the next second: a box was ticked or a browser came to the front.
     void TickSoon(UINT milliseconds);
 
@@ -66,7 +61,7 @@ private:
     bool InRow(HWND control) const;
 
     const RecordGrid& grid_;
-    Hooks hooks_;
+    std::function<void()> watchChanged_;
     // The browser watch: its holders, txtSearch, Text7 and the credential slots Text1-Text4 and
     // Text10, which the hint window shows.
     Win32BrowserWindows browserWindows_;
@@ -79,6 +74,7 @@ private:
     HWND watchStatus_ = nullptr;
     std::array<HWND, kBrowserCount> checkBoxes_{};
     HBRUSH faceBrush_ = nullptr;
+    HintWindow hint_;
 };
 
 }  // namespace tf
