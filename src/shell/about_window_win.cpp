@@ -17,7 +17,6 @@ constexpr UINT_PTR kTimer1 = 1;
 // Ends a check whose answer has not come back in time, whatever the fetch is still waiting for.
 constexpr UINT_PTR kCheckDeadline = 2;
 constexpr UINT kTimer1Interval = 600;
-constexpr int kTwipsPerInch = 1440;
 constexpr int kClientWidthTwips = 4260;
 constexpr int kClientHeightTwips = 2040;
 
