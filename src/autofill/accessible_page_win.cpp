@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -33,10 +34,10 @@ constexpr double kMaxWalkMs = 3000.0;
 constexpr double kWalkSliceMs = 10.0;
 constexpr int kMaxTopWindows = 64;
 
-ULONG_PTR lastProbeAnswered = 0;
-ULONG_PTR nextProbeToken = 0;
-
-void CALLBACK ProbeAnswered(HWND, UINT, ULONG_PTR token, LRESULT) { lastProbeAnswered = token; }
+void CALLBACK ProbeAnswered(HWND, UINT, ULONG_PTR data, LRESULT) {
+    const std::unique_ptr<std::shared_ptr<bool>> answered(reinterpret_cast<std::shared_ptr<bool>*>(data));
+    **answered = true;
+}
 
 VARIANT Self() {
     VARIANT v;
@@ -105,8 +106,8 @@ private:
 
 // The objects among a container's children; children that are plain IDs are simple elements and
 // hold no document.
-std::vector<IAccessible*> ChildObjects(IAccessible* container) {
-    std::vector<IAccessible*> objects;
+std::vector<ComPtr<IAccessible>> ChildObjects(IAccessible* container) {
+    std::vector<ComPtr<IAccessible>> objects;
     LONG count = 0;
     if (FAILED(container->get_accChildCount(&count)) || count <= 0) return objects;
     count = std::min<LONG>(count, kMaxWalkObjects);
@@ -117,9 +118,9 @@ std::vector<IAccessible*> ChildObjects(IAccessible* container) {
         for (LONG i = 0; i < got && i < count; ++i) {
             VARIANT& v = children[static_cast<std::size_t>(i)];
             if (v.vt == VT_DISPATCH && v.pdispVal) {
-                IAccessible* child = nullptr;
-                if (SUCCEEDED(v.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&child))))
-                    objects.push_back(child);
+                ComPtr<IAccessible> child;
+                if (SUCCEEDED(v.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(child.Put()))))
+                    objects.push_back(std::move(child));
             }
         }
     }
@@ -136,10 +137,8 @@ long long AreaOf(IAccessible* object) {
 // Whether the candidate beats the best so far.
 bool Better(const PageCandidate& c, const PageCandidate& best) { return !best.document || Outranks(c.rank, best.rank); }
 
-void Drop(PageCandidate& c) {
-    if (c.document) c.document->Release();
-    c = PageCandidate{};
-}
+// Lets go of the objects without a call into their window, which has stopped answering.
+void Abandon(ComPtr<IAccessible>& object) { object.Detach(); }
 
 // Breadth first: the page's own document comes before the documents of frames inside it, which are
 // never looked into. Walks for one slice of time at most; the queue keeps what is left for the
@@ -148,45 +147,43 @@ void ContinueWalk(AccessibleWalk& walk, const std::function<bool(HWND)>& answers
     Stopwatch clock;
     std::vector<HWND> checked;
     while (!walk.queue.empty() && clock.Ms() < kWalkSliceMs) {
-        WalkItem item = walk.queue.front();
+        WalkItem item = std::move(walk.queue.front());
         walk.queue.pop_front();
         ++walk.seen;
         if (walk.seen > kMaxWalkObjects || walk.spentMs + clock.Ms() >= kMaxWalkMs) {
             // Too big a tree for more to be found in: a web page found stands, anything else (tools,
             // a side bar) may be all that was reached, and a later tick starts over.
-            item.object->Release();
-            for (WalkItem& left : walk.queue) left.object->Release();
             walk.queue.clear();
-            if (!walk.best.rank.webPage) Drop(walk.best);
+            if (!walk.best.rank.webPage) walk.best = PageCandidate{};
             break;
         }
         if (std::find(checked.begin(), checked.end(), item.window) == checked.end()) {
             if (!answers(item.window)) {
                 // Letting go of its objects would be a call into the hung window as well.
+                Abandon(item.object);
+                for (WalkItem& w : walk.queue) {
+                    if (w.window == item.window) Abandon(w.object);
+                }
                 std::erase_if(walk.queue, [&](const WalkItem& w) { return w.window == item.window; });
                 continue;
             }
             checked.push_back(item.window);
         }
-        auto role = NumberOf(&IAccessible::get_accRole, item.object);
+        IAccessible* object = item.object.Get();
+        auto role = NumberOf(&IAccessible::get_accRole, object);
         if (role == ROLE_SYSTEM_DOCUMENT) {
             // A hidden document belongs to another tab.
-            if (Shown(item.object)) {
-                if (auto value = ValueOf(item.object); value && !value->empty()) {
-                    PageCandidate c{item.object, item.window, std::move(*value), {}};
-                    c.rank = RankPage(Narrow(c.address), AreaOf(item.object));
-                    if (Better(c, walk.best)) {
-                        Drop(walk.best);
-                        walk.best = std::move(c);
-                        continue;
-                    }
+            if (Shown(object)) {
+                if (auto value = ValueOf(object); value && !value->empty()) {
+                    PageCandidate c{std::move(item.object), item.window, std::move(*value), {}};
+                    c.rank = RankPage(Narrow(c.address), AreaOf(object));
+                    if (Better(c, walk.best)) walk.best = std::move(c);
                 }
             }
         } else if (item.depth < kMaxWalkDepth && !(role && HoldsNoPage(*role))) {
-            for (IAccessible* child : ChildObjects(item.object))
-                walk.queue.push_back({child, item.depth + 1, item.window});
+            for (ComPtr<IAccessible>& child : ChildObjects(object))
+                walk.queue.push_back({std::move(child), item.depth + 1, item.window});
         }
-        item.object->Release();
     }
     walk.spentMs += clock.Ms();
 }
@@ -240,7 +237,7 @@ bool AccessiblePages::StartCom() {
 
 bool AccessiblePages::Stalled(HWND window) {
     if (!stalled_) return false;
-    if (lastProbeAnswered == stallToken_ || !IsWindow(stalled_)) {
+    if (*stallAnswered_ || !IsWindow(stalled_)) {
         stalled_ = nullptr;
         return false;
     }
@@ -248,11 +245,14 @@ bool AccessiblePages::Stalled(HWND window) {
 }
 
 void AccessiblePages::MarkStalled(HWND window) {
-    const ULONG_PTR token = ++nextProbeToken;
+    auto answered = std::make_shared<bool>(false);
+    auto forCallback = std::make_unique<std::shared_ptr<bool>>(answered);
     // Without the probe the window would never be asked again; better to wait once more next time.
-    if (!SendMessageCallbackW(window, WM_NULL, 0, 0, ProbeAnswered, token)) return;
+    if (!SendMessageCallbackW(window, WM_NULL, 0, 0, ProbeAnswered, reinterpret_cast<ULONG_PTR>(forCallback.get())))
+        return;
+    forCallback.release();  // the callback frees it
     stalled_ = window;
-    stallToken_ = token;
+    stallAnswered_ = std::move(answered);
 }
 
 bool AccessiblePages::SafeToRelease(HWND window) {
@@ -263,17 +263,16 @@ bool AccessiblePages::SafeToRelease(HWND window) {
 }
 
 void AccessiblePages::Forget() {
-    if (document_ && SafeToRelease(window_)) document_->Release();
-    document_ = nullptr;
+    if (document_ && !SafeToRelease(window_)) Abandon(document_);
+    document_.Reset();
     window_ = nullptr;
 }
 
 void AccessiblePages::DropWalk() {
     for (WalkItem& item : walk_.queue) {
-        if (SafeToRelease(item.window)) item.object->Release();
+        if (!SafeToRelease(item.window)) Abandon(item.object);
     }
-    if (walk_.best.document && !SafeToRelease(walk_.best.window)) walk_.best.document = nullptr;
-    Drop(walk_.best);
+    if (walk_.best.document && !SafeToRelease(walk_.best.window)) Abandon(walk_.best.document);
     walk_ = AccessibleWalk{};
 }
 
@@ -300,12 +299,12 @@ bool AccessiblePages::StartWalk(HWND top, bool& stalled) {
         // 0: the window has no object of its own (Chromium's first answer, before its tree is built).
         const auto lresult = static_cast<LRESULT>(result);
         if (lresult <= 0) continue;
-        IAccessible* root = nullptr;
+        ComPtr<IAccessible> root;
         busy_ = true;
         const bool gotRoot =
-            SUCCEEDED(ObjectFromLresult(lresult, kIidAccessible, 0, reinterpret_cast<void**>(&root))) && root;
+            SUCCEEDED(ObjectFromLresult(lresult, kIidAccessible, 0, reinterpret_cast<void**>(root.Put()))) && root;
         busy_ = false;
-        if (gotRoot) walk_.queue.push_back({root, 0, window});
+        if (gotRoot) walk_.queue.push_back({std::move(root), 0, window});
     }
     walk_.window = top;
     return !walk_.queue.empty();
@@ -338,7 +337,7 @@ PageAnswer AccessiblePages::Open(HWND window) {
         DropWalk();
         return {PageAnswer::kNotReady, {}};
     }
-    document_ = std::exchange(walk_.best.document, nullptr);
+    document_ = std::move(walk_.best.document);
     window_ = walk_.best.window;
     std::string address = Narrow(walk_.best.address);
     DropWalk();
@@ -356,8 +355,8 @@ PageAnswer AccessiblePages::ReadKept() {
         return {PageAnswer::kNoAnswer, {}};
     }
     busy_ = true;
-    const bool shown = Shown(document_);
-    std::optional<std::wstring> value = shown ? ValueOf(document_) : std::nullopt;
+    const bool shown = Shown(document_.Get());
+    std::optional<std::wstring> value = shown ? ValueOf(document_.Get()) : std::nullopt;
     busy_ = false;
     if (!shown || !value) {
         // Hidden (another tab in front) or no longer connected to the browser's page.

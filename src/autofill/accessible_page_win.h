@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
 #include "autofill/page_address.h"
 #include "autofill/page_reader.h"
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 
 // Left out by WIN32_LEAN_AND_MEAN.
@@ -26,7 +28,7 @@ inline constexpr GUID kIidAccessible = {0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c,
 
 // An object still to look at, its depth, and the window whose tree it belongs to.
 struct WalkItem {
-    IAccessible* object = nullptr;
+    ComPtr<IAccessible> object;
     int depth = 0;
     HWND window = nullptr;
 };
@@ -34,7 +36,7 @@ struct WalkItem {
 // The best document found so far: web pages before other documents (developer tools, the
 // browser's own pages, side bars), then the one that takes the most room on the screen.
 struct PageCandidate {
-    IAccessible* document = nullptr;
+    ComPtr<IAccessible> document;
     HWND window = nullptr;
     std::wstring address;
     PageRank rank;
@@ -84,10 +86,12 @@ private:
     // nothing.
     bool busy_ = false;
     HWND window_ = nullptr;
-    IAccessible* document_ = nullptr;
+    ComPtr<IAccessible> document_;
     AccessibleWalk walk_;
     HWND stalled_ = nullptr;
-    ULONG_PTR stallToken_ = 0;
+    // Set when the stalled window has handled the probe sent to it; shared with the probe's
+    // callback, which may come after this reader is gone.
+    std::shared_ptr<bool> stallAnswered_;
 };
 
 }  // namespace tf

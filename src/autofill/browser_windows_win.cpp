@@ -1,6 +1,7 @@
 #include "autofill/browser_windows_win.h"
 
 #include "autofill/page_address.h"
+#include "base/owned_win.h"
 
 // Left out by WIN32_LEAN_AND_MEAN.
 #include <dde.h>
@@ -250,11 +251,10 @@ std::string Win32BrowserWindows::ProgramPath(HWND window) {
     }
     if (auto known = programs_.find(pid); known != programs_.end()) return known->second;
     std::string result;
-    if (HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {
+    if (UniqueHandle process{OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)}) {
         wchar_t path[1024];
         DWORD size = static_cast<DWORD>(std::size(path));
-        if (QueryFullProcessImageNameW(process, 0, path, &size)) result = Narrow(std::wstring_view(path, size));
-        CloseHandle(process);
+        if (QueryFullProcessImageNameW(process.Get(), 0, path, &size)) result = Narrow(std::wstring_view(path, size));
     }
     programs_[pid] = result;
     return result;

@@ -32,9 +32,9 @@ HWND CreateCenteredWindow(DWORD exStyle, const wchar_t* cls, const std::wstring&
 }
 
 HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
-                 int w, int h, HFONT font) {
+                 int w, int h, HFONT font, void* param) {
     HWND child = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), param);
     if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return child;
 }
@@ -61,15 +61,23 @@ std::string TextOf(HWND window) {
     return Narrow(text);
 }
 
-int ScreenDpi() {
+namespace {
+
+int ScreenCaps(int index) {
     HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    int value = GetDeviceCaps(screen, index);
     ReleaseDC(nullptr, screen);
-    return dpi;
+    return value;
 }
 
-HFONT CreateUiFont(int points, int dpi, int weight) {
-    return CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+}  // namespace
+
+int ScreenDpi() { return ScreenCaps(LOGPIXELSY); }
+
+int ScreenDpiX() { return ScreenCaps(LOGPIXELSX); }
+
+HFONT CreateUiFont(int points, Dpi dpi, int weight, bool underline) {
+    return CreateFontW(dpi.FontHeight(points), 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
 }
 

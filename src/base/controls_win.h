@@ -5,13 +5,16 @@
 
 #include <string>
 
+#include "base/dpi.h"
 #include "base/screen_fit.h"
 #include "base/windows_api_win.h"
 
 namespace tf {
 
+// A visible child control with this id and font; `param` is its creation parameter (for a control
+// class of the program's own that takes one).
 HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
-                 int w, int h, HFONT font);
+                 int w, int h, HFONT font, void* param = nullptr);
 // The work area (screen less taskbar) of the monitor nearest to the rectangle.
 ScreenBox WorkAreaNear(const RECT& box);
 // The work area of the primary monitor, where a window without an owner opens.
@@ -26,12 +29,15 @@ bool RegisterWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background, U
                          HICON smallIcon = nullptr);
 // A control's text as UTF-8.
 std::string TextOf(HWND window);
-// Dots per inch of the screen: layouts are given at 96 and scaled.
+// Dots per inch of the screen, up and down (LOGPIXELSY) and across (LOGPIXELSX): layouts are given at
+// 96 and scaled.
 int ScreenDpi();
+int ScreenDpiX();
 
 // The Shift (1), Ctrl (2) and Alt (4) keys held now, as mouse events report them.
 std::int16_t ShiftState();
-// The program's interface font (Tahoma; Chinese falls back through the system's font links).
-HFONT CreateUiFont(int points, int dpi, int weight = FW_NORMAL);
+// The program's interface font (Tahoma; Chinese falls back through the system's font links); the
+// caller frees it (UniqueFont).
+HFONT CreateUiFont(int points, Dpi dpi, int weight = FW_NORMAL, bool underline = false);
 
 }  // namespace tf

@@ -1,6 +1,7 @@
 // The Windows NativeFileSystem, over the wide Win32 file API so that any path the shell can
 // show works, whatever the machine's code page.
 #include "base/file_system.h"
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 
 #include <algorithm>
@@ -40,31 +41,6 @@ FileError Win32Error(DWORD err) {
     }
 }
 
-class Handle {
-public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    ~Handle() {
-        if (valid()) CloseHandle(h_);
-    }
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    HANDLE Release() {
-        HANDLE h = h_;
-        h_ = INVALID_HANDLE_VALUE;
-        return h;
-    }
-    bool Close() {
-        HANDLE h = h_;
-        h_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(h) != 0;
-    }
-
-private:
-    HANDLE h_;
-};
-
 // One WriteFile/ReadFile call moves at most this much; larger buffers are done in pieces.
 constexpr DWORD kChunk = 1u << 30;
 
@@ -78,13 +54,10 @@ constexpr std::uint64_t kFlushEvery = 8 * 1024 * 1024;
 // would.
 class Win32Writer final : public FileWriter {
 public:
-    Win32Writer(HANDLE file, std::uint64_t position) : file_(file), position_(position) {}
+    Win32Writer(UniqueHandle file, std::uint64_t position) : file_(std::move(file)), position_(position) {}
     Win32Writer(const Win32Writer&) = delete;
     Win32Writer& operator=(const Win32Writer&) = delete;
-    ~Win32Writer() override {
-        StopFlushing();
-        if (event_) CloseHandle(event_);
-    }
+    ~Win32Writer() override { StopFlushing(); }
 
     bool Write(std::string_view bytes, FileError& error) override {
         if (const DWORD failed = flushError_.load()) {
@@ -116,7 +89,7 @@ public:
             error = Win32Error(failed);
             return false;
         }
-        if (!FlushFileBuffers(file_.get()) || !file_.Close()) {
+        if (!FlushFileBuffers(file_.Get()) || !file_.Close()) {
             error = Win32Error(GetLastError());
             return false;
         }
@@ -125,14 +98,15 @@ public:
 
 private:
     bool WriteAt(const char* data, DWORD size, DWORD& written) {
-        if (!event_ && !(event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr))) return false;
+        if (!event_) event_.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        if (!event_) return false;
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(position_);
         at.OffsetHigh = static_cast<DWORD>(position_ >> 32);
-        at.hEvent = event_;
-        if (WriteFile(file_.get(), data, size, nullptr, &at))
-            return GetOverlappedResult(file_.get(), &at, &written, FALSE);
-        return GetLastError() == ERROR_IO_PENDING && GetOverlappedResult(file_.get(), &at, &written, TRUE);
+        at.hEvent = event_.Get();
+        if (WriteFile(file_.Get(), data, size, nullptr, &at))
+            return GetOverlappedResult(file_.Get(), &at, &written, FALSE);
+        return GetLastError() == ERROR_IO_PENDING && GetOverlappedResult(file_.Get(), &at, &written, TRUE);
     }
 
     void RequestFlush() {
@@ -152,7 +126,7 @@ private:
             if (!flushWanted_) return;
             flushWanted_ = false;
             hold.unlock();
-            const bool flushed = FlushFileBuffers(file_.get()) != 0;
+            const bool flushed = FlushFileBuffers(file_.Get()) != 0;
             if (!flushed) flushError_ = GetLastError();
             hold.lock();
         }
@@ -169,8 +143,8 @@ private:
         flusher_.join();
     }
 
-    Handle file_;
-    HANDLE event_ = nullptr;
+    UniqueHandle file_;
+    UniqueHandle event_;
     std::uint64_t position_;
     std::uint64_t unflushed_ = 0;
     std::mutex lock_;
@@ -190,17 +164,17 @@ public:
     }
 
     std::optional<std::string> ReadAll(const std::string& path, FileError& error) override {
-        Handle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!file.valid()) return Fail(error);
+        UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        if (!file) return Fail(error);
         LARGE_INTEGER size{};
-        if (!GetFileSizeEx(file.get(), &size)) return Fail(error);
+        if (!GetFileSizeEx(file.Get(), &size)) return Fail(error);
         std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
         std::size_t done = 0;
         while (done < bytes.size()) {
             DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kChunk));
             DWORD got = 0;
-            if (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr)) return Fail(error);
+            if (!ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr)) return Fail(error);
             if (got == 0) break;  // shorter than its size said: it shrank meanwhile
             done += got;
         }
@@ -209,13 +183,13 @@ public:
     }
 
     bool WriteNew(const std::string& path, std::string_view bytes, FileError& error) override {
-        Handle file(
+        UniqueHandle file(
             CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid()) return Failed(error);
+        if (!file) return Failed(error);
         while (!bytes.empty()) {
             DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kChunk));
             DWORD written = 0;
-            if (!WriteFile(file.get(), bytes.data(), want, &written, nullptr)) return Failed(error);
+            if (!WriteFile(file.Get(), bytes.data(), want, &written, nullptr)) return Failed(error);
             if (written == 0) {
                 error = MakeFileError(file_errors::kDiskFull);
                 return false;
@@ -223,7 +197,7 @@ public:
             bytes.remove_prefix(written);
         }
         // The bytes must be on the disk before the file may replace the vault.
-        if (!FlushFileBuffers(file.get()) || !file.Close()) return Failed(error);
+        if (!FlushFileBuffers(file.Get()) || !file.Close()) return Failed(error);
         return true;
     }
 
@@ -248,16 +222,17 @@ public:
 
     std::unique_ptr<FileWriter> OpenWriter(const std::string& path, std::uint64_t keep, FileError& error) override {
         // Only a writer that starts from nothing may create the file.
-        Handle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, keep == 0 ? OPEN_ALWAYS : OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
-        if (!file.valid()) {
+        UniqueHandle file(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                      keep == 0 ? OPEN_ALWAYS : OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OVERLAPPED, nullptr));
+        if (!file) {
             const DWORD err = GetLastError();
             error =
                 err == ERROR_FILE_NOT_FOUND && keep > 0 ? MakeFileError(file_errors::kInputPastEnd) : Win32Error(err);
             return nullptr;
         }
         LARGE_INTEGER size{};
-        if (!GetFileSizeEx(file.get(), &size)) {
+        if (!GetFileSizeEx(file.Get(), &size)) {
             error = Win32Error(GetLastError());
             return nullptr;
         }
@@ -267,11 +242,11 @@ public:
         }
         FILE_END_OF_FILE_INFO end{};
         end.EndOfFile.QuadPart = static_cast<LONGLONG>(keep);
-        if (!SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof(end))) {
+        if (!SetFileInformationByHandle(file.Get(), FileEndOfFileInfo, &end, sizeof(end))) {
             error = Win32Error(GetLastError());
             return nullptr;
         }
-        return std::make_unique<Win32Writer>(file.Release(), keep);
+        return std::make_unique<Win32Writer>(std::move(file), keep);
     }
 
     bool Rename(const std::string& from, const std::string& to, FileError& error) override {

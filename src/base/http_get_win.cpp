@@ -1,5 +1,6 @@
 #include "base/http_get_win.h"
 
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 
 #include <winhttp.h>
@@ -10,20 +11,10 @@
 namespace tf {
 namespace {
 
-class Handle {
-public:
-    explicit Handle(HINTERNET h) : h_(h) {}
-    ~Handle() {
-        if (h_) WinHttpCloseHandle(h_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HINTERNET get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-
-private:
-    HINTERNET h_;
+struct WinHttpHandleTraits : NullEmptyTraits<HINTERNET> {
+    static bool Free(HINTERNET h) { return WinHttpCloseHandle(h) != FALSE; }
 };
+using Handle = Owned<WinHttpHandleTraits>;
 
 // Nothing of ours is bigger; a longer answer is no version text.
 constexpr std::size_t kMaxBody = 64 * 1024;
@@ -61,19 +52,19 @@ std::optional<std::string> HttpGetText(const std::string& url, unsigned limitMs)
     Handle session(WinHttpOpen(L"Tamborvin Form", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return std::nullopt;
-    Handle connection(WinHttpConnect(session.get(), host, parts.nPort, 0));
+    Handle connection(WinHttpConnect(session.Get(), host, parts.nPort, 0));
     if (!connection) return std::nullopt;
     DWORD flags = WINHTTP_FLAG_REFRESH | (parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
-    Handle request(WinHttpOpenRequest(connection.get(), L"GET", path, nullptr, WINHTTP_NO_REFERER,
+    Handle request(WinHttpOpenRequest(connection.Get(), L"GET", path, nullptr, WINHTTP_NO_REFERER,
                                       WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
-    if (!request || !deadline.Limit(request.get())) return std::nullopt;
-    if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !deadline.Limit(request.get()) || !WinHttpReceiveResponse(request.get(), nullptr)) {
+    if (!request || !deadline.Limit(request.Get())) return std::nullopt;
+    if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+        !deadline.Limit(request.Get()) || !WinHttpReceiveResponse(request.Get(), nullptr)) {
         return std::nullopt;
     }
     DWORD status = 0;
     DWORD size = sizeof(status);
-    if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+    if (!WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                              WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX) ||
         status != 200) {
         return std::nullopt;
@@ -81,7 +72,7 @@ std::optional<std::string> HttpGetText(const std::string& url, unsigned limitMs)
     std::optional<DWORD> length;
     DWORD value = 0;
     size = sizeof(value);
-    if (WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+    if (WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
                             WINHTTP_HEADER_NAME_BY_INDEX, &value, &size, WINHTTP_NO_HEADER_INDEX)) {
         length = value;
     }
@@ -90,14 +81,14 @@ std::optional<std::string> HttpGetText(const std::string& url, unsigned limitMs)
         // Asked for only what has arrived: a read of more waits until it has all of it, however
         // long the server takes a byte at a time.
         DWORD available = 0;
-        if (!deadline.Limit(request.get()) || !WinHttpQueryDataAvailable(request.get(), &available)) {
+        if (!deadline.Limit(request.Get()) || !WinHttpQueryDataAvailable(request.Get(), &available)) {
             return std::nullopt;
         }
         if (available == 0) break;
         char chunk[4096];
         DWORD read = 0;
         const DWORD want = std::min<DWORD>(available, sizeof chunk);
-        if (!WinHttpReadData(request.get(), chunk, want, &read)) return std::nullopt;
+        if (!WinHttpReadData(request.Get(), chunk, want, &read)) return std::nullopt;
         if (read == 0) break;
         body.append(chunk, read);
         if (body.size() > kMaxBody) return std::nullopt;

@@ -20,4 +20,17 @@ void ProcessPendingMessages(std::optional<int>& quitCode) {
     }
 }
 
+bool PumpUntil(const std::function<bool()>& done) {
+    while (!done()) {
+        MSG msg;
+        const int got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            return false;
+        }
+        DispatchUiMessage(msg);
+    }
+    return true;
+}
+
 }  // namespace tf

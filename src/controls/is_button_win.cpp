@@ -34,10 +34,7 @@ std::int16_t ButtonsOf(WPARAM keys) {
 std::string DescribeFont(HFONT font) {
     LOGFONTW lf{};
     if (!font || !GetObjectW(font, sizeof(lf), &lf)) return "";
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    int points = MulDiv(lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight, 72, dpi);
+    int points = Dpi(ScreenDpi()).PointsOf(lf.lfHeight);
     return Narrow(lf.lfFaceName) + "," + std::to_string(points) + "," + std::to_string(lf.lfWeight) + "," +
            (lf.lfItalic ? "1" : "0");
 }
@@ -51,8 +48,6 @@ IsButton* IsButton::ObjectOf(void* param) {
 
 IsButton::~IsButton() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (ownFont_) DeleteObject(ownFont_);
-    if (ownIcon_ && icon_) DestroyIcon(icon_);
 }
 
 bool IsButton::Register() {
@@ -74,8 +69,7 @@ bool IsButton::Create(HWND parent, int id, int x, int y, int width, int height, 
     if (hwnd_ || !Register()) return false;
     CreateParams params{this, &design};
     std::wstring caption = Widen(design.Read("Caption", std::string_view(kDefaultButtonCaption)));
-    CreateWindowExW(0, kIsButtonClass, caption.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), &params);
+    CreateChild(parent, 0, kIsButtonClass, caption.c_str(), style, id, x, y, width, height, nullptr, &params);
     if (hwnd_ && font) SetFont(font);
     return hwnd_ != nullptr;
 }
@@ -85,11 +79,7 @@ HWND CreateProgramButton(HWND parent, const wchar_t* caption, DWORD style, int i
     if (!IsButton::Register()) return nullptr;
     PropertyBag design = ProgramButtonDesign(Narrow(caption));
     CreateParams params{nullptr, &design};
-    HWND button =
-        CreateWindowExW(0, kIsButtonClass, caption, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), &params);
-    if (button && font) SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return button;
+    return CreateChild(parent, 0, kIsButtonClass, caption, style, id, x, y, width, height, font, &params);
 }
 
 IsButton* IsButtonOf(HWND window) {
@@ -109,9 +99,9 @@ void IsButton::ReadProperties(const PropertyBag& design) {
         std::wstring name = Widen(props_.icon);
         const wchar_t* resource = name.c_str();
         if (name.size() > 1 && name[0] == L'#') resource = MAKEINTRESOURCEW(_wtoi(name.c_str() + 1));
-        icon_ = static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), resource, IMAGE_ICON, props_.iconSize, props_.iconSize, 0));
-        ownIcon_ = icon_ != nullptr;
+        ownIcon_.Reset(static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), resource, IMAGE_ICON, props_.iconSize, props_.iconSize, 0)));
+        icon_ = ownIcon_.Get();
     }
     LoadFontFromProperties();
     if (!props_.enabled) EnableWindow(hwnd_, FALSE);
@@ -124,14 +114,12 @@ void IsButton::LoadFontFromProperties() {
     int points = 8, weight = FW_NORMAL, italic = 0;
     std::wstring text = Widen(props_.font);
     if (swscanf(text.c_str(), L"%31l[^,],%d,%d,%d", face, &points, &weight, &italic) < 2) return;
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    HFONT font = CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, weight, italic != 0, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
+    HFONT font =
+        CreateFontW(Dpi(ScreenDpi()).FontHeight(points), 0, 0, 0, weight, italic != 0, FALSE, FALSE, DEFAULT_CHARSET,
+                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
     if (!font) return;
-    if (ownFont_) DeleteObject(ownFont_);
-    ownFont_ = font_ = font;
+    ownFont_.Reset(font);
+    font_ = font;
 }
 
 void IsButton::SetUpHoverTracking() {
@@ -181,9 +169,8 @@ void IsButton::SetCaption(const std::string& caption) {
     Changed(ButtonProperty::kCaption);
 }
 void IsButton::SetIcon(HICON icon) {
-    if (ownIcon_ && icon_) DestroyIcon(icon_);
+    ownIcon_.Reset();
     icon_ = icon;
-    ownIcon_ = false;
     Changed(ButtonProperty::kIcon);
 }
 void IsButton::SetIconAlign(int align) {
@@ -296,12 +283,8 @@ void IsButton::Layout() {
     inLayout_ = true;
     RECT client;
     GetClientRect(hwnd_, &client);
-    HDC screen = GetDC(nullptr);
-    int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
-    int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    layout_ = LayoutButton(client.right, client.bottom, 1440 / std::max(dpiX, 1), 1440 / std::max(dpiY, 1),
-                           props_.style, props_.captionAlign);
+    layout_ = LayoutButton(client.right, client.bottom, Dpi(ScreenDpiX()).TwipsPerPixel(),
+                           Dpi(ScreenDpi()).TwipsPerPixel(), props_.style, props_.captionAlign);
     if (layout_.width != client.right || layout_.height != client.bottom) {
         SetWindowPos(hwnd_, nullptr, 0, 0, layout_.width, layout_.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 #include "controls/is_button.h"
 
@@ -120,9 +121,9 @@ private:
     ButtonLayout layout_;
     SystemPalette palette_ = SystemPalette::Standard();
     HFONT font_ = nullptr;
-    HFONT ownFont_ = nullptr;
+    UniqueFont ownFont_;  // font_, when the button made it from its properties
     HICON icon_ = nullptr;
-    bool ownIcon_ = false;
+    UniqueIcon ownIcon_;  // icon_, when the button loaded it
     HWND toolTip_ = nullptr;
     using TrackMouseEventFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
     TrackMouseEventFn trackMouse_ = nullptr;

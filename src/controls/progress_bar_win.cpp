@@ -40,8 +40,6 @@ ProgressBar* ProgressBar::ObjectOf(void* param) { return static_cast<ProgressBar
 
 ProgressBar::~ProgressBar() {
     if (hwnd_ && !ownedByWindow_) DestroyWindow(hwnd_);
-    if (track_) DeleteObject(track_);
-    if (fill_) DeleteObject(fill_);
 }
 
 bool ProgressBar::Register() {
@@ -52,9 +50,8 @@ bool ProgressBar::Register() {
 bool ProgressBar::Create(HWND parent, int id, int x, int y, int width) {
     if (!Register()) return false;
     std::wstring design = Widen(Design());
-    return CreateWindowExW(0, kProgressBarClass, design.c_str(), WS_CHILD | WS_VISIBLE, x, y, width, kProgressBarHeight,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                           this) != nullptr;
+    return CreateChild(parent, 0, kProgressBarClass, design.c_str(), 0, id, x, y, width, kProgressBarHeight, nullptr,
+                       this) != nullptr;
 }
 
 void ProgressBar::SetValue(double value) {
@@ -104,15 +101,15 @@ void ProgressBar::Paint(HDC dc) {
     HGDIOBJ oldSurface = SelectObject(buffer, surface);
     FillRect(buffer, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
-    if (!track_) track_ = SkinBitmap(TrackSkin());
-    if (!fill_) fill_ = SkinBitmap(FillSkin());
+    if (!track_) track_.Reset(SkinBitmap(TrackSkin()));
+    if (!fill_) fill_.Reset(SkinBitmap(FillSkin()));
     HDC skin = CreateCompatibleDC(dc);
-    HGDIOBJ oldSkin = SelectObject(skin, track_);
+    HGDIOBJ oldSkin = SelectObject(skin, track_.Get());
     SetStretchBltMode(buffer, COLORONCOLOR);
     for (const SkinBlit& b : TrackBlits(width)) {
         StretchBlt(buffer, b.x, 0, b.width, height, skin, b.sourceX, 0, b.sourceWidth, kSkinHeight, SRCCOPY);
     }
-    SelectObject(skin, fill_);
+    SelectObject(skin, fill_.Get());
     for (const SkinBlit& b : FillBlits(range_.FillWidth(width))) {
         StretchBlt(buffer, b.x, 0, b.width, height, skin, b.sourceX, 0, b.sourceWidth, kSkinHeight, SRCCOPY);
     }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 #include "controls/progress_bar.h"
 
@@ -90,8 +91,8 @@ private:
 
     HWND hwnd_ = nullptr;
     ProgressRange range_;
-    HBITMAP track_ = nullptr;
-    HBITMAP fill_ = nullptr;
+    UniqueBitmap track_;
+    UniqueBitmap fill_;
     std::int16_t pressed_ = 0;
     // Made by a window created from the class name alone: the window deletes it at its end.
     bool ownedByWindow_ = false;

@@ -35,40 +35,41 @@ int ModifierBits() {
 
 }  // namespace
 
-int HotkeyPanel::Create(HWND parent, int x, int y, int width, HFONT font, int dpi) {
+int HotkeyPanel::Create(HWND parent, int x, int y, int width, HFONT font, Dpi dpi) {
     dpi_ = dpi;
     const DWORD boxStyle = WS_TABSTOP | ES_AUTOHSCROLL | ES_CENTER;
     optSetHotKey_ = CreateChild(parent, 0, L"BUTTON", kSetHotkeyCaption, WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON,
-                                kIdOptSetHotKey, x, y, Px(110), Px(kOptionHeight), font);
+                                kIdOptSetHotKey, x, y, dpi_.Px(110), dpi_.Px(kOptionHeight), font);
     optTestHotKey_ = CreateChild(parent, 0, L"BUTTON", kConfirmSettingCaption, BS_AUTORADIOBUTTON, kIdOptTestHotKey,
-                                 x + Px(120), y, Px(150), Px(kOptionHeight), font);
+                                 x + dpi_.Px(120), y, dpi_.Px(150), dpi_.Px(kOptionHeight), font);
     // Selected from the start: the hotkeys are in use.
     SendMessageW(optTestHotKey_, BM_SETCHECK, BST_CHECKED, 0);
 
-    const int firstBoxX = x + Px(kWordWidth);
-    const int secondBoxX = firstBoxX + Px(kBoxWidth + kColumnGap + kWordWidth);
-    secondWordX_ = Px(kWordWidth + kBoxWidth + kColumnGap);
-    int rowY = y + Px(34);
+    const int firstBoxX = x + dpi_.Px(kWordWidth);
+    const int secondBoxX = firstBoxX + dpi_.Px(kBoxWidth + kColumnGap + kWordWidth);
+    secondWordX_ = dpi_.Px(kWordWidth + kBoxWidth + kColumnGap);
+    int rowY = y + dpi_.Px(34);
     for (int row = 0; row < 2; ++row) {
         // The boxes first: siblings made earlier lie on top, and the label under them is clipped.
         for (int column = 0; column < 2; ++column) {
             const int i = row * 2 + column;
             txtHotKey_[static_cast<std::size_t>(i)] =
                 CreateChild(parent, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_GROUP | boxStyle, kIdTxtHotKey0 + i,
-                            column == 0 ? firstBoxX : secondBoxX, rowY, Px(kBoxWidth), Px(kBoxHeight), font);
+                            column == 0 ? firstBoxX : secondBoxX, rowY, dpi_.Px(kBoxWidth), dpi_.Px(kBoxHeight), font);
         }
         HWND label = CreateChild(parent, 0, L"STATIC", row == 0 ? kLabel3Caption.c_str() : kLabel4Caption.c_str(),
                                  SS_OWNERDRAW | WS_CLIPSIBLINGS, row == 0 ? kIdLabel3 : kIdLabel4, x, rowY,
-                                 secondBoxX - x, Px(kBoxHeight), font);
+                                 secondBoxX - x, dpi_.Px(kBoxHeight), font);
         (row == 0 ? label3_ : label4_) = label;
-        rowY += Px(kRowPitch);
+        rowY += dpi_.Px(kRowPitch);
     }
     // Boxes 4 and 5 stand apart, lower and wider, with no caption.
-    rowY += Px(12);
+    rowY += dpi_.Px(12);
     for (int i = 4; i < kHotkeyBoxCount; ++i) {
-        txtHotKey_[static_cast<std::size_t>(i)] = CreateChild(
-            parent, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_GROUP | boxStyle, kIdTxtHotKey0 + i,
-            firstBoxX + (i - 4) * Px(kWideBoxWidth + kColumnGap), rowY, Px(kWideBoxWidth), Px(kBoxHeight), font);
+        txtHotKey_[static_cast<std::size_t>(i)] =
+            CreateChild(parent, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_GROUP | boxStyle, kIdTxtHotKey0 + i,
+                        firstBoxX + (i - 4) * dpi_.Px(kWideBoxWidth + kColumnGap), rowY, dpi_.Px(kWideBoxWidth),
+                        dpi_.Px(kBoxHeight), font);
     }
     for (int i = 0; i < kHotkeyBoxCount; ++i) {
         SetWindowSubclass(txtHotKey_[static_cast<std::size_t>(i)], BoxProc, static_cast<UINT_PTR>(i),
@@ -76,12 +77,12 @@ int HotkeyPanel::Create(HWND parent, int x, int y, int width, HFONT font, int dp
         ShowBox(i);
     }
 
-    const int buttonX = x + width - Px(kButtonWidth);
+    const int buttonX = x + width - dpi_.Px(kButtonWidth);
     cmdSave_ = CreateChild(parent, 0, L"BUTTON", L"Save", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, kIdCmdSave, buttonX,
-                           y + Px(34), Px(kButtonWidth), Px(kButtonHeight), font);
+                           y + dpi_.Px(34), dpi_.Px(kButtonWidth), dpi_.Px(kButtonHeight), font);
     CreateChild(parent, 0, L"BUTTON", L"Close", WS_TABSTOP | BS_PUSHBUTTON, kIdCmdClose, buttonX,
-                y + Px(34 + kRowPitch + 4), Px(kButtonWidth), Px(kButtonHeight), font);
-    return rowY + Px(kBoxHeight) - y;
+                y + dpi_.Px(34 + kRowPitch + 4), dpi_.Px(kButtonWidth), dpi_.Px(kButtonHeight), font);
+    return rowY + dpi_.Px(kBoxHeight) - y;
 }
 
 void HotkeyPanel::Start() {

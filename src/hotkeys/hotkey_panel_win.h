@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 
+#include "base/dpi.h"
 #include "base/windows_api_win.h"
 #include "hotkeys/hotkey_manager_win.h"
 #include "hotkeys/hotkey_panel.h"
@@ -34,7 +35,7 @@ public:
     HotkeyPanel& operator=(const HotkeyPanel&) = delete;
 
     // Lays the panel out in `parent` from (x, y), `width` wide; returns the height it took.
-    int Create(HWND parent, int x, int y, int width, HFONT font, int dpi);
+    int Create(HWND parent, int x, int y, int width, HFONT font, Dpi dpi);
     // Start of the main window: boxes from the settings file, disabled, and applied.
     void Start();
 
@@ -63,7 +64,6 @@ private:
     void cmdSave_Click();
     void ApplyHotKeys();
     bool Checked(HWND option) const;
-    int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
 
     cHotKey& cHK_;
     IniFile& ini_;
@@ -81,7 +81,7 @@ private:
     std::function<void()> onClose_;
     // Which option button was selected last: a click on the selected one changes nothing.
     bool inUse_ = true;
-    int dpi_ = 96;
+    Dpi dpi_;
 };
 
 }  // namespace tf

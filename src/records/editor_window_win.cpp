@@ -1,6 +1,7 @@
 #include "records/editor_window_win.h"
 
 #include "base/controls_win.h"
+#include "base/program_look_win.h"
 
 #include <algorithm>
 
@@ -12,7 +13,6 @@
 namespace tf {
 namespace {
 
-constexpr wchar_t kMessageTitle[] = L"Tamborvin Form";
 // Posted on a box's focus, so that it runs after the dialog keys' select-all.
 constexpr UINT kCaretToEnd = WM_APP + 20;
 
@@ -27,10 +27,6 @@ constexpr int kButtonHeight = 28;
 constexpr int kLoginUrlBox = 1;
 constexpr int kPasswordBox = 3;
 
-const COLORREF kFaceColor = RGB(235, 243, 251);
-const COLORREF kLabelText = RGB(30, 40, 55);
-const COLORREF kRequiredMark = RGB(200, 30, 30);
-
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
 
@@ -38,22 +34,21 @@ constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
 
 EditorWindow::~EditorWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (font_) DeleteObject(font_);
-    if (faceBrush_) DeleteObject(faceBrush_);
 }
 
 bool EditorWindow::Create(HWND owner) {
     if (!font_) {
         dpi_ = ScreenDpi();
-        font_ = CreateUiFont(9, dpi_);
-        faceBrush_ = CreateSolidBrush(kFaceColor);
+        font_.Reset(CreateUiFont(9, dpi_));
+        faceBrush_.Reset(CreateSolidBrush(kFaceColour));
 
-        if (!RegisterWindowClass(kEditorWindowClass, OwnerWindowProc<EditorWindow>, faceBrush_)) return false;
+        if (!RegisterWindowClass(kEditorWindowClass, OwnerWindowProc<EditorWindow>, faceBrush_.Get())) return false;
     }
 
-    hwnd_ = CreateCenteredWindow(kExStyle, kEditorWindowClass, Widen(kEditorCaption), kStyle,
-                                 Px(kMargin + kLabelWidth + kBoxWidth + kMargin),
-                                 Px(kMargin + kEditorBoxes * kRowPitch + 8 + kButtonHeight + kMargin), owner, this);
+    hwnd_ =
+        CreateCenteredWindow(kExStyle, kEditorWindowClass, Widen(kEditorCaption), kStyle,
+                             dpi_.Px(kMargin + kLabelWidth + kBoxWidth + kMargin),
+                             dpi_.Px(kMargin + kEditorBoxes * kRowPitch + 8 + kButtonHeight + kMargin), owner, this);
     if (!hwnd_) return false;
     // Loaded: opaque and in the topmost band, so the editor stays in front of the main window
     // and of the browser the user copies from.
@@ -63,29 +58,29 @@ bool EditorWindow::Create(HWND owner) {
 }
 
 void EditorWindow::CreateControls() {
-    int labelX = Px(kMargin);
-    int boxX = Px(kMargin + kLabelWidth);
+    int labelX = dpi_.Px(kMargin);
+    int boxX = dpi_.Px(kMargin + kLabelWidth);
     HDC dc = GetDC(hwnd_);
-    HGDIOBJ oldFont = SelectObject(dc, font_);
+    HGDIOBJ oldFont = SelectObject(dc, font_.Get());
     // Creation order is the Tab order: the eight boxes, then OK and Cancel.
     for (int i = 0; i < kEditorBoxes; ++i) {
-        int y = Px(kMargin + i * kRowPitch);
+        int y = dpi_.Px(kMargin + i * kRowPitch);
         std::wstring label = Widen(kEditorLabels[static_cast<std::size_t>(i)]);
         CreateChild(hwnd_, 0, L"STATIC", label.c_str(), SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, kIdEditorLabel0 + i,
-                    labelX, y, Px(kLabelWidth - 8), Px(kBoxHeight), font_);
+                    labelX, y, dpi_.Px(kLabelWidth - 8), dpi_.Px(kBoxHeight), font_.Get());
         if (i < static_cast<int>(required_.size())) {
             SIZE extent{};
             GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
             required_[static_cast<std::size_t>(i)] =
                 CreateChild(hwnd_, 0, L"STATIC", L"*", SS_LEFT | SS_CENTERIMAGE, kIdEditorRequired0 + i,
-                            labelX + extent.cx + Px(3), y, Px(10), Px(kBoxHeight), font_);
+                            labelX + extent.cx + dpi_.Px(3), y, dpi_.Px(10), dpi_.Px(kBoxHeight), font_.Get());
         }
         // Multi-line boxes keep a line break that a remark or question may hold; a single-line
         // box would cut the text there and the record would lose it on OK. The password box
         // cannot be multi-line and show "*".
         DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | (i == kPasswordBox ? ES_PASSWORD : ES_MULTILINE | ES_AUTOVSCROLL);
-        HWND box = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", style, kIdTxtName0 + i, boxX, y, Px(kBoxWidth),
-                               Px(kBoxHeight), font_);
+        HWND box = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", style, kIdTxtName0 + i, boxX, y,
+                               dpi_.Px(kBoxWidth), dpi_.Px(kBoxHeight), font_.Get());
         if (i == kPasswordBox) SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
         SetWindowSubclass(box, BoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
         boxes_[static_cast<std::size_t>(i)] = box;
@@ -93,13 +88,13 @@ void EditorWindow::CreateControls() {
     SelectObject(dc, oldFont);
     ReleaseDC(hwnd_, dc);
 
-    int buttonsY = Px(kMargin + kEditorBoxes * kRowPitch + 8);
-    int cancelX = Px(kMargin + kLabelWidth + kBoxWidth - kButtonWidth);
-    int okX = cancelX - Px(kButtonWidth + 8);
-    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, Px(kButtonWidth),
-                        Px(kButtonHeight), font_);
-    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY, Px(kButtonWidth),
-                        Px(kButtonHeight), font_);
+    int buttonsY = dpi_.Px(kMargin + kEditorBoxes * kRowPitch + 8);
+    int cancelX = dpi_.Px(kMargin + kLabelWidth + kBoxWidth - kButtonWidth);
+    int okX = cancelX - dpi_.Px(kButtonWidth + 8);
+    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, dpi_.Px(kButtonWidth),
+                        dpi_.Px(kButtonHeight), font_.Get());
+    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
+                        dpi_.Px(kButtonWidth), dpi_.Px(kButtonHeight), font_.Get());
 }
 
 void EditorWindow::ShowEditor(HWND owner, const LoginRecord& record, bool editMode) {
@@ -144,7 +139,7 @@ void EditorWindow::btnOK_Click() {
     EditorOutcome outcome = AcceptEditor(KeepUntouchedBoxes(now, shown_, filled_), lineNum_,
                                          editMode_ && now[kLoginUrlBox] == shown_[kLoginUrlBox]);
     if (outcome.refusal) {
-        MessageBoxW(hwnd_, Widen(*outcome.refusal).c_str(), kMessageTitle, MB_OK);
+        MessageBoxW(hwnd_, Widen(*outcome.refusal).c_str(), kProgramTitle, MB_OK);
         if (outcome.focusBox >= 0 && outcome.focusBox < kEditorBoxes) {
             SetFocus(boxes_[static_cast<std::size_t>(outcome.focusBox)]);
         }
@@ -207,8 +202,8 @@ LRESULT EditorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             auto control = reinterpret_cast<HWND>(lParam);
             bool mark = control == required_[0] || control == required_[1];
             SetTextColor(dc, mark ? kRequiredMark : kLabelText);
-            SetBkColor(dc, kFaceColor);
-            return reinterpret_cast<LRESULT>(faceBrush_);
+            SetBkColor(dc, kFaceColour);
+            return reinterpret_cast<LRESULT>(faceBrush_.Get());
         }
         case WM_CLOSE:
             if (!accepting_) Close();

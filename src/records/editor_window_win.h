@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "base/dpi.h"
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 #include "records/record_editor.h"
 
@@ -51,7 +53,6 @@ private:
     EditorBoxes Collect() const;
     void OnCommand(int id, int code, HWND control);
     void btnOK_Click();
-    int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
 
     AcceptHandler onAccept_;
     bool editMode_ = false;
@@ -66,9 +67,9 @@ private:
     HWND hwnd_ = nullptr;
     std::array<HWND, kEditorBoxes> boxes_{};
     std::array<HWND, 2> required_{};
-    HFONT font_ = nullptr;
-    HBRUSH faceBrush_ = nullptr;
-    int dpi_ = 96;
+    UniqueFont font_;
+    UniqueBrush faceBrush_;
+    Dpi dpi_;
 };
 
 }  // namespace tf

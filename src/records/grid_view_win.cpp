@@ -2,11 +2,12 @@
 
 #include <windowsx.h>
 
+#include "base/controls_win.h"
+
 namespace tf {
 namespace {
 
 constexpr int kPasswordColumn = kPassword;
-constexpr int kTwipsPerInch = 1440;
 
 COLORREF ToColorRef(GridColors::Rgb c) { return RGB(c.r, c.g, c.b); }
 
@@ -24,41 +25,32 @@ GridView::~GridView() {
     }
     // The list shares it (LVS_SHAREIMAGELISTS) and leaves it alone when destroyed: freed once, here.
     if (rowHeight_) ImageList_Destroy(rowHeight_);
-    for (HGDIOBJ object : {static_cast<HGDIOBJ>(background_), static_cast<HGDIOBJ>(headerBackground_),
-                           static_cast<HGDIOBJ>(selectedBackground_), static_cast<HGDIOBJ>(gridPen_),
-                           static_cast<HGDIOBJ>(headerPen_)}) {
-        if (object) DeleteObject(object);
-    }
 }
 
-int GridView::Px(int px96) const { return MulDiv(px96, dpi_, 96); }
-
-HWND GridView::Create(HWND parent, int id, const RECT& bounds, HFONT font, int dpi, Handlers handlers) {
+HWND GridView::Create(HWND parent, int id, const RECT& bounds, HFONT font, Dpi dpi, Handlers handlers) {
     handlers_ = std::move(handlers);
     font_ = font;
     dpi_ = dpi;
-    background_ = CreateSolidBrush(ToColorRef(GridColors::kBackground));
-    headerBackground_ = CreateSolidBrush(ToColorRef(GridColors::kFixedBackground));
-    selectedBackground_ = CreateSolidBrush(ToColorRef(GridColors::kSelectedBackground));
-    gridPen_ = CreatePen(PS_SOLID, 1, kGridLine);
-    headerPen_ = CreatePen(PS_SOLID, 1, kHeaderLine);
+    background_.Reset(CreateSolidBrush(ToColorRef(GridColors::kBackground)));
+    headerBackground_.Reset(CreateSolidBrush(ToColorRef(GridColors::kFixedBackground)));
+    selectedBackground_.Reset(CreateSolidBrush(ToColorRef(GridColors::kSelectedBackground)));
+    gridPen_.Reset(CreatePen(PS_SOLID, 1, kGridLine));
+    headerPen_.Reset(CreatePen(PS_SOLID, 1, kHeaderLine));
 
     // Owner data: the model stays the only store of the records; the ListView asks for texts.
-    list_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
-                                LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
-                            bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    list_ =
+        CreateChild(parent, WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                    WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
+                    id, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, font);
     if (!list_) return nullptr;
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
-    SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ListView_SetBkColor(list_, ToColorRef(GridColors::kBackground));
     ListView_SetTextBkColor(list_, ToColorRef(GridColors::kBackground));
     ListView_SetTextColor(list_, kText);
 
     // A ListView row is as tall as its font or its small images, whichever is taller: an image
     // list of blank 1-pixel-wide images holds the rows at the minimum height.
-    int minRowHeight = MulDiv(kMinRowHeightTwips, dpi_, kTwipsPerInch);
+    int minRowHeight = dpi_.FromTwips(kMinRowHeightTwips);
     rowHeight_ = ImageList_Create(1, minRowHeight, ILC_COLOR32, 0, 1);
     ListView_SetImageList(list_, rowHeight_, LVSIL_SMALL);
 
@@ -72,14 +64,14 @@ void GridView::SetupGrid() {
     }
     RECT rc;
     GetWindowRect(list_, &rc);
-    int widthTwips = MulDiv(rc.right - rc.left, kTwipsPerInch, dpi_);
+    int widthTwips = dpi_.ToTwips(rc.right - rc.left);
     auto widths = GridColumnWidths(widthTwips);
     for (int c = 0; c < kGridColumns; ++c) {
         std::wstring text = Widen(kGridHeaders[static_cast<std::size_t>(c)]);
         LVCOLUMNW column{};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = c == 0 ? LVCFMT_CENTER : LVCFMT_LEFT;
-        column.cx = MulDiv(widths[static_cast<std::size_t>(c)], dpi_, kTwipsPerInch);
+        column.cx = dpi_.FromTwips(widths[static_cast<std::size_t>(c)]);
         column.pszText = text.data();
         column.iSubItem = c;
         ListView_InsertColumn(list_, c, &column);
@@ -169,7 +161,7 @@ void GridView::DrawCellText(HDC dc, const std::string& text, RECT cell, bool cen
         }
     }
     // The centred "#" column is only 300 twips wide: its numbers get all of it, uncut by an ellipsis.
-    InflateRect(&cell, centred ? 0 : -Px(4), 0);
+    InflateRect(&cell, centred ? 0 : -dpi_.Px(4), 0);
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | (centred ? DT_CENTER : DT_LEFT | DT_END_ELLIPSIS);
     DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &cell, format);
 }
@@ -186,7 +178,7 @@ LRESULT GridView::DrawRow(const NMLVCUSTOMDRAW& draw) {
     bool selected = (ListView_GetItemState(list_, item, LVIS_SELECTED) & LVIS_SELECTED) != 0;
 
     HGDIOBJ oldFont = SelectObject(dc, font_);
-    HGDIOBJ oldPen = SelectObject(dc, gridPen_);
+    HGDIOBJ oldPen = SelectObject(dc, gridPen_.Get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, selected ? kSelectedText : kText);
     int x = bounds.left;
@@ -195,7 +187,7 @@ LRESULT GridView::DrawRow(const NMLVCUSTOMDRAW& draw) {
         if (width <= 0) continue;
         RECT cell{x, bounds.top, x + width, bounds.bottom};
         x += width;
-        FillRect(dc, &cell, selected ? selectedBackground_ : background_);
+        FillRect(dc, &cell, selected ? selectedBackground_.Get() : background_.Get());
         DrawCellText(dc, model_.Cell(row, c), cell, c == 0);
         // Grid lines on the right and bottom edge of every cell.
         MoveToEx(dc, cell.right - 1, cell.top, nullptr);
@@ -216,9 +208,9 @@ LRESULT GridView::DrawHeader(const NMCUSTOMDRAW& draw) {
             RECT cell = draw.rc;
             if (cell.right <= cell.left) return CDRF_SKIPDEFAULT;
             int column = static_cast<int>(draw.dwItemSpec);
-            FillRect(dc, &cell, headerBackground_);
+            FillRect(dc, &cell, headerBackground_.Get());
             HGDIOBJ oldFont = SelectObject(dc, font_);
-            HGDIOBJ oldPen = SelectObject(dc, headerPen_);
+            HGDIOBJ oldPen = SelectObject(dc, headerPen_.Get());
             SetBkMode(dc, TRANSPARENT);
             SetTextColor(dc, kText);
             if (column >= 0 && column < kGridColumns) {
@@ -240,8 +232,8 @@ LRESULT GridView::DrawHeader(const NMCUSTOMDRAW& draw) {
             if (count > 0) Header_GetItemRect(header_, count - 1, &last);
             RECT rest{last.right, client.top, client.right, client.bottom};
             if (rest.right > rest.left) {
-                FillRect(dc, &rest, headerBackground_);
-                HGDIOBJ oldPen = SelectObject(dc, headerPen_);
+                FillRect(dc, &rest, headerBackground_.Get());
+                HGDIOBJ oldPen = SelectObject(dc, headerPen_.Get());
                 MoveToEx(dc, rest.left, rest.bottom - 1, nullptr);
                 LineTo(dc, rest.right, rest.bottom - 1);
                 SelectObject(dc, oldPen);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/dpi.h"
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 
 #include <commctrl.h>
@@ -28,7 +30,7 @@ public:
     GridView& operator=(const GridView&) = delete;
 
     // Creates the ListView as a child of `parent`; the font stays the caller's.
-    HWND Create(HWND parent, int id, const RECT& bounds, HFONT font, int dpi, Handlers handlers);
+    HWND Create(HWND parent, int id, const RECT& bounds, HFONT font, Dpi dpi, Handlers handlers);
     HWND Handle() const { return list_; }
 
     // Header texts and the column widths of the model for the control's present width.
@@ -52,7 +54,6 @@ private:
     LRESULT DrawHeader(const NMCUSTOMDRAW& draw);
     void DrawCellText(HDC dc, const std::string& text, RECT cell, bool centred);
     void OpenItem(int item);
-    int Px(int px96) const;
 
     RecordGrid& model_;
     Handlers handlers_;
@@ -60,12 +61,12 @@ private:
     HWND header_ = nullptr;
     HFONT font_ = nullptr;
     HIMAGELIST rowHeight_ = nullptr;  // empty images whose height sets the minimum row height
-    HBRUSH background_ = nullptr;
-    HBRUSH headerBackground_ = nullptr;
-    HBRUSH selectedBackground_ = nullptr;
-    HPEN gridPen_ = nullptr;
-    HPEN headerPen_ = nullptr;
-    int dpi_ = 96;
+    UniqueBrush background_;
+    UniqueBrush headerBackground_;
+    UniqueBrush selectedBackground_;
+    UniquePen gridPen_;
+    UniquePen headerPen_;
+    Dpi dpi_;
     std::vector<int> rows_;  // the model row each ListView item shows; rows hidden by the search left out
     std::wstring text_;      // text handed to the ListView by LVN_GETDISPINFO
 };

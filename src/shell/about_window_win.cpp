@@ -6,6 +6,7 @@
 
 #include "base/controls_win.h"
 #include "base/http_get_win.h"
+#include "base/program_look_win.h"
 #include "base/shell_start_win.h"
 #include "shell/update_check.h"
 #include "base/window_helpers_win.h"
@@ -17,7 +18,6 @@ constexpr UINT_PTR kTimer1 = 1;
 // Ends a check whose answer has not come back in time, whatever the fetch is still waiting for.
 constexpr UINT_PTR kCheckDeadline = 2;
 constexpr UINT kTimer1Interval = 600;
-constexpr int kTwipsPerInch = 1440;
 constexpr int kClientWidthTwips = 4260;
 constexpr int kClientHeightTwips = 2040;
 
@@ -25,9 +25,6 @@ constexpr int kClientHeightTwips = 2040;
 constexpr unsigned kCheckLimitMs = 4000;
 constexpr unsigned kCheckDeadlineMs = kCheckLimitMs + 500;
 constexpr UINT kCheckDoneMessage = WM_APP + 1;
-
-const COLORREF kLinkColour = RGB(0, 70, 200);
-const COLORREF kTitleColour = RGB(2, 87, 157);
 
 }  // namespace
 
@@ -39,11 +36,6 @@ struct AboutWindow::Check {
 
 AboutWindow::~AboutWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
-    for (HGDIOBJ object :
-         {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(titleFont_), static_cast<HGDIOBJ>(linkFont_)}) {
-        if (object) DeleteObject(object);
-    }
-    if (logo_) DestroyIcon(logo_);
 }
 
 void AboutWindow::Show(HWND owner, std::function<void()> exitProgram) {
@@ -55,13 +47,13 @@ void AboutWindow::Show(HWND owner, std::function<void()> exitProgram) {
     }
     dpi_ = ScreenDpi();
     if (!font_) {
-        font_ = CreateUiFont(8, dpi_);
-        titleFont_ = CreateUiFont(12, dpi_, FW_BOLD);
-        linkFont_ = CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Tahoma");
-        logo_ = static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, Px(32), Px(32), 0));
-        if (!logo_) logo_ = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
+        font_.Reset(CreateUiFont(8, dpi_));
+        titleFont_.Reset(CreateUiFont(12, dpi_, FW_BOLD));
+        linkFont_.Reset(CreateUiFont(8, dpi_, FW_NORMAL, true));
+        const int logoSize = dpi_.Px(32);
+        logo_.Reset(static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, logoSize, logoSize, 0)));
+        if (!logo_) logo_.Reset(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
     }
     if (!RegisterWindowClass(kAboutWindowClass, OwnerWindowProc<AboutWindow>, GetSysColorBrush(COLOR_BTNFACE))) {
         return;
@@ -70,8 +62,8 @@ void AboutWindow::Show(HWND owner, std::function<void()> exitProgram) {
     vold_ = VersionText(version);
     vnew_.clear();
     std::wstring caption = L"About tamborvin form " + Widen(version);
-    int width = MulDiv(kClientWidthTwips, dpi_, kTwipsPerInch);
-    int height = MulDiv(kClientHeightTwips, dpi_, kTwipsPerInch);
+    int width = dpi_.FromTwips(kClientWidthTwips);
+    int height = dpi_.FromTwips(kClientHeightTwips);
     if (!CreateCenteredWindow(WS_EX_DLGMODALFRAME, kAboutWindowClass, caption, WS_POPUP | WS_CAPTION | WS_SYSMENU,
                               width, height, owner, this)) {
         return;
@@ -86,28 +78,29 @@ void AboutWindow::Show(HWND owner, std::function<void()> exitProgram) {
 void AboutWindow::CreateControls() {
     RECT client;
     GetClientRect(hwnd_, &client);
-    const int pad = Px(12);
-    const int textX = pad + Px(32) + pad;
-    const int lineH = Px(16);
+    const int pad = dpi_.Px(12);
+    const int textX = pad + dpi_.Px(32) + pad;
+    const int lineH = dpi_.Px(16);
     const std::wstring version = Widen(OwnProductVersion("1.0"));
 
-    CreateChild(hwnd_, 0, L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, kIdAboutImage1, pad, pad, Px(32), Px(32),
-                nullptr);
-    SendDlgItemMessageW(hwnd_, kIdAboutImage1, STM_SETICON, reinterpret_cast<WPARAM>(logo_), 0);
-    CreateChild(hwnd_, 0, L"STATIC", L"Tamborvin Download", SS_LEFT | SS_NOPREFIX, kIdAboutLabel1, textX, pad - Px(2),
-                client.right - textX - pad, Px(22), titleFont_);
+    CreateChild(hwnd_, 0, L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, kIdAboutImage1, pad, pad, dpi_.Px(32),
+                dpi_.Px(32), nullptr);
+    SendDlgItemMessageW(hwnd_, kIdAboutImage1, STM_SETICON, reinterpret_cast<WPARAM>(logo_.Get()), 0);
+    CreateChild(hwnd_, 0, L"STATIC", L"Tamborvin Download", SS_LEFT | SS_NOPREFIX, kIdAboutLabel1, textX,
+                pad - dpi_.Px(2), client.right - textX - pad, dpi_.Px(22), titleFont_.Get());
     CreateChild(hwnd_, 0, L"STATIC", (L"Version " + version).c_str(), SS_LEFT | SS_NOPREFIX, kIdAboutLabel2, textX,
-                pad + Px(22), Px(120), lineH, font_);
+                pad + dpi_.Px(22), dpi_.Px(120), lineH, font_.Get());
     links_[0] = CreateChild(hwnd_, 0, L"STATIC", L"Home", SS_LEFT | SS_NOTIFY, kIdAboutLabel3, textX,
-                            pad + Px(22) + lineH + Px(2), Px(36), lineH, linkFont_);
-    links_[1] = CreateChild(hwnd_, 0, L"STATIC", L"FAQ", SS_LEFT | SS_NOTIFY, kIdAboutLabelx, textX + Px(48),
-                            pad + Px(22) + lineH + Px(2), Px(36), lineH, linkFont_);
-    const int buttonH = Px(24);
+                            pad + dpi_.Px(22) + lineH + dpi_.Px(2), dpi_.Px(36), lineH, linkFont_.Get());
+    links_[1] = CreateChild(hwnd_, 0, L"STATIC", L"FAQ", SS_LEFT | SS_NOTIFY, kIdAboutLabelx, textX + dpi_.Px(48),
+                            pad + dpi_.Px(22) + lineH + dpi_.Px(2), dpi_.Px(36), lineH, linkFont_.Get());
+    const int buttonH = dpi_.Px(24);
     const int buttonY = client.bottom - pad - buttonH;
     label666_ = CreateChild(hwnd_, 0, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kIdAboutLabel666, pad,
-                            buttonY - lineH - Px(6), client.right - 2 * pad, lineH, font_);
-    velnor_ = CreateChild(hwnd_, 0, L"BUTTON", Widen(kAboutVelnorButton).c_str(), BS_PUSHBUTTON | WS_TABSTOP,
-                          kIdAboutVelnor, client.right - pad - Px(130), buttonY, Px(130), buttonH, font_);
+                            buttonY - lineH - dpi_.Px(6), client.right - 2 * pad, lineH, font_.Get());
+    velnor_ =
+        CreateChild(hwnd_, 0, L"BUTTON", Widen(kAboutVelnorButton).c_str(), BS_PUSHBUTTON | WS_TABSTOP, kIdAboutVelnor,
+                    client.right - pad - dpi_.Px(130), buttonY, dpi_.Px(130), buttonH, font_.Get());
 }
 
 void AboutWindow::Timer1_Timer() {
@@ -197,7 +190,7 @@ LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (control == links_[0] || control == links_[1]) {
                 SetTextColor(dc, kLinkColour);
             } else if (GetDlgCtrlID(control) == kIdAboutLabel1) {
-                SetTextColor(dc, kTitleColour);
+                SetTextColor(dc, kBandBlue);
             }
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }

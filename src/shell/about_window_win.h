@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "base/dpi.h"
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 
 namespace tf {
@@ -47,17 +49,16 @@ private:
     void CheckDone(bool late);
     void velnor_Click();
     void OpenPage(const char* path);
-    int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
 
     HWND hwnd_ = nullptr;
     HWND label666_ = nullptr;
     HWND velnor_ = nullptr;
     HWND links_[2] = {};
-    HFONT font_ = nullptr;
-    HFONT titleFont_ = nullptr;
-    HFONT linkFont_ = nullptr;
-    HICON logo_ = nullptr;
-    int dpi_ = 96;
+    UniqueFont font_;
+    UniqueFont titleFont_;
+    UniqueFont linkFont_;
+    UniqueIcon logo_;
+    Dpi dpi_;
     std::string vold_;
     std::string vnew_;
     // Shared with the worker that fetches the version text, which may outlive the window.

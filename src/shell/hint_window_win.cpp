@@ -1,9 +1,8 @@
 #include "shell/hint_window_win.h"
 
 #include "base/controls_win.h"
-
-#include <vector>
-
+#include "base/program_look_win.h"
+#include "base/shell_start_win.h"
 #include "base/window_helpers_win.h"
 #include "shell/window_rules.h"
 
@@ -19,23 +18,11 @@ constexpr int kImage1Size = 24;
 constexpr int kImage2Size = 16;
 constexpr int kLineHeight = 15;
 
-const COLORREF kFaceColor = RGB(246, 250, 254);
-const COLORREF kFrameColor = RGB(2, 87, 157);
-const COLORREF kTitleText = RGB(2, 87, 157);
-const COLORREF kAddressText = RGB(30, 30, 30);
-
-HWND CreateChild(HWND parent, const wchar_t* text, DWORD style, int id, int x, int y, int w, int h, HFONT font) {
-    HWND child = CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    if (child && font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return child;
-}
-
 // A small globe: the picture that leads to the web site.
 void DrawGlobe(HDC dc, RECT box, COLORREF colour) {
     int size = box.right - box.left;
-    HPEN pen = CreatePen(PS_SOLID, size >= 24 ? 2 : 1, colour);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
+    UniquePen pen(CreatePen(PS_SOLID, size >= 24 ? 2 : 1, colour));
+    HGDIOBJ oldPen = SelectObject(dc, pen.Get());
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
     InflateRect(&box, -1, -1);
     int cx = (box.left + box.right) / 2;
@@ -49,42 +36,34 @@ void DrawGlobe(HDC dc, RECT box, COLORREF colour) {
     LineTo(dc, cx, box.bottom);
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
-    DeleteObject(pen);
 }
 
 }  // namespace
 
 HintWindow::~HintWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
-    for (HGDIOBJ object : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(boldFont_),
-                           static_cast<HGDIOBJ>(faceBrush_), static_cast<HGDIOBJ>(frameBrush_)}) {
-        if (object) DeleteObject(object);
-    }
-    if (icon_) DestroyIcon(icon_);
 }
 
 bool HintWindow::Create(HINSTANCE instance) {
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
+    dpi_ = ScreenDpi();
+    const Dpi dpiX = ScreenDpiX();
 
     // Icon 1 is the program's own; a host without it (a test program) shows the system's.
-    icon_ =
-        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, Px(kImage1Size), Px(kImage1Size), 0));
-    if (!icon_) icon_ = CopyIcon(LoadIconW(nullptr, IDI_APPLICATION));
-    font_ = CreateUiFont(8, dpi_);
-    boldFont_ = CreateUiFont(8, dpi_, FW_BOLD);
-    faceBrush_ = CreateSolidBrush(kFaceColor);
-    frameBrush_ = CreateSolidBrush(kFrameColor);
+    const int iconSize = dpi_.Px(kImage1Size);
+    icon_.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, iconSize, iconSize, 0)));
+    if (!icon_) icon_.Reset(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+    font_.Reset(CreateUiFont(8, dpi_));
+    boldFont_.Reset(CreateUiFont(8, dpi_, FW_BOLD));
+    faceBrush_.Reset(CreateSolidBrush(kHintFaceColour));
+    frameBrush_.Reset(CreateSolidBrush(kBandBlue));
 
-    if (!RegisterWindowClass(kHintWindowClass, OwnerWindowProc<HintWindow>, faceBrush_)) return false;
+    if (!RegisterWindowClass(kHintWindowClass, OwnerWindowProc<HintWindow>, faceBrush_.Get())) return false;
 
     // Borderless, so the window is its client area.
-    int width = TwipsToPixels(kHintWidthTwips, dpiX);
-    int height = TwipsToPixels(kHintHeightTwips, dpi_);
+    int width = dpiX.FromTwips(kHintWidthTwips);
+    int height = dpi_.FromTwips(kHintHeightTwips);
     ScreenPoint spot =
-        HintWindowPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height, dpi_);
+        HintWindowPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height, dpi_.Value());
     // Moved up or left where a taskbar would cover it.
     ScreenBox at = FitInside({spot.x, spot.y, spot.x + width, spot.y + height}, PrimaryWorkArea());
     // A tool window has no taskbar button; NOACTIVATE keeps a click on it from taking the focus
@@ -99,21 +78,22 @@ void HintWindow::CreateControls() {
     GetClientRect(hwnd_, &client);
     int width = client.right;
     int height = client.bottom;
-    int pad = Px(kPadding);
-    int image1 = Px(kImage1Size);
-    int image2 = Px(kImage2Size);
+    int pad = dpi_.Px(kPadding);
+    int image1 = dpi_.Px(kImage1Size);
+    int image2 = dpi_.Px(kImage2Size);
+    int lineHeight = dpi_.Px(kLineHeight);
     int textX = pad + image1 + pad;
-    int lines = 2 * Px(kLineHeight);
-    int textY = (height - lines) / 2;
+    int textY = (height - 2 * lineHeight) / 2;
 
-    CreateChild(hwnd_, L"", SS_OWNERDRAW, kIdHintImage1, pad, (height - image1) / 2, image1, image1, nullptr);
-    label1_ = CreateChild(hwnd_, Widen(kHintLabel1).c_str(), SS_LEFT | SS_NOPREFIX, kIdHintLabel1, textX, textY,
-                          width - textX - pad - image2 - pad, Px(kLineHeight), boldFont_);
-    image2_ = CreateChild(hwnd_, L"", SS_OWNERDRAW | SS_NOTIFY, kIdHintImage2, width - pad - image2, textY, image2,
-                          image2, nullptr);
+    CreateChild(hwnd_, 0, L"STATIC", L"", SS_OWNERDRAW, kIdHintImage1, pad, (height - image1) / 2, image1, image1,
+                nullptr);
+    label1_ = CreateChild(hwnd_, 0, L"STATIC", Widen(kHintLabel1).c_str(), SS_LEFT | SS_NOPREFIX, kIdHintLabel1, textX,
+                          textY, width - textX - pad - image2 - pad, lineHeight, boldFont_.Get());
+    image2_ = CreateChild(hwnd_, 0, L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, kIdHintImage2, width - pad - image2,
+                          textY, image2, image2, nullptr);
     // Long addresses end in an ellipsis rather than run under the frame.
-    label2_ = CreateChild(hwnd_, Widen(kHintLabel2).c_str(), SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kIdHintLabel2,
-                          textX, textY + Px(kLineHeight), width - textX - pad, Px(kLineHeight), font_);
+    label2_ = CreateChild(hwnd_, 0, L"STATIC", Widen(kHintLabel2).c_str(), SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS,
+                          kIdHintLabel2, textX, textY + lineHeight, width - textX - pad, lineHeight, font_.Get());
 }
 
 void HintWindow::SetLabel2(const std::string& text) {
@@ -122,12 +102,7 @@ void HintWindow::SetLabel2(const std::string& text) {
     SetWindowTextW(label2_, Widen(text).c_str());
 }
 
-std::string HintWindow::Label2() const {
-    int length = GetWindowTextLengthW(label2_);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(label2_, text.data(), length + 1)));
-    return Narrow(text);
-}
+std::string HintWindow::Label2() const { return TextOf(label2_); }
 
 void HintWindow::ShowHint(const std::string& text) {
     SetLabel2(text);
@@ -143,27 +118,16 @@ void HintWindow::HideHint() {
 void HintWindow::Image2_Click() {
     // Through the shell's command line, as a user would type it; the browser it opens starts
     // minimised, so the page in front stays where it is.
-    std::wstring command = L"explorer " + Widen(kSecondSite);
-    std::vector<wchar_t> line(command.begin(), command.end());
-    line.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWMINIMIZED;
-    PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    StartCommandLine(L"explorer " + Widen(kSecondSite), SW_SHOWMINIMIZED);
 }
 
 void HintWindow::DrawImage(const DRAWITEMSTRUCT& item) {
-    FillRect(item.hDC, &item.rcItem, faceBrush_);
+    FillRect(item.hDC, &item.rcItem, faceBrush_.Get());
     if (item.CtlID == kIdHintImage1) {
-        DrawIconEx(item.hDC, item.rcItem.left, item.rcItem.top, icon_, item.rcItem.right - item.rcItem.left,
+        DrawIconEx(item.hDC, item.rcItem.left, item.rcItem.top, icon_.Get(), item.rcItem.right - item.rcItem.left,
                    item.rcItem.bottom - item.rcItem.top, 0, nullptr, DI_NORMAL);
     } else {
-        DrawGlobe(item.hDC, item.rcItem, kFrameColor);
+        DrawGlobe(item.hDC, item.rcItem, kBandBlue);
     }
 }
 
@@ -180,9 +144,9 @@ LRESULT HintWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_CTLCOLORSTATIC: {
             HDC dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, reinterpret_cast<HWND>(lParam) == label1_ ? kTitleText : kAddressText);
-            SetBkColor(dc, kFaceColor);
-            return reinterpret_cast<LRESULT>(faceBrush_);
+            SetTextColor(dc, reinterpret_cast<HWND>(lParam) == label1_ ? kBandBlue : kAddressText);
+            SetBkColor(dc, kHintFaceColour);
+            return reinterpret_cast<LRESULT>(faceBrush_.Get());
         }
         case WM_SETCURSOR:
             if (reinterpret_cast<HWND>(wParam) == image2_) {
@@ -196,7 +160,7 @@ LRESULT HintWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             // No border of the system's: the frame sets the hint off against any page behind it.
             RECT client;
             GetClientRect(hwnd_, &client);
-            FrameRect(dc, &client, frameBrush_);
+            FrameRect(dc, &client, frameBrush_.Get());
             EndPaint(hwnd_, &ps);
             return 0;
         }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "base/dpi.h"
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 
 namespace tf {
@@ -44,18 +46,17 @@ private:
     void CreateControls();
     void DrawImage(const DRAWITEMSTRUCT& item);
     void Image2_Click();
-    int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
 
     HWND hwnd_ = nullptr;
     HWND image2_ = nullptr;
     HWND label1_ = nullptr;
     HWND label2_ = nullptr;
-    HICON icon_ = nullptr;
-    HFONT font_ = nullptr;
-    HFONT boldFont_ = nullptr;
-    HBRUSH faceBrush_ = nullptr;
-    HBRUSH frameBrush_ = nullptr;
-    int dpi_ = 96;
+    UniqueIcon icon_;
+    UniqueFont font_;
+    UniqueFont boldFont_;
+    UniqueBrush faceBrush_;
+    UniqueBrush frameBrush_;
+    Dpi dpi_;
 };
 
 }  // namespace tf

@@ -1,14 +1,10 @@
 #include "shell/tray_menu_win.h"
 
 #include "base/controls_win.h"
+#include "base/program_look_win.h"
 #include "base/window_helpers_win.h"
 
 namespace tf {
-namespace {
-
-constexpr wchar_t kAppTitle[] = L"Tamborvin Form";
-
-}  // namespace
 
 TrayMenu::~TrayMenu() {
     // The run is over: the form goes without its unload steps, which the program has run already.
@@ -62,7 +58,7 @@ LRESULT TrayMenu::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_SYSCOMMAND:
             // Closed from its own control menu: asked, and No cancels.
             if ((wParam & 0xFFF0) == SC_CLOSE) {
-                if (!unloading_ && AskYesNo(hwnd_, kTrayMenuExitQuestion, kAppTitle)) Unload();
+                if (!unloading_ && AskYesNo(hwnd_, kTrayMenuExitQuestion, kProgramTitle)) Unload();
                 return 0;
             }
             break;

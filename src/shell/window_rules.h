@@ -6,8 +6,6 @@ namespace tf {
 struct ScreenPoint {
     int x, y;
 };
-// Twips in pixels at this dpi, rounded to the nearest (halves away from zero), as MulDiv does.
-int TwipsToPixels(int twips, int dpi);
 // The hint window sits flush with the right edge of the screen, 500 twips above its bottom edge;
 // the gap is rounded as the window's size is, so the two agree at every dpi.
 ScreenPoint HintWindowPosition(int screenWidth, int screenHeight, int windowWidth, int windowHeight, int dpiY);

@@ -6,6 +6,7 @@
 
 #include "base/controls_win.h"
 #include "base/http_get_win.h"
+#include "base/program_look_win.h"
 #include "base/shell_start_win.h"
 #include "base/text.h"
 #include "updater/velnor_helpers_win.h"
@@ -20,8 +21,6 @@ constexpr int kClientHeightTwips = 1530;
 
 const COLORREF kBackTop = RGB(236, 244, 252);
 const COLORREF kBackBottom = RGB(198, 221, 244);
-const COLORREF kFrame = RGB(2, 87, 157);
-const COLORREF kVersionColour = RGB(2, 87, 157);
 
 struct Place {
     int id;
@@ -57,7 +56,7 @@ bool VelnorWindow::Create(HINSTANCE instance) {
     if (!RegisterWindowClass(kVelnorWindowClass, OwnerWindowProc<VelnorWindow>, nullptr, 0, icon, icon)) return false;
     // No border and no title bar: the window is its background picture.
     if (!CreateCenteredWindow(0, kVelnorWindowClass, kVelnorCaption, WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX,
-                              Px(kClientWidthTwips), Px(kClientHeightTwips), nullptr, this)) {
+                              dpi_.FromTwips(kClientWidthTwips), dpi_.FromTwips(kClientHeightTwips), nullptr, this)) {
         return false;
     }
     // The main program starts the updater minimised; its window is there to be seen and pressed.
@@ -83,30 +82,34 @@ void VelnorWindow::CreateControls() {
         {kIdVelnorCommand3, L"BUTTON", L"Stop", BS_PUSHBUTTON | WS_TABSTOP, 4080, 1160, 735, 255},
     };
     for (const Place& p : visible) {
-        CreateChild(hwnd_, 0, p.cls, p.text, p.style, p.id, Px(p.left), Px(p.top), Px(p.width), Px(p.height), font_);
+        CreateChild(hwnd_, 0, p.cls, p.text, p.style, p.id, dpi_.FromTwips(p.left), dpi_.FromTwips(p.top),
+                    dpi_.FromTwips(p.width), dpi_.FromTwips(p.height), font_);
     }
     SendDlgItemMessageW(hwnd_, kIdVelnorV, WM_SETFONT, reinterpret_cast<WPARAM>(versionFont_), FALSE);
     progressBar1_.SetMax(100);
-    progressBar1_.Create(hwnd_, kIdVelnorProgressBar1, Px(120), Px(840), Px(975));
+    progressBar1_.Create(hwnd_, kIdVelnorProgressBar1, dpi_.FromTwips(120), dpi_.FromTwips(840), dpi_.FromTwips(975));
 
     // Below and right of the client area: they hold the flow's values and are never seen.
     const wchar_t* captions[] = {L"状态：", L"文件大小：", L"下载速度：", L"已下载大小：",
                                  L"进度：", L"URL：",      L"保存路径："};
     int y = kClientHeightTwips + 120;
     for (const wchar_t* caption : captions) {
-        HWND c = CreateChild(hwnd_, 0, L"STATIC", caption, label, 0, Px(120), Px(y), Px(1200), Px(255), font_);
+        HWND c = CreateChild(hwnd_, 0, L"STATIC", caption, label, 0, dpi_.FromTwips(120), dpi_.FromTwips(y),
+                             dpi_.FromTwips(1200), dpi_.FromTwips(255), font_);
         ShowWindow(c, SW_HIDE);
         y += 300;
     }
     y = kClientHeightTwips + 120;
     for (int id : {kIdVelnorText1, kIdVelnorText2, kIdVelnorText6, kIdVelnorLabel17, kIdVelnorLabel9, kIdVelnorLabel10,
                    kIdVelnorLabel11, kIdVelnorLabel12}) {
-        HWND c = CreateChild(hwnd_, 0, L"STATIC", L"", label, id, Px(1440), Px(y), Px(4000), Px(255), font_);
+        HWND c = CreateChild(hwnd_, 0, L"STATIC", L"", label, id, dpi_.FromTwips(1440), dpi_.FromTwips(y),
+                             dpi_.FromTwips(4000), dpi_.FromTwips(255), font_);
         ShowWindow(c, SW_HIDE);
         y += 300;
     }
     HWND command4 = CreateChild(hwnd_, 0, L"BUTTON", L"…", BS_PUSHBUTTON, kIdVelnorCommand4,
-                                Px(kClientWidthTwips + 120), Px(120), Px(375), Px(255), font_);
+                                dpi_.FromTwips(kClientWidthTwips + 120), dpi_.FromTwips(120), dpi_.FromTwips(375),
+                                dpi_.FromTwips(255), font_);
     ShowWindow(command4, SW_HIDE);
 
     tooltip_ =
@@ -201,10 +204,10 @@ HBRUSH VelnorWindow::Background() {
     };
     GRADIENT_RECT rect{0, 1};
     GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
-    HBRUSH frame = CreateSolidBrush(kFrame);
+    HBRUSH frame = CreateSolidBrush(kBandBlue);
     FrameRect(dc, &client, frame);
     // A divider between the release's facts and its version.
-    RECT divider{Px(1200), Px(120), Px(1200) + 1, Px(1020)};
+    RECT divider{dpi_.FromTwips(1200), dpi_.FromTwips(120), dpi_.FromTwips(1200) + 1, dpi_.FromTwips(1020)};
     FillRect(dc, &divider, frame);
     DeleteObject(frame);
     SelectObject(dc, old);
@@ -285,7 +288,7 @@ LRESULT VelnorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             HDC dc = reinterpret_cast<HDC>(wParam);
             HWND label = reinterpret_cast<HWND>(lParam);
             SetBkMode(dc, TRANSPARENT);
-            if (GetDlgCtrlID(label) == kIdVelnorV) SetTextColor(dc, kVersionColour);
+            if (GetDlgCtrlID(label) == kIdVelnorV) SetTextColor(dc, kBandBlue);
             POINT at{0, 0};
             MapWindowPoints(label, hwnd_, &at, 1);
             SetBrushOrgEx(dc, -at.x, -at.y, nullptr);

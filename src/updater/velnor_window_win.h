@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/dpi.h"
 #include "base/windows_api_win.h"
 #include "controls/progress_bar_win.h"
 #include "updater/release_info.h"
@@ -70,14 +71,12 @@ private:
                                 const std::string& downloaded);
     void WinHttpDown1_StateChanged(std::int16_t state);
 
-    int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
-
     HWND hwnd_ = nullptr;
     HWND tooltip_ = nullptr;
     HFONT font_ = nullptr;
     HFONT versionFont_ = nullptr;
     HBRUSH background_ = nullptr;
-    int dpi_ = 96;
+    Dpi dpi_;
     ReleaseFields fields_;
     std::string label17_;  // save path
     std::string text6_;    // finished flag

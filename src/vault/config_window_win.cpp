@@ -1,6 +1,7 @@
 #include "vault/config_window_win.h"
 
 #include "base/controls_win.h"
+#include "base/program_look_win.h"
 
 #include <algorithm>
 #include <string>
@@ -11,7 +12,6 @@
 namespace tf {
 namespace {
 
-constexpr wchar_t kMessageTitle[] = L"Tamborvin Form";
 constexpr const wchar_t* kBoxLabels[kConfigPasswordBoxes] = {L"Old Password", L"New Password", L"Confirm Password"};
 
 // Layout at 96 dpi; scaled to the screen's real dpi.
@@ -27,8 +27,6 @@ constexpr int kCheckHeight = 22;
 constexpr int kButtonWidth = 84;
 constexpr int kButtonHeight = 28;
 
-const COLORREF kFaceColor = RGB(235, 243, 251);
-
 // No WS_CLIPCHILDREN: the group box paints only its frame, so its inside is the window's own
 // background, which clipping would leave unpainted.
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
@@ -42,58 +40,58 @@ int FrameHeight() { return kFrameCaption + kConfigPasswordBoxes * kRowPitch + kF
 
 ConfigWindow::~ConfigWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (font_) DeleteObject(font_);
-    if (faceBrush_) DeleteObject(faceBrush_);
 }
 
 bool ConfigWindow::Create(HWND owner) {
     if (!font_) {
         dpi_ = ScreenDpi();
-        font_ = CreateUiFont(9, dpi_);
-        faceBrush_ = CreateSolidBrush(kFaceColor);
+        font_.Reset(CreateUiFont(9, dpi_));
+        faceBrush_.Reset(CreateSolidBrush(kFaceColour));
 
-        if (!RegisterWindowClass(kConfigWindowClass, OwnerWindowProc<ConfigWindow>, faceBrush_)) return false;
+        if (!RegisterWindowClass(kConfigWindowClass, OwnerWindowProc<ConfigWindow>, faceBrush_.Get())) return false;
     }
 
     int clientHeight = kFrameTop + FrameHeight() + 10 + 2 * kCheckHeight + 12 + kButtonHeight + kMargin;
-    hwnd_ = CreateCenteredWindow(kExStyle, kConfigWindowClass, Widen(kConfigCaption), kStyle, Px(kClientWidth),
-                                 Px(clientHeight), owner, this);
+    hwnd_ = CreateCenteredWindow(kExStyle, kConfigWindowClass, Widen(kConfigCaption), kStyle, dpi_.Px(kClientWidth),
+                                 dpi_.Px(clientHeight), owner, this);
     return hwnd_ != nullptr;
 }
 
 void ConfigWindow::CreateControls() {
-    int frameX = Px(kMargin);
-    int frameW = Px(kClientWidth - 2 * kMargin);
+    int frameX = dpi_.Px(kMargin);
+    int frameW = dpi_.Px(kClientWidth - 2 * kMargin);
     // Creation order is the Tab order: the three boxes, the two check boxes, OK and Cancel. The
     // frame comes first so that the boxes lie above it.
-    CreateChild(hwnd_, 0, L"BUTTON", L"Set the login password", BS_GROUPBOX, kIdConfigFrame, frameX, Px(kFrameTop),
-                frameW, Px(FrameHeight()), font_);
-    int labelX = frameX + Px(kFramePadding);
-    int boxX = labelX + Px(kLabelWidth);
-    int boxW = frameX + frameW - Px(kFramePadding) - boxX;
+    CreateChild(hwnd_, 0, L"BUTTON", L"Set the login password", BS_GROUPBOX, kIdConfigFrame, frameX, dpi_.Px(kFrameTop),
+                frameW, dpi_.Px(FrameHeight()), font_.Get());
+    int labelX = frameX + dpi_.Px(kFramePadding);
+    int boxX = labelX + dpi_.Px(kLabelWidth);
+    int boxW = frameX + frameW - dpi_.Px(kFramePadding) - boxX;
     for (int i = 0; i < kConfigPasswordBoxes; ++i) {
-        int y = Px(kFrameTop + kFrameCaption + i * kRowPitch);
+        int y = dpi_.Px(kFrameTop + kFrameCaption + i * kRowPitch);
         CreateChild(hwnd_, 0, L"STATIC", kBoxLabels[i], SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, kIdConfigLabel0 + i,
-                    labelX, y, Px(kLabelWidth - 8), Px(kBoxHeight), font_);
+                    labelX, y, dpi_.Px(kLabelWidth - 8), dpi_.Px(kBoxHeight), font_.Get());
         HWND box = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD,
-                               kIdConfigPassword0 + i, boxX, y, boxW, Px(kBoxHeight), font_);
+                               kIdConfigPassword0 + i, boxX, y, boxW, dpi_.Px(kBoxHeight), font_.Get());
         SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
         boxes_[static_cast<std::size_t>(i)] = box;
     }
 
-    int checkY = Px(kFrameTop + FrameHeight() + 10);
-    remember_ = CreateChild(hwnd_, 0, L"BUTTON", L"Remember Access Password ", WS_TABSTOP | BS_AUTOCHECKBOX,
-                            kIdConfigRemember, frameX + Px(4), checkY, frameW - Px(4), Px(kCheckHeight), font_);
+    int checkY = dpi_.Px(kFrameTop + FrameHeight() + 10);
+    remember_ =
+        CreateChild(hwnd_, 0, L"BUTTON", L"Remember Access Password ", WS_TABSTOP | BS_AUTOCHECKBOX, kIdConfigRemember,
+                    frameX + dpi_.Px(4), checkY, frameW - dpi_.Px(4), dpi_.Px(kCheckHeight), font_.Get());
     runOnStart_ = CreateChild(hwnd_, 0, L"BUTTON", L"Auto start", WS_TABSTOP | BS_AUTOCHECKBOX, kIdConfigRunOnStart,
-                              frameX + Px(4), checkY + Px(kCheckHeight), frameW - Px(4), Px(kCheckHeight), font_);
+                              frameX + dpi_.Px(4), checkY + dpi_.Px(kCheckHeight), frameW - dpi_.Px(4),
+                              dpi_.Px(kCheckHeight), font_.Get());
 
-    int buttonsY = checkY + Px(2 * kCheckHeight + 12);
-    int cancelX = frameX + frameW - Px(kButtonWidth);
-    int okX = cancelX - Px(kButtonWidth + 8);
-    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, Px(kButtonWidth),
-                        Px(kButtonHeight), font_);
-    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY, Px(kButtonWidth),
-                        Px(kButtonHeight), font_);
+    int buttonsY = checkY + dpi_.Px(2 * kCheckHeight + 12);
+    int cancelX = frameX + frameW - dpi_.Px(kButtonWidth);
+    int okX = cancelX - dpi_.Px(kButtonWidth + 8);
+    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, dpi_.Px(kButtonWidth),
+                        dpi_.Px(kButtonHeight), font_.Get());
+    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
+                        dpi_.Px(kButtonWidth), dpi_.Px(kButtonHeight), font_.Get());
 }
 
 void ConfigWindow::Load() {
@@ -138,18 +136,18 @@ ConfigForm ConfigWindow::Collect() const {
 void ConfigWindow::btnOK_Click() {
     ConfigOutcome outcome = ApplyConfig(Collect(), *session_, *store_);
     if (outcome.refusal) {
-        MessageBoxW(hwnd_, Widen(*outcome.refusal).c_str(), kMessageTitle, MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxW(hwnd_, Widen(*outcome.refusal).c_str(), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
         if (hwnd_ && outcome.focusBox >= 0 && outcome.focusBox < kConfigPasswordBoxes) {
             SetFocus(boxes_[static_cast<std::size_t>(outcome.focusBox)]);
         }
         return;
     }
     if (outcome.passwordChanged) {
-        MessageBoxW(hwnd_, Widen(kPasswordChanged).c_str(), kMessageTitle, MB_OK | MB_ICONINFORMATION);
+        MessageBoxW(hwnd_, Widen(kPasswordChanged).c_str(), kProgramTitle, MB_OK | MB_ICONINFORMATION);
     }
     // A setting the registry refused is said, never passed over: OK only, like the earlier version.
     for (const std::string& failure : outcome.failures) {
-        MessageBoxW(hwnd_, Widen(failure).c_str(), kMessageTitle, MB_OK);
+        MessageBoxW(hwnd_, Widen(failure).c_str(), kProgramTitle, MB_OK);
     }
     Close();
 }
@@ -188,8 +186,8 @@ LRESULT ConfigWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
-            SetBkColor(reinterpret_cast<HDC>(wParam), kFaceColor);
-            return reinterpret_cast<LRESULT>(faceBrush_);
+            SetBkColor(reinterpret_cast<HDC>(wParam), kFaceColour);
+            return reinterpret_cast<LRESULT>(faceBrush_.Get());
         case WM_CLOSE:
             Close();
             return 0;

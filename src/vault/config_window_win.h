@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "base/dpi.h"
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 #include "vault/settings.h"
 
@@ -46,7 +48,6 @@ private:
     ConfigForm Collect() const;
     void OnCommand(int id, int code);
     void btnOK_Click();
-    int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
 
     Session* session_ = nullptr;
     SettingsStore* store_ = nullptr;
@@ -58,9 +59,9 @@ private:
     std::array<HWND, kConfigPasswordBoxes> boxes_{};
     HWND remember_ = nullptr;
     HWND runOnStart_ = nullptr;
-    HFONT font_ = nullptr;
-    HBRUSH faceBrush_ = nullptr;
-    int dpi_ = 96;
+    UniqueFont font_;
+    UniqueBrush faceBrush_;
+    Dpi dpi_;
 };
 
 }  // namespace tf

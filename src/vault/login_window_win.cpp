@@ -1,6 +1,8 @@
 #include "vault/login_window_win.h"
 
 #include "base/controls_win.h"
+#include "base/message_pump_win.h"
+#include "base/program_look_win.h"
 
 #include <algorithm>
 #include <string>
@@ -11,16 +13,12 @@
 namespace tf {
 namespace {
 
-constexpr wchar_t kMessageTitle[] = L"Tamborvin Form";
-
 // Layout at 96 dpi; scaled to the screen's real dpi.
 constexpr int kMargin = 16;
 constexpr int kClientWidth = 340;
 constexpr int kBoxHeight = 23;
 constexpr int kButtonWidth = 84;
 constexpr int kButtonHeight = 28;
-
-const COLORREF kFaceColor = RGB(235, 243, 251);
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -29,36 +27,35 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 LoginWindow::~LoginWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (font_) DeleteObject(font_);
-    if (faceBrush_) DeleteObject(faceBrush_);
 }
 
 bool LoginWindow::Create(HWND owner) {
     if (!font_) {
         dpi_ = ScreenDpi();
-        font_ = CreateUiFont(9, dpi_);
-        faceBrush_ = CreateSolidBrush(kFaceColor);
+        font_.Reset(CreateUiFont(9, dpi_));
+        faceBrush_.Reset(CreateSolidBrush(kFaceColour));
 
-        if (!RegisterWindowClass(kLoginWindowClass, OwnerWindowProc<LoginWindow>, faceBrush_)) return false;
+        if (!RegisterWindowClass(kLoginWindowClass, OwnerWindowProc<LoginWindow>, faceBrush_.Get())) return false;
     }
 
-    hwnd_ = CreateCenteredWindow(kExStyle, kLoginWindowClass, Widen(kLoginCaption), kStyle, Px(kClientWidth),
-                                 Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin), owner, this);
+    hwnd_ = CreateCenteredWindow(kExStyle, kLoginWindowClass, Widen(kLoginCaption), kStyle, dpi_.Px(kClientWidth),
+                                 dpi_.Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin), owner, this);
     return hwnd_ != nullptr;
 }
 
 void LoginWindow::CreateControls() {
-    int inner = Px(kClientWidth - 2 * kMargin);
-    password_ = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD,
-                            kIdLoginPassword, Px(kMargin), Px(kMargin), inner, Px(kBoxHeight), font_);
+    int inner = dpi_.Px(kClientWidth - 2 * kMargin);
+    password_ =
+        CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD, kIdLoginPassword,
+                    dpi_.Px(kMargin), dpi_.Px(kMargin), inner, dpi_.Px(kBoxHeight), font_.Get());
     SendMessageW(password_, EM_SETPASSWORDCHAR, L'*', 0);
-    int buttonsY = Px(kMargin + kBoxHeight + 14);
-    int cancelX = Px(kClientWidth - kMargin - kButtonWidth);
-    int okX = cancelX - Px(kButtonWidth + 8);
-    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, Px(kButtonWidth),
-                        Px(kButtonHeight), font_);
-    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY, Px(kButtonWidth),
-                        Px(kButtonHeight), font_);
+    int buttonsY = dpi_.Px(kMargin + kBoxHeight + 14);
+    int cancelX = dpi_.Px(kClientWidth - kMargin - kButtonWidth);
+    int okX = cancelX - dpi_.Px(kButtonWidth + 8);
+    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, dpi_.Px(kButtonWidth),
+                        dpi_.Px(kButtonHeight), font_.Get());
+    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
+                        dpi_.Px(kButtonWidth), dpi_.Px(kButtonHeight), font_.Get());
 }
 
 bool LoginWindow::ShowModal(HWND owner, Session& session) {
@@ -79,21 +76,11 @@ bool LoginWindow::ShowModal(HWND owner, Session& session) {
     ForceForegroundWindow(hwnd_);
     SetFocus(password_);
 
-    // The prompt's own loop: the caller's code goes on only when the prompt is gone. Other
-    // windows of the program keep receiving their messages meanwhile.
-    while (hwnd_) {
-        MSG msg;
-        int got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            // The program is ending: leave the prompt and let the outer loop see the quit too.
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            if (hwnd_) DestroyWindow(hwnd_);
-            break;
-        }
-        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        if (root && IsDialogMessageW(root, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+    // The caller's code goes on only when the prompt is gone. Other windows of the program keep
+    // receiving their messages meanwhile.
+    if (!PumpUntil([this] { return hwnd_ == nullptr; }) && hwnd_) {
+        // The program is ending: leave the prompt; the outer loop sees the quit too.
+        DestroyWindow(hwnd_);
     }
     session_ = nullptr;
     return true;
@@ -105,7 +92,7 @@ void LoginWindow::btnOK_Click() {
         Unload();
         return;
     }
-    MessageBoxW(hwnd_, Widen(kPasswordIncorrect).c_str(), kMessageTitle, MB_OK | MB_ICONINFORMATION);
+    MessageBoxW(hwnd_, Widen(kPasswordIncorrect).c_str(), kProgramTitle, MB_OK | MB_ICONINFORMATION);
     if (!hwnd_) return;
     SendMessageW(password_, EM_SETSEL, 0, -1);
     SetFocus(password_);
@@ -136,8 +123,8 @@ LRESULT LoginWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case WM_CTLCOLORSTATIC:
-            SetBkColor(reinterpret_cast<HDC>(wParam), kFaceColor);
-            return reinterpret_cast<LRESULT>(faceBrush_);
+            SetBkColor(reinterpret_cast<HDC>(wParam), kFaceColour);
+            return reinterpret_cast<LRESULT>(faceBrush_.Get());
         case WM_CLOSE:
             // The caption's close button counts as Cancel.
             if (session_) {

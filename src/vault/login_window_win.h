@@ -2,6 +2,8 @@
 // waits until the prompt closes, then reads the session's LoginAccepted.
 #pragma once
 
+#include "base/dpi.h"
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 #include "vault/settings.h"
 
@@ -37,15 +39,14 @@ private:
     void btnOK_Click();
     void btnCancel_Click();
     void Unload();
-    int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
 
     Session* session_ = nullptr;
     HWND owner_ = nullptr;
     HWND hwnd_ = nullptr;
     HWND password_ = nullptr;
-    HFONT font_ = nullptr;
-    HBRUSH faceBrush_ = nullptr;
-    int dpi_ = 96;
+    UniqueFont font_;
+    UniqueBrush faceBrush_;
+    Dpi dpi_;
 };
 
 }  // namespace tf

@@ -6,6 +6,7 @@
 
 namespace tf {
 
+// Names stored in the registry: they stay as they are whatever the program's title becomes.
 inline constexpr wchar_t kUserInfoKey[] = L"Software\\VB and VBA Program Settings\\Tamborvin Form\\UserInfo";
 inline constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr wchar_t kRunValueName[] = L"Tamborvin Form";

@@ -1,5 +1,7 @@
 #include "base/screen_fit.h"
 
+#include "base/dpi.h"
+
 #include <gtest/gtest.h>
 
 namespace tf {
@@ -44,6 +46,30 @@ TEST(ScreenFit, ALargeWindowIsDrawnAtALowerDpiUntilItFits) {
         {96, {0, 0, 800, 600}, 96},      // never below 96: the corner is kept instead
     };
     for (const Case& c : cases) EXPECT_EQ(DpiToFit(c.dpi, 820, 720, c.work), c.fitted) << c.dpi;
+}
+
+// Sizes must come out as the system's MulDiv gives them, or a window and its parts would disagree.
+TEST(ScreenFit, LayoutsScaleToTheScreenDpiRoundedAsMulDiv) {
+    struct Case {
+        int dpi, px96, px, twips, twipsPx, pixels, pixelTwips;
+    };
+    const Case cases[] = {
+        {96, 80, 80, 570, 38, 250, 3750},
+        {120, 2, 3, 570, 48, 7, 84},  // halves go up
+        {144, -3, -5, -570, -57, 1, 10},
+        {144, 3, 5, 4260, 426, 3, 30},  // and away from zero
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        const Dpi dpi(c.dpi);
+        EXPECT_EQ(dpi.Px(c.px96), c.px);
+        EXPECT_EQ(dpi.FromTwips(c.twips), c.twipsPx);
+        EXPECT_EQ(dpi.ToTwips(c.pixels), c.pixelTwips);
+        EXPECT_EQ(dpi.PointsOf(dpi.FontHeight(9)), 9);
+    }
+    EXPECT_EQ(Dpi(120).FontHeight(9), -15);
+    EXPECT_EQ(Dpi(96).TwipsPerPixel(), 15);
+    EXPECT_EQ(MulDivRounded(5, 7, 0), -1);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "shell/window_rules.h"
 
+#include "base/dpi.h"
 #include "base/screen_fit.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,7 @@ TEST(WindowRules, HintWindowSitsBottomRightAboveTheGapRoundedLikeItsSize) {
     const Case cases[] = {{96, 38, 1009}, {120, 48, 990}, {144, 57, 973}, {168, 67, 955}, {192, 76, 937}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dpi);
-        EXPECT_EQ(TwipsToPixels(kHintHeightTwips, c.dpi), c.height);
+        EXPECT_EQ(Dpi(c.dpi).FromTwips(kHintHeightTwips), c.height);
         const ScreenPoint p = HintWindowPosition(1920, 1080, 250, c.height, c.dpi);
         EXPECT_EQ(p.x, 1670);
         EXPECT_EQ(p.y, c.y);

@@ -3,11 +3,16 @@
 // bench/page_read_bench_win.cpp; the browser that never answers is watched by the program's own test.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "autofill/accessible_page_win.h"
 #include "autofill/address_reader.h"
 #include "autofill/browser_windows_win.h"
+#include "base/message_pump_win.h"
+#include "base/owned_win.h"
 #include "support/fake_apps_win.h"
 #include "support/ui_driver_win.h"
 
@@ -15,6 +20,55 @@ namespace tf::test {
 namespace {
 
 const std::wstring kBank = L"https://bank.example/login?from=登录";
+
+// A page window on a thread of its own whose first WM_GETOBJECT waits until CatchUp: a browser that
+// is busy for a while.
+class BusyPageWindow {
+public:
+    BusyPageWindow() : thread_([this] { Run(); }) {
+        WaitUntil([this] { return window_.load() != nullptr; });
+    }
+    ~BusyPageWindow() {
+        CatchUp();
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+        thread_.join();
+    }
+    HWND Handle() const { return window_; }
+    // Lets the window go on, and returns once it has handled what was sent to it before.
+    void CatchUp() {
+        SetEvent(go_.Get());
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
+    }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<BusyPageWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (msg == WM_GETOBJECT && self) {
+            WaitForSingleObject(self->go_.Get(), 10000);
+            return 0;
+        }
+        if (msg == WM_DESTROY) PostQuitMessage(0);
+        return DefWindowProcW(window, msg, wParam, lParam);
+    }
+    void Run() {
+        WNDCLASSW cls{};
+        cls.lpfnWndProc = Proc;
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.lpszClassName = L"TestBusyPage";
+        RegisterClassW(&cls);  // the second window finds it registered
+        HWND window = CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                      cls.hInstance, nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        window_ = window;
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    }
+
+    UniqueHandle go_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    std::atomic<HWND> window_{nullptr};
+    std::thread thread_;
+};
 
 TEST(AutofillPages, ChromiumPageIsReadOnceItsTreeIsBuiltAndThenFromTheSameDocument) {
     FakeBrowser browser(L"chromium-msaa", kBank);
@@ -60,6 +114,22 @@ TEST(AutofillPages, FirefoxPageIsTheShownDocumentNotTheToolbarOrAHiddenTab) {
     browser.Close();
     reader.ReadBrowserAddress(holder, kFirefox);
     EXPECT_EQ(holder, std::string(kFirefox) + kBrowserNotOpen);
+}
+
+TEST(AutofillPages, EachReaderAsksItsBusyWindowAgainOnceThatWindowHasCaughtUp) {
+    // Two readers find their windows busy, and the window found second catches up first: each
+    // reader goes by its own window's answer, not by whichever came last.
+    BusyPageWindow firstPage, secondPage;
+    AccessiblePages first, second;
+    EXPECT_EQ(first.Open(firstPage.Handle()).kind, PageAnswer::kNoAnswer);
+    EXPECT_EQ(second.Open(secondPage.Handle()).kind, PageAnswer::kNoAnswer);
+    EXPECT_EQ(second.Open(secondPage.Handle()).kind, PageAnswer::kNoAnswer) << "asked again while busy";
+    secondPage.CatchUp();
+    firstPage.CatchUp();
+    std::optional<int> quit;
+    ProcessPendingMessages(quit);  // the windows' answers to the readers' probes
+    EXPECT_EQ(first.Open(firstPage.Handle()).kind, PageAnswer::kNotReady);
+    EXPECT_EQ(second.Open(secondPage.Handle()).kind, PageAnswer::kNotReady);
 }
 
 }  // namespace
