@@ -27,12 +27,11 @@ TypingController::TypingController(WatchController& watch, const RecordGrid& gri
 TypingController::~TypingController() {
     if (foregroundHook_) UnhookWinEvent(foregroundHook_);
     foregroundListener = nullptr;
-    if (faceBrush_) DeleteObject(faceBrush_);
 }
 
-void TypingController::CreatePanel(HWND window, int x, int y, int width, HFONT font, int dpi) {
+void TypingController::CreatePanel(HWND window, int x, int y, int width, HFONT font, Dpi dpi) {
     window_ = window;
-    faceBrush_ = CreateSolidBrush(kFaceColour);
+    faceBrush_.Reset(CreateSolidBrush(kFaceColour));
     panel_.Create(window, x, y, width, font, dpi);
 }
 
@@ -97,7 +96,7 @@ bool TypingController::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
         case WM_CTLCOLORSTATIC:
             if (!panel_.StandsOnFace(reinterpret_cast<HWND>(lParam))) return false;
             SetBkColor(reinterpret_cast<HDC>(wParam), kFaceColour);
-            result = reinterpret_cast<LRESULT>(faceBrush_);
+            result = reinterpret_cast<LRESULT>(faceBrush_.Get());
             return true;
         case kForegroundChanged:
             UpdateFunctionKeys();

@@ -8,6 +8,8 @@
 
 #include "autofill/credential_keys_win.h"
 #include "autofill/watch_controller_win.h"
+#include "base/dpi.h"
+#include "base/owned_win.h"
 #include "base/window_part_win.h"
 #include "hotkeys/hotkey_manager_win.h"
 #include "hotkeys/hotkey_panel_win.h"
@@ -34,7 +36,7 @@ public:
     TypingController& operator=(const TypingController&) = delete;
 
     // Lays the hotkey panel into the window from (x, y), `width` wide.
-    void CreatePanel(HWND window, int x, int y, int width, HFONT font, int dpi);
+    void CreatePanel(HWND window, int x, int y, int width, HFONT font, Dpi dpi);
     // At start: the hotkeys from the settings file, and the window told of every change of the
     // window in front.
     void Start();
@@ -61,7 +63,7 @@ private:
     WindowTimer timer1_{kTimer1, 10};
     cHotKey cHK_;
     HotkeyPanel panel_{cHK_, ini_, timer1_};
-    HBRUSH faceBrush_ = nullptr;
+    UniqueBrush faceBrush_;
     bool functionKeysHeld_ = false;
     HWINEVENTHOOK foregroundHook_ = nullptr;
 };

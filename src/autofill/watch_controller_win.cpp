@@ -12,28 +12,23 @@ namespace tf {
 WatchController::WatchController(const RecordGrid& grid, std::function<void()> watchChanged)
     : grid_(grid), watchChanged_(std::move(watchChanged)) {}
 
-WatchController::~WatchController() {
-    if (faceBrush_) DeleteObject(faceBrush_);
-}
-
-void WatchController::CreateRow(HWND window, const RECT& row, HFONT font, int dpi) {
+void WatchController::CreateRow(HWND window, const RECT& row, HFONT font, Dpi dpi) {
     window_ = window;
-    faceBrush_ = CreateSolidBrush(kFaceColour);
-    const auto px = [dpi](int px96) { return MulDiv(px96, dpi, 96); };
+    faceBrush_.Reset(CreateSolidBrush(kFaceColour));
     const int height = row.bottom - row.top;
     int x = row.left;
     label5_ = CreateChild(window, 0, L"STATIC", Widen(kBrowserRowCaption).c_str(), SS_LEFT | SS_CENTERIMAGE, kIdLabel5,
-                          x, row.top, px(96), height, font);
-    x += px(100);
+                          x, row.top, dpi.Px(96), height, font);
+    x += dpi.Px(100);
     for (int b = 0; b < kBrowserCount; ++b) {
-        const int boxW = px(b == 0 ? 48 : 80);
+        const int boxW = dpi.Px(b == 0 ? 48 : 80);
         checkBoxes_[static_cast<std::size_t>(b)] =
             CreateChild(window, 0, L"BUTTON", Widen(kBrowserBoxCaptions[static_cast<std::size_t>(b)]).c_str(),
                         WS_TABSTOP | BS_AUTOCHECKBOX, kIdCheck2 + b, x, row.top, boxW, height, font);
-        x += boxW + px(8);
+        x += boxW + dpi.Px(8);
     }
     // The manual read is a maintenance aid with nothing to show a user: it stays hidden.
-    CreateWindowExW(0, L"BUTTON", L"Command1", WS_CHILD | BS_PUSHBUTTON, x, row.top, px(80), height, window,
+    CreateWindowExW(0, L"BUTTON", L"Command1", WS_CHILD | BS_PUSHBUTTON, x, row.top, dpi.Px(80), height, window,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCommand1)), GetModuleHandleW(nullptr), nullptr);
     watchStatus_ = CreateChild(window, 0, L"STATIC", L"", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX,
                                kIdWatchStatus, x, row.top, row.right - x, height, font);
@@ -124,7 +119,7 @@ bool WatchController::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
             const HDC dc = reinterpret_cast<HDC>(wParam);
             SetTextColor(dc, kHintText);
             SetBkColor(dc, kFaceColour);
-            result = reinterpret_cast<LRESULT>(faceBrush_);
+            result = reinterpret_cast<LRESULT>(faceBrush_.Get());
             return true;
         }
         default:

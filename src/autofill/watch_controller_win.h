@@ -9,6 +9,8 @@
 #include "autofill/address_reader.h"
 #include "autofill/browser_watch.h"
 #include "autofill/browser_windows_win.h"
+#include "base/dpi.h"
+#include "base/owned_win.h"
 #include "base/window_part_win.h"
 #include "records/record_grid.h"
 #include "shell/hint_window_win.h"
@@ -36,12 +38,11 @@ public:
     // The records must outlive the controller. watchChanged: the running timer may have changed, or
     // a tick looked at the window in front.
     WatchController(const RecordGrid& grid, std::function<void()> watchChanged);
-    ~WatchController() override;
     WatchController(const WatchController&) = delete;
     WatchController& operator=(const WatchController&) = delete;
 
     // Lays the row into `row` of the window, which then receives the row's and the timers' messages.
-    void CreateRow(HWND window, const RECT& row, HFONT font, int dpi);
+    void CreateRow(HWND window, const RECT& row, HFONT font, Dpi dpi);
     // At start: the boxes as the watch loads them, the checked one's timer running, the hint hidden.
     void Start(HINSTANCE instance);
     // A tick soon, rather than at the next second: a box was ticked or a browser came to the front.
@@ -73,7 +74,7 @@ private:
     HWND label5_ = nullptr;
     HWND watchStatus_ = nullptr;
     std::array<HWND, kBrowserCount> checkBoxes_{};
-    HBRUSH faceBrush_ = nullptr;
+    UniqueBrush faceBrush_;
     HintWindow hint_;
 };
 

@@ -55,15 +55,7 @@ LRESULT CALLBACK TitleBandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 
 MainWindow::MainWindow(RecordGrid& grid, Hooks hooks) : grid_(grid), hooks_(std::move(hooks)) {}
 
-MainWindow::~MainWindow() {
-    Destroy();
-    for (HGDIOBJ object : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(titleFont_),
-                           static_cast<HGDIOBJ>(bandBrush_), static_cast<HGDIOBJ>(faceBrush_)}) {
-        if (object) DeleteObject(object);
-    }
-    if (icon_) DestroyIcon(icon_);
-    if (smallIcon_) DestroyIcon(smallIcon_);
-}
+MainWindow::~MainWindow() { Destroy(); }
 
 void MainWindow::Destroy() {
     if (hwnd_) DestroyWindow(hwnd_);
@@ -73,18 +65,21 @@ bool MainWindow::Create(HINSTANCE instance) {
     // At a high scaling on a small screen the window shrinks as a whole to fit the work area.
     dpi_ = DpiToFit(ScreenDpi(), kWindowWidth, kWindowHeight, PrimaryWorkArea());
 
-    icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
-                                          GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-    smallIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    bandBrush_ = CreateSolidBrush(kBandBlue);
-    faceBrush_ = CreateSolidBrush(kFaceColour);
-    font_ = CreateUiFont(kGridFontSize, dpi_);
-    titleFont_ = CreateUiFont(10, dpi_, FW_BOLD);
+    const auto loadIcon = [instance](int metricX, int metricY) {
+        return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                             GetSystemMetrics(metricX), GetSystemMetrics(metricY), 0));
+    };
+    icon_.Reset(loadIcon(SM_CXICON, SM_CYICON));
+    smallIcon_.Reset(loadIcon(SM_CXSMICON, SM_CYSMICON));
+    bandBrush_.Reset(CreateSolidBrush(kBandBlue));
+    faceBrush_.Reset(CreateSolidBrush(kFaceColour));
+    font_.Reset(CreateUiFont(kGridFontSize, dpi_));
+    titleFont_.Reset(CreateUiFont(10, dpi_, FW_BOLD));
 
     // The band's brush is the class's: freed with the class.
     RegisterWindowClass(kTitleBandClass, TitleBandProc, CreateSolidBrush(kBandBlue));
-    if (!RegisterWindowClass(kMainWindowClass, OwnerWindowProc<MainWindow>, faceBrush_, CS_DBLCLKS, icon_, smallIcon_))
+    if (!RegisterWindowClass(kMainWindowClass, OwnerWindowProc<MainWindow>, faceBrush_.Get(), CS_DBLCLKS, icon_.Get(),
+                             smallIcon_.Get()))
         return false;
 
     // Borderless: the title band Picture1 and its labels stand in for the caption and its buttons.
@@ -115,11 +110,11 @@ void MainWindow::CreateControls() {
                                 Px(kBandHeight), nullptr);
     // No SS_NOTIFY on the caption label: it lets the mouse through to the band, which drags.
     label6_ = CreateChild(picture1, 0, L"STATIC", L"Tamborvin Form 1.0", SS_LEFT, kIdLabel6, Px(kMargin), Px(8),
-                          Px(300), Px(18), titleFont_);
+                          Px(300), Px(18), titleFont_.Get());
     label7_ = CreateChild(picture1, 0, L"STATIC", L"  —", SS_LEFT | SS_NOTIFY, kIdLabel7, width - Px(72), Px(7), Px(30),
-                          Px(20), titleFont_);
+                          Px(20), titleFont_.Get());
     label8_ = CreateChild(picture1, 0, L"STATIC", L"   X", SS_LEFT | SS_NOTIFY, kIdLabel8, width - Px(40), Px(7),
-                          Px(30), Px(20), titleFont_);
+                          Px(30), Px(20), titleFont_.Get());
 
     // Creation order is the Tab order.
     int top = Px(kBandHeight + 10);
@@ -127,21 +122,22 @@ void MainWindow::CreateControls() {
     int buttonH = Px(28);
     int gap = Px(8);
     int x = Px(kMargin);
-    CreateProgramButton(hwnd_, L"Add", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnAdd, x, top, buttonW, buttonH, font_);
+    CreateProgramButton(hwnd_, L"Add", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnAdd, x, top, buttonW, buttonH, font_.Get());
     x += buttonW + gap;
-    CreateProgramButton(hwnd_, L"Edit", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnModify, x, top, buttonW, buttonH, font_);
+    CreateProgramButton(hwnd_, L"Edit", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnModify, x, top, buttonW, buttonH,
+                        font_.Get());
     x += buttonW + gap;
-    CreateProgramButton(hwnd_, L"Delete", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnDelete, x, top, buttonW, buttonH, font_);
+    CreateProgramButton(hwnd_, L"Delete", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnDelete, x, top, buttonW, buttonH,
+                        font_.Get());
 
     // Wide enough for its whole hint text.
     int searchW = Px(290);
     int findX = width - Px(kMargin) - buttonW;
-    text11_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", Widen(kSearchPlaceholder).c_str(),
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, findX - gap - searchW, top + Px(2),
-                              searchW, buttonH - Px(4), hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdText11)),
-                              GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(text11_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    CreateProgramButton(hwnd_, L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW, buttonH, font_);
+    text11_ =
+        CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", Widen(kSearchPlaceholder).c_str(), WS_TABSTOP | ES_AUTOHSCROLL,
+                    kIdText11, findX - gap - searchW, top + Px(2), searchW, buttonH - Px(4), font_.Get());
+    CreateProgramButton(hwnd_, L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW, buttonH,
+                        font_.Get());
 
     int gridTop = top + buttonH + Px(10);
     int bottomBar = Px(48);
@@ -150,18 +146,18 @@ void MainWindow::CreateControls() {
     GridView::Handlers handlers;
     handlers.open = [this](int row) { msGrid_Open(row); };
     handlers.deleteKey = [this] { msGrid_DeleteKey(); };
-    gridView_.Create(hwnd_, kIdMsGrid, gridBounds, font_, dpi_, std::move(handlers));
+    gridView_.Create(hwnd_, kIdMsGrid, gridBounds, font_.Get(), dpi_, std::move(handlers));
 
     int closeW = Px(88);
     int closeH = Px(30);
     int closeY = height - bottomBar + (bottomBar - closeH) / 2;
     if (hooks_.createParts) {
-        MainWindowLayout layout{hwnd_, Px(kMargin), panelTop, width - 2 * Px(kMargin), {}, font_, dpi_};
+        MainWindowLayout layout{hwnd_, Px(kMargin), panelTop, width - 2 * Px(kMargin), {}, font_.Get(), dpi_};
         layout.bottomRow = RECT{Px(kMargin), closeY, width - Px(kMargin) - closeW - gap, closeY + closeH};
         hooks_.createParts(layout);
     }
     CreateChild(hwnd_, 0, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4, width - Px(kMargin) - closeW,
-                closeY, closeW, closeH, font_);
+                closeY, closeW, closeH, font_.Get());
 }
 
 void MainWindow::btnAdd_Click() { editor_.ShowEditor(hwnd_, LoginRecord{}, false); }
@@ -281,7 +277,7 @@ void MainWindow::OnPaint() {
     // A borderless window needs an edge of its own against a white desktop or window behind it.
     RECT client;
     GetClientRect(hwnd_, &client);
-    FrameRect(dc, &client, bandBrush_);
+    FrameRect(dc, &client, bandBrush_.Get());
     EndPaint(hwnd_, &ps);
 }
 
@@ -310,7 +306,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 const HDC dc = reinterpret_cast<HDC>(wParam);
                 SetTextColor(dc, kBandText);
                 SetBkColor(dc, kBandBlue);
-                return reinterpret_cast<LRESULT>(bandBrush_);
+                return reinterpret_cast<LRESULT>(bandBrush_.Get());
             }
             break;
         }

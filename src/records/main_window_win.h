@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/dpi.h"
+#include "base/owned_win.h"
 #include "base/window_part_win.h"
 #include "base/windows_api_win.h"
 #include "records/editor_window_win.h"
@@ -43,7 +45,7 @@ struct MainWindowLayout {
     // The row left of the close button.
     RECT bottomRow;
     HFONT font;
-    int dpi;
+    Dpi dpi;
 };
 
 class MainWindow {
@@ -73,7 +75,7 @@ public:
     void Show();
     void Destroy();
     HWND Handle() const { return hwnd_; }
-    HICON Icon() const { return smallIcon_ ? smallIcon_ : icon_; }
+    HICON Icon() const { return smallIcon_ ? smallIcon_.Get() : icon_.Get(); }
     // The "url" setting, kept with a blank when a row is opened. Nothing reads either yet.
     void SetUrlSetting(std::string url) { urlSetting_ = std::move(url); }
 
@@ -85,7 +87,7 @@ private:
     void OnCommand(int id, int code);
     bool OnClose();
     void OnPaint();
-    int Px(int px96) const { return MulDiv(px96, dpi_, 96); }
+    int Px(int px96) const { return dpi_.Px(px96); }
 
     void btnAdd_Click();
     void btnModify_Click();
@@ -113,13 +115,13 @@ private:
     HWND label6_ = nullptr;
     HWND label7_ = nullptr;
     HWND label8_ = nullptr;
-    HICON icon_ = nullptr;
-    HICON smallIcon_ = nullptr;
-    HFONT font_ = nullptr;
-    HFONT titleFont_ = nullptr;
-    HBRUSH bandBrush_ = nullptr;
-    HBRUSH faceBrush_ = nullptr;
-    int dpi_ = 96;
+    UniqueIcon icon_;
+    UniqueIcon smallIcon_;
+    UniqueFont font_;
+    UniqueFont titleFont_;
+    UniqueBrush bandBrush_;
+    UniqueBrush faceBrush_;
+    Dpi dpi_;
 };
 
 }  // namespace tf

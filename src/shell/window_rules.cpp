@@ -1,7 +1,5 @@
 #include "shell/window_rules.h"
 
-#include <algorithm>
-
 #include "base/dpi.h"
 
 namespace tf {
