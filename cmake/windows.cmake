@@ -9,7 +9,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # programs then load them from the system folder only (base/system_dlls_win.h).
 # The common controls too: loaded at start they would have the theme DLL loaded (by name) before
 # the programs can say where from.
-set(TF_DELAY_LOADED version winhttp wininet uxtheme oleacc bcrypt msimg32 comctl32)
+set(TF_DELAY_LOADED version wininet uxtheme oleacc bcrypt msimg32 comctl32)
 find_program(TF_NM NAMES x86_64-w64-mingw32-nm REQUIRED)
 find_program(TF_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
 set(TF_DELAY_LIBS)
@@ -217,7 +217,7 @@ foreach(src ${TF_WIN_TESTS})
     get_filename_component(name ${src} NAME_WE)
     tf_win_gtest_program(${name} ${src})
     gtest_add_tests(TARGET ${name} SOURCES ${src} TEST_PREFIX "win." TEST_LIST tf_cases)
-    if(name MATCHES "download|winhttp")
+    if(name MATCHES "download")
         set_tests_properties(${tf_cases} PROPERTIES FIXTURES_REQUIRED http_server)
     elseif(name MATCHES "update")
         # One release folder for all of them: they take turns.

@@ -1,94 +1,46 @@
 #include "base/http_get_win.h"
 
-#include "base/owned_win.h"
-#include "base/windows_api_win.h"
-
-#include <winhttp.h>
-
 #include <algorithm>
-#include <cstdlib>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "base/program_look_win.h"
+#include "base/wininet_get_win.h"
 
 namespace tf {
 namespace {
 
-struct WinHttpHandleTraits : NullEmptyTraits<HINTERNET> {
-    static bool Free(HINTERNET h) { return WinHttpCloseHandle(h) != FALSE; }
-};
-using Handle = Owned<WinHttpHandleTraits>;
-
 // Nothing of ours is bigger; a longer answer is no version text.
 constexpr std::size_t kMaxBody = 64 * 1024;
-// What is left of the whole fetch's time; each blocking call may wait only that long, so a server
-// that sends a byte now and then cannot stretch the fetch.
-class Deadline {
-public:
-    explicit Deadline(unsigned limitMs) : end_(GetTickCount64() + limitMs) {}
-    bool Limit(HINTERNET handle) const {
+
+// The fetch itself, on a worker. Each blocking call may wait only for what is left of the time, so
+// that a server sending a byte now and then cannot stretch it, and the worker ends soon after the
+// caller stopped waiting.
+std::optional<std::string> Fetch(const std::string& url, ULONGLONG end) {
+    const auto left = [end]() -> DWORD {
         const ULONGLONG now = GetTickCount64();
-        if (now >= end_) return false;
-        const int left = static_cast<int>(end_ - now);
-        return WinHttpSetTimeouts(handle, left, left, left, left) != FALSE;
-    }
-
-private:
-    ULONGLONG end_;
-};
-
-}  // namespace
-
-std::optional<std::string> HttpGetText(const std::string& url, unsigned limitMs) {
-    const Deadline deadline(limitMs);
-    std::wstring wide = Widen(url);
-    URL_COMPONENTS parts{};
-    parts.dwStructSize = sizeof(parts);
-    wchar_t host[256] = {};
-    wchar_t path[2048] = {};
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = static_cast<DWORD>(std::size(host));
-    parts.lpszUrlPath = path;
-    parts.dwUrlPathLength = static_cast<DWORD>(std::size(path));
-    if (!WinHttpCrackUrl(wide.c_str(), 0, 0, &parts)) return std::nullopt;
-
-    Handle session(WinHttpOpen(L"Tamborvin Form", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                               WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session) return std::nullopt;
-    Handle connection(WinHttpConnect(session.Get(), host, parts.nPort, 0));
-    if (!connection) return std::nullopt;
-    DWORD flags = WINHTTP_FLAG_REFRESH | (parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0);
-    Handle request(WinHttpOpenRequest(connection.Get(), L"GET", path, nullptr, WINHTTP_NO_REFERER,
-                                      WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
-    if (!request || !deadline.Limit(request.Get())) return std::nullopt;
-    if (!WinHttpSendRequest(request.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !deadline.Limit(request.Get()) || !WinHttpReceiveResponse(request.Get(), nullptr)) {
-        return std::nullopt;
-    }
-    DWORD status = 0;
-    DWORD size = sizeof(status);
-    if (!WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX) ||
-        status != 200) {
-        return std::nullopt;
-    }
-    std::optional<DWORD> length;
-    DWORD value = 0;
-    size = sizeof(value);
-    if (WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
-                            WINHTTP_HEADER_NAME_BY_INDEX, &value, &size, WINHTTP_NO_HEADER_INDEX)) {
-        length = value;
-    }
+        return now >= end ? 0 : static_cast<DWORD>(end - now);
+    };
+    const std::unique_ptr<WinInetGet> get = WinInetGet::Open(url, kProgramTitle);
+    if (!get || !get->Limit(left()) || !get->Send() || get->Status() != 200) return std::nullopt;
+    const std::optional<DWORD> length = get->ContentLength();
     std::string body;
     while (true) {
         // Asked for only what has arrived: a read of more waits until it has all of it, however
         // long the server takes a byte at a time.
         DWORD available = 0;
-        if (!deadline.Limit(request.Get()) || !WinHttpQueryDataAvailable(request.Get(), &available)) {
+        if (!get->Limit(left()) || !InternetQueryDataAvailable(get->request(), &available, 0, 0)) {
             return std::nullopt;
         }
         if (available == 0) break;
         char chunk[4096];
         DWORD read = 0;
         const DWORD want = std::min<DWORD>(available, sizeof chunk);
-        if (!WinHttpReadData(request.Get(), chunk, want, &read)) return std::nullopt;
+        if (!InternetReadFile(get->request(), chunk, want, &read)) return std::nullopt;
         if (read == 0) break;
         body.append(chunk, read);
         if (body.size() > kMaxBody) return std::nullopt;
@@ -96,6 +48,38 @@ std::optional<std::string> HttpGetText(const std::string& url, unsigned limitMs)
     // A dropped connection reports no error, only an early end.
     if (length && body.size() != *length) return std::nullopt;
     return body;
+}
+
+struct Outcome {
+    std::mutex lock;
+    std::condition_variable ended;
+    bool done = false;
+    std::optional<std::string> body;
+};
+
+}  // namespace
+
+std::optional<std::string> HttpGetText(const std::string& url, unsigned limitMs) {
+    // WinINet bounds neither the name lookup nor, on every Windows, the connect: the caller waits
+    // for the worker no longer than the limit, and a worker still waiting is left to end by itself.
+    const ULONGLONG end = GetTickCount64() + limitMs;
+    auto outcome = std::make_shared<Outcome>();
+    try {
+        std::thread([outcome, url, end] {
+            std::optional<std::string> body = Fetch(url, end);
+            std::lock_guard<std::mutex> hold(outcome->lock);
+            outcome->body = std::move(body);
+            outcome->done = true;
+            outcome->ended.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return std::nullopt;
+    }
+    std::unique_lock<std::mutex> hold(outcome->lock);
+    if (!outcome->ended.wait_for(hold, std::chrono::milliseconds(limitMs), [&] { return outcome->done; })) {
+        return std::nullopt;
+    }
+    return std::move(outcome->body);
 }
 
 }  // namespace tf

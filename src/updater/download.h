@@ -1,4 +1,4 @@
-// The download control's rules (`WinHttpDown`): one file fetched by HTTP GET beside its target as a
+// The rules of the updater's download control: one file fetched by HTTP GET beside its target as a
 // data file ("<name>.dl") and a state file ("<name>.dl.cfg", the address it belongs to), resumable
 // across runs, paused or stopped between chunks, renamed into place when complete.
 #pragma once

@@ -12,7 +12,7 @@
 #include "updater/release_info.h"
 #include "updater/update_flow.h"
 #include "updater/update_platform_win.h"
-#include "updater/win_http_down_win.h"
+#include "updater/wininet_download_win.h"
 
 namespace tf {
 
@@ -81,7 +81,7 @@ private:
     std::string label17_;  // save path
     std::string text6_;    // finished flag
     ProgressBar progressBar1_;
-    WinHttpDown WinHttpDown1;
+    WinInetDownload WinHttpDown1;
     WinUpdatePlatform platform_;
     ControlDownload download_{WinHttpDown1.control()};
     // What the buttons and the download do to the folder.

@@ -1,7 +1,5 @@
 #include "updater/wininet_transport_win.h"
 
-#include <wininet.h>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -10,6 +8,7 @@
 #include <thread>
 
 #include "base/controls_win.h"
+#include "base/wininet_get_win.h"
 
 namespace tf {
 
@@ -53,9 +52,7 @@ std::atomic<long> g_openRequests{0};
 struct WinInetRequest {
     HWND window = nullptr;
     unsigned id = 0;
-    HINTERNET session = nullptr;
-    HINTERNET connect = nullptr;
-    HINTERNET request = nullptr;
+    std::unique_ptr<WinInetGet> get;
     std::atomic<bool> abandoned{false};
 
     std::vector<std::vector<char>> buffers = std::vector<std::vector<char>>(kBuffers);
@@ -71,34 +68,21 @@ struct WinInetRequest {
 
 namespace {
 
-std::string QueryRawHeaders(HINTERNET request) {
-    DWORD size = 0;
-    HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return {};
-    std::wstring headers(size / sizeof(wchar_t) + 1, L'\0');
-    size = static_cast<DWORD>(headers.size() * sizeof(wchar_t));
-    if (!HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, headers.data(), &size, nullptr)) return {};
-    headers.resize(size / sizeof(wchar_t));
-    return Narrow(headers);
-}
-
 void Post(const WinInetRequest& request, UINT what) {
     if (!request.abandoned) PostMessageW(request.window, what, request.id, 0);
 }
 
 void Fetch(const std::shared_ptr<WinInetRequest>& request) {
-    if (!HttpSendRequestW(request->request, nullptr, 0, nullptr, 0)) {
+    WinInetGet& get = *request->get;
+    if (!get.Send()) {
         request->error = GetLastError();
         Post(*request, kError);
         return;
     }
-    DWORD status = 0;
-    DWORD size = sizeof(status);
-    HttpQueryInfoW(request->request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr);
     {
         std::lock_guard<std::mutex> hold(request->lock);
-        request->status = static_cast<int>(status);
-        request->headers = QueryRawHeaders(request->request);
+        request->status = get.Status();
+        request->headers = get.RawHeaders();
     }
     Post(*request, kHeaders);
     double recentRate = 0;  // bytes per millisecond over the last chunk
@@ -128,14 +112,14 @@ void Fetch(const std::shared_ptr<WinInetRequest>& request) {
             // a round trip of its own under Wine, as costly as a large read.
             if (expected < kQueryBelow) {
                 DWORD available = 0;
-                if (!InternetQueryDataAvailable(request->request, &available, 0, 0)) {
+                if (!InternetQueryDataAvailable(get.request(), &available, 0, 0)) {
                     failure = GetLastError();
                     break;
                 }
                 want = available == 0 ? 1 : std::min(std::max(available, expected), kChunkSize - filled);
             }
             DWORD count = 0;
-            if (!InternetReadFile(request->request, buffer.data() + filled, want, &count)) {
+            if (!InternetReadFile(get.request(), buffer.data() + filled, want, &count)) {
                 failure = GetLastError();
                 break;
             }
@@ -173,9 +157,7 @@ void Fetch(const std::shared_ptr<WinInetRequest>& request) {
 
 void RunWorker(std::shared_ptr<WinInetRequest> request) {
     Fetch(request);
-    InternetCloseHandle(request->request);
-    InternetCloseHandle(request->connect);
-    InternetCloseHandle(request->session);
+    request->get->Close();
     --g_openRequests;
 }
 
@@ -198,48 +180,13 @@ long WinInetTransport::OpenRequests() { return g_openRequests.load(); }
 bool WinInetTransport::Start(const std::string& url, const std::vector<std::string>& headerLines, HttpEvents& events) {
     Abandon();
     if (!hwnd_) return false;
-    std::wstring wideUrl = Widen(url);
-    URL_COMPONENTSW parts{};
-    parts.dwStructSize = sizeof(parts);
-    parts.dwHostNameLength = static_cast<DWORD>(-1);
-    parts.dwUrlPathLength = static_cast<DWORD>(-1);
-    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!InternetCrackUrlW(wideUrl.c_str(), 0, 0, &parts) || parts.dwHostNameLength == 0) return false;
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
-    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-    std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
-    path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    if (path.empty()) path = L"/";
-
+    std::unique_ptr<WinInetGet> get = WinInetGet::Open(url, L"velnor", headerLines);
+    if (!get) return false;
     auto request = std::make_shared<WinInetRequest>();
     request->window = hwnd_;
     request->id = ++nextId_;
+    request->get = std::move(get);
     for (std::size_t i = 0; i < kBuffers; ++i) request->free.push_back(i);
-    auto close = [&] {
-        if (request->request) InternetCloseHandle(request->request);
-        if (request->connect) InternetCloseHandle(request->connect);
-        if (request->session) InternetCloseHandle(request->session);
-    };
-    // A session of its own: an abandoned worker may still be closing its handles.
-    request->session = InternetOpenW(L"velnor", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (request->session)
-        request->connect = InternetConnectW(request->session, host.c_str(), parts.nPort, nullptr, nullptr,
-                                            INTERNET_SERVICE_HTTP, 0, 0);
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                  INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
-    if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    if (request->connect)
-        request->request =
-            HttpOpenRequestW(request->connect, L"GET", path.c_str(), nullptr, nullptr, nullptr, flags, 0);
-    std::wstring headers;
-    for (const std::string& line : headerLines) headers += Widen(line) + L"\r\n";
-    if (!request->request ||
-        (!headers.empty() &&
-         !HttpAddRequestHeadersW(request->request, headers.c_str(), static_cast<DWORD>(headers.size()),
-                                 HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE))) {
-        close();
-        return false;
-    }
     ++g_openRequests;
     current_ = request;
     events_ = &events;

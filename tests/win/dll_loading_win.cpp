@@ -11,8 +11,7 @@ namespace {
 // version.dll is left out here only because Wine's own user32 imports it (Windows' does not),
 // so Wine would load a planted one before the program runs; the import table check
 // (check_imports.sh) covers it.
-const wchar_t* const kPlanted[] = {L"winhttp.dll", L"wininet.dll", L"uxtheme.dll",
-                                   L"oleacc.dll",  L"bcrypt.dll",  L"msimg32.dll"};
+const wchar_t* const kPlanted[] = {L"wininet.dll", L"uxtheme.dll", L"oleacc.dll", L"bcrypt.dll", L"msimg32.dll"};
 
 // Wine prefers its own DLLs; "native, then builtin" makes it look in the program's folder first, as
 // Windows does (what WINEDLLOVERRIDES="name=n,b" does, here for the programs this test starts).

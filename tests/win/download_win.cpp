@@ -9,10 +9,10 @@
 #include <functional>
 #include <random>
 
+#include "base/http_get_win.h"
 #include "base/windows_api_win.h"
 #include "updater/download_names.h"
-#include "updater/win_http_down_win.h"
-#include "updater/winhttp_transport_win.h"
+#include "updater/wininet_download_win.h"
 
 namespace tf {
 namespace {
@@ -58,11 +58,13 @@ TEST(DownloadByteSize, MatchesTheShellsOwnTexts) {
     }
 }
 
-class DownloadWinHttp : public ::testing::Test {
+class DownloadWinInet : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         file_ = new std::string(RandomBytes(5 * 1024 * 1024, 7));
         Serve("setup.exe", *file_);
+        Serve("version.txt", "v1.1");
+        Serve("notes.txt", std::string(1000, 'n'));
     }
     static void TearDownTestSuite() { delete file_; }
 
@@ -74,7 +76,7 @@ protected:
                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-下载";
         ASSERT_TRUE(CreateDirectoryW(Widen(folder_).c_str(), nullptr)) << GetLastError();
         target_ = folder_ + "\\setup.exe";
-        down_ = std::make_unique<WinHttpDown>();
+        down_ = std::make_unique<WinInetDownload>();
         (*down_)->FileName = target_;
         (*down_)->StateChanged = [this](std::int16_t state) { states_.push_back(state); };
         (*down_)->HttpState = [this](const std::string&, float percent, const std::string&, const std::string&) {
@@ -134,10 +136,10 @@ protected:
     }
 
     static std::string* file_;
-    static DownloadWinHttp* current_;
+    static DownloadWinInet* current_;
     std::string folder_;
     std::string target_;
-    std::unique_ptr<WinHttpDown> down_;
+    std::unique_ptr<WinInetDownload> down_;
     std::vector<std::int16_t> states_;
     int chunks_ = 0;
     float percent_ = 0;
@@ -145,10 +147,10 @@ protected:
     void (Download::*action_)() = nullptr;
 };
 
-std::string* DownloadWinHttp::file_ = nullptr;
-DownloadWinHttp* DownloadWinHttp::current_ = nullptr;
+std::string* DownloadWinInet::file_ = nullptr;
+DownloadWinInet* DownloadWinInet::current_ = nullptr;
 
-TEST_F(DownloadWinHttp, FiveMegabytesArriveByteIdentical) {
+TEST_F(DownloadWinInet, FiveMegabytesArriveByteIdentical) {
     EXPECT_EQ(Run(Address("/setup.exe")), kFinished);
     EXPECT_EQ(states_, (std::vector<std::int16_t>{kSending, kHeadersArrived, kReceiving, kFinished}));
     EXPECT_GT(chunks_, 1);
@@ -157,7 +159,7 @@ TEST_F(DownloadWinHttp, FiveMegabytesArriveByteIdentical) {
     EXPECT_TRUE(Read("setup.exe") == *file_);
 }
 
-TEST_F(DownloadWinHttp, ConnectionsDroppedByTheServerResumeUntilComplete) {
+TEST_F(DownloadWinInet, ConnectionsDroppedByTheServerResumeUntilComplete) {
     // The server ends every answer after 1.3 MB: each start resumes from what the data file holds.
     const std::string url = Address("/setup.exe?dropafter=1300000");
     std::vector<std::uint64_t> offsets;
@@ -176,7 +178,7 @@ TEST_F(DownloadWinHttp, ConnectionsDroppedByTheServerResumeUntilComplete) {
     EXPECT_TRUE(Read("setup.exe") == *file_);
 }
 
-TEST_F(DownloadWinHttp, PauseThenStartContinuesFromTheDataFile) {
+TEST_F(DownloadWinInet, PauseThenStartContinuesFromTheDataFile) {
     const std::string url = Address("/setup.exe?rate=4000000");
     AfterFirstChunk(&Download::GetPause);
     EXPECT_EQ(Run(url), kPaused);
@@ -192,7 +194,7 @@ TEST_F(DownloadWinHttp, PauseThenStartContinuesFromTheDataFile) {
     EXPECT_TRUE(Read("setup.exe") == *file_);
 }
 
-TEST_F(DownloadWinHttp, StopThenStartBeginsAgainUnderNumberedNames) {
+TEST_F(DownloadWinInet, StopThenStartBeginsAgainUnderNumberedNames) {
     const std::string url = Address("/setup.exe?rate=4000000");
     AfterFirstChunk(&Download::GetStop);
     EXPECT_EQ(Run(url), kStopped);
@@ -206,7 +208,7 @@ TEST_F(DownloadWinHttp, StopThenStartBeginsAgainUnderNumberedNames) {
     EXPECT_TRUE(Read("setup.exe") == *file_);
 }
 
-TEST_F(DownloadWinHttp, ServersThatIgnoreTheRangeOrHaveNothingMoreToSend) {
+TEST_F(DownloadWinInet, ServersThatIgnoreTheRangeOrHaveNothingMoreToSend) {
     // A server without ranges sends the whole file again: the data file starts over.
     const std::string url = Address("/setup.exe?norange=1");
     FileError error;
@@ -225,7 +227,7 @@ TEST_F(DownloadWinHttp, ServersThatIgnoreTheRangeOrHaveNothingMoreToSend) {
     EXPECT_TRUE(Read("setup.exe") == *file_);
 }
 
-TEST_F(DownloadWinHttp, FailuresBeforeAnyDataWriteNothing) {
+TEST_F(DownloadWinInet, FailuresBeforeAnyDataWriteNothing) {
     EXPECT_EQ(Run(Address("/missing.exe")), kStatusRefused);
     EXPECT_EQ(states_, (std::vector<std::int16_t>{kSending, kHeadersArrived, kStatusRefused}));
     EXPECT_EQ(Run(Address("/setup.exe?status=500")), kStatusRefused);
@@ -263,9 +265,9 @@ void RunUntil(const std::function<bool()>& done) {
     }
 }
 
-template <class Transport>
-void ExpectWholeRangedAndDroppedBodies(const std::string& file) {
-    Transport transport;
+TEST_F(DownloadWinInet, TransportDeliversWholeRangedAndDroppedBodiesInOrder) {
+    const std::string& file = *file_;
+    WinInetTransport transport;
     Recorder whole;
     ASSERT_TRUE(transport.Start(Address("/setup.exe"), {}, whole));
     RunUntil([&] { return whole.order.find_first_of("FE") != std::string::npos; });
@@ -294,10 +296,9 @@ void ExpectWholeRangedAndDroppedBodies(const std::string& file) {
     EXPECT_FALSE(transport.Start("http://", {}, refused));
 }
 
-template <class Transport>
-void ExpectAbandonedRequestsReportNothing() {
+TEST_F(DownloadWinInet, AbandonedRequestsReportNothingAndFreeTheirHandles) {
     Recorder recorder;
-    Transport transport;
+    WinInetTransport transport;
     for (int i = 0; i < 6; ++i) {
         // Some answers trickle in, so that the abandoned read is still waiting for bytes.
         const std::string url = Address(i % 3 == 2 ? "/setup.exe?rate=2000000" : "/setup.exe");
@@ -305,21 +306,43 @@ void ExpectAbandonedRequestsReportNothing() {
         if (i % 2) Sleep(20);  // some are abandoned while their answer is already on its way
         transport.Abandon();
     }
-    RunUntil([] { return Transport::OpenRequests() == 0; });
+    RunUntil([] { return WinInetTransport::OpenRequests() == 0; });
     Sleep(200);
     LetPendingMessagesRun();
     EXPECT_EQ(recorder.order, "");
-    EXPECT_EQ(Transport::OpenRequests(), 0);
+    EXPECT_EQ(WinInetTransport::OpenRequests(), 0);
 }
 
-TEST_F(DownloadWinHttp, TransportsDeliverWholeRangedAndDroppedBodiesInOrder) {
-    ExpectWholeRangedAndDroppedBodies<WinInetTransport>(*file_);
-    ExpectWholeRangedAndDroppedBodies<WinHttpTransport>(*file_);
-}
-
-TEST_F(DownloadWinHttp, AbandonedRequestsReportNothingAndFreeTheirHandles) {
-    ExpectAbandonedRequestsReportNothing<WinInetTransport>();
-    ExpectAbandonedRequestsReportNothing<WinHttpTransport>();
+// The small fetch of the version text and the release description: a whole answer of status 200 in
+// time, or nothing.
+TEST_F(DownloadWinInet, HttpGetTextTakesOnlyAWholeSmallAnswerInTime) {
+    const struct {
+        std::string url;
+        unsigned limitMs;
+        std::optional<std::string> body;
+    } cases[] = {
+        {Address("/version.txt"), 5000, "v1.1"},
+        {Address("/notes.txt"), 5000, std::string(1000, 'n')},
+        {Address("/missing.txt"), 5000, std::nullopt},
+        {Address("/version.txt?status=500"), 5000, std::nullopt},
+        {Address("/notes.txt?drop=600"), 5000, std::nullopt},
+        // Larger than any text of ours, with its length or streaming without one.
+        {Address("/setup.exe"), 5000, std::nullopt},
+        {Address("/setup.exe?nolength=1"), 5000, std::nullopt},
+        // A byte a second: each byte comes in time, the whole text does not.
+        {Address("/version.txt?rate=1"), 1500, std::nullopt},
+        {"http://127.0.0.1:1/version.txt", 5000, std::nullopt},
+        {"http://", 5000, std::nullopt},
+        {"ftp://127.0.0.1/version.txt", 5000, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        const std::optional<std::string> body = HttpGetText(c.url, c.limitMs);
+        EXPECT_EQ(body.has_value(), c.body.has_value());
+        if (body && c.body) {
+            EXPECT_EQ(*body, *c.body);
+        }
+    }
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ status=0
 for exe in "$@"; do
     imports=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p') || { echo "cannot read $exe" >&2; exit 1; }
     [ -n "$imports" ] || { echo "$exe: no import table found" >&2; exit 1; }
-    bad=$(grep -ixE '(version|winhttp|wininet|uxtheme|oleacc|bcrypt|msimg32|comctl32)\.dll' <<<"$imports")
+    bad=$(grep -ixE '(version|wininet|uxtheme|oleacc|bcrypt|msimg32|comctl32)\.dll' <<<"$imports")
     if [ -n "$bad" ]; then
         echo "$exe imports at start: $(tr '\n' ' ' <<<"$bad")"
         status=1

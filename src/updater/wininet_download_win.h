@@ -1,5 +1,6 @@
-// `WinHttpDown`, the updater's download control: the download rules over WinINet, the Win32 file
-// system and the performance counter, on the thread that creates it.
+// The updater's download control (`WinHttpDown1` on its window): the download rules over WinINet,
+// the Win32 file system and the performance counter, on the thread that creates it, running that
+// thread's pending messages after every chunk so that Pause and Stop work during a transfer.
 #pragma once
 
 #include <memory>
@@ -9,13 +10,13 @@
 
 namespace tf {
 
-class WinHttpDown {
+class WinInetDownload {
 public:
-    WinHttpDown();
+    WinInetDownload();
     // Abandons a transfer under way; its resume files stay.
-    ~WinHttpDown();
-    WinHttpDown(const WinHttpDown&) = delete;
-    WinHttpDown& operator=(const WinHttpDown&) = delete;
+    ~WinInetDownload();
+    WinInetDownload(const WinInetDownload&) = delete;
+    WinInetDownload& operator=(const WinInetDownload&) = delete;
 
     // The rules, properties and events: FileName, URL, GetStart, GetPause, GetStop, HttpState,
     // StateChanged.

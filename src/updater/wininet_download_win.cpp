@@ -1,4 +1,4 @@
-#include "updater/win_http_down_win.h"
+#include "updater/wininet_download_win.h"
 
 #include "base/file_system.h"
 
@@ -16,7 +16,7 @@ void LetPendingMessagesRun() {
     }
 }
 
-double WinHttpDown::PerformanceClock::Now() {
+double WinInetDownload::PerformanceClock::Now() {
     LARGE_INTEGER frequency{};
     LARGE_INTEGER counter{};
     QueryPerformanceFrequency(&frequency);
@@ -24,10 +24,10 @@ double WinHttpDown::PerformanceClock::Now() {
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-WinHttpDown::WinHttpDown()
+WinInetDownload::WinInetDownload()
     : download_(std::make_unique<Download>(transport_, NativeFileSystem(), clock_, LetPendingMessagesRun)) {}
 
-WinHttpDown::~WinHttpDown() {
+WinInetDownload::~WinInetDownload() {
     // The rules go first: they abandon the request through the transport, which is still there.
     download_.reset();
 }
