@@ -9,7 +9,7 @@
 #include "base/program_look_win.h"
 #include "base/shell_start_win.h"
 #include "base/text.h"
-#include "updater/velnor_helpers_win.h"
+#include "base/window_helpers_win.h"
 
 namespace tf {
 namespace {
@@ -149,7 +149,7 @@ void VelnorWindow::Timer1_Timer() {
     Command4_Click();
     if (!label17_.empty()) KillTimer(hwnd_, kTimer1);
     int alpha = 255;
-    velnor::SetTopLayered(hwnd_, true, alpha, false);
+    SetTopLayered(hwnd_, true, alpha, false);
 }
 
 void VelnorWindow::Command4_Click() {
@@ -279,7 +279,7 @@ LRESULT VelnorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_LBUTTONDOWN:
             // The background picture and the version label (which lets the mouse through) drag.
-            velnor::DragWindow(hwnd_);
+            DragWindow(hwnd_);
             return 0;
         case WM_DRAWITEM:
             DrawCloseImage(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
