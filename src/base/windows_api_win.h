@@ -1,3 +1,6 @@
+// The base subsystem: what every other one builds on (text, files, the address split, one HTTP GET)
+// and the window basics both programs share.
+//
 // The one way Windows files include <windows.h>: wide API, no min/max macros, and the macros
 // that clash with the core's own names taken away here.
 #pragma once

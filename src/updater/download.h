@@ -1,3 +1,6 @@
+// The updater subsystem: velnor, which fetches a new version with resume and puts it in place, and
+// the rules it follows.
+//
 // The rules of the updater's download control: one file fetched by HTTP GET beside its target as a
 // data file ("<name>.dl") and a state file ("<name>.dl.cfg", the address it belongs to), resumable
 // across runs, paused or stopped between chunks, renamed into place when complete.
