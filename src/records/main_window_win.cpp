@@ -84,8 +84,8 @@ bool MainWindow::Create(HINSTANCE instance) {
 
     // Borderless: the title band Picture1 and its labels stand in for the caption and its buttons.
     hwnd_ = CreateCenteredWindow(WS_EX_APPWINDOW, kMainWindowClass, kProgramTitle,
-                                 WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, Px(kWindowWidth),
-                                 Px(kWindowHeight), nullptr, this);
+                                 WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, dpi_.Px(kWindowWidth),
+                                 dpi_.Px(kWindowHeight), nullptr, this);
     if (!hwnd_) return false;
     grid_.SetupGrid();
     gridView_.SetupGrid();
@@ -103,25 +103,25 @@ void MainWindow::Show() {
 }
 
 void MainWindow::CreateControls() {
-    int width = Px(kWindowWidth);
-    int height = Px(kWindowHeight);
+    int width = dpi_.Px(kWindowWidth);
+    int height = dpi_.Px(kWindowHeight);
 
     HWND picture1 = CreateChild(hwnd_, 0, kTitleBandClass, L"", WS_CLIPCHILDREN, kIdPicture1, 0, 0, width,
-                                Px(kBandHeight), nullptr);
+                                dpi_.Px(kBandHeight), nullptr);
     // No SS_NOTIFY on the caption label: it lets the mouse through to the band, which drags.
-    label6_ = CreateChild(picture1, 0, L"STATIC", L"Tamborvin Form 1.0", SS_LEFT, kIdLabel6, Px(kMargin), Px(8),
-                          Px(300), Px(18), titleFont_.Get());
-    label7_ = CreateChild(picture1, 0, L"STATIC", L"  —", SS_LEFT | SS_NOTIFY, kIdLabel7, width - Px(72), Px(7), Px(30),
-                          Px(20), titleFont_.Get());
-    label8_ = CreateChild(picture1, 0, L"STATIC", L"   X", SS_LEFT | SS_NOTIFY, kIdLabel8, width - Px(40), Px(7),
-                          Px(30), Px(20), titleFont_.Get());
+    label6_ = CreateChild(picture1, 0, L"STATIC", L"Tamborvin Form 1.0", SS_LEFT, kIdLabel6, dpi_.Px(kMargin),
+                          dpi_.Px(8), dpi_.Px(300), dpi_.Px(18), titleFont_.Get());
+    label7_ = CreateChild(picture1, 0, L"STATIC", L"  —", SS_LEFT | SS_NOTIFY, kIdLabel7, width - dpi_.Px(72),
+                          dpi_.Px(7), dpi_.Px(30), dpi_.Px(20), titleFont_.Get());
+    label8_ = CreateChild(picture1, 0, L"STATIC", L"   X", SS_LEFT | SS_NOTIFY, kIdLabel8, width - dpi_.Px(40),
+                          dpi_.Px(7), dpi_.Px(30), dpi_.Px(20), titleFont_.Get());
 
     // Creation order is the Tab order.
-    int top = Px(kBandHeight + 10);
-    int buttonW = Px(80);
-    int buttonH = Px(28);
-    int gap = Px(8);
-    int x = Px(kMargin);
+    int top = dpi_.Px(kBandHeight + 10);
+    int buttonW = dpi_.Px(80);
+    int buttonH = dpi_.Px(28);
+    int gap = dpi_.Px(8);
+    int x = dpi_.Px(kMargin);
     CreateProgramButton(hwnd_, L"Add", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnAdd, x, top, buttonW, buttonH, font_.Get());
     x += buttonW + gap;
     CreateProgramButton(hwnd_, L"Edit", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnModify, x, top, buttonW, buttonH,
@@ -131,33 +131,33 @@ void MainWindow::CreateControls() {
                         font_.Get());
 
     // Wide enough for its whole hint text.
-    int searchW = Px(290);
-    int findX = width - Px(kMargin) - buttonW;
+    int searchW = dpi_.Px(290);
+    int findX = width - dpi_.Px(kMargin) - buttonW;
     text11_ =
         CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", Widen(kSearchPlaceholder).c_str(), WS_TABSTOP | ES_AUTOHSCROLL,
-                    kIdText11, findX - gap - searchW, top + Px(2), searchW, buttonH - Px(4), font_.Get());
+                    kIdText11, findX - gap - searchW, top + dpi_.Px(2), searchW, buttonH - dpi_.Px(4), font_.Get());
     CreateProgramButton(hwnd_, L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW, buttonH,
                         font_.Get());
 
-    int gridTop = top + buttonH + Px(10);
-    int bottomBar = Px(48);
-    int panelTop = height - bottomBar - Px(kHotkeyPanelHeight);
-    RECT gridBounds{Px(kMargin), gridTop, width - Px(kMargin), panelTop - Px(14)};
+    int gridTop = top + buttonH + dpi_.Px(10);
+    int bottomBar = dpi_.Px(48);
+    int panelTop = height - bottomBar - dpi_.Px(kHotkeyPanelHeight);
+    RECT gridBounds{dpi_.Px(kMargin), gridTop, width - dpi_.Px(kMargin), panelTop - dpi_.Px(14)};
     GridView::Handlers handlers;
     handlers.open = [this](int row) { msGrid_Open(row); };
     handlers.deleteKey = [this] { msGrid_DeleteKey(); };
     gridView_.Create(hwnd_, kIdMsGrid, gridBounds, font_.Get(), dpi_, std::move(handlers));
 
-    int closeW = Px(88);
-    int closeH = Px(30);
+    int closeW = dpi_.Px(88);
+    int closeH = dpi_.Px(30);
     int closeY = height - bottomBar + (bottomBar - closeH) / 2;
     if (hooks_.createParts) {
-        MainWindowLayout layout{hwnd_, Px(kMargin), panelTop, width - 2 * Px(kMargin), {}, font_.Get(), dpi_};
-        layout.bottomRow = RECT{Px(kMargin), closeY, width - Px(kMargin) - closeW - gap, closeY + closeH};
+        MainWindowLayout layout{hwnd_, dpi_.Px(kMargin), panelTop, width - 2 * dpi_.Px(kMargin), {}, font_.Get(), dpi_};
+        layout.bottomRow = RECT{dpi_.Px(kMargin), closeY, width - dpi_.Px(kMargin) - closeW - gap, closeY + closeH};
         hooks_.createParts(layout);
     }
-    CreateChild(hwnd_, 0, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4, width - Px(kMargin) - closeW,
-                closeY, closeW, closeH, font_.Get());
+    CreateChild(hwnd_, 0, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4,
+                width - dpi_.Px(kMargin) - closeW, closeY, closeW, closeH, font_.Get());
 }
 
 void MainWindow::btnAdd_Click() { editor_.ShowEditor(hwnd_, LoginRecord{}, false); }

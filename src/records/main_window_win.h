@@ -87,7 +87,6 @@ private:
     void OnCommand(int id, int code);
     bool OnClose();
     void OnPaint();
-    int Px(int px96) const { return dpi_.Px(px96); }
 
     void btnAdd_Click();
     void btnModify_Click();
