@@ -1,5 +1,7 @@
 #include "base/controls_win.h"
 
+#include "base/program_look_win.h"
+
 namespace tf {
 
 ScreenBox WorkAreaNear(const RECT& box) {
@@ -87,6 +89,14 @@ std::int16_t ShiftState() {
     if (GetKeyState(VK_CONTROL) < 0) shift |= 2;
     if (GetKeyState(VK_MENU) < 0) shift |= 4;
     return shift;
+}
+
+bool DialogFace::Ready(const wchar_t* windowClass, WNDPROC proc) {
+    if (font) return true;
+    dpi = ScreenDpi();
+    font.Reset(CreateUiFont(9, dpi));
+    brush.Reset(CreateSolidBrush(kFaceColour));
+    return RegisterWindowClass(windowClass, proc, brush.Get());
 }
 
 }  // namespace tf

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/dpi.h"
+#include "base/owned_win.h"
 #include "base/screen_fit.h"
 #include "base/windows_api_win.h"
 
@@ -39,5 +40,16 @@ std::int16_t ShiftState();
 // The program's interface font (Tahoma; Chinese falls back through the system's font links); the
 // caller frees it (UniqueFont).
 HFONT CreateUiFont(int points, Dpi dpi, int weight = FW_NORMAL, bool underline = false);
+
+// What the program's dialog-like windows (the editor, the prompt, the settings) are drawn with: the
+// screen's scaling, the 9-point face font and the face colour, made once at the first open.
+struct DialogFace {
+    Dpi dpi;
+    UniqueFont font;
+    UniqueBrush brush;
+    // Makes them and registers the window class on its face at the first call; false when the class
+    // could not be registered.
+    bool Ready(const wchar_t* windowClass, WNDPROC proc);
+};
 
 }  // namespace tf

@@ -37,18 +37,12 @@ EditorWindow::~EditorWindow() {
 }
 
 bool EditorWindow::Create(HWND owner) {
-    if (!font_) {
-        dpi_ = ScreenDpi();
-        font_.Reset(CreateUiFont(9, dpi_));
-        faceBrush_.Reset(CreateSolidBrush(kFaceColour));
+    if (!face_.Ready(kEditorWindowClass, OwnerWindowProc<EditorWindow>)) return false;
 
-        if (!RegisterWindowClass(kEditorWindowClass, OwnerWindowProc<EditorWindow>, faceBrush_.Get())) return false;
-    }
-
-    hwnd_ =
-        CreateCenteredWindow(kExStyle, kEditorWindowClass, Widen(kEditorCaption), kStyle,
-                             dpi_.Px(kMargin + kLabelWidth + kBoxWidth + kMargin),
-                             dpi_.Px(kMargin + kEditorBoxes * kRowPitch + 8 + kButtonHeight + kMargin), owner, this);
+    hwnd_ = CreateCenteredWindow(kExStyle, kEditorWindowClass, Widen(kEditorCaption), kStyle,
+                                 face_.dpi.Px(kMargin + kLabelWidth + kBoxWidth + kMargin),
+                                 face_.dpi.Px(kMargin + kEditorBoxes * kRowPitch + 8 + kButtonHeight + kMargin), owner,
+                                 this);
     if (!hwnd_) return false;
     // Loaded: opaque and in the topmost band, so the editor stays in front of the main window
     // and of the browser the user copies from.
@@ -58,29 +52,29 @@ bool EditorWindow::Create(HWND owner) {
 }
 
 void EditorWindow::CreateControls() {
-    int labelX = dpi_.Px(kMargin);
-    int boxX = dpi_.Px(kMargin + kLabelWidth);
+    int labelX = face_.dpi.Px(kMargin);
+    int boxX = face_.dpi.Px(kMargin + kLabelWidth);
     HDC dc = GetDC(hwnd_);
-    HGDIOBJ oldFont = SelectObject(dc, font_.Get());
+    HGDIOBJ oldFont = SelectObject(dc, face_.font.Get());
     // Creation order is the Tab order: the eight boxes, then OK and Cancel.
     for (int i = 0; i < kEditorBoxes; ++i) {
-        int y = dpi_.Px(kMargin + i * kRowPitch);
+        int y = face_.dpi.Px(kMargin + i * kRowPitch);
         std::wstring label = Widen(kEditorLabels[static_cast<std::size_t>(i)]);
         CreateChild(hwnd_, 0, L"STATIC", label.c_str(), SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, kIdEditorLabel0 + i,
-                    labelX, y, dpi_.Px(kLabelWidth - 8), dpi_.Px(kBoxHeight), font_.Get());
+                    labelX, y, face_.dpi.Px(kLabelWidth - 8), face_.dpi.Px(kBoxHeight), face_.font.Get());
         if (i < static_cast<int>(required_.size())) {
             SIZE extent{};
             GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
-            required_[static_cast<std::size_t>(i)] =
-                CreateChild(hwnd_, 0, L"STATIC", L"*", SS_LEFT | SS_CENTERIMAGE, kIdEditorRequired0 + i,
-                            labelX + extent.cx + dpi_.Px(3), y, dpi_.Px(10), dpi_.Px(kBoxHeight), font_.Get());
+            required_[static_cast<std::size_t>(i)] = CreateChild(
+                hwnd_, 0, L"STATIC", L"*", SS_LEFT | SS_CENTERIMAGE, kIdEditorRequired0 + i,
+                labelX + extent.cx + face_.dpi.Px(3), y, face_.dpi.Px(10), face_.dpi.Px(kBoxHeight), face_.font.Get());
         }
         // Multi-line boxes keep a line break that a remark or question may hold; a single-line
         // box would cut the text there and the record would lose it on OK. The password box
         // cannot be multi-line and show "*".
         DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | (i == kPasswordBox ? ES_PASSWORD : ES_MULTILINE | ES_AUTOVSCROLL);
         HWND box = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", style, kIdTxtName0 + i, boxX, y,
-                               dpi_.Px(kBoxWidth), dpi_.Px(kBoxHeight), font_.Get());
+                               face_.dpi.Px(kBoxWidth), face_.dpi.Px(kBoxHeight), face_.font.Get());
         if (i == kPasswordBox) SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
         SetWindowSubclass(box, BoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
         boxes_[static_cast<std::size_t>(i)] = box;
@@ -88,13 +82,13 @@ void EditorWindow::CreateControls() {
     SelectObject(dc, oldFont);
     ReleaseDC(hwnd_, dc);
 
-    int buttonsY = dpi_.Px(kMargin + kEditorBoxes * kRowPitch + 8);
-    int cancelX = dpi_.Px(kMargin + kLabelWidth + kBoxWidth - kButtonWidth);
-    int okX = cancelX - dpi_.Px(kButtonWidth + 8);
-    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, dpi_.Px(kButtonWidth),
-                        dpi_.Px(kButtonHeight), font_.Get());
+    int buttonsY = face_.dpi.Px(kMargin + kEditorBoxes * kRowPitch + 8);
+    int cancelX = face_.dpi.Px(kMargin + kLabelWidth + kBoxWidth - kButtonWidth);
+    int okX = cancelX - face_.dpi.Px(kButtonWidth + 8);
+    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, face_.dpi.Px(kButtonWidth),
+                        face_.dpi.Px(kButtonHeight), face_.font.Get());
     CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
-                        dpi_.Px(kButtonWidth), dpi_.Px(kButtonHeight), font_.Get());
+                        face_.dpi.Px(kButtonWidth), face_.dpi.Px(kButtonHeight), face_.font.Get());
 }
 
 void EditorWindow::ShowEditor(HWND owner, const LoginRecord& record, bool editMode) {
@@ -203,7 +197,7 @@ LRESULT EditorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             bool mark = control == required_[0] || control == required_[1];
             SetTextColor(dc, mark ? kRequiredMark : kLabelText);
             SetBkColor(dc, kFaceColour);
-            return reinterpret_cast<LRESULT>(faceBrush_.Get());
+            return reinterpret_cast<LRESULT>(face_.brush.Get());
         }
         case WM_CLOSE:
             if (!accepting_) Close();

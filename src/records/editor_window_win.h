@@ -9,6 +9,7 @@
 
 #include "base/dpi.h"
 #include "base/owned_win.h"
+#include "base/controls_win.h"
 #include "base/windows_api_win.h"
 #include "records/record_editor.h"
 
@@ -67,9 +68,7 @@ private:
     HWND hwnd_ = nullptr;
     std::array<HWND, kEditorBoxes> boxes_{};
     std::array<HWND, 2> required_{};
-    UniqueFont font_;
-    UniqueBrush faceBrush_;
-    Dpi dpi_;
+    DialogFace face_;
 };
 
 }  // namespace tf

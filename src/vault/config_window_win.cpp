@@ -43,55 +43,49 @@ ConfigWindow::~ConfigWindow() {
 }
 
 bool ConfigWindow::Create(HWND owner) {
-    if (!font_) {
-        dpi_ = ScreenDpi();
-        font_.Reset(CreateUiFont(9, dpi_));
-        faceBrush_.Reset(CreateSolidBrush(kFaceColour));
-
-        if (!RegisterWindowClass(kConfigWindowClass, OwnerWindowProc<ConfigWindow>, faceBrush_.Get())) return false;
-    }
+    if (!face_.Ready(kConfigWindowClass, OwnerWindowProc<ConfigWindow>)) return false;
 
     int clientHeight = kFrameTop + FrameHeight() + 10 + 2 * kCheckHeight + 12 + kButtonHeight + kMargin;
-    hwnd_ = CreateCenteredWindow(kExStyle, kConfigWindowClass, Widen(kConfigCaption), kStyle, dpi_.Px(kClientWidth),
-                                 dpi_.Px(clientHeight), owner, this);
+    hwnd_ = CreateCenteredWindow(kExStyle, kConfigWindowClass, Widen(kConfigCaption), kStyle,
+                                 face_.dpi.Px(kClientWidth), face_.dpi.Px(clientHeight), owner, this);
     return hwnd_ != nullptr;
 }
 
 void ConfigWindow::CreateControls() {
-    int frameX = dpi_.Px(kMargin);
-    int frameW = dpi_.Px(kClientWidth - 2 * kMargin);
+    int frameX = face_.dpi.Px(kMargin);
+    int frameW = face_.dpi.Px(kClientWidth - 2 * kMargin);
     // Creation order is the Tab order: the three boxes, the two check boxes, OK and Cancel. The
     // frame comes first so that the boxes lie above it.
-    CreateChild(hwnd_, 0, L"BUTTON", L"Set the login password", BS_GROUPBOX, kIdConfigFrame, frameX, dpi_.Px(kFrameTop),
-                frameW, dpi_.Px(FrameHeight()), font_.Get());
-    int labelX = frameX + dpi_.Px(kFramePadding);
-    int boxX = labelX + dpi_.Px(kLabelWidth);
-    int boxW = frameX + frameW - dpi_.Px(kFramePadding) - boxX;
+    CreateChild(hwnd_, 0, L"BUTTON", L"Set the login password", BS_GROUPBOX, kIdConfigFrame, frameX,
+                face_.dpi.Px(kFrameTop), frameW, face_.dpi.Px(FrameHeight()), face_.font.Get());
+    int labelX = frameX + face_.dpi.Px(kFramePadding);
+    int boxX = labelX + face_.dpi.Px(kLabelWidth);
+    int boxW = frameX + frameW - face_.dpi.Px(kFramePadding) - boxX;
     for (int i = 0; i < kConfigPasswordBoxes; ++i) {
-        int y = dpi_.Px(kFrameTop + kFrameCaption + i * kRowPitch);
+        int y = face_.dpi.Px(kFrameTop + kFrameCaption + i * kRowPitch);
         CreateChild(hwnd_, 0, L"STATIC", kBoxLabels[i], SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, kIdConfigLabel0 + i,
-                    labelX, y, dpi_.Px(kLabelWidth - 8), dpi_.Px(kBoxHeight), font_.Get());
+                    labelX, y, face_.dpi.Px(kLabelWidth - 8), face_.dpi.Px(kBoxHeight), face_.font.Get());
         HWND box = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD,
-                               kIdConfigPassword0 + i, boxX, y, boxW, dpi_.Px(kBoxHeight), font_.Get());
+                               kIdConfigPassword0 + i, boxX, y, boxW, face_.dpi.Px(kBoxHeight), face_.font.Get());
         SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
         boxes_[static_cast<std::size_t>(i)] = box;
     }
 
-    int checkY = dpi_.Px(kFrameTop + FrameHeight() + 10);
-    remember_ =
-        CreateChild(hwnd_, 0, L"BUTTON", L"Remember Access Password ", WS_TABSTOP | BS_AUTOCHECKBOX, kIdConfigRemember,
-                    frameX + dpi_.Px(4), checkY, frameW - dpi_.Px(4), dpi_.Px(kCheckHeight), font_.Get());
+    int checkY = face_.dpi.Px(kFrameTop + FrameHeight() + 10);
+    remember_ = CreateChild(hwnd_, 0, L"BUTTON", L"Remember Access Password ", WS_TABSTOP | BS_AUTOCHECKBOX,
+                            kIdConfigRemember, frameX + face_.dpi.Px(4), checkY, frameW - face_.dpi.Px(4),
+                            face_.dpi.Px(kCheckHeight), face_.font.Get());
     runOnStart_ = CreateChild(hwnd_, 0, L"BUTTON", L"Auto start", WS_TABSTOP | BS_AUTOCHECKBOX, kIdConfigRunOnStart,
-                              frameX + dpi_.Px(4), checkY + dpi_.Px(kCheckHeight), frameW - dpi_.Px(4),
-                              dpi_.Px(kCheckHeight), font_.Get());
+                              frameX + face_.dpi.Px(4), checkY + face_.dpi.Px(kCheckHeight), frameW - face_.dpi.Px(4),
+                              face_.dpi.Px(kCheckHeight), face_.font.Get());
 
-    int buttonsY = checkY + dpi_.Px(2 * kCheckHeight + 12);
-    int cancelX = frameX + frameW - dpi_.Px(kButtonWidth);
-    int okX = cancelX - dpi_.Px(kButtonWidth + 8);
-    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, dpi_.Px(kButtonWidth),
-                        dpi_.Px(kButtonHeight), font_.Get());
+    int buttonsY = checkY + face_.dpi.Px(2 * kCheckHeight + 12);
+    int cancelX = frameX + frameW - face_.dpi.Px(kButtonWidth);
+    int okX = cancelX - face_.dpi.Px(kButtonWidth + 8);
+    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, face_.dpi.Px(kButtonWidth),
+                        face_.dpi.Px(kButtonHeight), face_.font.Get());
     CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
-                        dpi_.Px(kButtonWidth), dpi_.Px(kButtonHeight), font_.Get());
+                        face_.dpi.Px(kButtonWidth), face_.dpi.Px(kButtonHeight), face_.font.Get());
 }
 
 void ConfigWindow::Load() {
@@ -187,7 +181,7 @@ LRESULT ConfigWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             SetBkColor(reinterpret_cast<HDC>(wParam), kFaceColour);
-            return reinterpret_cast<LRESULT>(faceBrush_.Get());
+            return reinterpret_cast<LRESULT>(face_.brush.Get());
         case WM_CLOSE:
             Close();
             return 0;

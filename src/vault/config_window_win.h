@@ -6,6 +6,7 @@
 
 #include "base/dpi.h"
 #include "base/owned_win.h"
+#include "base/controls_win.h"
 #include "base/windows_api_win.h"
 #include "vault/settings.h"
 
@@ -59,9 +60,7 @@ private:
     std::array<HWND, kConfigPasswordBoxes> boxes_{};
     HWND remember_ = nullptr;
     HWND runOnStart_ = nullptr;
-    UniqueFont font_;
-    UniqueBrush faceBrush_;
-    Dpi dpi_;
+    DialogFace face_;
 };
 
 }  // namespace tf

@@ -30,32 +30,26 @@ LoginWindow::~LoginWindow() {
 }
 
 bool LoginWindow::Create(HWND owner) {
-    if (!font_) {
-        dpi_ = ScreenDpi();
-        font_.Reset(CreateUiFont(9, dpi_));
-        faceBrush_.Reset(CreateSolidBrush(kFaceColour));
+    if (!face_.Ready(kLoginWindowClass, OwnerWindowProc<LoginWindow>)) return false;
 
-        if (!RegisterWindowClass(kLoginWindowClass, OwnerWindowProc<LoginWindow>, faceBrush_.Get())) return false;
-    }
-
-    hwnd_ = CreateCenteredWindow(kExStyle, kLoginWindowClass, Widen(kLoginCaption), kStyle, dpi_.Px(kClientWidth),
-                                 dpi_.Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin), owner, this);
+    hwnd_ = CreateCenteredWindow(kExStyle, kLoginWindowClass, Widen(kLoginCaption), kStyle, face_.dpi.Px(kClientWidth),
+                                 face_.dpi.Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin), owner, this);
     return hwnd_ != nullptr;
 }
 
 void LoginWindow::CreateControls() {
-    int inner = dpi_.Px(kClientWidth - 2 * kMargin);
+    int inner = face_.dpi.Px(kClientWidth - 2 * kMargin);
     password_ =
         CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD, kIdLoginPassword,
-                    dpi_.Px(kMargin), dpi_.Px(kMargin), inner, dpi_.Px(kBoxHeight), font_.Get());
+                    face_.dpi.Px(kMargin), face_.dpi.Px(kMargin), inner, face_.dpi.Px(kBoxHeight), face_.font.Get());
     SendMessageW(password_, EM_SETPASSWORDCHAR, L'*', 0);
-    int buttonsY = dpi_.Px(kMargin + kBoxHeight + 14);
-    int cancelX = dpi_.Px(kClientWidth - kMargin - kButtonWidth);
-    int okX = cancelX - dpi_.Px(kButtonWidth + 8);
-    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, dpi_.Px(kButtonWidth),
-                        dpi_.Px(kButtonHeight), font_.Get());
+    int buttonsY = face_.dpi.Px(kMargin + kBoxHeight + 14);
+    int cancelX = face_.dpi.Px(kClientWidth - kMargin - kButtonWidth);
+    int okX = cancelX - face_.dpi.Px(kButtonWidth + 8);
+    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, face_.dpi.Px(kButtonWidth),
+                        face_.dpi.Px(kButtonHeight), face_.font.Get());
     CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
-                        dpi_.Px(kButtonWidth), dpi_.Px(kButtonHeight), font_.Get());
+                        face_.dpi.Px(kButtonWidth), face_.dpi.Px(kButtonHeight), face_.font.Get());
 }
 
 bool LoginWindow::ShowModal(HWND owner, Session& session) {
@@ -124,7 +118,7 @@ LRESULT LoginWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CTLCOLORSTATIC:
             SetBkColor(reinterpret_cast<HDC>(wParam), kFaceColour);
-            return reinterpret_cast<LRESULT>(faceBrush_.Get());
+            return reinterpret_cast<LRESULT>(face_.brush.Get());
         case WM_CLOSE:
             // The caption's close button counts as Cancel.
             if (session_) {

@@ -4,6 +4,7 @@
 
 #include "base/dpi.h"
 #include "base/owned_win.h"
+#include "base/controls_win.h"
 #include "base/windows_api_win.h"
 #include "vault/settings.h"
 
@@ -44,9 +45,7 @@ private:
     HWND owner_ = nullptr;
     HWND hwnd_ = nullptr;
     HWND password_ = nullptr;
-    UniqueFont font_;
-    UniqueBrush faceBrush_;
-    Dpi dpi_;
+    DialogFace face_;
 };
 
 }  // namespace tf
