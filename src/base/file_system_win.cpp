@@ -41,6 +41,11 @@ FileError Win32Error(DWORD err) {
     }
 }
 
+// How long a replace waits for another program to let go of the file it replaces, and how often
+// it tries meanwhile.
+constexpr ULONGLONG kReplaceWaitMs = 1000;
+constexpr DWORD kReplaceRetryMs = 20;
+
 // One WriteFile/ReadFile call moves at most this much; larger buffers are done in pieces.
 constexpr DWORD kChunk = 1u << 30;
 
@@ -202,11 +207,23 @@ public:
     }
 
     bool Replace(const std::string& from, const std::string& to, FileError& error) override {
-        // WRITE_THROUGH: the call returns only once the rename is on the disk.
-        if (!MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return Failed(error);
+        // A file that another program has open cannot be replaced, even when it shares it: an
+        // indexer, a virus scanner or a backup that reads the vault for a moment would fail the
+        // save. Such a hold is waited out for a short while.
+        const ULONGLONG deadline = GetTickCount64() + kReplaceWaitMs;
+        for (;;) {
+            // WRITE_THROUGH: the call returns only once the rename is on the disk.
+            if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                return true;
+            const DWORD err = GetLastError();
+            const bool held =
+                err == ERROR_ACCESS_DENIED || err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION;
+            if (!held || GetTickCount64() >= deadline) {
+                SetLastError(err);
+                return Failed(error);
+            }
+            Sleep(kReplaceRetryMs);
         }
-        return true;
     }
 
     bool DeleteFile(const std::string& path) override { return DeleteFileW(Widen(path).c_str()) != 0; }

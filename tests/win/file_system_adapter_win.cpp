@@ -2,6 +2,8 @@
 // not in the machine's code page.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "base/file_system.h"
 #include "common/file_system_contract.h"
 #include "base/windows_api_win.h"
@@ -79,6 +81,17 @@ TEST_F(FileSystemAdapter, FailuresCarryRuntimeErrors) {
     EXPECT_EQ(error_.code, 70);
     CloseHandle(held);
     EXPECT_EQ(fs_.ReadAll(Path("Data.db"), error_), "old");
+
+    // A reader that lets go within a moment (an indexer, a virus scanner) delays the save, not fails it.
+    held = Hold("Data.db", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread release([held] {
+        Sleep(200);
+        CloseHandle(held);
+    });
+    EXPECT_TRUE(fs_.Replace(Path("tmp.db"), Path("Data.db"), error_)) << error_.description;
+    release.join();
+    EXPECT_EQ(fs_.ReadAll(Path("Data.db"), error_), "new");
 }
 
 TEST_F(FileSystemAdapter, VaultSavesAndLoads) {

@@ -521,7 +521,7 @@ TEST_F(PasswordGateTest, TheMenuFormsControlMenuAsksBeforeExiting) {
     EXPECT_EQ(WindowText(box), L"Tamborvin Form");
     EXPECT_NE(FindChildById(box, IDYES), nullptr);
     EXPECT_NE(FindChildById(box, IDNO), nullptr);
-    EXPECT_EQ(FindChildById(box, IDOK), nullptr);
+    EXPECT_EQ(FindChildById(box, IDOK, 0ms), nullptr);
     AnswerMessageBox(box, IDNO);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
     SendMessageW(form, WM_NULL, 0, 0);

@@ -50,6 +50,11 @@ private:
     std::wstring name_;
 };
 
+// A quirk left by a test that was ended by force would make every later test fail.
+void ClearServerQuirks() {
+    for (const wchar_t* name : {L".offline", L".rate"}) DeleteFileW((ServerRoot() + L"\\" + name).c_str());
+}
+
 void ServeVersion(const std::string& text) {
     CreateDirectoryW((ServerRoot() + L"\\version").c_str(), nullptr);
     CreateDirectoryW((ServerRoot() + L"\\version\\form").c_str(), nullptr);
@@ -73,24 +78,20 @@ void ServeRelease(const std::string& fileName, const std::string& query, const s
 
 std::wstring Text(HWND window, int id) { return WindowText(FindChildById(window, id)); }
 
-HWND FindAboutWindow() {
-    HWND about = nullptr;
-    WaitUntil([&] { return (about = FindWindowW(kAboutWindowClass, nullptr)) != nullptr; });
-    return about;
-}
-
 class AboutWindowTest : public ProgramTest {
 protected:
+    void SetUp() override { ClearServerQuirks(); }
     void OpenAbout() {
         PostMessageW(main_, WM_COMMAND, kIdMnuAbout, 0);
-        about_ = FindAboutWindow();
+        // Shown only once its controls are made.
+        about_ = program_->WaitForTopWindow(kAboutWindowClass);
         ASSERT_NE(about_, nullptr) << "the About window did not open";
     }
     // Waits for the check that runs once per opening.
     std::wstring CheckResult() {
-        HWND label = FindChildById(about_, kIdAboutLabel666);
-        WaitUntil([&] { return !WindowText(label).empty(); });
-        return WindowText(label);
+        std::wstring text;
+        WaitUntil([&] { return !(text = Text(about_, kIdAboutLabel666)).empty(); });
+        return text;
     }
     bool ButtonEnabled() { return IsWindowEnabled(FindChildById(about_, kIdAboutVelnor)) != FALSE; }
     void CloseAbout() {
@@ -156,7 +157,8 @@ TEST_F(AboutWindowTest, UpdateButtonStartsTheUpdaterAndEndsTheProgram) {
     PostCommand(FindChildById(about_, kIdAboutVelnor));
     EXPECT_TRUE(program_->WaitForExit().has_value()) << "the main program did not end";
     HWND velnor = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (velnor = FindWindowW(kVelnorWindowClass, nullptr)) != nullptr; }));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return (velnor = FindWindowW(kVelnorWindowClass, nullptr)) != nullptr && IsWindowVisible(velnor); }));
     DWORD velnorProcess = 0;
     GetWindowThreadProcessId(velnor, &velnorProcess);
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, velnorProcess);
@@ -180,6 +182,7 @@ TEST_F(AboutWindowTest, MissingUpdaterKeepsTheProgramRunning) {
 
 class VelnorTest : public ::testing::Test {
 protected:
+    void SetUp() override { ClearServerQuirks(); }
     void StartVelnor() {
         // Copied once: an updater that has just ended may still hold its file for a moment.
         if (!folder_.Exists(kVelnor)) folder_.CopyProgram(kVelnor);

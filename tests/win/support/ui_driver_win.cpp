@@ -172,7 +172,24 @@ HANDLE ProgramsJob() {
 
 }  // namespace
 
+std::vector<DWORD> ProgramProcessIds() {
+    std::vector<DWORD> ids;
+    HANDLE job = ProgramsJob();
+    if (!job) return ids;
+    // The list's header, then room for the ids that follow it.
+    constexpr DWORD kMost = 256;
+    std::vector<unsigned char> raw(sizeof(JOBOBJECT_BASIC_PROCESS_ID_LIST) + kMost * sizeof(ULONG_PTR));
+    auto* list = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST*>(raw.data());
+    list->NumberOfAssignedProcesses = kMost;
+    if (!QueryInformationJobObject(job, JobObjectBasicProcessIdList, list, static_cast<DWORD>(raw.size()), nullptr))
+        return ids;
+    const ULONG_PTR* pids = list->ProcessIdList;
+    for (DWORD i = 0; i < list->NumberOfProcessIdsInList && i < kMost; ++i) ids.push_back(static_cast<DWORD>(pids[i]));
+    return ids;
+}
+
 Process::Process(const std::wstring& exe, const std::wstring& workingFolder, const std::wstring& arguments) {
+    DumpWindowsOnFailure();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     std::wstring command = L"\"" + exe + L"\"";
@@ -263,7 +280,9 @@ std::wstring ClassOf(HWND window) {
     return std::wstring(name, static_cast<std::size_t>(n > 0 ? n : 0));
 }
 
-HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text) {
+namespace {
+
+HWND FindChildNow(HWND parent, const std::wstring& className, const std::wstring& text) {
     struct Search {
         const std::wstring *cls, *text;
         HWND found;
@@ -282,7 +301,7 @@ HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& t
     return search.found;
 }
 
-HWND FindChildById(HWND parent, int id) {
+HWND FindChildByIdNow(HWND parent, int id) {
     struct Search {
         int id;
         HWND found;
@@ -299,6 +318,24 @@ HWND FindChildById(HWND parent, int id) {
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The child, once there; a parent that is gone ends the wait at once.
+HWND WaitForChild(HWND parent, std::chrono::milliseconds wait, const std::function<HWND()>& find) {
+    HWND found = find();
+    if (!found && wait.count() > 0 && IsWindow(parent))
+        WaitUntil([&] { return (found = find()) != nullptr || !IsWindow(parent); }, wait);
+    return found;
+}
+
+}  // namespace
+
+HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text, std::chrono::milliseconds wait) {
+    return WaitForChild(parent, wait, [&] { return FindChildNow(parent, className, text); });
+}
+
+HWND FindChildById(HWND parent, int id, std::chrono::milliseconds wait) {
+    return WaitForChild(parent, wait, [&] { return FindChildByIdNow(parent, id); });
 }
 
 std::wstring MessageBoxText(HWND box) {

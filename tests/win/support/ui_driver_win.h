@@ -72,11 +72,20 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
+// The processes the test has started (and what they started) that still run.
+std::vector<DWORD> ProgramProcessIds();
+// Has a test's first failure print the windows of those processes and of the test program
+// (window_dump_win.cpp); every started program asks for it.
+void DumpWindowsOnFailure();
+
 std::wstring WindowText(HWND window);
 std::wstring ClassOf(HWND window);
-// A direct or deeper child of the parent by class (empty: any) and exact window text.
-HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text);
-HWND FindChildById(HWND parent, int id);
+// A direct or deeper child of the parent by class (empty: any) and exact window text. Both wait
+// for the child as long as `wait`, since a window found by its class may still be making its
+// controls; a check that a child is absent passes 0ms.
+HWND FindChild(HWND parent, const std::wstring& className, const std::wstring& text,
+               std::chrono::milliseconds wait = 5s);
+HWND FindChildById(HWND parent, int id, std::chrono::milliseconds wait = 5s);
 
 // The text of a message box and a press on one of its buttons (IDOK, IDYES, IDNO ...).
 std::wstring MessageBoxText(HWND box);
