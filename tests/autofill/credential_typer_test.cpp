@@ -200,6 +200,9 @@ TEST(PasteText, StopsBeforeTheKeysWhenAStepFails) {
         {"modifiers never released", 0, -1, true, true, true, PasteOutcome::kModifiersHeld,
          Join({put, {"wait 1000", "waited"}}), "untouched"},
         {"another window in front", 0, 0, true, true, false, PasteOutcome::kFocusMoved, put, "untouched"},
+        // Looked at once the modifiers are up: the user may switch windows while holding them.
+        {"another window in front after the modifiers", 0, 2, true, true, false, PasteOutcome::kFocusMoved,
+         Join({put, {"wait 1000", "waited"}}), "untouched"},
         {"keys blocked", 0, 0, true, false, true, PasteOutcome::kKeysBlocked, Join({put, {"paste secret"}}),
          "untouched"},
     };

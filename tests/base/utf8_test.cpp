@@ -20,6 +20,7 @@ TEST(Utf8, MalformedBytesBecomeOneReplacementEach) {
         {"\xE4\xB8z", U"\uFFFD\uFFFDz"},                    // cut short before ASCII
         {"\xC0\xAF", U"\uFFFD\uFFFD"},                      // overlong
         {"\xE0\x80\xAF", U"\uFFFD\uFFFD\uFFFD"},            // overlong
+        {"\xE0\x82\xA9", U"\uFFFD\uFFFD\uFFFD"},            // overlong, of a value that needs two bytes
         {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},            // a surrogate
         {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
         {"\xFF", U"\uFFFD"},

@@ -1,7 +1,10 @@
-// A registrar that keeps the system's side in memory: one atom per name, as the global table does,
-// and combinations that another program already holds.
+// A registrar that keeps the system's side in memory: one atom per name, as the global table does
+// (names that differ only in letter case are one name there), and combinations that another
+// program already holds.
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <map>
 #include <set>
 #include <string>
@@ -43,7 +46,14 @@ public:
         int id;
         int references;
     };
-    std::map<std::string, Atom> atoms;
+    struct Caseless {
+        bool operator()(const std::string& a, const std::string& b) const {
+            return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+                return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+            });
+        }
+    };
+    std::map<std::string, Atom, Caseless> atoms;
     std::map<int, std::pair<unsigned, unsigned>> registered;
     std::set<std::pair<unsigned, unsigned>> heldElsewhere;
     int nextAtom = 0xC000;

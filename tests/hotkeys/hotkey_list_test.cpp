@@ -168,6 +168,9 @@ TEST(HotkeyList, AtomNamesAreLettersUniqueAndNeverEmpty) {
          std::string(16, '[') + std::string(16, 'a') + std::string(16, 'b') + std::string(16, 'c'), 3},
         {"mixed", "<Ab@[z`{~Zq" + std::string(5, 'x') + std::string(16, 'x') + "Mm", 3},
         {"repeats one name, then moves on", std::string(32, 'K') + std::string(16, 'L') + std::string(16, 'N'), 3},
+        // The table hands back the first entry's atom for its name in lower case.
+        {"same name in another case",
+         std::string(16, 'Q') + std::string(16, 'q') + std::string(16, 'R') + std::string(16, 'S'), 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -34,11 +34,12 @@ TEST(NormaliseLoginUrl, PutsOneHttpSchemeInFrontAndSlashWhenThereIsNoPath) {
     }
 }
 
-EditorBoxes Boxes(std::string name, std::string url, std::string password = "pw") {
+EditorBoxes Boxes(std::string name, std::string url, std::string password = "pw", std::string remark = "") {
     EditorBoxes boxes = NewRecordBoxes();
     boxes[0] = std::move(name);
     boxes[1] = std::move(url);
     boxes[3] = std::move(password);
+    boxes[7] = std::move(remark);
     return boxes;
 }
 
@@ -56,6 +57,7 @@ TEST(AcceptEditor, RefusesInOrderAndNamesTheBox) {
         {Boxes("a", "bank", "p\U0001F600"), "The Login Password" + cannot, 3},
         {Boxes("\U0001F600", "\U0001F600", "\U0001F600"), "The Site Name" + cannot, 0},
         {Boxes("a", "bank/\U0001F600"), "The Login URL" + cannot, 1},
+        {Boxes("a", "bank", "pw", "\U0001F600"), "The Remark" + cannot, 7},  // the last box too
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.refusal);

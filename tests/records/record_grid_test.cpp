@@ -91,6 +91,7 @@ TEST(RecordGrid, UpdateAfterDeleteChangesExactlyTheRenumberedRow) {
     RecordGrid grid = GridOf({"a", "b", "c", "d"});
     grid.SetCurrentRow(3);  // "#" 2
     ASSERT_TRUE(grid.DeleteGridRow());
+    EXPECT_FALSE(grid.UpdateGridRow(Record("z", "4")));  // the last row's number before the delete
     LoginRecord edited = grid.RowRecord(3);
     ASSERT_EQ(edited[kLineNum], "2");
     edited[kSiteName] = "C";

@@ -60,6 +60,8 @@ TEST(IsPlainFileName, RefusesAnythingThatLeavesTheFolderOrNamesADevice) {
                             "\\\\host\\share\\x",
                             "NUL",
                             "nul.exe",
+                            "nul.tar.gz",
+                            "CON.x.exe",
                             "Con",
                             "AUX.txt",
                             "prn",

@@ -292,6 +292,10 @@ TEST_F(UpdateFlowTest, AFailureOrAKillAtAnyStepLeavesAWorkingProgram) {
             } else {
                 EXPECT_TRUE(world.startedPath.empty()) << status;
                 EXPECT_FALSE(flow.Started());
+                // One failure, a new program that cannot start among them, leaves the old one.
+                if (!killed) {
+                    EXPECT_EQ(main, kOldProgram) << status;
+                }
             }
             if (world.operations < step) break;  // no step was left to fail
         }
