@@ -10,8 +10,11 @@ if(TF_SANITIZE)
     target_compile_options(tf_core PRIVATE ${TF_SAN_FLAGS})
 endif()
 # libstdc++'s own checks of indices and view bounds: a read past the end that changes no result
-# (a code text cut short in the field decoder) still stops a build without sanitizers.
-target_compile_definitions(tf_core PUBLIC _GLIBCXX_ASSERTIONS)
+# (a code text cut short in the field decoder) still stops a build without sanitizers. Not in a
+# build that measures speed.
+if(NOT TF_BENCH)
+    target_compile_definitions(tf_core PUBLIC _GLIBCXX_ASSERTIONS)
+endif()
 
 add_library(tf_posix STATIC ${TF_POSIX_SOURCES})
 target_link_libraries(tf_posix PUBLIC tf_core)
