@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace tf {
 namespace {
 
@@ -115,6 +117,42 @@ TEST(FindAccounts, AnyFormOfTheAddressMatchesInOnePassOverTheRecords) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(FindAccounts(grid, c.forms), c.slots);
     }
+}
+
+bool AllZero(const char* data, std::size_t size) {
+    return std::all_of(data, data + size, [](char c) { return c == 0; });
+}
+
+TEST(CredentialSlots, GivingThemNewTextsWipesTheOldOnes) {
+    const std::string secret = "a password longer than the small-string room";
+    // Copied over: a shorter new text reuses the room, whose old end must not keep the password.
+    CredentialSlots slots("me", secret);
+    const char* room = slots.Text2.data();
+    const CredentialSlots next("you", "pw");
+    slots = next;
+    EXPECT_EQ(slots, next);
+    if (slots.Text2.data() == room) {
+        EXPECT_TRUE(AllZero(room + 3, secret.size() - 3));
+    }
+
+    // Moved over: the old room may go to the text moved from, which is wiped too.
+    CredentialSlots moved("me", secret);
+    room = moved.Text2.data();
+    CredentialSlots source("you", std::string(secret.size(), 'x'));
+    moved = std::move(source);
+    EXPECT_EQ(moved.Text2, std::string(secret.size(), 'x'));
+    EXPECT_EQ(source, CredentialSlots());
+    if (source.Text2.data() == room) {
+        EXPECT_TRUE(AllZero(room, secret.size()));
+    }
+
+    // A later match in the lookup replaces the earlier one's texts.
+    CredentialSlots wiped("me", secret, "a", "b", "c");
+    room = wiped.Text2.data();
+    wiped.Wipe();
+    EXPECT_EQ(wiped, CredentialSlots());
+    ASSERT_EQ(wiped.Text2.data(), room);
+    EXPECT_TRUE(AllZero(room, secret.size()));
 }
 
 }  // namespace
