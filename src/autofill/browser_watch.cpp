@@ -134,13 +134,12 @@ PageMatch MatchPage(Browser browser, const std::string& holder, const RecordGrid
         }
     }
     // The editor's forms: the plain one, which every record stored before https was kept has and
-    // which pages of both schemes find, and for an https page the https one. An http page never
-    // finds a record whose address says https: on the way the page can be changed by anyone.
+    // which pages of both schemes find, and for an https page the https one (SecureLookupForm is
+    // empty for any other). An http page never finds a record whose address says https: on the way
+    // the page can be changed by anyone.
     const std::size_t asRead = forms.size();
     for (std::size_t i = 0; i < asRead; ++i) forms.push_back(LookupForm(forms[i]));
-    if (IsSecurePage(holder)) {
-        for (const std::string& reading : readings) forms.push_back(SecureLookupForm(reading));
-    }
+    for (const std::string& reading : readings) forms.push_back(SecureLookupForm(reading));
     m.slots = FindAccounts(grid, std::vector<std::string_view>(forms.begin(), forms.end()));
     return m;
 }
