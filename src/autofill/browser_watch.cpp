@@ -113,10 +113,8 @@ PageMatch MatchPage(Browser browser, const std::string& holder, const RecordGrid
     std::vector<std::string> readings{decode(holder)};
     m.searchText = searchForm(readings[0], holder, &m.text7);
     // A read that found no address must not match: a Chrome that is not running gives "http:///",
-    // which is just what the editor stores for a record saved with the untouched "http://". An
-    // address with a NUL in it was not read whole.
-    const bool noAddress = TrimSpaces(holder).empty() || holder == std::string(ReaderName(browser)) + kBrowserNotOpen ||
-                           holder.find('\0') != std::string::npos;
+    // which is just what the editor stores for a record saved with the untouched "http://".
+    const bool noAddress = TrimSpaces(holder).empty() || holder == std::string(ReaderName(browser)) + kBrowserNotOpen;
     if (noAddress) {
         m.slots = FindAccounts(grid, std::string_view());
         return m;

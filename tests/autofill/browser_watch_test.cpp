@@ -470,8 +470,6 @@ TEST(MatchPage, LookAlikeAddressesFindNothing) {
     EXPECT_EQ(MatchPage(B::kChrome, "bank.com%2flogin", grid).searchText, "http://bank.com%2flogin/");
     EXPECT_EQ(MatchPage(B::kChrome, "bank.com/%6cogin", grid).slots.Text1, "login");
     EXPECT_EQ(MatchPage(B::kChrome, "https://xn--fiqs8s.com/", grid, true).slots.Text1, "cn");
-    // The NUL: a holder cannot hold one from the readers; MatchPage refuses one all the same.
-    EXPECT_EQ(MatchPage(B::kIE, std::string("http://bank.com/\0", 17), grid).slots, CredentialSlots());
 }
 
 TEST(BrowserWatch, FirefoxReplyWithACommaInTheAddressIsNotCutThere) {
