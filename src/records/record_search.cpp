@@ -59,8 +59,6 @@ CredentialSlots& CredentialSlots::operator=(CredentialSlots&& other) noexcept {
     Text3 = std::move(other.Text3);
     Text4 = std::move(other.Text4);
     Text10 = std::move(other.Text10);
-    // A short text moves by copying out of the string's own room, which keeps it: wipe that too.
-    other.Wipe();
     return *this;
 }
 

@@ -135,13 +135,12 @@ TEST(CredentialSlots, GivingThemNewTextsWipesTheOldOnes) {
         EXPECT_TRUE(AllZero(room + 3, secret.size() - 3));
     }
 
-    // Moved over: the old room may go to the text moved from, which is wiped too.
+    // Moved over: the old room may go to the text moved from (it does in libstdc++), wiped.
     CredentialSlots moved("me", secret);
     room = moved.Text2.data();
     CredentialSlots source("you", std::string(secret.size(), 'x'));
     moved = std::move(source);
     EXPECT_EQ(moved.Text2, std::string(secret.size(), 'x'));
-    EXPECT_EQ(source, CredentialSlots());
     if (source.Text2.data() == room) {
         EXPECT_TRUE(AllZero(room, secret.size()));
     }
