@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 
 namespace tf {
 namespace {
@@ -152,6 +153,15 @@ TEST(CredentialSlots, GivingThemNewTextsWipesTheOldOnes) {
     EXPECT_EQ(wiped, CredentialSlots());
     ASSERT_EQ(wiped.Text2.data(), room);
     EXPECT_TRUE(AllZero(room, secret.size()));
+}
+
+TEST(CredentialSlots, DroppingThemWipesTheirTexts) {
+    // A short password lives inside the object itself: look at the object's room after it is gone.
+    alignas(CredentialSlots) unsigned char room[sizeof(CredentialSlots)];
+    auto* slots = new (room) CredentialSlots("me", "pw-9f3k");
+    slots->~CredentialSlots();
+    const std::string_view bytes(reinterpret_cast<const char*>(room), sizeof room);
+    EXPECT_EQ(bytes.find("pw-9f3k"), std::string_view::npos);
 }
 
 }  // namespace
