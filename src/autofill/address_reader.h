@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "autofill/page_reader.h"
 
@@ -53,6 +54,10 @@ public:
     virtual std::optional<std::string> ReadIEClassic(bool throughAddressBandRoot) = 0;
     // IEFrame > WorkerW > ReBarWindow32 > Address Band Root > Edit; "" when a window is missing.
     virtual std::string ReadIEAddressBand() = 0;
+    // The same, but nothing when the address box is there and did not answer in time: a browser
+    // busy for a moment, not a closed one. A platform that cannot tell the two apart gives
+    // ReadIEAddressBand's text.
+    virtual std::optional<std::string> ReadIEAddressBandInTime() { return ReadIEAddressBand(); }
     // Chrome_WidgetWin_1 > Chrome_OmniboxView; "" when missing.
     virtual std::string ReadChrome() = 0;
     // The first of up to five Chrome_WidgetWin_1, then Chrome_WidgetWin_0, windows that has a
@@ -72,6 +77,13 @@ public:
     // The address of the document kept by the last OpenPage that found one.
     virtual PageAnswer ReadOpenPage() { return {PageAnswer::kGone, {}}; }
 };
+
+// The address in the reply to a WWW_GetWindowInfo request: the first of the reply's quoted
+// strings, which are separated by commas ("url","title",""); a quote inside one is written \"
+// (Firefox escapes the title's quotes so; an address has its quotes percent-escaped). Nothing when
+// the reply does not begin with a whole quoted string followed by a comma or its end, or the
+// string is empty or holds a NUL: a reply that cannot be read whole gives no address.
+std::optional<std::string> DdeReplyAddress(std::string_view reply);
 
 class AddressReader {
 public:

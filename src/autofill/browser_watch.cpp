@@ -34,17 +34,43 @@ bool Clears(Browser clicked, Browser other) {
 
 }  // namespace
 
-std::string LookupForm(std::string_view searchText) {
+std::string LookupForm(std::string_view searchText, LoginScheme scheme) {
     const std::string_view t = TrimSpaces(searchText);
     if (t.empty()) return {};
     // A "/" at the end may be the one the watch or the editor put after an address without a
     // path; normalising it again would add a second one when the address has a query
     // ("http://host?q/" would become "http://host?q//"), so it is taken off first.
-    if (t.ends_with('/') && !IsNormalLoginUrl(t)) {
-        NormalisedUrl shorter = NormaliseLoginUrl(t.substr(0, t.size() - 1));
+    if (t.ends_with('/') && NormaliseLoginUrl(t, scheme).url != t) {
+        NormalisedUrl shorter = NormaliseLoginUrl(t.substr(0, t.size() - 1), scheme);
         if (shorter.path.empty()) return std::move(shorter.url);
     }
-    return NormaliseLoginUrl(t).url;
+    return NormaliseLoginUrl(t, scheme).url;
+}
+
+bool IsSecurePage(std::string_view address) {
+    constexpr std::string_view kHttps = "https://";
+    const std::string_view t = TrimSpaces(address);
+    if (t.size() < kHttps.size()) return false;
+    for (std::size_t i = 0; i < kHttps.size(); ++i) {
+        const char c = t[i] >= 'A' && t[i] <= 'Z' ? static_cast<char>(t[i] - 'A' + 'a') : t[i];
+        if (c != kHttps[i]) return false;
+    }
+    return true;
+}
+
+std::string SecureLookupForm(std::string_view address) {
+    if (!IsSecurePage(address)) return {};
+    const std::string_view rest = TrimSpaces(address).substr(std::string_view("https://").size());
+    std::string form = LookupForm("https://" + std::string(rest), LoginScheme::kSecure);
+    // Normalising takes out every "http://" and "https://" in the address, which may reach into the
+    // host ("https://http://bank/" is the host "http", but would read "https://bank/"): the form
+    // must still name the page's own host and port, followed by its end or by "/", "?" or "#".
+    const std::string_view site = rest.substr(0, rest.find_first_of("/?#"));
+    const std::string_view formRest = std::string_view(form).substr(std::string_view("https://").size());
+    const bool sameSite =
+        formRest.starts_with(site) && (formRest.size() == site.size() ||
+                                       std::string_view("/?#").find(formRest[site.size()]) != std::string_view::npos);
+    return sameSite ? form : std::string();
 }
 
 BrowserWatch::BrowserWatch() = default;
@@ -70,14 +96,22 @@ PageMatch MatchPage(Browser browser, const std::string& holder, const RecordGrid
     // The search box's form of a decoded address: Chrome and Opera put "http://" in front
     // whatever the address begins with, and "/" after one without a path.
     auto searchForm = [&](const std::string& decoded, const std::string& raw, std::string* path) {
-        if (!chromeLike) return CutAtNul(decoded);
+        if (!chromeLike) return decoded;
         std::string p = ParseUrl(raw).Path;
-        std::string form = CutAtNul("http://" + decoded + (p.empty() ? "/" : ""));
+        std::string form = "http://" + decoded + (p.empty() ? "/" : "");
         if (path) *path = std::move(p);
         return form;
     };
+    // Escapes are decoded after the host only, and none that does not decode goes: what the
+    // browser names as the site is compared as the browser wrote it.
+    auto decode = [&](const std::string& raw) {
+        return DecodeAfterHost(raw, fromPage ? DecodePercentUtf8 : DecodePercent);
+    };
     PageMatch m;
-    m.searchText = searchForm(fromPage ? DecodePercentUtf8(holder) : DecodePercent(holder), holder, &m.text7);
+    // The address as read, in each form it is known in: decoded, and for a current browser's page
+    // also as the browser gives it and with the host in its own characters.
+    std::vector<std::string> readings{decode(holder)};
+    m.searchText = searchForm(readings[0], holder, &m.text7);
     // A read that found no address must not match: a Chrome that is not running gives "http:///",
     // which is just what the editor stores for a record saved with the untouched "http://".
     const bool noAddress = TrimSpaces(holder).empty() || holder == std::string(ReaderName(browser)) + kBrowserNotOpen;
@@ -90,12 +124,20 @@ PageMatch MatchPage(Browser browser, const std::string& holder, const RecordGrid
     std::vector<std::string> forms{m.searchText};
     if (fromPage) {
         // A record may hold the address as the browser gives it, escapes and ASCII host included.
+        readings.push_back(holder);
         forms.push_back(searchForm(holder, holder, nullptr));
-        if (auto unicode = WithUnicodeHost(holder))
-            forms.push_back(searchForm(DecodePercentUtf8(*unicode), *unicode, nullptr));
+        if (auto unicode = WithUnicodeHost(holder)) {
+            readings.push_back(decode(*unicode));
+            forms.push_back(searchForm(readings.back(), *unicode, nullptr));
+        }
     }
+    // The editor's forms: the plain one, which every record stored before https was kept has and
+    // which pages of both schemes find, and for an https page the https one (SecureLookupForm is
+    // empty for any other). An http page never finds a record whose address says https: on the way
+    // the page can be changed by anyone.
     const std::size_t asRead = forms.size();
     for (std::size_t i = 0; i < asRead; ++i) forms.push_back(LookupForm(forms[i]));
+    for (const std::string& reading : readings) forms.push_back(SecureLookupForm(reading));
     m.slots = FindAccounts(grid, std::vector<std::string_view>(forms.begin(), forms.end()));
     return m;
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "autofill/address_reader.h"
+#include "records/record_editor.h"
 #include "records/record_grid.h"
 #include "records/record_search.h"
 
@@ -94,9 +95,17 @@ private:
 };
 
 // What the lookup compares besides the address as read: the page address in the form the editor
-// stores addresses in ("http://" in front, no "https://", "/" at the end when there is no path), so
-// that pages served over https and addresses read without a scheme find their records. Empty for
-// an empty address.
-std::string LookupForm(std::string_view searchText);
+// stores addresses in. The plain form ("http://" in front, no "https://", "/" at the end when
+// there is no path), which every record stored before https was kept has, so that pages served
+// over either scheme and addresses read without a scheme find those records. Empty for an empty
+// address.
+std::string LookupForm(std::string_view searchText, LoginScheme scheme = LoginScheme::kPlain);
+
+// Whether the page address is one served over https ("https://" in front, any letter case).
+bool IsSecurePage(std::string_view address);
+// The https form of an https page's address ("https://" in front, as the editor keeps it), for
+// the records saved from https addresses; empty for any other address, and for one whose form would
+// name another host than the page ("https://http://bank/" is the host "http").
+std::string SecureLookupForm(std::string_view address);
 
 }  // namespace tf

@@ -1,5 +1,6 @@
 #include "autofill/page_address.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <utility>
@@ -104,6 +105,58 @@ std::optional<std::u32string> Punycode(std::string_view input) {
     return out;
 }
 
+// RFC 3492, encoding, to see that a label is the one encoding of what it decodes to; nothing on
+// overflow.
+std::optional<std::string> PunycodeEncode(const std::u32string& input) {
+    constexpr std::uint32_t kBase = 36, kTMin = 1, kTMax = 26, kSkew = 38, kDamp = 700;
+    auto digit = [](std::uint32_t d) { return static_cast<char>(d < 26 ? 'a' + d : '0' + (d - 26)); };
+    auto adapt = [&](std::uint32_t delta, std::uint32_t points, bool first) {
+        delta = first ? delta / kDamp : delta / 2;
+        delta += delta / points;
+        std::uint32_t k = 0;
+        while (delta > ((kBase - kTMin) * kTMax) / 2) {
+            delta /= kBase - kTMin;
+            k += kBase;
+        }
+        return k + (kBase - kTMin + 1) * delta / (delta + kSkew);
+    };
+    std::string out;
+    for (char32_t c : input) {
+        if (c < 0x80) out.push_back(static_cast<char>(c));
+    }
+    const auto basic = static_cast<std::uint32_t>(out.size());
+    std::uint32_t handled = basic;
+    if (basic > 0) out.push_back('-');
+    std::uint32_t n = 128, delta = 0, bias = 72;
+    while (handled < input.size()) {
+        std::uint32_t m = 0xFFFFFFFFu;
+        for (char32_t c : input) {
+            if (c >= n && c < m) m = c;
+        }
+        if (m - n > (0xFFFFFFFFu - delta) / (handled + 1)) return std::nullopt;
+        delta += (m - n) * (handled + 1);
+        n = m;
+        for (char32_t c : input) {
+            if (c < n && ++delta == 0) return std::nullopt;
+            if (c != n) continue;
+            std::uint32_t q = delta;
+            for (std::uint32_t k = kBase;; k += kBase) {
+                const std::uint32_t t = k <= bias ? kTMin : (k >= bias + kTMax ? kTMax : k - bias);
+                if (q < t) break;
+                out.push_back(digit(t + (q - t) % (kBase - t)));
+                q = (q - t) / (kBase - t);
+            }
+            out.push_back(digit(q));
+            bias = adapt(delta, handled + 1, handled == basic);
+            delta = 0;
+            ++handled;
+        }
+        ++delta;
+        ++n;
+    }
+    return out;
+}
+
 bool StartsWithAce(std::string_view label) {
     return label.size() > 4 && (label[0] == 'x' || label[0] == 'X') && (label[1] == 'n' || label[1] == 'N') &&
            label[2] == '-' && label[3] == '-';
@@ -169,6 +222,19 @@ std::string DecodePercentUtf8(std::string_view text) {
     return out;
 }
 
+std::size_t HostEnd(std::string_view address) {
+    std::size_t start = 0;
+    const std::size_t scheme = address.find("://");
+    if (scheme != std::string_view::npos && address.find_first_of("/?#") == scheme + 1) start = scheme + 3;
+    const std::size_t end = address.find_first_of("/?#", start);
+    return end == std::string_view::npos ? address.size() : end;
+}
+
+std::string DecodeAfterHost(std::string_view address, std::string (*decode)(std::string_view)) {
+    const std::size_t end = HostEnd(address);
+    return std::string(address.substr(0, end)) + decode(address.substr(end));
+}
+
 std::optional<std::string> WithUnicodeHost(std::string_view address) {
     const std::size_t scheme = address.find("://");
     const std::size_t hostStart = scheme == std::string_view::npos ? 0 : scheme + 3;
@@ -189,8 +255,16 @@ std::optional<std::string> WithUnicodeHost(std::string_view address) {
         const std::size_t dot = rest.find('.');
         const std::string_view label = rest.substr(0, dot);
         if (StartsWithAce(label)) {
-            const auto decoded = Punycode(label.substr(4));
+            const std::string_view code = label.substr(4);
+            const auto decoded = Punycode(code);
             if (!decoded || decoded->empty()) return std::nullopt;
+            // A label of plain ASCII needs no encoding, and one that is not the encoding of what it
+            // decodes to is not one a registry gives out: either would make a second name for a
+            // host that has one already ("xn--bank-" for bank).
+            if (std::all_of(decoded->begin(), decoded->end(), [](char32_t c) { return c < 0x80; })) return std::nullopt;
+            std::string lower;
+            for (char c : code) lower.push_back(Lower(c));
+            if (PunycodeEncode(*decoded) != lower) return std::nullopt;
             host += CodePointsToUtf8(*decoded);
             changed = true;
         } else {

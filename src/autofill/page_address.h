@@ -3,6 +3,7 @@
 // host names in their ASCII form ("xn--..."), and are recognised by the name of their program.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,8 +15,17 @@ namespace tf {
 // could not tell apart from the text around it.
 std::string DecodePercentUtf8(std::string_view text);
 
+// Where the part of the address that names the site (scheme, user name, host and port) ends: at
+// the first "/", "?" or "#" after the "//" of the scheme, or from the start when there is none.
+std::size_t HostEnd(std::string_view address);
+// The address with its escapes decoded after HostEnd only: an escape in the host ("bank%2ecom",
+// "bank.com%2f@evil.net") stays as written, so that decoding never makes another site's address
+// look like a stored one.
+std::string DecodeAfterHost(std::string_view address, std::string (*decode)(std::string_view));
+
 // The host's "xn--" labels in the characters they stand for; nothing when the address has none or
-// one of them is not valid.
+// one of them is not valid: not punycode, not the one encoding of what it decodes to, or standing
+// for plain ASCII ("xn--bank-" is not "bank"), so such a host is only ever compared as read.
 std::optional<std::string> WithUnicodeHost(std::string_view address);
 
 // Whether the program of that executable name ("C:\...\msedge.exe" or just its name, any letter

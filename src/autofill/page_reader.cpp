@@ -45,7 +45,9 @@ std::optional<std::string> PageReader::Read(BrowserWindows& windows, PageFamily 
     }
 
     if (!askNow && !DueToAsk()) {
+        // Not asked this tick: nothing is learnt, so what the last ask found stands.
         ++misses_;
+        pending_ = true;
         return std::nullopt;
     }
     PageAnswer found = windows.OpenPage(window);

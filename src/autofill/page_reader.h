@@ -50,8 +50,8 @@ public:
     // The last read left a walk to the document half done: asking again soon finishes it sooner
     // than the next tick would.
     bool Walking() const { return walking_; }
-    // The last read could not tell (a walk under way, a window that did not answer in time), as
-    // opposed to a window that has no page to read.
+    // The last read could not tell (a walk under way, a window that did not answer in time, a
+    // tick of the slow rhythm that did not ask), as opposed to a window that has no page to read.
     bool Pending() const { return pending_; }
     // The next read asks the window whatever the rhythm says.
     void AskNow() { askNow_ = true; }

@@ -1,6 +1,7 @@
 #include "autofill/percent_decode.h"
 
 #include <cstdint>
+#include <optional>
 
 #include "base/cp936.h"
 #include "base/utf8.h"
@@ -16,16 +17,13 @@ int HexValue(char32_t c) {
     return -1;
 }
 
-// The two characters from `pos` (0-based) read as a hexadecimal number: the leading hex digits
-// count, none gives 0; positions past the end read as nothing.
-int HexPair(const std::u32string& s, std::size_t pos) {
-    int value = 0;
-    for (std::size_t i = pos; i < pos + 2 && i < s.size(); ++i) {
-        const int digit = HexValue(s[i]);
-        if (digit < 0) break;
-        value = value * 16 + digit;
-    }
-    return value;
+// The byte of the escape at `pos` (0-based): "%" and two hex digits; nothing otherwise.
+std::optional<int> EscapeAt(const std::u32string& s, std::size_t pos) {
+    if (pos + 2 >= s.size() || s[pos] != U'%') return std::nullopt;
+    const int high = HexValue(s[pos + 1]);
+    const int low = HexValue(s[pos + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    return high * 16 + low;
 }
 
 }  // namespace
@@ -37,26 +35,35 @@ std::string DecodePercent(std::string_view text) {
     const std::u32string s = Utf8ToCodePoints(text);
     std::string out;
     out.reserve(text.size());
+    auto asWritten = [&](std::size_t from, std::size_t count) {
+        for (std::size_t k = from; k < from + count && k < s.size(); ++k) AppendUtf8(out, s[k]);
+    };
     for (std::size_t i = 0; i < s.size();) {
-        if (s[i] != U'%') {
-            AppendUtf8(out, s[i]);
+        const std::optional<int> h = s[i] == U'%' ? EscapeAt(s, i) : std::nullopt;
+        if (!h) {
+            // Not an escape, or a "%" without two hex digits: the old decoder made a NUL of it,
+            // which cut the address there ("bank.com%zz@evil.net" read as "bank.com").
+            asWritten(i, 1);
             ++i;
-            continue;
-        }
-        const int h = HexPair(s, i + 1);
-        if (h <= 127) {
-            AppendUtf8(out, static_cast<char32_t>(h));
+        } else if (*h < 0x20 || *h == 0x7F) {
+            asWritten(i, 3);
             i += 3;
-            continue;
+        } else if (*h <= 127) {
+            AppendUtf8(out, static_cast<char32_t>(*h));
+            i += 3;
+        } else {
+            // A lead byte takes the escape right after it as its trail.
+            const std::optional<int> t = EscapeAt(s, i + 3);
+            const std::optional<char32_t> c =
+                t ? cp936::CharOf(static_cast<std::uint16_t>(*h * 256 + *t)) : std::nullopt;
+            if (c) {
+                AppendUtf8(out, *c);
+                i += 6;
+            } else {
+                asWritten(i, 3);
+                i += 3;
+            }
         }
-        // A lead byte: the trail is the pair after the next character (normally the next "%"),
-        // which is skipped unread.
-        const int t = HexPair(s, i + 4);
-        const std::optional<char32_t> c = cp936::CharOf(static_cast<std::uint16_t>(h * 256 + t));
-        // A pair that names no character used to stop the tick with a run-time error; a visible
-        // replacement keeps the watch going and shows where the address went wrong.
-        AppendUtf8(out, c ? *c : kReplacementChar);
-        i += 6;
     }
     return out;
 }

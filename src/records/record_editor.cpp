@@ -13,6 +13,9 @@ const std::array<const char*, kEditorBoxes> kEditorLabels = {"Site Name",       
 
 namespace {
 
+constexpr std::string_view kHttp = "http://";
+constexpr std::string_view kHttps = "https://";
+
 // One pass, left to right, as the runtime's Replace does: "hthttp://tp://" keeps one "http://".
 std::string RemoveAll(std::string_view text, std::string_view what) {
     std::string out;
@@ -23,6 +26,26 @@ std::string RemoveAll(std::string_view text, std::string_view what) {
         if (found == std::string_view::npos) return out;
         pos = found + what.size();
     }
+}
+
+bool HasScheme(std::string_view text) {
+    return text.find(kHttp) != std::string_view::npos || text.find(kHttps) != std::string_view::npos;
+}
+
+// Every "http://" and "https://", also those that removing one makes ("htthttp://p://",
+// "htthttps://p://"): what is left has neither, so normalising it again finds nothing to remove.
+std::string RemoveSchemes(std::string_view text) {
+    std::string out(text);
+    while (HasScheme(out)) out = RemoveAll(RemoveAll(out, kHttp), kHttps);
+    return out;
+}
+
+// The rest of an address after its "http://" or "https://" is normal: no scheme left in it, and a
+// path, or the "/" the rule puts at the very end when there is none.
+bool IsNormalRest(std::string_view rest) {
+    if (HasScheme(rest)) return false;
+    if (!ParseUrl(rest).Path.empty()) return true;
+    return rest.ends_with('/') && ParseUrl(rest.substr(0, rest.size() - 1)).Path.empty();
 }
 
 // The first character of the text that code page 936 cannot write, as UTF-8; empty when none.
@@ -57,32 +80,43 @@ EditorBoxes KeepUntouchedBoxes(const EditorBoxes& now, const EditorBoxes& shown,
 }
 
 bool IsNormalLoginUrl(std::string_view address) {
-    constexpr std::string_view kScheme = "http://";
-    if (!address.starts_with(kScheme)) return false;
-    const std::string_view rest = address.substr(kScheme.size());
-    if (rest.find("http://") != std::string_view::npos || rest.find("https://") != std::string_view::npos) return false;
-    if (!ParseUrl(rest).Path.empty()) return true;
-    // No path: the "/" the rule put at the very end, after any query or fragment.
-    return rest.ends_with('/') && ParseUrl(rest.substr(0, rest.size() - 1)).Path.empty();
+    if (address.starts_with(kHttps)) return IsNormalRest(address.substr(kHttps.size()));
+    return address.starts_with(kHttp) && IsNormalRest(address.substr(kHttp.size()));
 }
 
-NormalisedUrl NormaliseLoginUrl(std::string_view address) {
+bool HasSecureScheme(std::string_view address) {
+    // Behind any number of "http://" (a page address pasted after the new-record box's "http://").
+    while (address.starts_with(kHttp)) address.remove_prefix(kHttp.size());
+    return address.starts_with(kHttps);
+}
+
+NormalisedUrl NormaliseLoginUrl(std::string_view address, LoginScheme scheme) {
+    const bool secure =
+        scheme == LoginScheme::kSecure || (scheme == LoginScheme::kAsWritten && HasSecureScheme(address));
+    const std::string_view prefix = secure ? kHttps : kHttp;
     NormalisedUrl result;
     // Normalising again must not change an address: every OK added another "/" after a query,
     // which no page address then matched.
-    if (IsNormalLoginUrl(address)) {
+    if (address.starts_with(prefix) && IsNormalRest(address.substr(prefix.size()))) {
         result.url = address;
-        result.path = ParseUrl(address.substr(std::string_view("http://").size())).Path;
+        result.path = ParseUrl(address.substr(prefix.size())).Path;
         return result;
     }
-    std::string a(address);
-    if (a.find("http://") != std::string::npos) a = RemoveAll(a, "http://");
-    if (a.find("https://") != std::string::npos) a = RemoveAll(a, "https://");
-    result.path = ParseUrl(a).Path;
+    std::string rest = RemoveSchemes(address);
+    result.path = ParseUrl(rest).Path;
     // Stored addresses take the form the browser watch builds from a page address, so that the
     // lookup can compare them as they stand.
-    result.url = "http://" + a;
-    if (result.path.empty()) result.url += '/';
+    if (result.path.empty()) {
+        rest += '/';
+        // The "/" may complete a scheme ("#http:/" ends in "http://"): then that goes as well, and
+        // the rest is looked at again, until it holds no scheme. Each round makes it shorter.
+        while (HasScheme(rest)) {
+            rest = RemoveSchemes(rest);
+            result.path = ParseUrl(rest).Path;
+            if (result.path.empty()) rest += '/';
+        }
+    }
+    result.url = std::string(prefix) + rest;
     return result;
 }
 

@@ -35,13 +35,24 @@ struct NormalisedUrl {
     std::string url;   // what the address box then holds
     std::string path;  // the address's path part (Text7)
 };
-// An address already in the form NormaliseLoginUrl gives: "http://" once in front and nowhere else
-// ("https://" neither), and a path or a "/" at the very end.
+// An address already in the form NormaliseLoginUrl gives: "http://" or "https://" once in front
+// and neither anywhere else, and a path or a "/" at the very end.
 bool IsNormalLoginUrl(std::string_view address);
-// Leaves an address in that form as it is. Any other drops every "http://" and then every
-// "https://" (case-sensitive), and gets "http://" in front, with "/" at the very end when the
-// address has no path.
-NormalisedUrl NormaliseLoginUrl(std::string_view address);
+// Whether the address the user gave says https: it begins with "https://", perhaps behind
+// "http://"s (case-sensitive, as the removal of schemes is).
+bool HasSecureScheme(std::string_view address);
+
+enum class LoginScheme {
+    kAsWritten,  // "https://" when the address has it (HasSecureScheme), else "http://": the editor
+    kPlain,      // always "http://": the form every address had before https was kept
+    kSecure,     // always "https://"
+};
+// Leaves an address in that form (with that scheme) as it is. Any other loses every "http://" and
+// "https://" (case-sensitive; also those that removing one makes), and gets the scheme in front,
+// with "/" at the very end when the address has no path. Normalising a normal form changes
+// nothing. A record whose address says https is matched by https pages only; one in the plain
+// form, as every vault written before holds them, by pages of either scheme.
+NormalisedUrl NormaliseLoginUrl(std::string_view address, LoginScheme scheme = LoginScheme::kAsWritten);
 
 struct EditorOutcome {
     // Set when OK is refused: the message to show and the box to give the focus.

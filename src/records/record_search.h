@@ -20,8 +20,22 @@ void FilterGrid(RecordGrid& grid, std::string_view text);
 
 // Text1/Text2: account and password of the first match with a password; Text3/Text4: the last
 // further match; Text10: the address of the last match.
+// The slots are copies of passwords made again on every watch tick: whatever they held is wiped
+// when they are given new contents or dropped, so that no freed block keeps a password.
 struct CredentialSlots {
     std::string Text1, Text2, Text3, Text4, Text10;
+
+    CredentialSlots() = default;
+    CredentialSlots(std::string text1, std::string text2, std::string text3 = {}, std::string text4 = {},
+                    std::string text10 = {});
+    CredentialSlots(const CredentialSlots&) = default;
+    CredentialSlots(CredentialSlots&&) noexcept = default;
+    CredentialSlots& operator=(const CredentialSlots& other);
+    CredentialSlots& operator=(CredentialSlots&& other) noexcept;
+    ~CredentialSlots();
+
+    // Zeros all five texts and leaves them empty.
+    void Wipe();
     bool operator==(const CredentialSlots&) const = default;
 };
 

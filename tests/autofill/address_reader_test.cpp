@@ -20,10 +20,11 @@ TEST(ReadBrowserAddress, ChromeAndOperaTakeTheTextTheWindowGives) {
     };
     const Case cases[] = {
         {kChrome, "intranet/login", "intranet/login"},
-        {kChrome, "a/b\0junk"s, "a/b"},
+        {kChrome, "a/b\0junk"s, ""},  // not read whole: no address (the page is read instead)
+        {kChrome, "bank.com\0@evil.net/"s, ""},
         {kChrome, "", ""},  // not running: the old address goes
         {kOpera16, "  intranet/login  ", "intranet/login"},
-        {kOpera16, "a b \0 junk"s, "a b"},
+        {kOpera16, "a b \0 junk"s, ""},
         {kOpera16, "", ""},
     };
     for (const Case& c : cases) {
@@ -50,11 +51,11 @@ TEST(ReadBrowserAddress, InternetExplorerWalkFollowsTheVersionLead) {
         {"7.0.5730.13", "http://a/", "", {"version", "classic+band root"}, "http://a/"},
         {"6.0.2900", "http://a/", "", {"version", "classic"}, "http://a/"},
         {"11.0.9600", "http://a/", "", {"version", "classic"}, "http://a/"},  // "1", not 11
-        {"6.0", "http://a/\0x"s, "", {"version", "classic"}, "http://a/"},
+        {"6.0", "http://a/\0x"s, "", {"version", "classic"}, ""},             // not read whole: no address
         {"6.0", "", "", {"version", "classic"}, ""},
         {"6.0", std::nullopt, "", {"version", "classic"}, "old"},  // a level is missing
         {"8.0.6001", "x", "http://band/", {"version", "band"}, "http://band/"},
-        {"9.0", "x", "http://band/\0x"s, {"version", "band"}, "http://band/"},
+        {"9.0", "x", "http://band/\0x"s, {"version", "band"}, ""},
         {"9.0", "x", "", {"version", "band"}, ""},  // not running
         {"", "x", "", {"version"}, "old"},          // no lead is no number
         {"v7", "x", "", {"version"}, "old"},
@@ -125,11 +126,26 @@ TEST(GetIEVersion, ReplacesTextAndLeadOnEveryGoodRead) {
 TEST(ReadBrowserAddress, DdeReplyGivesTheQuotedFirstField) {
     const std::pair<std::optional<std::string>, std::string> cases[] = {
         {"\"http://a/b\",\"title\",\"\"", "http://a/b"},
-        {"\"http://a/b?x=1,2\",\"title\"", "http://a/b?x="},  // cut at the comma, less one more
         {"\"http://中文/\",\"标题\"", "http://中文/"},
-        {"\"http://a/\0b\",\"t\""s, "http://a"},
-        {"ab", ""},
         {"\"中\"", "中"},
+        {"\"http://a/\"", "http://a/"},
+        // Read by the reply's quoting, not cut at the first comma (nor one character before it).
+        {"\"http://a/b?x=1,2\",\"title\"", "http://a/b?x=1,2"},
+        {"\"http://bank.comX,@evil.net/\",\"Bank\",\"\"", "http://bank.comX,@evil.net/"},
+        {"\"http://a/,\",\"t,\\\"x\\\"\",\"\"", "http://a/,"},  // the title's quotes are escaped
+        {"\"http://a/\\\"b\",\"t\"", "http://a/\"b"},
+        {"\"http://a/\\b\",\"t\"", "http://a/\\b"},  // a backslash before anything else is itself
+        // A reply that cannot be read whole gives no address.
+        {"\"http://a/\0b\",\"t\""s, kFirefoxNotOpen},
+        {"\"http://bank.com\0@evil.net/\",\"t\""s, kFirefoxNotOpen},
+        {"\"http://a/b", kFirefoxNotOpen},            // never closed
+        {"\"http://a/b\\\"", kFirefoxNotOpen},        // the last quote is escaped
+        {"\"http://a/\"b\",\"t\"", kFirefoxNotOpen},  // a quote inside, unescaped
+        {"\"http://a/\"\",\"t\"", kFirefoxNotOpen},   // nor doubled
+        {"\"http://a/\" ,\"t\"", kFirefoxNotOpen},
+        {"ab", kFirefoxNotOpen},  // not quoted
+        {"http://a/,\"t\"", kFirefoxNotOpen},
+        {"\"\",\"t\"", kFirefoxNotOpen},  // empty
         {std::nullopt, kFirefoxNotOpen},  // no server answers
         {"", kFirefoxNotOpen},
         {"\0\"http://a/\""s, kFirefoxNotOpen},
@@ -147,6 +163,27 @@ TEST(ReadBrowserAddress, DdeReplyGivesTheQuotedFirstField) {
         EXPECT_EQ(text, holder);
         EXPECT_EQ(windows.calls, Calls{"dde firefox|WWW_GetWindowInfo|0xFFFFFFFF"});
     }
+}
+
+TEST(ReadBrowserAddress, AddressBandThatDoesNotAnswerInTimeKeepsTheLastAddress) {
+    FakeBrowserWindows windows;
+    windows.version = "8.0";
+    windows.band = "http://bank/login";
+    AddressReader reader(windows);
+    std::string holder;
+    EXPECT_EQ(reader.ReadBrowserAddress(holder, kInternetExplorer), ReadOutcome::kAddress);
+    EXPECT_EQ(holder, "http://bank/login");
+
+    windows.bandTimesOut = true;
+    EXPECT_EQ(reader.ReadBrowserAddress(holder, kInternetExplorer), ReadOutcome::kPending);
+    EXPECT_EQ(holder, "http://bank/login");
+    EXPECT_EQ(reader.State(), ReadState::kNotAnswering);
+
+    // A band that is not there is a closed browser.
+    windows.bandTimesOut = false;
+    windows.band = "";
+    EXPECT_EQ(reader.ReadBrowserAddress(holder, kInternetExplorer), ReadOutcome::kNone);
+    EXPECT_EQ(holder, "");
 }
 
 TEST(ReadBrowserAddress, NamesAreComparedExactlyAndOthersAskDde) {

@@ -95,7 +95,7 @@ RecordGrid Records() {
         Record("http://intranet/login", "alice", "a1"), Record("http://intranet/", "bob", "b1"),
         Record("http://bank/login", "carol", "c1"),
         Record("http:///", "untouched", "u1"),  // saved with the new-record address "http://"
-        Record("http://my site/", "dave", "d1"), Record("http://host?q=1/", "erin", "e1"),
+        Record("http://site/my page", "dave", "d1"), Record("http://host?q=1/", "erin", "e1"),
         Record("http://intranet/中", "frank", "g1"),
         Record(std::string("http://firefox") + kBrowserNotOpen + "/", "ghost", "h1"),
         Record("http://例子.中国/登录", "ivy", "i1"),
@@ -138,7 +138,9 @@ TEST(BrowserWatch, ChromeAndOperaTicksBuildTheAddressAndFindItsRecords) {
         {B::kChrome, "host?q=1", "http://host?q=1/", "", "erin"},
         {B::kChrome, "https://host?q=1", "http://https://host?q=1/", "", "erin"},
         {B::kChrome, "intranet/%D6%D0", "http://intranet/中", "/%D6%D0", "frank"},
-        {B::kChrome, "intranet/login%", "http://intranet/login", "/login%", "alice"},
+        // An escape that does not decode stays: the address is not cut short to another one.
+        {B::kChrome, "intranet/login%", "http://intranet/login%", "/login%", ""},
+        {B::kChrome, "intranet/login%00", "http://intranet/login%00", "/login%00", ""},
         {B::kChrome, "elsewhere/login", "http://elsewhere/login", "/login", ""},
         // Not running: no host, and no match, not even the record saved with an empty address.
         {B::kChrome, "", "http:///", "", ""},
@@ -157,16 +159,19 @@ TEST(BrowserWatch, InternetExplorerAndFirefoxTicksOnlyDecode) {
     using B = Browser;
     const std::string notOpen = std::string(kFirefox) + kBrowserNotOpen;
     const TickCase cases[] = {
-        {B::kIE, "http://my%20site/", "http://my site/", "", "dave"},
+        {B::kIE, "http://site/my%20page", "http://site/my page", "", "dave"},
+        {B::kIE, "http://my%20site/", "http://my%20site/", "", ""},  // the host is compared as written
         {B::kIE, "http://intranet/login", "http://intranet/login", "", "alice"},
         {B::kIE, "https://bank/login", "https://bank/login", "", "carol"},
         {B::kIE, "intranet/login", "intranet/login", "", "alice"},
         {B::kIE, "  http://intranet/  ", "  http://intranet/  ", "", "bob"},
         {B::kIE, "http://host?q=1", "http://host?q=1", "", "erin"},
-        {B::kIE, "http://intranet/a%", "http://intranet/a", "", ""},
+        {B::kIE, "http://intranet/a%", "http://intranet/a%", "", ""},
+        {B::kIE, "http://intranet/login%", "http://intranet/login%", "", ""},
         {B::kIE, "", "", "", ""},  // the band reader when IE is not running
         {B::kFirefox, "\"http://bank/login\",\"Bank\",\"\"", "http://bank/login", "", "carol"},
         {B::kFirefox, "\"https://intranet/\",\"Intranet\"", "https://intranet/", "", "bob"},
+        {B::kFirefox, "\"http://intranet/login,x\",\"Intranet\"", "http://intranet/login,x", "", ""},
         // Not running: the failure text is shown, and found nowhere even if a record has it.
         {B::kFirefox, "", notOpen, "", ""},
     };
@@ -324,7 +329,11 @@ TEST(LookupForm, RecordTypedIntoTheEditorIsFoundFromItsStoredFormAndFromChrome) 
     for (const char* address : typed) {
         SCOPED_TRACE(address);
         const std::string stored = NormaliseLoginUrl(address).url;
-        EXPECT_EQ(LookupForm(stored), stored);
+        if (stored.starts_with("https://")) {
+            EXPECT_EQ(SecureLookupForm(stored), stored);
+        } else {
+            EXPECT_EQ(LookupForm(stored), stored);
+        }
 
         RecordGrid grid;
         grid.FillGrid({Record(stored, "user", "pw")});
@@ -336,6 +345,140 @@ TEST(LookupForm, RecordTypedIntoTheEditorIsFoundFromItsStoredFormAndFromChrome) 
         watch.Tick(reader, grid);
         EXPECT_EQ(watch.Slots().Text10, stored);
     }
+}
+
+TEST(LookupForm, HttpsFormOnlyForHttpsPagesAndOnlyForTheirOwnHost) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"https://bank/login", "https://bank/login"},
+        {"  HTTPS://bank ", "https://bank/"},
+        {"https://bank?q=1", "https://bank?q=1/"},
+        {"https://bank?q=1/", "https://bank?q=1/"},
+        {"https://bank/?u=http://x/", "https://bank/?u=x/"},
+        {"https://bank:8443/a", "https://bank:8443/a"},
+        {"http://bank/login", ""},
+        {"bank/login", ""},
+        {"http://https://bank/login", ""},  // the search box's form of Chrome's address: not a page address
+        // Taking the schemes out would change the host: "http" is the host here, not bank.
+        {"https://http://bank/", ""},
+        {"https://https://bank/", ""},
+        {"https://htthttp://p://bank/", ""},
+        {"", ""},
+    };
+    for (const auto& [address, form] : cases) {
+        SCOPED_TRACE(address);
+        EXPECT_EQ(SecureLookupForm(address), form);
+    }
+}
+
+// A record saved from an https address is found by https pages only; records in the plain form,
+// as every vault written before holds them, by pages of either scheme, as before.
+TEST(MatchPage, HttpsRecordsAreFoundByHttpsPagesOnly) {
+    RecordGrid grid;
+    grid.FillGrid({Record("https://secure/login", "sec", "s1"), Record("http://plain/login", "old", "o1"),
+                   Record(NormaliseLoginUrl("https://中国.example/登录").url, "cn", "c1")});
+    using B = Browser;
+    struct Case {
+        Browser browser;
+        const char* holder;
+        bool fromPage;
+        const char* account1;
+    };
+    const Case cases[] = {
+        // https record × https page: found, whatever reads the page.
+        {B::kIE, "https://secure/login", false, "sec"},
+        {B::kIE, "HTTPS://secure/login", false, "sec"},
+        {B::kChrome, "https://secure/login", false, "sec"},
+        {B::kOpera, "https://secure/login", false, "sec"},
+        {B::kFirefox, "https://secure/login", false, "sec"},
+        {B::kChrome, "https://secure/login", true, "sec"},
+        {B::kFirefox, "https://secure/login", true, "sec"},
+        {B::kChrome, "https://xn--fiqs8s.example/%E7%99%BB%E5%BD%95", true, "cn"},
+        // https record × http page, or a page read without its scheme: refused.
+        {B::kIE, "http://secure/login", false, ""},
+        {B::kIE, "secure/login", false, ""},
+        {B::kChrome, "secure/login", false, ""},
+        {B::kChrome, "http://secure/login", false, ""},
+        {B::kOpera, "http://secure/login", false, ""},
+        {B::kFirefox, "http://secure/login", false, ""},
+        {B::kChrome, "http://secure/login", true, ""},
+        {B::kFirefox, "http://secure/login", true, ""},
+        {B::kChrome, "http://xn--fiqs8s.example/%E7%99%BB%E5%BD%95", true, ""},
+        // An https page on another host that reads like the record once its schemes are taken out.
+        {B::kIE, "https://http://secure/login", false, ""},
+        {B::kChrome, "https://http://secure/login", true, ""},
+        // Old record × both schemes: found, as always.
+        {B::kIE, "http://plain/login", false, "old"},
+        {B::kIE, "https://plain/login", false, "old"},
+        {B::kChrome, "plain/login", false, "old"},
+        {B::kChrome, "https://plain/login", false, "old"},
+        {B::kFirefox, "https://plain/login", true, "old"},
+        {B::kFirefox, "http://plain/login", true, "old"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << kBrowserBoxCaptions[static_cast<std::size_t>(c.browser)] << " " << c.holder
+                                        << (c.fromPage ? " (page)" : ""));
+        EXPECT_EQ(MatchPage(c.browser, c.holder, grid, c.fromPage).slots.Text1, c.account1);
+    }
+}
+
+// Addresses of other sites that the readers or decoders used to turn into bank.com's.
+TEST(MatchPage, LookAlikeAddressesFindNothing) {
+    RecordGrid grid;
+    grid.FillGrid({Record("http://bank.com/", "plain", "p1"), Record("http://bank.com/login", "login", "l1"),
+                   Record("https://bank.com/", "secure", "s1"), Record("http://中国.com/", "cn", "c1")});
+    using B = Browser;
+    struct Case {
+        Browser browser;
+        const char* holder;
+        bool fromPage;
+    };
+    const Case cases[] = {
+        // A NUL, a bad escape or a "%" at the end used to end the address there.
+        {B::kIE, "http://bank.com%00@evil.net/", false},
+        {B::kIE, "http://bank.com%zz@evil.net/", false},
+        {B::kIE, "http://bank.com%", false},
+        {B::kIE, "http://bank.com%4", false},
+        {B::kChrome, "bank.com%00@evil.net", false},
+        {B::kChrome, "bank.com%", false},
+        {B::kOpera, "bank.com%zz", false},
+        {B::kFirefox, "http://bank.com%00@evil.net/", false},
+        {B::kChrome, "https://bank.com%00@evil.net/", true},
+        {B::kChrome, "https://bank.com%", true},
+        // The user name is not the host.
+        {B::kIE, "http://bank.com@evil.net/", false},
+        {B::kChrome, "bank.com@evil.net", false},
+        {B::kFirefox, "https://bank.com@evil.net/", true},
+        // Escapes in the host are not decoded.
+        {B::kIE, "http://bank%2ecom/", false},
+        {B::kChrome, "bank%2ecom", false},
+        {B::kChrome, "bank.com%2flogin", false},
+        {B::kIE, "http://bank.com%2flogin", false},
+        {B::kChrome, "https://bank%2Ecom/", true},
+        {B::kFirefox, "https://bank.com%2flogin", true},
+        // A host label that stands for plain ASCII, or is not the one encoding of its characters.
+        {B::kChrome, "https://xn--bank-.com/", true},
+        {B::kFirefox, "http://xn--bank-.com/", true},
+        {B::kChrome, "http://xn---fiqs8s.com/", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << kBrowserBoxCaptions[static_cast<std::size_t>(c.browser)] << " " << c.holder
+                                        << (c.fromPage ? " (page)" : ""));
+        EXPECT_EQ(MatchPage(c.browser, c.holder, grid, c.fromPage).slots, CredentialSlots());
+    }
+    // The same addresses of the site itself are found.
+    EXPECT_EQ(MatchPage(B::kIE, "http://bank.com/", grid).slots.Text1, "plain");
+    EXPECT_EQ(MatchPage(B::kChrome, "bank.com%2flogin", grid).searchText, "http://bank.com%2flogin/");
+    EXPECT_EQ(MatchPage(B::kChrome, "bank.com/%6cogin", grid).slots.Text1, "login");
+    EXPECT_EQ(MatchPage(B::kChrome, "https://xn--fiqs8s.com/", grid, true).slots.Text1, "cn");
+}
+
+TEST(BrowserWatch, FirefoxReplyWithACommaInTheAddressIsNotCutThere) {
+    RecordGrid grid;
+    grid.FillGrid({Record("http://bank.com/", "plain", "p1")});
+    // The old reading: cut at the comma, less the character before it, gave "http://bank.com".
+    const TickCase c{Browser::kFirefox, "\"http://bank.comX,@evil.net/\",\"Bank\",\"\"", "http://bank.comX,@evil.net/",
+                     "", ""};
+    ExpectTick(c, grid);
 }
 
 TEST(WatchStatusText, NamesTheBrowserAndSiteReadOrWhyNothingWas) {

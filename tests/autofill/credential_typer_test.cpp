@@ -97,7 +97,7 @@ LoginRecord Record(std::string url, std::string account, std::string password) {
 TEST(PlanPress, TypesOnlyWhatTheAddressInFrontMatchesNow) {
     RecordGrid grid;
     grid.FillGrid({Record("http://bank.example/login", "saver", "s1"), Record("http://mail.example/", "me", "m1"),
-                   Record("http://mail.example/", "other", "o1")});
+                   Record("http://mail.example/", "other", "o1"), Record("https://secure.example/", "sec", "x1")});
     using P = ForegroundPage;
     using V = PressVerdict;
     struct Case {
@@ -117,6 +117,20 @@ TEST(PlanPress, TypesOnlyWhatTheAddressInFrontMatchesNow) {
         {Browser::kChrome, {P::kPage, "https://bank.example/login"}, 3, V::kEmptySlot, ""},
         // The browser on another site, a look-alike title does not count: the address decides.
         {Browser::kChrome, {P::kPage, "https://bank.example.evil/login"}, 2, V::kNoRecord, ""},
+        // A record in the old form ("http://") is typed into pages of either scheme, as always; one
+        // saved from an https address only into https pages.
+        {Browser::kIE, {P::kPage, "https://bank.example/login"}, 2, V::kType, "s1"},
+        {Browser::kChrome, {P::kPage, "https://secure.example/", true}, 2, V::kType, "x1"},
+        {Browser::kIE, {P::kPage, "https://secure.example"}, 2, V::kType, "x1"},
+        {Browser::kChrome, {P::kPage, "http://secure.example/", true}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kPage, "secure.example"}, 2, V::kNoRecord, ""},
+        {Browser::kIE, {P::kPage, "http://secure.example/"}, 2, V::kNoRecord, ""},
+        {Browser::kFirefox, {P::kPage, "http://secure.example/"}, 2, V::kNoRecord, ""},
+        // Look-alikes of another site that the decoders and readers used to cut down to this one.
+        {Browser::kIE, {P::kPage, "http://bank.example%00@evil.net/login"}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kPage, "bank.example%2flogin"}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kPage, "https://xn--secure-.example/", true}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kPage, "https://secure.example@evil.net/", true}, 2, V::kNoRecord, ""},
         {Browser::kChrome, {P::kPage, ""}, 2, V::kNoRecord, ""},
         {Browser::kFirefox, {P::kPage, std::string(kFirefox) + kBrowserNotOpen}, 2, V::kNoRecord, ""},
         {Browser::kChrome, {P::kOtherWindow, "https://bank.example/login"}, 2, V::kNotTheBrowser, ""},

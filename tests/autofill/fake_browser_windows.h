@@ -15,6 +15,7 @@ public:
     std::optional<std::string> version;
     std::optional<std::string> classic;  // empty: a level of the walk is missing
     std::string band, chrome, opera, manual;
+    bool bandTimesOut = false;       // the address band is there but does not answer in time
     std::optional<std::string> dde;  // empty: no server answers
     bool ddeTimesOut = false;        // with no answer: the server is there but too slow
 
@@ -31,6 +32,11 @@ public:
     }
     std::string ReadIEAddressBand() override {
         calls.push_back("band");
+        return band;
+    }
+    std::optional<std::string> ReadIEAddressBandInTime() override {
+        calls.push_back("band");
+        if (bandTimesOut) return std::nullopt;
         return band;
     }
     std::string ReadChrome() override {

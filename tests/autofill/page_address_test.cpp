@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "autofill/percent_decode.h"
+
 namespace tf {
 namespace {
 
@@ -19,9 +21,31 @@ TEST(DecodePercentUtf8, DecodesWhatFormsUtf8AndKeepsTheRest) {
         {"https://a/100%25%20off", "https://a/100%25 off"},
         {"https://a/%00%0A", "https://a/%00%0A"},
         {"https://a/%zz%4", "https://a/%zz%4"},
+        {"https://a/b%", "https://a/b%"},
+        {"https://a/b%2", "https://a/b%2"},
+        {"https://bank.com%00@evil.net/", "https://bank.com%00@evil.net/"},
         {"", ""},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(DecodePercentUtf8(in), out) << in;
+}
+
+TEST(DecodeAfterHost, LeavesTheSchemeUserAndHostAsWritten) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"http://bank.com/a%20b", "http://bank.com/a b"},
+        {"http://bank%2ecom/login", "http://bank%2ecom/login"},
+        {"http://bank.com%2flogin@evil.net/x%2fy", "http://bank.com%2flogin@evil.net/x/y"},
+        {"http://bank.com%2f@evil.net/", "http://bank.com%2f@evil.net/"},
+        {"http://bank.com%40evil.net/", "http://bank.com%40evil.net/"},
+        {"bank.com%2flogin", "bank.com%2flogin"},  // no scheme: the host from the start
+        {"bank.com/%41", "bank.com/A"},
+        {"intranet?q=%41", "intranet?q=A"},
+        {"host#%41", "host#A"},
+        {"http%3a//bank.com/%41", "http%3a//bank.com/A"},
+        {"https://%D6%D0/%D6%D0", "https://%D6%D0/中"},
+        {"", ""},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(DecodeAfterHost(in, DecodePercent), out) << in;
+    EXPECT_EQ(DecodeAfterHost("https://bank%2Ecom/%E7%99%BB", DecodePercentUtf8), "https://bank%2Ecom/登");
 }
 
 TEST(WithUnicodeHost, DecodesTheAsciiFormOfInternationalHostNames) {
@@ -34,6 +58,13 @@ TEST(WithUnicodeHost, DecodesTheAsciiFormOfInternationalHostNames) {
         {"https://xn--.example/", std::nullopt},                 // empty label
         {"https://xn--99999999999999a.example/", std::nullopt},  // overflows
         {"https://xn--ab_c.example/", std::nullopt},             // no digit of the code
+        // Labels that stand for plain ASCII are second names of hosts that have one: left as read.
+        {"https://xn--bank-.com/", std::nullopt},
+        {"https://XN--BANK-.com/", std::nullopt},
+        {"https://xn--bank-.xn--fiqs8s/", std::nullopt},  // one such label leaves the whole host
+        // Not the one encoding of what it decodes to (the delimiter before an empty ASCII part).
+        {"https://xn---fiqs8s.com/", std::nullopt},
+        {"https://xn--bank-3ra.com/", "https://bankü.com/"},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(WithUnicodeHost(in), out) << in;
 }

@@ -31,13 +31,16 @@ TEST(PageReader, WindowWithoutADocumentIsAskedLessOftenAfterAWhile) {
     FakeBrowserWindows windows;
     windows.chromiumWindow = 3;
     PageReader reader;
-    std::string asked;
+    std::string asked, pending;
     for (int tick = 1; tick <= 20; ++tick) {
         windows.pageCalls.clear();
         EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), std::nullopt);
         asked += windows.pageCalls.empty() ? '.' : 'o';
+        pending += reader.Pending() ? 'p' : '-';
     }
     EXPECT_EQ(asked, "ooooo....o....o....o");
+    // A tick that does not ask learns nothing: it cannot tell, rather than finding no page.
+    EXPECT_EQ(pending, "-----pppp-pppp-pppp-");
 
     // Another window in front is asked at once.
     windows.chromiumWindow = 4;
@@ -107,6 +110,27 @@ TEST(PageReader, FrontWindowChangingOrClosingDropsWhatWasKept) {
     windows.chromiumWindow = 1;
     EXPECT_EQ(reader.Read(windows, PageFamily::kChromium), "one/again");
     EXPECT_EQ(windows.pageCalls, (Calls{"open 1", "open 2", "open 1"}));
+}
+
+TEST(ReadBrowserAddress, TicksThatDoNotAskThePageKeepTheLastAddress) {
+    FakeBrowserWindows windows;
+    windows.chromiumWindow = 3;
+    AddressReader reader(windows);
+    std::string holder = "old";
+    // Five asks find no document: no address.
+    for (int ask = 1; ask <= PageReader::kEagerAsks; ++ask) {
+        EXPECT_EQ(reader.ReadBrowserAddress(holder, kChrome), ReadOutcome::kNone) << ask;
+        EXPECT_EQ(holder, "");
+    }
+    // The ticks of the slow rhythm that do not ask cannot tell: what the holder has stands.
+    holder = "https://bank/login";
+    for (int tick = 1; tick < PageReader::kSlowAskEvery; ++tick) {
+        windows.pageCalls.clear();
+        EXPECT_EQ(reader.ReadBrowserAddress(holder, kChrome), ReadOutcome::kPending) << tick;
+        EXPECT_TRUE(windows.pageCalls.empty());
+        EXPECT_EQ(holder, "https://bank/login");
+    }
+    EXPECT_EQ(reader.ReadBrowserAddress(holder, kChrome), ReadOutcome::kNone);  // asked again
 }
 
 TEST(ReadBrowserAddress, PageIsReadOnlyWhenTheOldReaderFindsNothing) {

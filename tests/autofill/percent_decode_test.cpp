@@ -19,31 +19,52 @@ TEST(DecodePercent, DecodesEscapesTheWayTheProgramAlwaysHas) {
         {"%41%42c", "ABc"},
         {"a%7Fbcdef", "a\177bcdef"},  // 0x7F is still a single byte: nothing after it is a trail
         {"%7e%7E", "~~"},
-        {"%2541", "%41"},    // decoded once only
-        {"100%", "100\0"s},  // a "%" at the very end gives character 0
-        {"%4", "\x04"},
-        {"%4zq", "\x04q"},  // the leading hex digit counts and both characters are skipped
-        {"%zzx", "\0x"s},
-        {"%%41",
-         "\0"s
-         "1"},
-        {"%中文x", "\0x"s},
+        {"%2541", "%41"},  // decoded once only
         {"%D6%D0", "中"},
         {"%d6%d0", "中"},
         {"%B1%B1%BE%A9/%C4%E3%BA%C3", "北京/你好"},
-        {"%D6xD0", "中"},   // the character between the two escapes is not looked at
-        {"%D6中D0", "中"},  // positions count characters, not bytes
         {"中%20文%D6%D0", "中 文中"},
-        {"%D6%zz", "\uFFFD"},  // the trail reads as 0: no such character
-        {"%D6", "\uFFFD"},     // nor when the text ends after the lead
-        {"%80%41", "\uFFFD"},  // no double-byte code has lead 0x80
         {"%81%40", "丂"},
-        {"%E4%B8%AD", "涓\uFFFD"},  // UTF-8 escapes are read as code page 936, not as UTF-8
-        {"%D6%D0%", "中\0"s},
+        {"%E4%B8%AD", "涓%AD"},  // UTF-8 escapes are read as code page 936, not as UTF-8
+        {"%D6%41", "諥"},        // any escape may be the trail
     };
     for (const auto& [text, decoded] : cases) {
         SCOPED_TRACE(testing::PrintToString(text));
         EXPECT_EQ(DecodePercent(text), decoded);
+    }
+}
+
+TEST(DecodePercent, KeepsWhatDoesNotDecodeAsWrittenAndNeverMakesANul) {
+    // The old decoder turned these into a NUL, at which the address was cut: "bank.com%00@evil.net"
+    // was read as "bank.com".
+    const std::pair<std::string, std::string> cases[] = {
+        {"100%", "100%"},  // a "%" at the very end
+        {"%4", "%4"},
+        {"%4zq", "%4zq"},
+        {"%zzx", "%zzx"},
+        {"%%41", "%A"},
+        {"%中文x", "%中文x"},
+        {"%00", "%00"},
+        {"a%00b", "a%00b"},
+        {"%0A%1f%7F", "%0A%1f%7F"},  // nor any other control character
+        {"http://bank.com%00@evil.net/", "http://bank.com%00@evil.net/"},
+        {"http://bank.com%zz@evil.net/", "http://bank.com%zz@evil.net/"},
+        {"http://bank.com/%", "http://bank.com/%"},
+        // A lead escape with no trail escape right after it, or none that forms a character.
+        {"%D6xD0", "%D6xD0"},
+        {"%D6中D0", "%D6中D0"},
+        {"%D6/%D0", "%D6/%D0"},
+        {"%D6%zz", "%D6%zz"},
+        {"%D6", "%D6"},
+        {"%D6%", "%D6%"},
+        {"%80%41", "%80A"},  // no double-byte code has lead 0x80
+        {"%D6%D0%", "中%"},
+        {"%D6%00", "%D6%00"},
+    };
+    for (const auto& [text, decoded] : cases) {
+        SCOPED_TRACE(testing::PrintToString(text));
+        EXPECT_EQ(DecodePercent(text), decoded);
+        EXPECT_EQ(DecodePercent(text).find('\0'), std::string::npos);
     }
 }
 

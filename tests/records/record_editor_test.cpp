@@ -5,22 +5,38 @@
 namespace tf {
 namespace {
 
-TEST(NormaliseLoginUrl, PutsOneHttpSchemeInFrontAndSlashWhenThereIsNoPath) {
+TEST(NormaliseLoginUrl, PutsOneSchemeInFrontAndSlashWhenThereIsNoPath) {
     const std::pair<const char*, NormalisedUrl> cases[] = {
         {"http://", {"http:///", ""}},  // the new-record box untouched
         {"bank", {"http://bank/", ""}},
-        {"https://bank/login", {"http://bank/login", "/login"}},
-        {"http://https://bank/login", {"http://bank/login", "/login"}},
+        // An address that says https keeps it: its record is matched by https pages only.
+        {"https://bank/login", {"https://bank/login", "/login"}},
+        {"https://bank", {"https://bank/", ""}},
+        {"https://bank/", {"https://bank/", "/"}},
+        {"http://https://bank/login", {"https://bank/login", "/login"}},  // pasted after the box's "http://"
+        {"https://http://bank/", {"https://bank/", "/"}},
+        {"bank/https://x", {"http://bank/x", "/x"}},  // only the scheme in front counts
+        {"https://bank?u=https://x", {"https://bank?u=x/", ""}},
+        {"HTTPS://bank", {"http://HTTPS://bank/", ""}},  // case-sensitive, as the removal is
         {"http://bank", {"http://bank/", ""}},
         {"HTTP://Host", {"http://HTTP://Host/", ""}},  // not stripped: the case differs
         {"host?q=1", {"http://host?q=1/", ""}},        // "/" at the very end
         {"ftp://x/y", {"http://ftp://x/y", "/y"}},
         {"intranet:8080", {"http://intranet:8080/", ""}},
         {"http://bank/", {"http://bank/", "/"}},         // a stored address stays as it is
-        {"hthttp://tp://x", {"http://http://x/", ""}},   // one pass of removal
         {"http://host?q=1/", {"http://host?q=1/", ""}},  // normal already: no second "/"
         {"http://host#top/", {"http://host#top/", ""}},
         {"http://HTTP://Host/", {"http://HTTP://Host/", "/"}},
+        // Removing a scheme, or adding the "/", can make another one: that goes as well, so that
+        // the result is normal, and normalising it again changes nothing.
+        {"hthttp://tp://x", {"http://x/", ""}},
+        {"htthttp://p://bank.com", {"http://bank.com/", ""}},
+        {"htthttps://p://bank.com", {"http://bank.com/", ""}},
+        {"https://htthttps://p://bank.com", {"https://bank.com/", ""}},
+        {"#http:/", {"http://#/", ""}},
+        {"?https:/", {"http://?/", ""}},
+        {"http://https://#http:/", {"https://#/", ""}},
+        {"https://#http:/", {"https://#http:/", ""}},  // normal already: the "/" may be the rule's
     };
     for (const auto& [address, normalised] : cases) {
         SCOPED_TRACE(address);
@@ -28,10 +44,28 @@ TEST(NormaliseLoginUrl, PutsOneHttpSchemeInFrontAndSlashWhenThereIsNoPath) {
         EXPECT_EQ(got.url, normalised.url);
         EXPECT_EQ(got.path, normalised.path);
         // Every later OK leaves the address as the first one stored it.
-        if (got.url.find("http://", 1) == std::string::npos) {
-            EXPECT_EQ(NormaliseLoginUrl(got.url).url, got.url);
-        }
+        EXPECT_TRUE(IsNormalLoginUrl(got.url));
+        EXPECT_EQ(NormaliseLoginUrl(got.url).url, got.url);
     }
+}
+
+TEST(NormaliseLoginUrl, PlainFormIsTheOneEveryAddressHadBefore) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"https://bank/login", "http://bank/login"},
+        {"http://https://bank/login", "http://bank/login"},
+        {"https://bank", "http://bank/"},
+        {"http://bank/", "http://bank/"},
+        {"#http:/", "http://#/"},
+    };
+    for (const auto& [address, plain] : cases) {
+        SCOPED_TRACE(address);
+        EXPECT_EQ(NormaliseLoginUrl(address, LoginScheme::kPlain).url, plain);
+        EXPECT_EQ(NormaliseLoginUrl(plain, LoginScheme::kPlain).url, plain);
+        // A stored address in the plain form is left alone by the editor too.
+        EXPECT_EQ(NormaliseLoginUrl(plain).url, plain);
+    }
+    EXPECT_EQ(NormaliseLoginUrl("bank/x", LoginScheme::kSecure).url, "https://bank/x");
+    EXPECT_EQ(NormaliseLoginUrl("http://bank/x", LoginScheme::kSecure).url, "https://bank/x");
 }
 
 EditorBoxes Boxes(std::string name, std::string url, std::string password = "pw", std::string remark = "") {
@@ -84,6 +118,11 @@ TEST(AcceptEditor, BuildsTheRecordUntrimmedWithItsPinyinKey) {
     EXPECT_EQ(outcome.record[kLoginUrl], "http:///");
     EXPECT_EQ(outcome.record[kCoding], "  ");
     EXPECT_EQ(AcceptEditor(Boxes("GitHub 2", "x"), "").record[kCoding], "GitHub 2");
+
+    // The address keeps its https, and so does every later OK.
+    outcome = AcceptEditor(Boxes("bank", "https://bank.example/login"), "");
+    EXPECT_EQ(outcome.record[kLoginUrl], "https://bank.example/login");
+    EXPECT_EQ(AcceptEditor(EditorBoxesFor(outcome.record), "").record[kLoginUrl], "https://bank.example/login");
 }
 
 TEST(KeepUntouchedBoxes, UntouchedBoxesKeepWhatTheRecordHoldsAndChangedOnesGiveTheirText) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <new>
+
 namespace tf {
 namespace {
 
@@ -115,6 +118,50 @@ TEST(FindAccounts, AnyFormOfTheAddressMatchesInOnePassOverTheRecords) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(FindAccounts(grid, c.forms), c.slots);
     }
+}
+
+bool AllZero(const char* data, std::size_t size) {
+    return std::all_of(data, data + size, [](char c) { return c == 0; });
+}
+
+TEST(CredentialSlots, GivingThemNewTextsWipesTheOldOnes) {
+    const std::string secret = "a password longer than the small-string room";
+    // Copied over: a shorter new text reuses the room, whose old end must not keep the password.
+    CredentialSlots slots("me", secret);
+    const char* room = slots.Text2.data();
+    const CredentialSlots next("you", "pw");
+    slots = next;
+    EXPECT_EQ(slots, next);
+    if (slots.Text2.data() == room) {
+        EXPECT_TRUE(AllZero(room + 3, secret.size() - 3));
+    }
+
+    // Moved over: the old room may go to the text moved from (it does in libstdc++), wiped.
+    CredentialSlots moved("me", secret);
+    room = moved.Text2.data();
+    CredentialSlots source("you", std::string(secret.size(), 'x'));
+    moved = std::move(source);
+    EXPECT_EQ(moved.Text2, std::string(secret.size(), 'x'));
+    if (source.Text2.data() == room) {
+        EXPECT_TRUE(AllZero(room, secret.size()));
+    }
+
+    // A later match in the lookup replaces the earlier one's texts.
+    CredentialSlots wiped("me", secret, "a", "b", "c");
+    room = wiped.Text2.data();
+    wiped.Wipe();
+    EXPECT_EQ(wiped, CredentialSlots());
+    ASSERT_EQ(wiped.Text2.data(), room);
+    EXPECT_TRUE(AllZero(room, secret.size()));
+}
+
+TEST(CredentialSlots, DroppingThemWipesTheirTexts) {
+    // A short password lives inside the object itself: look at the object's room after it is gone.
+    alignas(CredentialSlots) unsigned char room[sizeof(CredentialSlots)];
+    auto* slots = new (room) CredentialSlots("me", "pw-9f3k");
+    slots->~CredentialSlots();
+    const std::string_view bytes(reinterpret_cast<const char*>(room), sizeof room);
+    EXPECT_EQ(bytes.find("pw-9f3k"), std::string_view::npos);
 }
 
 }  // namespace
