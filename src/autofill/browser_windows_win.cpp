@@ -336,9 +336,16 @@ std::optional<std::string> Win32BrowserWindows::ReadIEClassic(bool throughAddres
     return Narrow(*text);
 }
 
-std::string Win32BrowserWindows::ReadIEAddressBand() {
-    return AddressOf(FindPath(TopWindow(kInternetExplorer, L"IEFrame"),
-                              {L"WorkerW", L"ReBarWindow32", L"AddRess Band Root", L"Edit"}));
+std::string Win32BrowserWindows::ReadIEAddressBand() { return ReadIEAddressBandInTime().value_or(""); }
+
+std::optional<std::string> Win32BrowserWindows::ReadIEAddressBandInTime() {
+    HWND box = FindPath(TopWindow(kInternetExplorer, L"IEFrame"),
+                        {L"WorkerW", L"ReBarWindow32", L"AddRess Band Root", L"Edit"});
+    if (!box) return std::string();
+    // A box that is there but did not answer in time belongs to a busy browser, not a closed one.
+    auto text = TextOf(box, kAddressBufferChars);
+    if (!text) return std::nullopt;
+    return Narrow(*text);
 }
 
 std::string Win32BrowserWindows::ReadChrome() {

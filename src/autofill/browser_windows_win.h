@@ -22,6 +22,7 @@ public:
     std::optional<std::string> ReadIEVersion() override;
     std::optional<std::string> ReadIEClassic(bool throughAddressBandRoot) override;
     std::string ReadIEAddressBand() override;
+    std::optional<std::string> ReadIEAddressBandInTime() override;
     std::string ReadChrome() override;
     std::string ReadOpera16() override;
     // Spoken only to the windows of the processes that own a window of the browser's class:

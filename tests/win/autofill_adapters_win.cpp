@@ -285,13 +285,12 @@ TEST(AutofillBrowserWindows, FirefoxAnswersEveryDdeRequestAndNoOtherProgramIsAsk
     // The system's DDE library would have asked this window, and waited on it.
     EXPECT_EQ(InitiateCounter::count, 0);
 
-    // The reply is split at every comma: one inside the address cuts it, and the character before
-    // the comma goes as if it were the closing quote.
+    // The reply is read by its quotes: a comma inside the address is part of it.
     browser.SetAddress(L"http://intranet/login,old");
     AddressReader reader(windows);
     std::string holder;
     reader.ReadBrowserAddress(holder, kFirefox);
-    EXPECT_EQ(holder, "http://intranet/logi");
+    EXPECT_EQ(holder, "http://intranet/login,old");
     browser.SetAddress(L"http://intranet/");
     reader.ReadBrowserAddress(holder, kFirefox);
     EXPECT_EQ(holder, "http://intranet/");
