@@ -17,7 +17,7 @@ TEST(DecodePercent, DecodesEscapesTheWayTheProgramAlwaysHas) {
         {"%41", "A"},
         {"a%20b", "a b"},
         {"%41%42c", "ABc"},
-        {"a%7Fbcdef", "a\177bcdef"},  // 0x7F is still a single byte: nothing after it is a trail
+        {"a%7Fbcdef", "a%7Fbcdef"},  // 0x7F is no lead byte: it stays, and nothing after it is a trail
         {"%7e%7E", "~~"},
         {"%2541", "%41"},  // decoded once only
         {"%D6%D0", "中"},
