@@ -99,8 +99,11 @@ TEST_F(BrowserWatchTest, InternetExplorerIsWatchedFromTheStart) {
     EXPECT_TRUE(HintShows(L"http://intranet/login"));
     ShowAddress(L"http://nowhere.example/");
     EXPECT_TRUE(HintShows(L""));
-    // Percent escapes are decoded; a host without a path finds the record stored with "/".
-    ShowAddress(L"http://mail%2Eexample");
+    // Percent escapes in the path are decoded (in the host they would be a look-alike's trick).
+    ShowAddress(L"http://intranet/%6Cogin");
+    EXPECT_TRUE(HintShows(L"http://intranet/login"));
+    // A host without a path finds the record stored with "/".
+    ShowAddress(L"http://mail.example");
     EXPECT_TRUE(HintShows(L"http://mail.example/"));
     ExitProgram();
 }
