@@ -44,9 +44,26 @@ bool ValidUtf8(std::string_view bytes) {
     return true;
 }
 
-// RFC 3492, decoding only.
+// RFC 3492's parameters and the two steps its decoding and encoding share.
+constexpr std::uint32_t kBase = 36, kTMin = 1, kTMax = 26, kSkew = 38, kDamp = 700;
+
+std::uint32_t Adapt(std::uint32_t delta, std::uint32_t points, bool first) {
+    delta = first ? delta / kDamp : delta / 2;
+    delta += delta / points;
+    std::uint32_t k = 0;
+    while (delta > ((kBase - kTMin) * kTMax) / 2) {
+        delta /= kBase - kTMin;
+        k += kBase;
+    }
+    return k + (kBase - kTMin + 1) * delta / (delta + kSkew);
+}
+
+std::uint32_t Threshold(std::uint32_t k, std::uint32_t bias) {
+    return k <= bias ? kTMin : (k >= bias + kTMax ? kTMax : k - bias);
+}
+
+// RFC 3492, decoding.
 std::optional<std::u32string> Punycode(std::string_view input) {
-    constexpr std::uint32_t kBase = 36, kTMin = 1, kTMax = 26, kSkew = 38, kDamp = 700;
     std::u32string out;
     const std::size_t delimiter = input.rfind('-');
     std::size_t pos = 0;
@@ -59,16 +76,6 @@ std::optional<std::u32string> Punycode(std::string_view input) {
         pos = delimiter + 1;
     }
     std::uint32_t n = 128, i = 0, bias = 72;
-    auto adapt = [&](std::uint32_t delta, std::uint32_t points, bool first) {
-        delta = first ? delta / kDamp : delta / 2;
-        delta += delta / points;
-        std::uint32_t k = 0;
-        while (delta > ((kBase - kTMin) * kTMax) / 2) {
-            delta /= kBase - kTMin;
-            k += kBase;
-        }
-        return k + (kBase - kTMin + 1) * delta / (delta + kSkew);
-    };
     while (pos < input.size()) {
         const std::uint32_t oldI = i;
         std::uint32_t w = 1;
@@ -88,13 +95,13 @@ std::optional<std::u32string> Punycode(std::string_view input) {
             // Overflow guards: a crafted label must not wrap the counters around.
             if (digit > (0xFFFFFFFFu - i) / w) return std::nullopt;
             i += digit * w;
-            const std::uint32_t t = k <= bias ? kTMin : (k >= bias + kTMax ? kTMax : k - bias);
+            const std::uint32_t t = Threshold(k, bias);
             if (digit < t) break;
             if (w > 0xFFFFFFFFu / (kBase - t)) return std::nullopt;
             w *= kBase - t;
         }
         const auto points = static_cast<std::uint32_t>(out.size() + 1);
-        bias = adapt(i - oldI, points, oldI == 0);
+        bias = Adapt(i - oldI, points, oldI == 0);
         if (i / points > 0x10FFFFu - n) return std::nullopt;
         n += i / points;
         i %= points;
@@ -108,18 +115,7 @@ std::optional<std::u32string> Punycode(std::string_view input) {
 // RFC 3492, encoding, to see that a label is the one encoding of what it decodes to; nothing on
 // overflow.
 std::optional<std::string> PunycodeEncode(const std::u32string& input) {
-    constexpr std::uint32_t kBase = 36, kTMin = 1, kTMax = 26, kSkew = 38, kDamp = 700;
     auto digit = [](std::uint32_t d) { return static_cast<char>(d < 26 ? 'a' + d : '0' + (d - 26)); };
-    auto adapt = [&](std::uint32_t delta, std::uint32_t points, bool first) {
-        delta = first ? delta / kDamp : delta / 2;
-        delta += delta / points;
-        std::uint32_t k = 0;
-        while (delta > ((kBase - kTMin) * kTMax) / 2) {
-            delta /= kBase - kTMin;
-            k += kBase;
-        }
-        return k + (kBase - kTMin + 1) * delta / (delta + kSkew);
-    };
     std::string out;
     for (char32_t c : input) {
         if (c < 0x80) out.push_back(static_cast<char>(c));
@@ -141,13 +137,13 @@ std::optional<std::string> PunycodeEncode(const std::u32string& input) {
             if (c != n) continue;
             std::uint32_t q = delta;
             for (std::uint32_t k = kBase;; k += kBase) {
-                const std::uint32_t t = k <= bias ? kTMin : (k >= bias + kTMax ? kTMax : k - bias);
+                const std::uint32_t t = Threshold(k, bias);
                 if (q < t) break;
                 out.push_back(digit(t + (q - t) % (kBase - t)));
                 q = (q - t) / (kBase - t);
             }
             out.push_back(digit(q));
-            bias = adapt(delta, handled + 1, handled == basic);
+            bias = Adapt(delta, handled + 1, handled == basic);
             delta = 0;
             ++handled;
         }
