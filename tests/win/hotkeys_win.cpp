@@ -140,8 +140,10 @@ TEST_F(HotkeyTest, FunctionKeysTypeTheSlotsLiterallyWhileTheListenerRuns) {
     StartProgram();
     EXPECT_EQ(BoxText(0), L"Ctrl + Alt + A");
     ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
-    PressKey(VK_F8);
+    // Held down: typed once, not again at every auto-repeat.
+    PressKey(VK_F8, 3);
     EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    ASSERT_TRUE(ProgramCaughtUp());
     PressKey(VK_F7);
     EXPECT_TRUE(AccountFieldShows(std::string(kSpecialPassword) + "saver"));
     // The account hotkey still pastes after the function keys.
