@@ -33,7 +33,9 @@ CredentialKeys::~CredentialKeys() { Flush(); }
 ForegroundPage CredentialKeys::ReadForeground(Browser browser, HWND& front) {
     front = GetForegroundWindow();
     const std::string name = ReaderName(browser);
-    if (!windows_.IsBrowserWindow(name, front)) return {ForegroundPage::kOtherWindow, {}};
+    ForegroundPage page;
+    page.kind = ForegroundPage::kOtherWindow;
+    if (!windows_.IsBrowserWindow(name, front)) return page;
     const HWND outer = windows_.SetScope(front);
     std::string holder;
     ReadOutcome outcome = ReadOutcome::kPending;
@@ -42,9 +44,16 @@ ForegroundPage CredentialKeys::ReadForeground(Browser browser, HWND& front) {
         reader_.AskPageNow();
         outcome = reader_.ReadBrowserAddress(holder, name);
     } while (outcome == ReadOutcome::kPending && reader_.PageWalking() && GetTickCount64() < until);
+    page.kind = ForegroundPage::kUnread;
+    if (outcome != ReadOutcome::kPending) {
+        const FocusFacts::Source source = !reader_.FromPage()            ? FocusFacts::kAddressBox
+                                          : browser == Browser::kFirefox ? FocusFacts::kFirefoxPage
+                                                                         : FocusFacts::kChromiumPage;
+        page = {ForegroundPage::kPage, std::move(holder), reader_.FromPage(), windows_.FocusAt(front, source),
+                reinterpret_cast<std::uintptr_t>(front)};
+    }
     windows_.SetScope(outer);
-    if (outcome == ReadOutcome::kPending) return {ForegroundPage::kUnread, {}};
-    return {ForegroundPage::kPage, std::move(holder), reader_.FromPage()};
+    return page;
 }
 
 void CredentialKeys::WaitForTake() {
@@ -59,11 +68,17 @@ PressVerdict CredentialKeys::Press(int entry, bool paste, std::optional<Browser>
     // A press while another one waits changes nothing; reading the page now could nest in its read.
     if (wait_.Waiting()) return PressVerdict::kUnread;
     HWND front = nullptr;
-    const ForegroundPage page = ReadForeground(*watched, front);
-    PressPlan plan = PlanPress(entry, *watched, page, grid);
+    PressPlan plan = PlanPress(entry, *watched, ReadForeground(*watched, front), grid);
     if (plan.verdict != PressVerdict::kType) return plan.verdict;
-    // The keys go out only while the window read at the press is still the one in front.
-    auto aimed = [front] { return GetForegroundWindow() == front; };
+    // After the waits the window in front is read again: the keys go out only while it still shows
+    // the same record's page with the focus inside it.
+    auto aimed = [&] {
+        HWND now = nullptr;
+        PressPlan again = PlanPress(entry, *watched, ReadForeground(*watched, now), grid);
+        const PasteOutcome outcome = CompareReads(plan, again);
+        Wipe(again.text);
+        return outcome;
+    };
     if (!paste) {
         TypeKeys(plan.text, wait_, keys_, aimed);
     } else {

@@ -44,16 +44,45 @@ ClipboardKeeper::Restored ClipboardKeeper::TryRestore(ClipboardPort& port) {
     return Restored::kRestored;
 }
 
+bool FocusInPage(const FocusFacts& focus) {
+    if (!focus.known || !focus.inWindow) return false;
+    switch (focus.source) {
+        case FocusFacts::kAddressBox:
+            return !focus.inAddressBox;
+        case FocusFacts::kChromiumPage:
+            return focus.inDocumentWindow;
+        case FocusFacts::kFirefoxPage:
+            return focus.inDocument;
+    }
+    return false;
+}
+
 PressPlan PlanPress(int entry, Browser browser, const ForegroundPage& page, const RecordGrid& grid) {
-    if (entry < 1 || entry > 4) return {PressVerdict::kNoSuchEntry, {}};
-    if (page.kind == ForegroundPage::kOtherWindow) return {PressVerdict::kNotTheBrowser, {}};
-    if (page.kind == ForegroundPage::kUnread) return {PressVerdict::kUnread, {}};
+    if (entry < 1 || entry > 4) return {PressVerdict::kNoSuchEntry};
+    if (page.kind == ForegroundPage::kOtherWindow) return {PressVerdict::kNotTheBrowser};
+    if (page.kind == ForegroundPage::kUnread) return {PressVerdict::kUnread};
     const PageMatch match = MatchPage(browser, page.holder, grid, page.fromPage);
-    if (match.slots.Text10.empty()) return {PressVerdict::kNoRecord, {}};
+    if (match.slots.Text10.empty()) return {PressVerdict::kNoRecord};
+    if (!FocusInPage(page.focus)) return {PressVerdict::kFocusElsewhere};
     const std::string& text = *SlotForEntry(entry, match.slots);
     // A second account asked for where only one record matched: nothing to type.
-    if (text.empty()) return {PressVerdict::kEmptySlot, {}};
-    return {PressVerdict::kType, text};
+    if (text.empty()) return {PressVerdict::kEmptySlot};
+    return {PressVerdict::kType, text, match.slots.Text10, page.window};
+}
+
+PasteOutcome CompareReads(const PressPlan& atPress, const PressPlan& now) {
+    switch (now.verdict) {
+        case PressVerdict::kType:
+            break;
+        case PressVerdict::kNotTheBrowser:
+        case PressVerdict::kFocusElsewhere:
+            return PasteOutcome::kFocusMoved;
+        default:
+            return PasteOutcome::kPageMoved;
+    }
+    if (now.window != atPress.window) return PasteOutcome::kFocusMoved;
+    if (now.login != atPress.login || now.text != atPress.text) return PasteOutcome::kPageMoved;
+    return PasteOutcome::kPasted;
 }
 
 namespace {
@@ -69,19 +98,19 @@ bool WaitForRelease(WaitPort& waiter, KeyPort& keys, std::string& error, bool& w
 }
 
 // The checks before any key goes out, in the order the user would notice them.
-PasteOutcome BeforeKeys(WaitPort& waiter, KeyPort& keys, const std::function<bool()>& stillAimed, std::string& reason) {
+PasteOutcome BeforeKeys(WaitPort& waiter, KeyPort& keys, const std::function<PasteOutcome()>& stillAimed,
+                        std::string& reason) {
     bool waited = true;
     const bool released = WaitForRelease(waiter, keys, reason, waited);
     if (!waited) return PasteOutcome::kWaitFailed;
     if (!released) return PasteOutcome::kModifiersHeld;
-    if (stillAimed && !stillAimed()) return PasteOutcome::kFocusMoved;
-    return PasteOutcome::kPasted;
+    return stillAimed ? stillAimed() : PasteOutcome::kPasted;
 }
 
 }  // namespace
 
 PasteOutcome PasteText(const std::string& text, ClipboardKeeper& keeper, ClipboardPort& clipboard, WaitPort& waiter,
-                       KeyPort& keys, const std::function<bool()>& stillAimed, std::string* error) {
+                       KeyPort& keys, const std::function<PasteOutcome()>& stillAimed, std::string* error) {
     if (waiter.Waiting()) return PasteOutcome::kPasteWaiting;
     bool onClipboard = false;
     std::string reason;
@@ -89,8 +118,13 @@ PasteOutcome PasteText(const std::string& text, ClipboardKeeper& keeper, Clipboa
         if (error && !reason.empty()) *error = std::move(reason);
         return outcome;
     };
-    if (!waiter.WaitTrying(
-            kPasteDelayMs, kClipboardRetryMs, [&] { return onClipboard = keeper.Put(clipboard, text); }, reason))
+    // The delay lets the hotkey's own modifiers come up before Ctrl+V; it ends as soon as the text
+    // is on the clipboard and they are up.
+    auto onClipboardAndUp = [&] {
+        if (!onClipboard) onClipboard = keeper.Put(clipboard, text);
+        return onClipboard && !keys.ModifiersHeld();
+    };
+    if (!waiter.WaitTrying(kPasteDelayMs, kClipboardRetryMs, onClipboardAndUp, reason, true))
         return fail(PasteOutcome::kWaitFailed);
     // Pasting now would insert whatever the clipboard held before.
     if (!onClipboard) return fail(PasteOutcome::kClipboardBusy);
@@ -99,8 +133,8 @@ PasteOutcome PasteText(const std::string& text, ClipboardKeeper& keeper, Clipboa
     return keys.SendPaste() ? PasteOutcome::kPasted : PasteOutcome::kKeysBlocked;
 }
 
-PasteOutcome TypeKeys(const std::string& text, WaitPort& waiter, KeyPort& keys, const std::function<bool()>& stillAimed,
-                      std::string* error) {
+PasteOutcome TypeKeys(const std::string& text, WaitPort& waiter, KeyPort& keys,
+                      const std::function<PasteOutcome()>& stillAimed, std::string* error) {
     if (waiter.Waiting()) return PasteOutcome::kPasteWaiting;
     std::string reason;
     const PasteOutcome ready = BeforeKeys(waiter, keys, stillAimed, reason);

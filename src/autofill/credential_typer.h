@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "autofill/browser_watch.h"
 #include "records/record_grid.h"
@@ -82,6 +83,26 @@ public:
     virtual bool ModifiersHeld() = 0;
 };
 
+// Where the keyboard focus was when the window in front was read, as its reader saw it.
+struct FocusFacts {
+    enum Source {
+        kAddressBox,    // the address came from a text box of the browser (the old readers, DDE)
+        kChromiumPage,  // from the accessible document of a Chromium page window
+        kFirefoxPage,   // from the accessible document of a Firefox page
+    };
+    Source source = kAddressBox;
+    bool known = false;             // the focus could be read at all
+    bool inWindow = false;          // it is in the browser window that was read
+    bool inAddressBox = false;      // old readers: it is in the address box they read
+    bool inDocumentWindow = false;  // Chromium: it is the matched document's own page window, or inside it
+    bool inDocument = false;        // Firefox: the focused accessible object lies inside the matched document
+};
+
+// Whether keys sent now would land in the document whose address was read: not in the address bar
+// (where a password would become a search), a side panel, the other half of a split view or
+// another document.
+bool FocusInPage(const FocusFacts& focus);
+
 // What the window in front showed when a credential key was pressed.
 struct ForegroundPage {
     enum Kind {
@@ -92,17 +113,25 @@ struct ForegroundPage {
     Kind kind = kUnread;
     std::string holder;
     bool fromPage = false;  // read from a current browser's page (see MatchPage)
+    FocusFacts focus;
+    std::uintptr_t window = 0;  // the top-level window read
 };
 
-enum class PressVerdict { kType, kNoSuchEntry, kNotTheBrowser, kUnread, kNoRecord, kEmptySlot };
+enum class PressVerdict { kType, kNoSuchEntry, kNotTheBrowser, kUnread, kNoRecord, kEmptySlot, kFocusElsewhere };
 struct PressPlan {
+    PressPlan() = default;
+    PressPlan(PressVerdict v, std::string t = {}, std::string l = {}, std::uintptr_t w = 0)
+        : verdict(v), text(std::move(t)), login(std::move(l)), window(w) {}
+
     PressVerdict verdict = PressVerdict::kNoSuchEntry;
-    std::string text;  // what to type, for kType
+    std::string text;           // what to type, for kType
+    std::string login;          // the matched record's address, for kType
+    std::uintptr_t window = 0;  // the window read, for kType
 };
 
 // Entries 1-4 select Text1-Text4 of the records that match the address the foreground window shows
-// now; anything typed elsewhere, or from an address read a second ago, could hand a password to
-// the wrong program or the wrong site.
+// now, provided the keyboard focus is inside that page; anything typed elsewhere, or from an
+// address read a second ago, could hand a password to the wrong program or the wrong site.
 PressPlan PlanPress(int entry, Browser browser, const ForegroundPage& page, const RecordGrid& grid);
 
 enum class PasteOutcome {
@@ -111,21 +140,27 @@ enum class PasteOutcome {
     kClipboardBusy,  // the clipboard stayed busy throughout the delay: nothing pasted
     kWaitFailed,     // the wait could not be made
     kModifiersHeld,  // the user kept the modifiers down past the limit: nothing sent
-    kFocusMoved,     // another window came to the front meanwhile: nothing sent
+    kFocusMoved,     // another window came to the front, or the focus left the page, meanwhile: nothing sent
+    kPageMoved,      // the page in front no longer matches the record of the press: nothing sent
     kKeysBlocked,    // the system refused the input
 };
 
+// The second read, made just before the keys go out after the waits: they go only when it plans
+// the same text from the same record in the same window as the press did. kPasted when it does.
+PasteOutcome CompareReads(const PressPlan& atPress, const PressPlan& now);
+
 // The text goes on the clipboard during the paste delay, as soon as the clipboard can be had, and
-// Ctrl+V follows once the delay is over and the user has let go of the modifiers, provided
-// `stillAimed` says the window read at the press is still in front. A press while another one
+// Ctrl+V follows once it is there and the user has let go of the modifiers, provided
+// `stillAimed`, a second read of the window in front, still agrees with the press (kPasted) or
+// says why not. A press while another one
 // waits is refused before it touches the clipboard: the waiting paste would insert its text.
 // Whatever the outcome, a put that succeeded leaves the keeper pending: the caller restores.
 PasteOutcome PasteText(const std::string& text, ClipboardKeeper& keeper, ClipboardPort& clipboard, WaitPort& waiter,
-                       KeyPort& keys, const std::function<bool()>& stillAimed, std::string* error = nullptr);
+                       KeyPort& keys, const std::function<PasteOutcome()>& stillAimed, std::string* error = nullptr);
 
 // The function keys type the text as key strokes, with the same waits and checks, no clipboard.
-PasteOutcome TypeKeys(const std::string& text, WaitPort& waiter, KeyPort& keys, const std::function<bool()>& stillAimed,
-                      std::string* error = nullptr);
+PasteOutcome TypeKeys(const std::string& text, WaitPort& waiter, KeyPort& keys,
+                      const std::function<PasteOutcome()>& stillAimed, std::string* error = nullptr);
 
 // The slot text for an entry number, or nullptr for entries outside 1-4.
 const std::string* SlotForEntry(int hotKeyIndex, const CredentialSlots& slots);

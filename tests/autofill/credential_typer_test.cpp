@@ -55,7 +55,8 @@ struct Ports : ClipboardPort, WaitPort, KeyPort {
             if (t == 0 && duringWait) duringWait();
         }
         waiting = false;
-        log.push_back("waited");
+        // "done": ended as soon as the attempt succeeded, before the time was up.
+        log.push_back(done && endWhenDone ? "done" : "waited");
         return true;
     }
     bool SendPaste() override {
@@ -94,6 +95,34 @@ LoginRecord Record(std::string url, std::string account, std::string password) {
     return r;
 }
 
+// The focus in the page the address came from.
+FocusFacts InPage() { return {FocusFacts::kAddressBox, true, true}; }
+
+TEST(FocusInPage, OnlyTheMatchedDocumentTakesTheKeys) {
+    using F = FocusFacts;
+    struct Case {
+        const char* name;
+        F focus;
+        bool inPage;
+    };
+    const Case cases[] = {
+        {"old reader, focus in the page", {F::kAddressBox, true, true, false}, true},
+        {"old reader, focus in the address box", {F::kAddressBox, true, true, true}, false},
+        {"focus could not be read", {F::kAddressBox, false, true, false}, false},
+        {"focus in another window", {F::kAddressBox, true, false, false}, false},
+        {"Chromium, the document's page window", {F::kChromiumPage, true, true, false, true}, true},
+        // The address bar, a side panel, the other half of a split view.
+        {"Chromium, elsewhere in the window", {F::kChromiumPage, true, true, false, false, true}, false},
+        {"Firefox, inside the document", {F::kFirefoxPage, true, true, false, false, true}, true},
+        {"Firefox, outside the document", {F::kFirefoxPage, true, true, false, true, false}, false},
+        {"Firefox, another window", {F::kFirefoxPage, true, false, false, false, true}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FocusInPage(c.focus), c.inPage);
+    }
+}
+
 TEST(PlanPress, TypesOnlyWhatTheAddressInFrontMatchesNow) {
     RecordGrid grid;
     grid.FillGrid({Record("http://bank.example/login", "saver", "s1"), Record("http://mail.example/", "me", "m1"),
@@ -107,28 +136,57 @@ TEST(PlanPress, TypesOnlyWhatTheAddressInFrontMatchesNow) {
         V verdict;
         const char* text;
     };
+    const FocusFacts in = InPage();
+    const FocusFacts box = {FocusFacts::kAddressBox, true, true, true};
     const Case cases[] = {
-        {Browser::kChrome, {P::kPage, "https://bank.example/login"}, 1, V::kType, "saver"},
-        {Browser::kChrome, {P::kPage, "https://bank.example/login"}, 2, V::kType, "s1"},
-        {Browser::kChrome, {P::kPage, "mail.example"}, 3, V::kType, "other"},
-        {Browser::kChrome, {P::kPage, "mail.example"}, 4, V::kType, "o1"},
-        {Browser::kIE, {P::kPage, "http://bank.example/login"}, 2, V::kType, "s1"},
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, in}, 1, V::kType, "saver"},
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, in}, 2, V::kType, "s1"},
+        {Browser::kChrome, {P::kPage, "mail.example", false, in}, 3, V::kType, "other"},
+        {Browser::kChrome, {P::kPage, "mail.example", false, in}, 4, V::kType, "o1"},
+        {Browser::kIE, {P::kPage, "http://bank.example/login", false, in}, 2, V::kType, "s1"},
         // Only one record matches: the second account is empty, and nothing is typed.
-        {Browser::kChrome, {P::kPage, "https://bank.example/login"}, 3, V::kEmptySlot, ""},
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, in}, 3, V::kEmptySlot, ""},
         // The browser on another site, a look-alike title does not count: the address decides.
-        {Browser::kChrome, {P::kPage, "https://bank.example.evil/login"}, 2, V::kNoRecord, ""},
-        {Browser::kChrome, {P::kPage, ""}, 2, V::kNoRecord, ""},
-        {Browser::kFirefox, {P::kPage, std::string(kFirefox) + kBrowserNotOpen}, 2, V::kNoRecord, ""},
-        {Browser::kChrome, {P::kOtherWindow, "https://bank.example/login"}, 2, V::kNotTheBrowser, ""},
-        {Browser::kChrome, {P::kUnread, "https://bank.example/login"}, 2, V::kUnread, ""},
-        {Browser::kChrome, {P::kPage, "https://bank.example/login"}, 5, V::kNoSuchEntry, ""},
-        {Browser::kChrome, {P::kPage, "https://bank.example/login"}, 0, V::kNoSuchEntry, ""},
+        {Browser::kChrome, {P::kPage, "https://bank.example.evil/login", false, in}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kPage, "", false, in}, 2, V::kNoRecord, ""},
+        {Browser::kFirefox, {P::kPage, std::string(kFirefox) + kBrowserNotOpen, false, in}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kOtherWindow, "https://bank.example/login", false, in}, 2, V::kNotTheBrowser, ""},
+        {Browser::kChrome, {P::kUnread, "https://bank.example/login", false, in}, 2, V::kUnread, ""},
+        // The focus in the address bar: the password would go into it.
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, box}, 2, V::kFocusElsewhere, ""},
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, in}, 5, V::kNoSuchEntry, ""},
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, in}, 0, V::kNoSuchEntry, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.page.holder << " entry " << c.entry);
         const PressPlan plan = PlanPress(c.entry, c.browser, c.page, grid);
         EXPECT_EQ(plan.verdict, c.verdict);
         EXPECT_EQ(plan.text, c.text);
+    }
+}
+
+TEST(CompareReads, SendsOnlyWhenTheSecondReadPlansTheSamePress) {
+    using V = PressVerdict;
+    const PressPlan press{V::kType, "s1", "http://bank.example/login", 7};
+    struct Case {
+        const char* name;
+        PressPlan now;
+        PasteOutcome outcome;
+    };
+    const Case cases[] = {
+        {"unchanged", press, PasteOutcome::kPasted},
+        {"another site", {V::kNoRecord}, PasteOutcome::kPageMoved},
+        // A page that opens the same kind of site in a new tab gets nothing of the old one.
+        {"another record", {V::kType, "s1", "http://bank.example.evil/", 7}, PasteOutcome::kPageMoved},
+        {"the record changed", {V::kType, "s2", "http://bank.example/login", 7}, PasteOutcome::kPageMoved},
+        {"not read in time", {V::kUnread}, PasteOutcome::kPageMoved},
+        {"another window of the browser", {V::kType, "s1", "http://bank.example/login", 8}, PasteOutcome::kFocusMoved},
+        {"another program in front", {V::kNotTheBrowser}, PasteOutcome::kFocusMoved},
+        {"focus in the address bar", {V::kFocusElsewhere}, PasteOutcome::kFocusMoved},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CompareReads(press, c.now), c.outcome);
     }
 }
 
@@ -139,10 +197,12 @@ TEST(PasteText, PutsTheTextOnTheClipboardDuringTheWaitThenPastes) {
         Log log;
     };
     const Case cases[] = {
-        {"at once", 0, 0, {"wait 240", "put secret", "waited", "paste secret"}},
-        {"busy clipboard", 3, 0, Join({{"wait 240"}, Repeat("put secret", 4), {"waited", "paste secret"}})},
-        // Ctrl+Alt of the hotkey still down after the delay: the keys wait for their release.
-        {"modifiers held", 0, 3, {"wait 240", "put secret", "waited", "wait 1000", "waited", "paste secret"}},
+        {"at once", 0, 0, {"wait 240", "put secret", "done", "paste secret"}},
+        {"busy clipboard", 3, 0, Join({{"wait 240"}, Repeat("put secret", 4), {"done", "paste secret"}})},
+        // Ctrl+Alt of the hotkey up during the delay: pasted then, without waiting out the delay.
+        {"modifiers let go", 0, 3, {"wait 240", "put secret", "done", "paste secret"}},
+        // Still down after the delay: the keys wait for their release.
+        {"modifiers held", 0, 20, {"wait 240", "put secret", "waited", "wait 1000", "done", "paste secret"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -170,7 +230,7 @@ TEST(PasteText, SecondPressWhilePasteWaitsIsRefusedBeforeTheClipboard) {
         };
         EXPECT_EQ(PasteText("secret", keeper, ports, ports, ports, {}), PasteOutcome::kPasted);
         EXPECT_EQ(nested, std::vector<PasteOutcome>(2, PasteOutcome::kPasteWaiting));
-        EXPECT_EQ(ports.log, Join({{"wait 240"}, Repeat("put secret", busyPuts + 1), {"waited", "paste secret"}}));
+        EXPECT_EQ(ports.log, Join({{"wait 240"}, Repeat("put secret", busyPuts + 1), {"done", "paste secret"}}));
     }
 }
 
@@ -178,30 +238,31 @@ TEST(PasteText, StopsBeforeTheKeysWhenAStepFails) {
     struct Case {
         const char* name;
         int busyPuts, heldPolls;
-        bool waitWorks, keysPass, aimed;
-        PasteOutcome outcome;
+        bool waitWorks, keysPass;
+        PasteOutcome secondRead, outcome;
         Log log;
         std::string error;
     };
-    const Log put = {"wait 240", "put secret", "waited"};
+    const Log put = {"wait 240", "put secret", "done"};
     const Case cases[] = {
         // Pasting now would insert whatever the clipboard held before.
-        {"clipboard busy", -1, 0, true, true, true, PasteOutcome::kClipboardBusy,
+        {"clipboard busy", -1, 0, true, true, PasteOutcome::kPasted, PasteOutcome::kClipboardBusy,
          Join({{"wait 240"}, Repeat("put secret", 14), {"waited"}}), "untouched"},
         {"wait failed",
          0,
          0,
          false,
          true,
-         true,
+         PasteOutcome::kPasted,
          PasteOutcome::kWaitFailed,
          {"wait 240"},
          "[clsWaitableTimer.Wait] no timer"},
-        {"modifiers never released", 0, -1, true, true, true, PasteOutcome::kModifiersHeld,
-         Join({put, {"wait 1000", "waited"}}), "untouched"},
-        {"another window in front", 0, 0, true, true, false, PasteOutcome::kFocusMoved, put, "untouched"},
-        {"keys blocked", 0, 0, true, false, true, PasteOutcome::kKeysBlocked, Join({put, {"paste secret"}}),
-         "untouched"},
+        {"modifiers never released", 0, -1, true, true, PasteOutcome::kPasted, PasteOutcome::kModifiersHeld,
+         Log{"wait 240", "put secret", "waited", "wait 1000", "waited"}, "untouched"},
+        {"focus moved", 0, 0, true, true, PasteOutcome::kFocusMoved, PasteOutcome::kFocusMoved, put, "untouched"},
+        {"page moved on", 0, 0, true, true, PasteOutcome::kPageMoved, PasteOutcome::kPageMoved, put, "untouched"},
+        {"keys blocked", 0, 0, true, false, PasteOutcome::kPasted, PasteOutcome::kKeysBlocked,
+         Join({put, {"paste secret"}}), "untouched"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -213,7 +274,7 @@ TEST(PasteText, StopsBeforeTheKeysWhenAStepFails) {
         ClipboardKeeper keeper;
         std::string error = "untouched";
         EXPECT_EQ(PasteText(
-                      "secret", keeper, ports, ports, ports, [&] { return c.aimed; }, &error),
+                      "secret", keeper, ports, ports, ports, [&] { return c.secondRead; }, &error),
                   c.outcome);
         EXPECT_EQ(ports.log, c.log);
         EXPECT_EQ(error, c.error);
@@ -226,21 +287,21 @@ TEST(PasteText, StopsBeforeTheKeysWhenAStepFails) {
 TEST(TypeKeys, TypesOnlyOnceTheModifiersAreUpAndTheWindowIsStillInFront) {
     struct Case {
         int heldPolls;
-        bool aimed;
-        PasteOutcome outcome;
+        PasteOutcome secondRead, outcome;
         Log log;
     };
     const Case cases[] = {
-        {0, true, PasteOutcome::kPasted, {"type p+w"}},
-        {2, true, PasteOutcome::kPasted, {"wait 1000", "waited", "type p+w"}},
-        {-1, true, PasteOutcome::kModifiersHeld, {"wait 1000", "waited"}},
-        {0, false, PasteOutcome::kFocusMoved, {}},
+        {0, PasteOutcome::kPasted, PasteOutcome::kPasted, {"type p+w"}},
+        {2, PasteOutcome::kPasted, PasteOutcome::kPasted, {"wait 1000", "done", "type p+w"}},
+        {-1, PasteOutcome::kPasted, PasteOutcome::kModifiersHeld, {"wait 1000", "waited"}},
+        {0, PasteOutcome::kFocusMoved, PasteOutcome::kFocusMoved, {}},
+        {0, PasteOutcome::kPageMoved, PasteOutcome::kPageMoved, {}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.heldPolls << " " << c.aimed);
+        SCOPED_TRACE(testing::Message() << c.heldPolls << " " << static_cast<int>(c.secondRead));
         Ports ports;
         ports.heldPolls = c.heldPolls;
-        EXPECT_EQ(TypeKeys("p+w", ports, ports, [&] { return c.aimed; }), c.outcome);
+        EXPECT_EQ(TypeKeys("p+w", ports, ports, [&] { return c.secondRead; }), c.outcome);
         EXPECT_EQ(ports.log, c.log);
         EXPECT_EQ(ports.clipboard, "before");
     }

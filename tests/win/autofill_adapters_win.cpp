@@ -13,6 +13,7 @@
 
 #include "autofill/address_reader.h"
 #include "autofill/browser_windows_win.h"
+#include "autofill/credential_keys_win.h"
 #include "autofill/credential_typer.h"
 #include "autofill/paste_win.h"
 #include "support/fake_apps_win.h"
@@ -647,6 +648,62 @@ TEST(AutofillWaitableTimer, AnotherProgramsObjectOfTheOldNameCannotTakeTheWaitOv
     EXPECT_TRUE(timer.Wait(kPasteDelayMs, error)) << error;
     EXPECT_FALSE(timer.Waiting());
     for (HANDLE h : blockers) CloseHandle(h);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// Each reader at a press, with the keyboard focus in the page and then in the address bar; the
+// second read, made again just before the keys, is timed for the report.
+TEST(AutofillForeground, FocusCountsOnlyInsideThePageWhoseAddressWasRead) {
+    struct Case {
+        const wchar_t* kind;
+        Browser browser;
+        bool barKnown = true;  // DDE tells nothing of the browser's address bar
+    } cases[] = {
+        {L"ie-classic", Browser::kIE},         {L"chrome", Browser::kChrome},
+        {L"opera-near", Browser::kOpera},      {L"firefox", Browser::kFirefox, false},
+        {L"chromium-msaa", Browser::kChrome},  {L"firefox-msaa", Browser::kFirefox},
+        {L"chromium-split", Browser::kChrome},
+    };
+    IEVersionValue version;
+    version.Set(L"6.0.2900.5512");
+    Win32BrowserWindows windows;
+    AddressReader reader(windows);
+    CredentialKeys keys(windows, reader);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.kind));
+        FakeBrowser browser(c.kind, L"https://bank.example/login");
+        ASSERT_TRUE(browser.Ready());
+        ASSERT_TRUE(browser.Focus(browser.Account()));
+        HWND front = nullptr;
+        // The first read may walk to the page; the second finds what the first kept.
+        ForegroundPage page;
+        ASSERT_TRUE(WaitUntil(
+            [&] { return (page = keys.ReadForeground(c.browser, front)).holder == "https://bank.example/login"; }));
+        EXPECT_EQ(page.kind, ForegroundPage::kPage);
+        EXPECT_TRUE(FocusInPage(page.focus));
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        page = keys.ReadForeground(c.browser, front);
+        QueryPerformanceCounter(&end);
+        std::printf(
+            "second read, %s: %.2f ms\n", Narrow(c.kind).c_str(),
+            1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+        EXPECT_TRUE(FocusInPage(page.focus));
+
+        ASSERT_TRUE(browser.Focus(browser.AddressBar()));
+        page = keys.ReadForeground(c.browser, front);
+        EXPECT_EQ(FocusInPage(page.focus), !c.barKnown) << page.holder;
+        if (std::wstring(c.kind) == L"chromium-split") {
+            // The other half, another site: its own address is read, and the focus is in it.
+            HWND other = FindChildById(browser.Top(), 103);
+            ASSERT_TRUE(browser.Focus(other));
+            ASSERT_TRUE(WaitUntil(
+                [&] { return (page = keys.ReadForeground(c.browser, front)).holder == "https://news.example/"; }));
+            EXPECT_TRUE(FocusInPage(page.focus));
+        }
+    }
 }
 
 }  // namespace

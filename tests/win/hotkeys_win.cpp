@@ -8,6 +8,8 @@
 #include "vault/vault_file.h"
 
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 namespace tf::test {
 namespace {
@@ -21,6 +23,17 @@ bool KeyTaken(UINT key) {
     if (!RegisterHotKey(nullptr, 0x7002, 0, key)) return true;
     UnregisterHotKey(nullptr, 0x7002);
     return false;
+}
+
+// Key strokes in order: each key and whether it goes up.
+void SendKeys(std::initializer_list<std::pair<WORD, bool>> strokes) {
+    for (auto [key, up] : strokes) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        SendInput(1, &input, sizeof input);
+    }
 }
 
 std::string IniWith(const std::vector<std::string>& values) {
@@ -157,9 +170,11 @@ TEST_F(HotkeyTest, AnotherHotkeyDuringThePasteWaitDoesNotChangeWhatIsPasted) {
     folder_.Write(L"a.ini", IniWith({"65,-1,-1,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
     StartProgram();
     ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
-    // Both arrive together, so the account press comes while the password's paste waits.
-    PressChord({VK_CONTROL, VK_MENU}, 'P');
-    PressChord({VK_CONTROL, VK_MENU}, 'A');
+    // Ctrl and Alt held through both: the password's paste waits for them, and the account press
+    // comes meanwhile.
+    SendKeys({{VK_CONTROL, false}, {VK_MENU, false}, {'P', false}, {'P', true}, {'A', false}, {'A', true}});
+    Sleep(300);
+    SendKeys({{VK_MENU, true}, {VK_CONTROL, true}});
     EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
     Sleep(1000);
     EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
@@ -220,6 +235,55 @@ TEST_F(HotkeyTest, CredentialsGoOnlyIntoTheBrowsersPageOfTheirOwnAddress) {
     ClearAccount();
     HoldChord({VK_CONTROL, VK_MENU}, 'P', 500ms);
     EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own text"; }, 5s))
+        << Narrow(ClipboardText().value_or(L"(none)"));
+    ExitProgram();
+}
+
+TEST_F(HotkeyTest, NothingIsTypedUnlessTheFocusIsInTheMatchedPage) {
+    folder_.Write(L"a.ini", IniWith({"46,0,0,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
+    StartProgram();
+    ASSERT_TRUE(SetClipboardText(L"the user's own text"));
+    // The address bar: the password would go into it, and on to the search engine's suggestions.
+    for (const wchar_t* kind : {L"chrome", L"chromium-msaa", L"firefox-msaa"}) {
+        SCOPED_TRACE(Narrow(kind));
+        ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage(kind));
+        const std::wstring address = WindowText(browser_->AddressBar());
+        ASSERT_TRUE(browser_->Focus(browser_->AddressBar()));
+        PressKey(VK_F8);
+        PressChord({VK_CONTROL, VK_MENU}, 'P');
+        ASSERT_TRUE(ProgramCaughtUp());
+        EXPECT_FALSE(WaitUntil([&] { return WindowText(browser_->AddressBar()) != address; }, 1s))
+            << Narrow(WindowText(browser_->AddressBar()));
+        EXPECT_EQ(ClipboardText(), L"the user's own text");
+        browser_.reset();
+    }
+
+    // Split view: the smaller half shows the bank, the larger another site.
+    ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage(L"chromium-split"));
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    HWND otherHalf = FindChildById(browser_->Top(), 103);
+    ASSERT_TRUE(browser_->Focus(otherHalf));
+    PressKey(VK_F8);
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    ASSERT_TRUE(ProgramCaughtUp());
+    EXPECT_FALSE(WaitUntil([&] { return !WindowText(otherHalf).empty(); }, 1s)) << Narrow(WindowText(otherHalf));
+    EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own text"; }, 5s));
+    browser_.reset();
+
+    // The page moves on to another site after the press, while the paste waits for the hotkey's
+    // Ctrl and Alt to come up: the second read sees it, and nothing is pasted.
+    ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
+    const DWORD before = GetClipboardSequenceNumber();
+    SendKeys({{VK_CONTROL, false}, {VK_MENU, false}, {'P', false}, {'P', true}});
+    // The paste has begun once its text is on the clipboard.
+    const bool pressTaken = WaitUntil([&] { return GetClipboardSequenceNumber() != before; }, 5s);
+    browser_->SetAddress(L"https://elsewhere.example/login");
+    SendKeys({{VK_MENU, true}, {VK_CONTROL, true}});
+    ASSERT_TRUE(pressTaken);
+    EXPECT_FALSE(WaitUntil([&] { return !WindowText(browser_->Account()).empty(); }, 2s))
+        << Narrow(WindowText(browser_->Account()));
     EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own text"; }, 5s))
         << Narrow(ClipboardText().value_or(L"(none)"));
     ExitProgram();
