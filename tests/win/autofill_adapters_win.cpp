@@ -505,10 +505,19 @@ struct NestedPress {
 TEST_F(AutofillPaste, SecondPressDuringTheWaitLeavesTheFirstPaste) {
     FocusAccount();
     nestedPress.press = [this] { return Paste("alice"); };
-    // The account hotkey, pressed while the password's paste waits.
+    // The account hotkey, pressed while the password's paste waits for the hotkey's Ctrl to come up.
+    INPUT ctrl{};
+    ctrl.type = INPUT_KEYBOARD;
+    ctrl.ki.wVk = VK_CONTROL;
+    ASSERT_EQ(SendInput(1, &ctrl, sizeof ctrl), 1u);
     UINT_PTR timer = SetTimer(nullptr, 0, 60, [](HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
         if (nestedPress.press) nestedPress.outcomes.push_back(nestedPress.press());
+        INPUT up{};
+        up.type = INPUT_KEYBOARD;
+        up.ki.wVk = VK_CONTROL;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(1, &up, sizeof up);
     });
     EXPECT_EQ(Paste("s3cr3t"), PasteOutcome::kPasted);
     KillTimer(nullptr, timer);
