@@ -65,6 +65,8 @@ protected:
     void OpenBankLoginPage(const std::wstring& browserKind = L"chrome") {
         browser_ = std::make_unique<FakeBrowser>(browserKind, L"https://bank.example/login");
         ASSERT_TRUE(browser_->Ready());
+        // The page the user works in, of a window that shows several, is the one with the focus.
+        ASSERT_TRUE(browser_->Focus(browser_->Account()));
         HWND box = Control(browserKind.starts_with(L"firefox") ? L"firefox" : L"chrome");
         SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
         PostCommand(box);
