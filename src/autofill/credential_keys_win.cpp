@@ -4,8 +4,12 @@ namespace tf {
 
 namespace {
 
-// How long a restore goes on trying while other programs keep the clipboard open.
-constexpr ULONGLONG kRestoreGiveUpMs = 5000;
+// A restore goes on trying for as long as other programs keep the clipboard open, less often
+// after this long.
+constexpr ULONGLONG kRestoreSlowAfterMs = 5000;
+constexpr UINT kRestoreSlowRetryMs = 250;
+// How long the end of the program tries to give the clipboard back.
+constexpr int kFlushTries = 50;
 // How long a new paste waits at most for the page to take the last one.
 constexpr int kTakeWaitMs = 500;
 
@@ -100,20 +104,31 @@ void CredentialKeys::ScheduleRestore(bool pasted) {
     taken_ = false;
     // A paste the page never asks for is taken back after a while; one not sent, at once.
     restoreAt_ = pasted ? now + kRestoreDeadlineMs : now;
+    slowRestore_ = false;
     clipboard_.StartTimer(kClipboardRetryMs, [this] { RestoreTick(); });
 }
 
 void CredentialKeys::RestoreTick() {
     const ULONGLONG now = GetTickCount64();
     if (now < restoreAt_) return;
-    if (keeper_.TryRestore(clipboard_) == ClipboardKeeper::Restored::kBusy && now < restoreAt_ + kRestoreGiveUpMs)
+    if (keeper_.TryRestore(clipboard_) == ClipboardKeeper::Restored::kBusy) {
+        // The page had its time: a text it did not take is handed to nobody from now on, and
+        // what it did take leaves the clipboard as soon as the clipboard can be had. Giving up
+        // would leave the password there for any later paste.
+        clipboard_.Withdraw();
+        if (now >= restoreAt_ + kRestoreSlowAfterMs && !slowRestore_) {
+            slowRestore_ = true;
+            clipboard_.StartTimer(kRestoreSlowRetryMs, [this] { RestoreTick(); });
+        }
         return;
+    }
     clipboard_.StopTimer();
     pasteSent_ = false;
 }
 
 void CredentialKeys::Flush() {
-    for (int i = 0; i < 10 && keeper_.TryRestore(clipboard_) == ClipboardKeeper::Restored::kBusy; ++i)
+    clipboard_.Withdraw();
+    for (int i = 0; i < kFlushTries && keeper_.TryRestore(clipboard_) == ClipboardKeeper::Restored::kBusy; ++i)
         Sleep(kClipboardRetryMs);
     clipboard_.StopTimer();
     pasteSent_ = false;

@@ -49,7 +49,7 @@ private:
     bool pasteSent_ = false;
     bool taken_ = false;
     ULONGLONG restoreAt_ = 0;
-    ULONGLONG giveUpAt_ = 0;
+    bool slowRestore_ = false;
 };
 
 }  // namespace tf

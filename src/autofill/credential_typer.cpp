@@ -18,9 +18,10 @@ const std::string* SlotForEntry(int hotKeyIndex, const CredentialSlots& slots) {
 }
 
 bool ClipboardKeeper::Put(ClipboardPort& port, const std::string& text) {
-    std::optional<std::string> previous;
-    if (!port.PutText(text, pending_ ? nullptr : &previous)) return false;
-    if (!pending_) saved_ = std::move(previous);
+    const bool stillOurs = pending_ && port.Sequence() == ours_;
+    ClipboardContent previous;
+    if (!port.PutText(text, stillOurs ? nullptr : &previous)) return false;
+    if (!stillOurs) saved_ = std::move(previous);
     pending_ = true;
     ours_ = port.Sequence();
     return true;
@@ -35,12 +36,12 @@ ClipboardKeeper::Restored ClipboardKeeper::TryRestore(ClipboardPort& port) {
     if (port.Sequence() != ours_) {
         // Someone copied something since: that is what the user wants there now.
         pending_ = false;
-        saved_.reset();
+        saved_.clear();
         return Restored::kLeftAlone;
     }
     if (!port.Restore(saved_)) return Restored::kBusy;
     pending_ = false;
-    saved_.reset();
+    saved_.clear();
     return Restored::kRestored;
 }
 
@@ -118,13 +119,13 @@ PasteOutcome PasteText(const std::string& text, ClipboardKeeper& keeper, Clipboa
         if (error && !reason.empty()) *error = std::move(reason);
         return outcome;
     };
-    // The delay lets the hotkey's own modifiers come up before Ctrl+V; it ends as soon as the text
-    // is on the clipboard and they are up.
-    auto onClipboardAndUp = [&] {
-        if (!onClipboard) onClipboard = keeper.Put(clipboard, text);
-        return onClipboard && !keys.ModifiersHeld();
-    };
-    if (!waiter.WaitTrying(kPasteDelayMs, kClipboardRetryMs, onClipboardAndUp, reason, true))
+    // The delay lets the hotkey's own modifiers come up before Ctrl+V. Its first part always
+    // passes, for key states that lag a moment behind the keys; it then ends as soon as the text is
+    // on the clipboard and they are up.
+    auto put = [&] { return onClipboard = onClipboard || keeper.Put(clipboard, text); };
+    auto onClipboardAndUp = [&] { return put() && !keys.ModifiersHeld(); };
+    if (!waiter.WaitTrying(kPasteMinimumMs, kClipboardRetryMs, put, reason) ||
+        !waiter.WaitTrying(kPasteDelayMs - kPasteMinimumMs, kClipboardRetryMs, onClipboardAndUp, reason, true))
         return fail(PasteOutcome::kWaitFailed);
     // Pasting now would insert whatever the clipboard held before.
     if (!onClipboard) return fail(PasteOutcome::kClipboardBusy);

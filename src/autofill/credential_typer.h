@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "autofill/browser_watch.h"
 #include "records/record_grid.h"
@@ -17,6 +18,8 @@
 namespace tf {
 
 inline constexpr int kPasteDelayMs = 240;
+// The part of the paste delay that always passes: Wine keeps the state of the keys for up to 50 ms.
+inline constexpr int kPasteMinimumMs = 60;
 // How often a busy clipboard is tried again during the paste delay.
 inline constexpr int kClipboardRetryMs = 20;
 // How long the keys wait at most, after the paste delay, for the user to let go of the hotkey's
@@ -25,25 +28,36 @@ inline constexpr int kModifierReleaseMs = 1000;
 // How long pasted text stays on the clipboard at most when the page never asks for it.
 inline constexpr int kRestoreDeadlineMs = 2000;
 
+// One format of what the clipboard held: its number and its data as bytes.
+struct ClipboardFormat {
+    std::uint32_t id = 0;
+    std::string bytes;
+    bool operator==(const ClipboardFormat&) const = default;
+};
+// Everything of the clipboard that could be kept, in the order its owner offered it; empty for an
+// empty clipboard.
+using ClipboardContent = std::vector<ClipboardFormat>;
+
 class ClipboardPort {
 public:
     virtual ~ClipboardPort() = default;
     // Empties the clipboard and puts the text on it, marked to stay out of clipboard history and
-    // cloud clipboard. When `previous` is given, the text the clipboard held is kept there first
-    // (nothing when it held no text). One attempt: false when another program holds the clipboard.
-    virtual bool PutText(const std::string& text, std::optional<std::string>* previous = nullptr) = 0;
+    // cloud clipboard. When `previous` is given, what the clipboard held is kept there first.
+    // One attempt: false when another program holds the clipboard.
+    virtual bool PutText(const std::string& text, ClipboardContent* previous = nullptr) = 0;
     // The system's count of clipboard changes.
     virtual std::uint32_t Sequence() = 0;
-    // Puts the text back, or leaves the clipboard empty for nothing. One attempt, as PutText.
-    virtual bool Restore(const std::optional<std::string>& text) = 0;
+    // Puts the content back (an empty clipboard for none). One attempt, as PutText.
+    virtual bool Restore(const ClipboardContent& content) = 0;
 };
 
 // What the clipboard held before a paste, given back afterwards, but only while the clipboard
 // still holds what the paste put there: what the user or another program put there since stays.
 class ClipboardKeeper {
 public:
-    // One attempt to put the text on the clipboard. While an earlier paste's restore is pending,
-    // the clipboard holds that paste's text, so the user's text from before it is kept instead.
+    // One attempt to put the text on the clipboard. While an earlier paste's restore is pending and
+    // the clipboard still holds that paste's text, what the user had before it is kept instead;
+    // something copied since is what the user has there now, and is kept.
     bool Put(ClipboardPort& port, const std::string& text);
     bool Pending() const { return pending_; }
     // The clipboard changed by our own hand (a deferred text rendered): still ours.
@@ -55,7 +69,7 @@ public:
 
 private:
     bool pending_ = false;
-    std::optional<std::string> saved_;
+    ClipboardContent saved_;
     std::uint32_t ours_ = 0;
 };
 

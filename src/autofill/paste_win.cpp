@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <functional>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace tf {
@@ -48,26 +50,116 @@ std::string SystemMessage(DWORD code) {
     return Narrow(message);
 }
 
-// The clipboard's text, when there is some we can put back. Reading it may ask the program that put
-// it there to render it: one that does not handle messages is not asked, it would hang the press.
-constexpr std::size_t kMaxKeptChars = 32u << 20;
+// Formats whose data is no global memory (GDI handles, private data), or that the system makes
+// from another format that is kept.
+bool KeptAsMemory(UINT format) {
+    switch (format) {
+        case CF_BITMAP:
+        case CF_METAFILEPICT:
+        case CF_PALETTE:
+        case CF_OWNERDISPLAY:
+        case CF_DSPBITMAP:
+        case CF_DSPMETAFILEPICT:
+        case CF_DSPENHMETAFILE:
+        case CF_ENHMETAFILE:
+            return false;
+        default:
+            return !(format >= CF_PRIVATEFIRST && format <= CF_PRIVATELAST) &&
+                   !(format >= CF_GDIOBJFIRST && format <= CF_GDIOBJLAST);
+    }
+}
+
+// Asking a program for a format it has not rendered yet waits on it; one that does not handle
+// messages is not asked at all.
 constexpr UINT kOwnerProbeMs = 100;
 
-std::optional<std::string> CurrentText(HWND self) {
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) return std::nullopt;
+// Every format of the open clipboard that can be kept, up to the size bound.
+ClipboardContent ReadOpenClipboard() {
+    ClipboardContent content;
     HWND owner = GetClipboardOwner();
     DWORD_PTR ignored = 0;
-    if (owner && owner != self && !SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kOwnerProbeMs, &ignored))
+    if (owner && !SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kOwnerProbeMs, &ignored)) return content;
+    std::size_t total = 0;
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+        std::string bytes;
+        if (format == CF_ENHMETAFILE) {
+            auto metafile = static_cast<HENHMETAFILE>(GetClipboardData(format));
+            const UINT size = metafile ? GetEnhMetaFileBits(metafile, 0, nullptr) : 0;
+            if (size == 0 || total + size > kMaxKeptClipboardBytes) continue;
+            bytes.resize(size);
+            if (GetEnhMetaFileBits(metafile, size, reinterpret_cast<BYTE*>(bytes.data())) != size) continue;
+        } else {
+            if (!KeptAsMemory(format)) continue;
+            HANDLE data = GetClipboardData(format);
+            const std::size_t size = data ? GlobalSize(data) : 0;
+            if (size == 0 || total + size > kMaxKeptClipboardBytes) continue;
+            const auto* p = static_cast<const char*>(GlobalLock(data));
+            if (!p) continue;
+            bytes.assign(p, size);
+            GlobalUnlock(data);
+        }
+        total += bytes.size();
+        content.push_back({format, std::move(bytes)});
+    }
+    return content;
+}
+
+}  // namespace
+
+// One read of the clipboard on a thread of its own, shared with it: a read that outlives its time
+// is left to end on its own.
+struct ClipboardRead {
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool opened = false;
+    ClipboardContent content;
+    ~ClipboardRead() {
+        if (done) CloseHandle(done);
+    }
+};
+
+namespace {
+
+// What the clipboard holds now, read within kReadPreviousMs; nothing when it could not be read in
+// time (the clipboard is then still open on the reading thread). Messages sent to this thread are
+// handled meanwhile: our own deferred text may be asked for.
+std::optional<ClipboardContent> ReadClipboard(std::shared_ptr<ClipboardRead>& late) {
+    if (late) {
+        if (WaitForSingleObject(late->done, 0) != WAIT_OBJECT_0) return std::nullopt;
+        late.reset();
+    }
+    auto read = std::make_shared<ClipboardRead>();
+    if (!read->done) return std::nullopt;
+    try {
+        std::thread([read] {
+            // Opened for a window of this thread: Wine lets a second thread open a clipboard that
+            // another one holds open when both give no window.
+            HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+            read->opened = window && OpenClipboard(window) != FALSE;
+            if (read->opened) {
+                read->content = ReadOpenClipboard();
+                CloseClipboard();
+            }
+            if (window) DestroyWindow(window);
+            SetEvent(read->done);
+        }).detach();
+    } catch (const std::system_error&) {
         return std::nullopt;
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    if (!data) return std::nullopt;
-    const std::size_t chars = GlobalSize(data) / sizeof(wchar_t);
-    if (chars > kMaxKeptChars) return std::nullopt;
-    const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
-    if (!text) return std::nullopt;
-    std::string kept = Narrow(std::wstring_view(text, wcsnlen(text, chars)));
-    GlobalUnlock(data);
-    return kept;
+    }
+    const DWORD until = GetTickCount() + kReadPreviousMs;
+    for (;;) {
+        const DWORD now = GetTickCount();
+        const DWORD left = static_cast<LONG>(until - now) > 0 ? until - now : 0;
+        const DWORD woke = MsgWaitForMultipleObjects(1, &read->done, FALSE, left, QS_SENDMESSAGE);
+        if (woke == WAIT_OBJECT_0) break;
+        if (woke != WAIT_OBJECT_0 + 1) {
+            late = std::move(read);
+            return std::nullopt;
+        }
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    if (!read->opened) return std::nullopt;
+    return std::move(read->content);
 }
 
 void Wipe(std::wstring& text) {
@@ -145,9 +237,14 @@ LRESULT CALLBACK Win32Clipboard::Proc(HWND window, UINT message, WPARAM wParam, 
     }
 }
 
-bool Win32Clipboard::PutText(const std::string& text, std::optional<std::string>* previous) {
-    if (!window_ || !OpenClipboard(window_)) return false;
-    if (previous) *previous = CurrentText(window_);
+bool Win32Clipboard::PutText(const std::string& text, ClipboardContent* previous) {
+    if (!window_) return false;
+    if (previous) {
+        auto content = ReadClipboard(lateRead_);
+        if (!content) return false;
+        *previous = std::move(*content);
+    }
+    if (!OpenClipboard(window_)) return false;
     std::wstring wide = Widen(text);
     bool ok = EmptyClipboard() != FALSE;
     if (ok) {
@@ -167,13 +264,20 @@ bool Win32Clipboard::PutText(const std::string& text, std::optional<std::string>
     return ok;
 }
 
-bool Win32Clipboard::Restore(const std::optional<std::string>& text) {
+bool Win32Clipboard::Restore(const ClipboardContent& content) {
     if (!window_ || !OpenClipboard(window_)) return false;
-    bool ok = EmptyClipboard() != FALSE;
+    const bool ok = EmptyClipboard() != FALSE;
     Forget();
-    if (ok && text) {
-        const std::wstring wide = Widen(*text);
-        ok = PutData(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    // A format that cannot be put back is lost; the password is gone all the same.
+    for (std::size_t i = 0; ok && i < content.size(); ++i) {
+        const ClipboardFormat& format = content[i];
+        if (format.id == CF_ENHMETAFILE) {
+            HENHMETAFILE metafile = SetEnhMetaFileBits(static_cast<UINT>(format.bytes.size()),
+                                                       reinterpret_cast<const BYTE*>(format.bytes.data()));
+            if (metafile && !SetClipboardData(CF_ENHMETAFILE, metafile)) DeleteEnhMetaFile(metafile);
+        } else {
+            PutData(format.id, format.bytes.data(), format.bytes.size());
+        }
     }
     CloseClipboard();
     return ok;

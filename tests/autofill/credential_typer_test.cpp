@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace tf {
@@ -20,22 +21,26 @@ struct Ports : ClipboardPort, WaitPort, KeyPort {
     // Runs inside the wait, as a message handled there would, after its first attempt.
     std::function<void()> duringWait;
 
-    bool PutText(const std::string& text, std::optional<std::string>* previous) override {
+    // The clipboard's text as the one format it holds.
+    static ClipboardContent Content(const std::optional<std::string>& text) {
+        return text ? ClipboardContent{{13, *text}} : ClipboardContent{};
+    }
+    bool PutText(const std::string& text, ClipboardContent* previous) override {
         log.push_back("put " + text);
         if (busyPuts < 0) return false;
         if (busyPuts > 0) {
             --busyPuts;
             return false;
         }
-        if (previous) *previous = clipboard;
+        if (previous) *previous = Content(clipboard);
         clipboard = text;
         ++sequence;
         return true;
     }
     std::uint32_t Sequence() override { return sequence; }
-    bool Restore(const std::optional<std::string>& text) override {
-        log.push_back("restore " + text.value_or("(empty)"));
-        clipboard = text;
+    bool Restore(const ClipboardContent& content) override {
+        clipboard = content.empty() ? std::nullopt : std::optional<std::string>(content.front().bytes);
+        log.push_back("restore " + clipboard.value_or("(empty)"));
         ++sequence;
         return true;
     }
@@ -52,7 +57,7 @@ struct Ports : ClipboardPort, WaitPort, KeyPort {
         bool done = false;
         for (int t = 0; t <= milliseconds + retryMs && !(done && endWhenDone); t += retryMs) {
             if (!done) done = attempt();
-            if (t == 0 && duringWait) duringWait();
+            if (t == 0 && duringWait) std::exchange(duringWait, nullptr)();
         }
         waiting = false;
         // "done": ended as soon as the attempt succeeded, before the time was up.
@@ -197,12 +202,16 @@ TEST(PasteText, PutsTheTextOnTheClipboardDuringTheWaitThenPastes) {
         Log log;
     };
     const Case cases[] = {
-        {"at once", 0, 0, {"wait 240", "put secret", "done", "paste secret"}},
-        {"busy clipboard", 3, 0, Join({{"wait 240"}, Repeat("put secret", 4), {"done", "paste secret"}})},
+        {"at once", 0, 0, {"wait 60", "put secret", "waited", "wait 180", "done", "paste secret"}},
+        {"busy clipboard", 3, 0,
+         Join({{"wait 60"}, Repeat("put secret", 4), {"waited", "wait 180", "done", "paste secret"}})},
         // Ctrl+Alt of the hotkey up during the delay: pasted then, without waiting out the delay.
-        {"modifiers let go", 0, 3, {"wait 240", "put secret", "done", "paste secret"}},
+        {"modifiers let go", 0, 3, {"wait 60", "put secret", "waited", "wait 180", "done", "paste secret"}},
         // Still down after the delay: the keys wait for their release.
-        {"modifiers held", 0, 20, {"wait 240", "put secret", "waited", "wait 1000", "done", "paste secret"}},
+        {"modifiers held",
+         0,
+         20,
+         {"wait 60", "put secret", "waited", "wait 180", "waited", "wait 1000", "done", "paste secret"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -230,7 +239,9 @@ TEST(PasteText, SecondPressWhilePasteWaitsIsRefusedBeforeTheClipboard) {
         };
         EXPECT_EQ(PasteText("secret", keeper, ports, ports, ports, {}), PasteOutcome::kPasted);
         EXPECT_EQ(nested, std::vector<PasteOutcome>(2, PasteOutcome::kPasteWaiting));
-        EXPECT_EQ(ports.log, Join({{"wait 240"}, Repeat("put secret", busyPuts + 1), {"done", "paste secret"}}));
+        EXPECT_EQ(
+            ports.log,
+            Join({{"wait 60"}, Repeat("put secret", busyPuts + 1), {"waited", "wait 180", "done", "paste secret"}}));
     }
 }
 
@@ -243,11 +254,12 @@ TEST(PasteText, StopsBeforeTheKeysWhenAStepFails) {
         Log log;
         std::string error;
     };
-    const Log put = {"wait 240", "put secret", "done"};
+    const Log put = {"wait 60", "put secret", "waited", "wait 180", "done"};
     const Case cases[] = {
         // Pasting now would insert whatever the clipboard held before.
         {"clipboard busy", -1, 0, true, true, PasteOutcome::kPasted, PasteOutcome::kClipboardBusy,
-         Join({{"wait 240"}, Repeat("put secret", 14), {"waited"}}), "untouched"},
+         Join({{"wait 60"}, Repeat("put secret", 5), {"waited", "wait 180"}, Repeat("put secret", 11), {"waited"}}),
+         "untouched"},
         {"wait failed",
          0,
          0,
@@ -255,10 +267,10 @@ TEST(PasteText, StopsBeforeTheKeysWhenAStepFails) {
          true,
          PasteOutcome::kPasted,
          PasteOutcome::kWaitFailed,
-         {"wait 240"},
+         {"wait 60"},
          "[clsWaitableTimer.Wait] no timer"},
         {"modifiers never released", 0, -1, true, true, PasteOutcome::kPasted, PasteOutcome::kModifiersHeld,
-         Log{"wait 240", "put secret", "waited", "wait 1000", "waited"}, "untouched"},
+         Log{"wait 60", "put secret", "waited", "wait 180", "waited", "wait 1000", "waited"}, "untouched"},
         {"focus moved", 0, 0, true, true, PasteOutcome::kFocusMoved, PasteOutcome::kFocusMoved, put, "untouched"},
         {"page moved on", 0, 0, true, true, PasteOutcome::kPageMoved, PasteOutcome::kPageMoved, put, "untouched"},
         {"keys blocked", 0, 0, true, false, PasteOutcome::kPasted, PasteOutcome::kKeysBlocked,
@@ -312,34 +324,38 @@ TEST(ClipboardKeeper, GivesBackWhatTheUserHadUnlessTheClipboardChangedSince) {
         const char* name;
         std::optional<std::string> before;
         int pastes;
-        bool changedSince;
+        int copiedAfter;    // the user copies something after that many pastes; 0: never
         bool renderedByUs;  // the page asked for the text, and we put it there for real
         ClipboardKeeper::Restored restored;
         std::optional<std::string> after;
     };
     using R = ClipboardKeeper::Restored;
     const Case cases[] = {
-        {"text", "user text", 1, false, false, R::kRestored, "user text"},
-        {"taken by the page", "user text", 1, false, true, R::kRestored, "user text"},
-        {"nothing we can restore", std::nullopt, 1, false, false, R::kRestored, std::nullopt},
+        {"text", "user text", 1, 0, false, R::kRestored, "user text"},
+        {"taken by the page", "user text", 1, 0, true, R::kRestored, "user text"},
+        {"nothing we can restore", std::nullopt, 1, 0, false, R::kRestored, std::nullopt},
         // The second paste came before the first was restored: the user's text, not the first
         // password, is what goes back.
-        {"two pastes", "user text", 2, false, false, R::kRestored, "user text"},
-        {"copied meanwhile", "user text", 1, true, false, R::kLeftAlone, "copied later"},
+        {"two pastes", "user text", 2, 0, false, R::kRestored, "user text"},
+        // What the user copied between the two pastes is what goes back.
+        {"copied between two pastes", "user text", 2, 1, false, R::kRestored, "copied later"},
+        {"copied meanwhile", "user text", 1, 1, false, R::kLeftAlone, "copied later"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Ports ports;
         ports.clipboard = c.before;
         ClipboardKeeper keeper;
-        for (int i = 0; i < c.pastes; ++i) ASSERT_TRUE(keeper.Put(ports, "secret" + std::to_string(i)));
+        for (int i = 1; i <= c.pastes; ++i) {
+            ASSERT_TRUE(keeper.Put(ports, "secret" + std::to_string(i)));
+            if (i == c.copiedAfter) {
+                ports.clipboard = "copied later";
+                ++ports.sequence;
+            }
+        }
         if (c.renderedByUs) {
             ++ports.sequence;
             keeper.OwnChange(ports);
-        }
-        if (c.changedSince) {
-            ports.clipboard = "copied later";
-            ++ports.sequence;
         }
         EXPECT_EQ(keeper.TryRestore(ports), c.restored);
         EXPECT_EQ(ports.clipboard, c.after);

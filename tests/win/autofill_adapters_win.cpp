@@ -21,6 +21,7 @@
 
 // Left out by WIN32_LEAN_AND_MEAN.
 #include <dde.h>
+#include <shlobj.h>
 
 namespace tf::test {
 namespace {
@@ -436,20 +437,65 @@ TEST_F(AutofillPaste, PastedPasswordStaysOutOfClipboardHistoryAndTheUsersTextCom
     EXPECT_FALSE(ClipboardBytes(L"CanIncludeInClipboardHistory").has_value());
 }
 
-TEST_F(AutofillPaste, PutTextReplacesEverythingOnTheClipboardAndRestoreTakesItBack) {
+// A 1x1 picture as an application copies one, and a list of two files as Explorer does.
+std::string SmallPicture() {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = 1;
+    header.biHeight = 1;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+    return bytes + std::string("\x10\x20\x30\x00", 4);
+}
+std::string TwoFiles() {
+    DROPFILES files{};
+    files.pFiles = sizeof files;
+    files.fWide = TRUE;
+    const wchar_t names[] = L"C:\\a.txt\0C:\\b c.png\0";
+    return std::string(reinterpret_cast<const char*>(&files), sizeof files) +
+           std::string(reinterpret_cast<const char*>(names), sizeof names);
+}
+// Whether the clipboard holds the format, its data starting with these bytes (the system may
+// round the memory up).
+bool ClipboardHolds(UINT format, const std::string& bytes) {
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2s)) return false;
+    bool holds = false;
+    if (HANDLE data = GetClipboardData(format)) {
+        if (const auto* p = static_cast<const char*>(GlobalLock(data))) {
+            holds = GlobalSize(data) >= bytes.size() && std::string(p, bytes.size()) == bytes;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return holds;
+}
+
+TEST_F(AutofillPaste, PutTextReplacesEverythingOnTheClipboardAndRestorePutsAllOfItBack) {
     UINT marker = RegisterClipboardFormatW(L"TamborvinTestMarker");
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     const wchar_t old[] = L"old";
     PutOnClipboard(CF_UNICODETEXT, old, sizeof old);
     PutOnClipboard(marker, "m", 1);
+    const std::string picture = SmallPicture();
+    const std::string files = TwoFiles();
+    PutOnClipboard(CF_DIB, picture.data(), picture.size());
+    PutOnClipboard(CF_HDROP, files.data(), files.size());
     CloseClipboard();
 
-    std::optional<std::string> previous;
+    ClipboardContent previous;
     EXPECT_TRUE(clipboard_->PutText("new 新", &previous));
-    EXPECT_EQ(previous, "old");
     EXPECT_EQ(ClipboardText(), L"new 新");
     EXPECT_FALSE(ClipboardBytes(L"TamborvinTestMarker").has_value());
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
+    // Text, rich data, pictures and files: all of it comes back.
+    EXPECT_TRUE(clipboard_->Restore(previous));
+    EXPECT_EQ(ClipboardText(), L"old");
+    EXPECT_EQ(ClipboardBytes(L"TamborvinTestMarker").value_or("").substr(0, 1), "m");
+    EXPECT_TRUE(ClipboardHolds(CF_DIB, picture));
+    EXPECT_TRUE(ClipboardHolds(CF_HDROP, files));
 
     // Something copied since is left alone; what was ours goes back.
     EXPECT_TRUE(keeper_.Put(*clipboard_, "secret"));
@@ -457,15 +503,17 @@ TEST_F(AutofillPaste, PutTextReplacesEverythingOnTheClipboardAndRestoreTakesItBa
     EXPECT_EQ(keeper_.TryRestore(*clipboard_), ClipboardKeeper::Restored::kLeftAlone);
     EXPECT_EQ(ClipboardText(), L"copied later");
 
-    // No text before: the clipboard is left empty rather than holding the password.
-    EXPECT_TRUE(clipboard_->Restore(std::nullopt));
+    // Nothing before: the clipboard is left empty rather than holding the password.
+    EXPECT_TRUE(clipboard_->Restore({}));
     EXPECT_TRUE(keeper_.Put(*clipboard_, "secret"));
     EXPECT_EQ(keeper_.TryRestore(*clipboard_), ClipboardKeeper::Restored::kRestored);
     EXPECT_EQ(ClipboardText(), std::nullopt);
 }
 
 TEST_F(AutofillPaste, ClipboardHeldElsewherePastesNothing) {
-    ASSERT_TRUE(clipboard_->Restore("before"));
+    const std::wstring before = L"before";
+    ASSERT_TRUE(clipboard_->Restore(
+        {{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(before.c_str()), (before.size() + 1) * 2)}}));
     FocusAccount();
     {
         ClipboardHolder holder;

@@ -7,7 +7,9 @@
 #include "records/main_window_win.h"
 #include "vault/vault_file.h"
 
+#include <atomic>
 #include <functional>
+#include <thread>
 #include <initializer_list>
 #include <utility>
 
@@ -286,6 +288,32 @@ TEST_F(HotkeyTest, NothingIsTypedUnlessTheFocusIsInTheMatchedPage) {
     ASSERT_TRUE(pressTaken);
     EXPECT_FALSE(WaitUntil([&] { return !WindowText(browser_->Account()).empty(); }, 2s))
         << Narrow(WindowText(browser_->Account()));
+    EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own text"; }, 5s))
+        << Narrow(ClipboardText().value_or(L"(none)"));
+    ExitProgram();
+}
+
+TEST_F(HotkeyTest, APastedPasswordDoesNotStayOnAClipboardAnotherProgramHoldsOpen) {
+    folder_.Write(L"a.ini", IniWith({"46,0,0,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
+    StartProgram();
+    ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
+    ASSERT_TRUE(SetClipboardText(L"the user's own text"));
+    // A clipboard tool that opens the clipboard the moment the page has taken the password, and
+    // keeps it open for six seconds.
+    std::atomic<bool> held{false};
+    HWND account = browser_->Account();
+    std::thread holder([&] {
+        const ULONGLONG until = GetTickCount64() + 5000;
+        while (WindowText(account).empty() && GetTickCount64() < until) Sleep(0);
+        while (!(held = OpenClipboard(nullptr) != FALSE) && GetTickCount64() < until) Sleep(0);
+        if (!held) return;
+        Sleep(6000);
+        CloseClipboard();
+    });
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    holder.join();
+    ASSERT_TRUE(held);
     EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own text"; }, 5s))
         << Narrow(ClipboardText().value_or(L"(none)"));
     ExitProgram();
