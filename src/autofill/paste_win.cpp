@@ -17,21 +17,34 @@ namespace {
 
 constexpr char kWaitSource[] = "[clsWaitableTimer.Wait]";
 
-bool PutData(UINT format, const void* data, std::size_t size) {
+// The memory the clipboard now holds the data in, or nullptr when it could not be put there.
+HGLOBAL PutData(UINT format, const void* data, std::size_t size) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, std::max<std::size_t>(size, 1));
-    if (!memory) return false;
+    if (!memory) return nullptr;
     if (void* target = GlobalLock(memory)) {
         std::memset(target, 0, std::max<std::size_t>(size, 1));
         if (size) std::memcpy(target, data, size);
         GlobalUnlock(memory);
     } else {
         GlobalFree(memory);
-        return false;
+        return nullptr;
     }
     // On success the clipboard owns the memory.
-    if (SetClipboardData(format, memory)) return true;
+    if (SetClipboardData(format, memory)) return memory;
     GlobalFree(memory);
-    return false;
+    return nullptr;
+}
+
+// The password rendered for a paste, wiped before the clipboard frees it. Only while the clipboard
+// is open by us and still holds that memory.
+void WipeRendered(HGLOBAL& rendered) {
+    if (rendered && GetClipboardData(CF_UNICODETEXT) == rendered) {
+        if (void* p = GlobalLock(rendered)) {
+            SecureZeroMemory(p, GlobalSize(rendered));
+            GlobalUnlock(rendered);
+        }
+    }
+    rendered = nullptr;
 }
 
 void PutRegisteredDword(const wchar_t* formatName, DWORD value) {
@@ -213,7 +226,8 @@ LRESULT CALLBACK Win32Clipboard::Proc(HWND window, UINT message, WPARAM wParam, 
         case WM_RENDERFORMAT:
             // A program asks for the text: it is pasting now. The clipboard is open on its behalf.
             if (self && wParam == CF_UNICODETEXT && !self->deferred_.empty()) {
-                PutData(CF_UNICODETEXT, self->deferred_.c_str(), (self->deferred_.size() + 1) * sizeof(wchar_t));
+                self->rendered_ =
+                    PutData(CF_UNICODETEXT, self->deferred_.c_str(), (self->deferred_.size() + 1) * sizeof(wchar_t));
                 self->Forget();
                 if (self->taken_) self->taken_();
             }
@@ -246,6 +260,8 @@ bool Win32Clipboard::PutText(const std::string& text, ClipboardContent* previous
     }
     if (!OpenClipboard(window_)) return false;
     std::wstring wide = Widen(text);
+    if (GetClipboardOwner() == window_) WipeRendered(rendered_);
+    rendered_ = nullptr;
     bool ok = EmptyClipboard() != FALSE;
     if (ok) {
         Wipe(deferred_);
@@ -266,6 +282,8 @@ bool Win32Clipboard::PutText(const std::string& text, ClipboardContent* previous
 
 bool Win32Clipboard::Restore(const ClipboardContent& content) {
     if (!window_ || !OpenClipboard(window_)) return false;
+    if (GetClipboardOwner() == window_) WipeRendered(rendered_);
+    rendered_ = nullptr;
     const bool ok = EmptyClipboard() != FALSE;
     Forget();
     // A format that cannot be put back is lost; the password is gone all the same.
@@ -375,7 +393,17 @@ bool SendInputKeys::ModifiersHeld() {
 bool SendInputKeys::TypeText(const std::string& text) {
     std::wstring units = Widen(text);
     if (units.empty()) return true;
+    // Both copies of the text are wiped once the keys are out.
+    struct WipeOnExit {
+        std::wstring& units;
+        std::vector<INPUT>& inputs;
+        ~WipeOnExit() {
+            Wipe(units);
+            if (!inputs.empty()) SecureZeroMemory(inputs.data(), inputs.size() * sizeof(INPUT));
+        }
+    };
     std::vector<INPUT> inputs;
+    const WipeOnExit wipe{units, inputs};
     inputs.reserve(units.size() * 2);
     for (wchar_t unit : units) {
         INPUT down{};

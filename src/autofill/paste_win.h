@@ -49,6 +49,8 @@ private:
     HWND window_ = nullptr;
     // A read of the clipboard that ran past its time; nothing is read again until it is over.
     std::shared_ptr<struct ClipboardRead> lateRead_;
+    // The clipboard's memory of the text once handed out, wiped when we empty the clipboard.
+    HGLOBAL rendered_ = nullptr;
     // The text put on the clipboard and not yet handed out, wiped once it is.
     std::wstring deferred_;
     std::function<void()> taken_;
