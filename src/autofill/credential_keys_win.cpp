@@ -67,13 +67,13 @@ void CredentialKeys::WaitForTake() {
         kTakeWaitMs, kClipboardRetryMs, [this] { return taken_; }, ignored, true);
 }
 
-PressVerdict CredentialKeys::Press(int entry, bool paste, std::optional<Browser> watched, const RecordGrid& grid) {
-    if (!watched) return PressVerdict::kNotTheBrowser;
+PressResult CredentialKeys::Press(int entry, bool paste, std::optional<Browser> watched, const RecordGrid& grid) {
+    if (!watched) return {PressVerdict::kNotTheBrowser};
     // A press while another one waits changes nothing; reading the page now could nest in its read.
-    if (wait_.Waiting()) return PressVerdict::kUnread;
+    if (wait_.Waiting()) return {PressVerdict::kType, PasteOutcome::kPasteWaiting};
     HWND front = nullptr;
     PressPlan plan = PlanPress(entry, *watched, ReadForeground(*watched, front), grid);
-    if (plan.verdict != PressVerdict::kType) return plan.verdict;
+    if (plan.verdict != PressVerdict::kType) return {plan.verdict};
     // After the waits the window in front is read again: the keys go out only while it still shows
     // the same record's page with the focus inside it.
     auto aimed = [&] {
@@ -83,19 +83,20 @@ PressVerdict CredentialKeys::Press(int entry, bool paste, std::optional<Browser>
         Wipe(again.text);
         return outcome;
     };
+    PasteOutcome outcome = PasteOutcome::kPasted;
     if (!paste) {
-        TypeKeys(plan.text, wait_, keys_, aimed);
+        outcome = TypeKeys(plan.text, wait_, keys_, aimed);
     } else {
         WaitForTake();
         // The last paste's restore must not run during this one's wait: it would put the user's
         // text back just before this Ctrl+V. The keeper still holds that text for after this paste.
         clipboard_.StopTimer();
         pasteSent_ = false;
-        const PasteOutcome outcome = PasteText(plan.text, keeper_, clipboard_, wait_, keys_, aimed);
+        outcome = PasteText(plan.text, keeper_, clipboard_, wait_, keys_, aimed);
         if (keeper_.Pending()) ScheduleRestore(outcome == PasteOutcome::kPasted);
     }
     Wipe(plan.text);
-    return PressVerdict::kType;
+    return {PressVerdict::kType, outcome};
 }
 
 void CredentialKeys::ScheduleRestore(bool pasted) {

@@ -86,6 +86,55 @@ PasteOutcome CompareReads(const PressPlan& atPress, const PressPlan& now) {
     return PasteOutcome::kPasted;
 }
 
+std::string NothingTypedText(const PressResult& result) {
+    const char* why = nullptr;
+    switch (result.verdict) {
+        case PressVerdict::kNoSuchEntry:
+            return {};
+        case PressVerdict::kNotTheBrowser:
+            why = "the browser is not in front";
+            break;
+        case PressVerdict::kUnread:
+            why = "the page could not be read";
+            break;
+        case PressVerdict::kNoRecord:
+            why = "no login for this page";
+            break;
+        case PressVerdict::kEmptySlot:
+            why = "no second login for this page";
+            break;
+        case PressVerdict::kFocusElsewhere:
+            why = "focus is not in the page";
+            break;
+        case PressVerdict::kType:
+            switch (result.outcome) {
+                case PasteOutcome::kPasted:
+                case PasteOutcome::kPasteWaiting:
+                    return {};
+                case PasteOutcome::kClipboardBusy:
+                    why = "clipboard busy";
+                    break;
+                case PasteOutcome::kWaitFailed:
+                    why = "could not wait for the keys";
+                    break;
+                case PasteOutcome::kModifiersHeld:
+                    why = "keys still held down";
+                    break;
+                case PasteOutcome::kFocusMoved:
+                    why = "focus is not in the page";
+                    break;
+                case PasteOutcome::kPageMoved:
+                    why = "the page moved on";
+                    break;
+                case PasteOutcome::kKeysBlocked:
+                    why = "keys were blocked";
+                    break;
+            }
+            break;
+    }
+    return why ? std::string("nothing typed: ") + why : std::string();
+}
+
 namespace {
 
 // Waits until the user has let go of the modifiers; false when they stay down past the limit.

@@ -176,6 +176,18 @@ PasteOutcome PasteText(const std::string& text, ClipboardKeeper& keeper, Clipboa
 PasteOutcome TypeKeys(const std::string& text, WaitPort& waiter, KeyPort& keys,
                       const std::function<PasteOutcome()>& stillAimed, std::string* error = nullptr);
 
+// How a press ended: its verdict and, for kType, what became of the keys.
+struct PressResult {
+    PressVerdict verdict = PressVerdict::kNoSuchEntry;
+    PasteOutcome outcome = PasteOutcome::kPasted;
+    bool Typed() const { return verdict == PressVerdict::kType && outcome == PasteOutcome::kPasted; }
+};
+
+// Why a press typed nothing, in a few words for the hint window; empty when it typed, or when there
+// is nothing to tell (an entry no hotkey box selects, another press still under way). Never the
+// text itself or the account.
+std::string NothingTypedText(const PressResult& result);
+
 // The slot text for an entry number, or nullptr for entries outside 1-4.
 const std::string* SlotForEntry(int hotKeyIndex, const CredentialSlots& slots);
 

@@ -91,11 +91,17 @@ void TypingController::HotKeyWndProc(WPARAM identifier, LPARAM keys) {
     if (identifier < kFirstFunctionKeyId || slot > kFunctionKeyCount) return;
     if (!NewPress(HIWORD(keys))) return;
     // Typed as the characters themselves: "+", "^", "%", "~", braces and parentheses included.
-    credentialKeys_.Press(slot, false, watch_.Watch().RunningTimer(), grid_);
+    Tell(credentialKeys_.Press(slot, false, watch_.Watch().RunningTimer(), grid_));
 }
 
-PressVerdict TypingController::Press(int entry) {
-    return credentialKeys_.Press(entry, true, watch_.Watch().RunningTimer(), grid_);
+PressResult TypingController::Press(int entry) {
+    const PressResult result = credentialKeys_.Press(entry, true, watch_.Watch().RunningTimer(), grid_);
+    Tell(result);
+    return result;
+}
+
+void TypingController::Tell(const PressResult& result) {
+    if (const std::string why = NothingTypedText(result); !why.empty()) watch_.ShowNotice(why);
 }
 
 bool TypingController::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -46,8 +46,9 @@ public:
     void Start();
     // Takes F7-F10 when a window of the watched browser is in front, and gives them back otherwise.
     void UpdateFunctionKeys();
-    // Pastes credential 1-4 of the page in front into its focused field.
-    PressVerdict Press(int entry);
+    // Pastes credential 1-4 of the page in front into its focused field; when nothing is typed,
+    // the hint says why for a few seconds.
+    PressResult Press(int entry);
     // Before the program ends: a password pasted a moment ago does not stay on the clipboard.
     void Flush() { credentialKeys_.Flush(); }
     // The "url" setting of the settings file.
@@ -60,6 +61,7 @@ private:
     // Whether a press of the key counts, rather than being an auto-repeat of a key held down.
     bool NewPress(int key);
     void LookForKeysUp();
+    void Tell(const PressResult& result);
 
     WatchController& watch_;
     const RecordGrid& grid_;

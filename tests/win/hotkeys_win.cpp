@@ -5,6 +5,7 @@
 
 #include "hotkeys/hotkey_panel_win.h"
 #include "records/main_window_win.h"
+#include "shell/hint_window_win.h"
 #include "vault/vault_file.h"
 
 #include <atomic>
@@ -59,12 +60,26 @@ protected:
     }
 
     HWND Box(int i) { return FindChildById(main_, kIdTxtHotKey0 + i); }
+    // What the hint window says.
+    std::wstring HintText() {
+        auto hints = program_->TopWindows(kHintClass);
+        return hints.empty() ? L"" : WindowText(FindChildById(hints.front(), kIdHintLabel2));
+    }
+    ::testing::AssertionResult HintSays(const std::wstring& text) {
+        if (WaitUntil([&] { return HintText() == text; }, 2s)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the hint says \"" << Narrow(HintText()) << "\"";
+    }
     std::wstring BoxText(int i) { return WindowText(Box(i)); }
     std::string Ini() { return folder_.Read(L"a.ini").value_or(""); }
 
     // A browser showing the bank's login page, the program matching it, and the account field of
     // the page in front with the focus.
     void OpenBankLoginPage(const std::wstring& browserKind = L"chrome") {
+        // The hint of a browser closed before is gone first: it must not pass for this one's match.
+        ASSERT_TRUE(WaitUntil([&] {
+            auto hints = program_->TopWindows(kHintClass);
+            return hints.empty() || !IsWindowVisible(hints.front());
+        }));
         browser_ = std::make_unique<FakeBrowser>(browserKind, L"https://bank.example/login");
         ASSERT_TRUE(browser_->Ready());
         // The page the user works in, of a window that shows several, is the one with the focus.
@@ -89,7 +104,8 @@ protected:
         HWND front = GetForegroundWindow();
         return ::testing::AssertionFailure()
                << "the field holds \"" << Narrow(WindowText(field)) << "\"; in front: " << Narrow(ClassOf(front))
-               << " \"" << Narrow(WindowText(front)) << "\"; the field has the focus: " << HasFocus(field);
+               << " \"" << Narrow(WindowText(front)) << "\"; the field has the focus: " << HasFocus(field)
+               << "; the hint says \"" << Narrow(HintText()) << "\"";
     }
     ::testing::AssertionResult AccountFieldShows(const std::string& text) {
         return FieldShows(browser_->Account(), text);
@@ -260,6 +276,8 @@ TEST_F(HotkeyTest, NothingIsTypedUnlessTheFocusIsInTheMatchedPage) {
         EXPECT_FALSE(WaitUntil([&] { return WindowText(browser_->AddressBar()) != address; }, 1s))
             << Narrow(WindowText(browser_->AddressBar()));
         EXPECT_EQ(ClipboardText(), L"the user's own text");
+        // The user learns why.
+        EXPECT_TRUE(HintSays(L"nothing typed: focus is not in the page"));
         browser_.reset();
     }
 
@@ -286,6 +304,7 @@ TEST_F(HotkeyTest, NothingIsTypedUnlessTheFocusIsInTheMatchedPage) {
     browser_->SetAddress(L"https://elsewhere.example/login");
     SendKeys({{VK_MENU, true}, {VK_CONTROL, true}});
     ASSERT_TRUE(pressTaken);
+    EXPECT_TRUE(HintSays(L"nothing typed: the page moved on"));
     EXPECT_FALSE(WaitUntil([&] { return !WindowText(browser_->Account()).empty(); }, 2s))
         << Narrow(WindowText(browser_->Account()));
     EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own text"; }, 5s))
