@@ -33,6 +33,19 @@ constexpr double kMaxWalkMs = 3000.0;
 // one second, however slowly the browser answers.
 constexpr double kWalkSliceMs = 10.0;
 constexpr int kMaxTopWindows = 64;
+// How far down the focus is followed from the window's object.
+constexpr int kMaxFocusDepth = 32;
+constexpr GUID kIidUnknown = {0x00000000, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// The object's COM identity: two proxies of the same object in the browser give the same one.
+IUnknown* Identity(IAccessible* object) {
+    IUnknown* unknown = nullptr;
+    if (!object || FAILED(object->QueryInterface(kIidUnknown, reinterpret_cast<void**>(&unknown)))) return nullptr;
+    unknown->Release();  // only compared, never used
+    return unknown;
+}
+
+bool Within(HWND outer, HWND window) { return outer && window && (window == outer || IsChild(outer, window)); }
 
 void CALLBACK ProbeAnswered(HWND, UINT, ULONG_PTR data, LRESULT) {
     const std::unique_ptr<std::shared_ptr<bool>> answered(reinterpret_cast<std::shared_ptr<bool>*>(data));
@@ -190,6 +203,27 @@ void ContinueWalk(AccessibleWalk& walk, const std::function<bool(HWND)>& answers
 
 }  // namespace
 
+HWND KeyboardFocus(HWND top) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info) && info.hwndFocus) return info.hwndFocus;
+    info = GUITHREADINFO{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(0, &info) ? info.hwndFocus : nullptr;
+}
+
+HWND FocusedPageWindow(HWND top) {
+    const HWND focus = KeyboardFocus(top);
+    if (!Within(top, focus)) return nullptr;
+    int seen = 0;
+    for (HWND page = FindWindowExW(top, nullptr, L"Chrome_RenderWidgetHostHWND", nullptr);
+         page && seen < kMaxPageWindows; page = FindWindowExW(top, page, L"Chrome_RenderWidgetHostHWND", nullptr)) {
+        ++seen;
+        if (IsWindowVisible(page) && Within(page, focus)) return page;
+    }
+    return nullptr;
+}
+
 AccessiblePages::~AccessiblePages() {
     Forget();
     DropWalk();
@@ -278,7 +312,11 @@ void AccessiblePages::DropWalk() {
 
 bool AccessiblePages::StartWalk(HWND top, bool& stalled) {
     std::vector<HWND> windows;
-    for (HWND page = FindWindowExW(top, nullptr, L"Chrome_RenderWidgetHostHWND", nullptr);
+    // The page the user works in is the one with the focus, whatever the size of the others (the
+    // smaller half of a split view, a side panel's page).
+    const HWND focused = FocusedPageWindow(top);
+    if (focused) windows.push_back(focused);
+    for (HWND page = focused ? nullptr : FindWindowExW(top, nullptr, L"Chrome_RenderWidgetHostHWND", nullptr);
          page && windows.size() < kMaxPageWindows;
          page = FindWindowExW(top, page, L"Chrome_RenderWidgetHostHWND", nullptr)) {
         if (IsWindowVisible(page)) windows.push_back(page);
@@ -347,6 +385,13 @@ PageAnswer AccessiblePages::Open(HWND window) {
 PageAnswer AccessiblePages::ReadKept() {
     if (!document_ || !IsWindow(window_)) return {PageAnswer::kGone, {}};
     if (busy_ || Stalled(window_)) return {PageAnswer::kNoAnswer, {}};
+    // The user moved to another page of the same window (the other half of a split view): that
+    // one's document is looked for.
+    const HWND focusedPage = FocusedPageWindow(GetAncestor(window_, GA_ROOT));
+    if (focusedPage && focusedPage != window_) {
+        Forget();
+        return {PageAnswer::kGone, {}};
+    }
     // The object's calls would wait on the browser for as long as it likes: first make sure it
     // handles messages.
     DWORD_PTR ignored = 0;
@@ -365,6 +410,42 @@ PageAnswer AccessiblePages::ReadKept() {
     }
     if (value->empty()) return {PageAnswer::kNotReady, {}};
     return {PageAnswer::kAddress, Narrow(*value)};
+}
+
+bool AccessiblePages::FocusInDocument(HWND top) {
+    if (!document_ || busy_ || Stalled(top)) return false;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(top, WM_GETOBJECT, 0, static_cast<LPARAM>(static_cast<DWORD>(OBJID_CLIENT)),
+                             SMTO_ABORTIFHUNG, kRequestTimeoutMs, &result)) {
+        MarkStalled(top);
+        return false;
+    }
+    const auto lresult = static_cast<LRESULT>(result);
+    if (lresult <= 0) return false;
+    busy_ = true;
+    ComPtr<IAccessible> object;
+    bool inside = false;
+    if (SUCCEEDED(ObjectFromLresult(lresult, kIidAccessible, 0, reinterpret_cast<void**>(object.Put()))) && object) {
+        const IUnknown* document = Identity(document_.Get());
+        // Each object names the child on the way to the focused one; the focus lies inside the
+        // document when the way passes through it.
+        for (int depth = 0; document && object && depth < kMaxFocusDepth; ++depth) {
+            if (Identity(object.Get()) == document) {
+                inside = true;
+                break;
+            }
+            VARIANT focus;
+            VariantInit(&focus);
+            if (FAILED(object->get_accFocus(&focus))) break;
+            ComPtr<IAccessible> next;
+            if (focus.vt == VT_DISPATCH && focus.pdispVal)
+                focus.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(next.Put()));
+            VariantClear(&focus);
+            object = std::move(next);
+        }
+    }
+    busy_ = false;
+    return inside;
 }
 
 }  // namespace tf

@@ -51,6 +51,13 @@ struct AccessibleWalk {
     double spentMs = 0;
 };
 
+// The window with the keyboard focus on the thread of that top-level window (or, failing that, the
+// foreground thread); nullptr when none can be had.
+HWND KeyboardFocus(HWND top);
+// The visible page window ("Chrome_RenderWidgetHostHWND") of a Chromium window that has the keyboard
+// focus or holds the window that has it; nullptr when the focus is elsewhere (address bar, panels).
+HWND FocusedPageWindow(HWND top);
+
 class AccessiblePages {
 public:
     AccessiblePages() = default;
@@ -65,6 +72,12 @@ public:
 
     PageAnswer Open(HWND window);
     PageAnswer ReadKept();
+    // The window of the document the last read found (a Chromium page window, or Firefox's own
+    // window); nullptr when none is kept.
+    HWND DocumentWindow() const { return document_ ? window_ : nullptr; }
+    // Whether the object that has the keyboard focus in the browser window lies inside the kept
+    // document, followed down from the window's object by its focus.
+    bool FocusInDocument(HWND top);
 
 private:
     bool StartCom();

@@ -331,7 +331,7 @@ std::optional<std::string> Win32BrowserWindows::ReadIEClassic(bool throughAddres
         window = FindChildByClass(window, cls);
     }
     if (!window) return std::nullopt;
-    auto text = ControlText(window);
+    auto text = ControlText(Box(window));
     if (!text) return std::nullopt;
     return Narrow(*text);
 }
@@ -339,8 +339,8 @@ std::optional<std::string> Win32BrowserWindows::ReadIEClassic(bool throughAddres
 std::string Win32BrowserWindows::ReadIEAddressBand() { return ReadIEAddressBandInTime().value_or(""); }
 
 std::optional<std::string> Win32BrowserWindows::ReadIEAddressBandInTime() {
-    HWND box = FindPath(TopWindow(kInternetExplorer, L"IEFrame"),
-                        {L"WorkerW", L"ReBarWindow32", L"AddRess Band Root", L"Edit"});
+    HWND box = Box(FindPath(TopWindow(kInternetExplorer, L"IEFrame"),
+                            {L"WorkerW", L"ReBarWindow32", L"AddRess Band Root", L"Edit"}));
     if (!box) return std::string();
     // A box that is there but did not answer in time belongs to a busy browser, not a closed one.
     auto text = TextOf(box, kAddressBufferChars);
@@ -349,7 +349,7 @@ std::optional<std::string> Win32BrowserWindows::ReadIEAddressBandInTime() {
 }
 
 std::string Win32BrowserWindows::ReadChrome() {
-    return AddressOf(FindPath(TopWindow(kChrome, L"Chrome_WidgetWin_1"), {L"Chrome_OmniboxView"}));
+    return AddressOf(Box(FindPath(TopWindow(kChrome, L"Chrome_WidgetWin_1"), {L"Chrome_OmniboxView"})));
 }
 
 std::string Win32BrowserWindows::ReadOpera16() {
@@ -357,7 +357,7 @@ std::string Win32BrowserWindows::ReadOpera16() {
     auto next = [this](const wchar_t* cls, HWND after) { return TopWindow(kOpera16, cls, after); };
     HWND field = FindTextFieldWindow(next, L"Chrome_WidgetWin_1", L"ViewsTextfieldEdit", 5);
     if (!field) field = FindTextFieldWindow(next, L"Chrome_WidgetWin_0", L"ViewsTextfieldEdit", 5);
-    return AddressOf(field);
+    return AddressOf(Box(field));
 }
 
 HWND Win32BrowserWindows::DdeClientWindow() {
@@ -486,6 +486,19 @@ std::uintptr_t Win32BrowserWindows::FrontPageWindow(PageFamily family) {
         family, scope_, [this, reader](HWND top) { return IsBrowserProgram(reader, ProgramPath(top)); });
     if (window) Note(window);
     return reinterpret_cast<std::uintptr_t>(window);
+}
+
+FocusFacts Win32BrowserWindows::FocusAt(HWND top, FocusFacts::Source source) {
+    FocusFacts facts;
+    facts.source = source;
+    const HWND focus = KeyboardFocus(top);
+    facts.known = focus != nullptr;
+    auto within = [focus](HWND outer) { return outer && focus && (focus == outer || IsChild(outer, focus)); };
+    facts.inWindow = within(top);
+    facts.inAddressBox = within(addressBox_);
+    if (source == FocusFacts::kChromiumPage) facts.inDocumentWindow = within(pages_.DocumentWindow());
+    if (source == FocusFacts::kFirefoxPage) facts.inDocument = facts.inWindow && pages_.FocusInDocument(top);
+    return facts;
 }
 
 PageAnswer Win32BrowserWindows::OpenPage(std::uintptr_t window) { return pages_.Open(reinterpret_cast<HWND>(window)); }

@@ -4,6 +4,7 @@
 
 #include "autofill/accessible_page_win.h"
 #include "autofill/address_reader.h"
+#include "autofill/credential_typer.h"
 #include "base/windows_api_win.h"
 
 #include <string>
@@ -44,7 +45,13 @@ public:
     std::string ProgramPath(HWND window);
 
     // Returns the scope it replaces, for a read nested in another to put back.
-    HWND SetScope(HWND window) { return std::exchange(scope_, window); }
+    HWND SetScope(HWND window) {
+        addressBox_ = nullptr;
+        return std::exchange(scope_, window);
+    }
+    // Where the keyboard focus is now in the top-level window, against what the reads since the
+    // scope was set looked at: the address box, the page's document.
+    FocusFacts FocusAt(HWND top, FocusFacts::Source source);
 
 private:
     // The first top-level window of the class after `after` (nullptr: from the start) that belongs
@@ -54,7 +61,14 @@ private:
     HWND Note(HWND window);
     HWND DdeClientWindow();
 
+    // Keeps the text box a read took the address from.
+    HWND Box(HWND field) {
+        if (field) addressBox_ = field;
+        return field;
+    }
+
     HWND scope_ = nullptr;
+    HWND addressBox_ = nullptr;
     HWND lastWindow_ = nullptr;
     std::unordered_map<DWORD, std::string> programs_;
     // Browser processes found without a DDE service and topic ("<process>|<service>|<topic>"), and

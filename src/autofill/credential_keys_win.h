@@ -27,7 +27,7 @@ public:
     CredentialKeys& operator=(const CredentialKeys&) = delete;
 
     // Entry 1-4 of the credential slots; the function keys type it, the boxes' hotkeys paste it.
-    PressVerdict Press(int entry, bool paste, std::optional<Browser> watched, const RecordGrid& grid);
+    PressResult Press(int entry, bool paste, std::optional<Browser> watched, const RecordGrid& grid);
     // The page the foreground window shows, read now; also the window that was read.
     ForegroundPage ReadForeground(Browser browser, HWND& front);
     // Before the program ends: the user's clipboard back at once.
@@ -49,7 +49,7 @@ private:
     bool pasteSent_ = false;
     bool taken_ = false;
     ULONGLONG restoreAt_ = 0;
-    ULONGLONG giveUpAt_ = 0;
+    bool slowRestore_ = false;
 };
 
 }  // namespace tf

@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <functional>
 #include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace tf {
@@ -15,21 +17,34 @@ namespace {
 
 constexpr char kWaitSource[] = "[clsWaitableTimer.Wait]";
 
-bool PutData(UINT format, const void* data, std::size_t size) {
+// The memory the clipboard now holds the data in, or nullptr when it could not be put there.
+HGLOBAL PutData(UINT format, const void* data, std::size_t size) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, std::max<std::size_t>(size, 1));
-    if (!memory) return false;
+    if (!memory) return nullptr;
     if (void* target = GlobalLock(memory)) {
         std::memset(target, 0, std::max<std::size_t>(size, 1));
         if (size) std::memcpy(target, data, size);
         GlobalUnlock(memory);
     } else {
         GlobalFree(memory);
-        return false;
+        return nullptr;
     }
     // On success the clipboard owns the memory.
-    if (SetClipboardData(format, memory)) return true;
+    if (SetClipboardData(format, memory)) return memory;
     GlobalFree(memory);
-    return false;
+    return nullptr;
+}
+
+// The password rendered for a paste, wiped before the clipboard frees it. Only while the clipboard
+// is open by us and still holds that memory.
+void WipeRendered(HGLOBAL& rendered) {
+    if (rendered && GetClipboardData(CF_UNICODETEXT) == rendered) {
+        if (void* p = GlobalLock(rendered)) {
+            SecureZeroMemory(p, GlobalSize(rendered));
+            GlobalUnlock(rendered);
+        }
+    }
+    rendered = nullptr;
 }
 
 void PutRegisteredDword(const wchar_t* formatName, DWORD value) {
@@ -48,26 +63,116 @@ std::string SystemMessage(DWORD code) {
     return Narrow(message);
 }
 
-// The clipboard's text, when there is some we can put back. Reading it may ask the program that put
-// it there to render it: one that does not handle messages is not asked, it would hang the press.
-constexpr std::size_t kMaxKeptChars = 32u << 20;
+// Formats whose data is no global memory (GDI handles, private data), or that the system makes
+// from another format that is kept.
+bool KeptAsMemory(UINT format) {
+    switch (format) {
+        case CF_BITMAP:
+        case CF_METAFILEPICT:
+        case CF_PALETTE:
+        case CF_OWNERDISPLAY:
+        case CF_DSPBITMAP:
+        case CF_DSPMETAFILEPICT:
+        case CF_DSPENHMETAFILE:
+        case CF_ENHMETAFILE:
+            return false;
+        default:
+            return !(format >= CF_PRIVATEFIRST && format <= CF_PRIVATELAST) &&
+                   !(format >= CF_GDIOBJFIRST && format <= CF_GDIOBJLAST);
+    }
+}
+
+// Asking a program for a format it has not rendered yet waits on it; one that does not handle
+// messages is not asked at all.
 constexpr UINT kOwnerProbeMs = 100;
 
-std::optional<std::string> CurrentText(HWND self) {
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) return std::nullopt;
+// Every format of the open clipboard that can be kept, up to the size bound.
+ClipboardContent ReadOpenClipboard() {
+    ClipboardContent content;
     HWND owner = GetClipboardOwner();
     DWORD_PTR ignored = 0;
-    if (owner && owner != self && !SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kOwnerProbeMs, &ignored))
+    if (owner && !SendMessageTimeoutW(owner, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kOwnerProbeMs, &ignored)) return content;
+    std::size_t total = 0;
+    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+        std::string bytes;
+        if (format == CF_ENHMETAFILE) {
+            auto metafile = static_cast<HENHMETAFILE>(GetClipboardData(format));
+            const UINT size = metafile ? GetEnhMetaFileBits(metafile, 0, nullptr) : 0;
+            if (size == 0 || total + size > kMaxKeptClipboardBytes) continue;
+            bytes.resize(size);
+            if (GetEnhMetaFileBits(metafile, size, reinterpret_cast<BYTE*>(bytes.data())) != size) continue;
+        } else {
+            if (!KeptAsMemory(format)) continue;
+            HANDLE data = GetClipboardData(format);
+            const std::size_t size = data ? GlobalSize(data) : 0;
+            if (size == 0 || total + size > kMaxKeptClipboardBytes) continue;
+            const auto* p = static_cast<const char*>(GlobalLock(data));
+            if (!p) continue;
+            bytes.assign(p, size);
+            GlobalUnlock(data);
+        }
+        total += bytes.size();
+        content.push_back({format, std::move(bytes)});
+    }
+    return content;
+}
+
+}  // namespace
+
+// One read of the clipboard on a thread of its own, shared with it: a read that outlives its time
+// is left to end on its own.
+struct ClipboardRead {
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool opened = false;
+    ClipboardContent content;
+    ~ClipboardRead() {
+        if (done) CloseHandle(done);
+    }
+};
+
+namespace {
+
+// What the clipboard holds now, read within kReadPreviousMs; nothing when it could not be read in
+// time (the clipboard is then still open on the reading thread). Messages sent to this thread are
+// handled meanwhile: our own deferred text may be asked for.
+std::optional<ClipboardContent> ReadClipboard(std::shared_ptr<ClipboardRead>& late) {
+    if (late) {
+        if (WaitForSingleObject(late->done, 0) != WAIT_OBJECT_0) return std::nullopt;
+        late.reset();
+    }
+    auto read = std::make_shared<ClipboardRead>();
+    if (!read->done) return std::nullopt;
+    try {
+        std::thread([read] {
+            // Opened for a window of this thread: Wine lets a second thread open a clipboard that
+            // another one holds open when both give no window.
+            HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+            read->opened = window && OpenClipboard(window) != FALSE;
+            if (read->opened) {
+                read->content = ReadOpenClipboard();
+                CloseClipboard();
+            }
+            if (window) DestroyWindow(window);
+            SetEvent(read->done);
+        }).detach();
+    } catch (const std::system_error&) {
         return std::nullopt;
-    HANDLE data = GetClipboardData(CF_UNICODETEXT);
-    if (!data) return std::nullopt;
-    const std::size_t chars = GlobalSize(data) / sizeof(wchar_t);
-    if (chars > kMaxKeptChars) return std::nullopt;
-    const auto* text = static_cast<const wchar_t*>(GlobalLock(data));
-    if (!text) return std::nullopt;
-    std::string kept = Narrow(std::wstring_view(text, wcsnlen(text, chars)));
-    GlobalUnlock(data);
-    return kept;
+    }
+    const DWORD until = GetTickCount() + kReadPreviousMs;
+    for (;;) {
+        const DWORD now = GetTickCount();
+        const DWORD left = static_cast<LONG>(until - now) > 0 ? until - now : 0;
+        const DWORD woke = MsgWaitForMultipleObjects(1, &read->done, FALSE, left, QS_SENDMESSAGE);
+        if (woke == WAIT_OBJECT_0) break;
+        if (woke != WAIT_OBJECT_0 + 1) {
+            late = std::move(read);
+            return std::nullopt;
+        }
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    if (!read->opened) return std::nullopt;
+    return std::move(read->content);
 }
 
 void Wipe(std::wstring& text) {
@@ -121,7 +226,8 @@ LRESULT CALLBACK Win32Clipboard::Proc(HWND window, UINT message, WPARAM wParam, 
         case WM_RENDERFORMAT:
             // A program asks for the text: it is pasting now. The clipboard is open on its behalf.
             if (self && wParam == CF_UNICODETEXT && !self->deferred_.empty()) {
-                PutData(CF_UNICODETEXT, self->deferred_.c_str(), (self->deferred_.size() + 1) * sizeof(wchar_t));
+                self->rendered_ =
+                    PutData(CF_UNICODETEXT, self->deferred_.c_str(), (self->deferred_.size() + 1) * sizeof(wchar_t));
                 self->Forget();
                 if (self->taken_) self->taken_();
             }
@@ -145,10 +251,17 @@ LRESULT CALLBACK Win32Clipboard::Proc(HWND window, UINT message, WPARAM wParam, 
     }
 }
 
-bool Win32Clipboard::PutText(const std::string& text, std::optional<std::string>* previous) {
-    if (!window_ || !OpenClipboard(window_)) return false;
-    if (previous) *previous = CurrentText(window_);
+bool Win32Clipboard::PutText(const std::string& text, ClipboardContent* previous) {
+    if (!window_) return false;
+    if (previous) {
+        auto content = ReadClipboard(lateRead_);
+        if (!content) return false;
+        *previous = std::move(*content);
+    }
+    if (!OpenClipboard(window_)) return false;
     std::wstring wide = Widen(text);
+    if (GetClipboardOwner() == window_) WipeRendered(rendered_);
+    rendered_ = nullptr;
     bool ok = EmptyClipboard() != FALSE;
     if (ok) {
         Wipe(deferred_);
@@ -167,13 +280,22 @@ bool Win32Clipboard::PutText(const std::string& text, std::optional<std::string>
     return ok;
 }
 
-bool Win32Clipboard::Restore(const std::optional<std::string>& text) {
+bool Win32Clipboard::Restore(const ClipboardContent& content) {
     if (!window_ || !OpenClipboard(window_)) return false;
-    bool ok = EmptyClipboard() != FALSE;
+    if (GetClipboardOwner() == window_) WipeRendered(rendered_);
+    rendered_ = nullptr;
+    const bool ok = EmptyClipboard() != FALSE;
     Forget();
-    if (ok && text) {
-        const std::wstring wide = Widen(*text);
-        ok = PutData(CF_UNICODETEXT, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+    // A format that cannot be put back is lost; the password is gone all the same.
+    for (std::size_t i = 0; ok && i < content.size(); ++i) {
+        const ClipboardFormat& format = content[i];
+        if (format.id == CF_ENHMETAFILE) {
+            HENHMETAFILE metafile = SetEnhMetaFileBits(static_cast<UINT>(format.bytes.size()),
+                                                       reinterpret_cast<const BYTE*>(format.bytes.data()));
+            if (metafile && !SetClipboardData(CF_ENHMETAFILE, metafile)) DeleteEnhMetaFile(metafile);
+        } else {
+            PutData(format.id, format.bytes.data(), format.bytes.size());
+        }
     }
     CloseClipboard();
     return ok;
@@ -271,7 +393,17 @@ bool SendInputKeys::ModifiersHeld() {
 bool SendInputKeys::TypeText(const std::string& text) {
     std::wstring units = Widen(text);
     if (units.empty()) return true;
+    // Both copies of the text are wiped once the keys are out.
+    struct WipeOnExit {
+        std::wstring& units;
+        std::vector<INPUT>& inputs;
+        ~WipeOnExit() {
+            Wipe(units);
+            if (!inputs.empty()) SecureZeroMemory(inputs.data(), inputs.size() * sizeof(INPUT));
+        }
+    };
     std::vector<INPUT> inputs;
+    const WipeOnExit wipe{units, inputs};
     inputs.reserve(units.size() * 2);
     for (wchar_t unit : units) {
         INPUT down{};

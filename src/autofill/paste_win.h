@@ -6,10 +6,16 @@
 #include "base/windows_api_win.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 namespace tf {
+
+// What the clipboard held is kept up to this size in all (larger formats, and those past it, are
+// not kept), and read for this long at most.
+inline constexpr std::size_t kMaxKeptClipboardBytes = 64u << 20;
+inline constexpr DWORD kReadPreviousMs = 300;
 
 // The clipboard, owned by a hidden window of our own. The text goes there deferred: the system
 // asks us for it when a program pastes, and that moment tells when the page has taken it.
@@ -21,9 +27,13 @@ public:
     Win32Clipboard& operator=(const Win32Clipboard&) = delete;
 
     // One attempt; the paste tries again during its wait when another program holds the clipboard.
-    bool PutText(const std::string& text, std::optional<std::string>* previous = nullptr) override;
+    // What the clipboard held is read on a worker thread within kReadPreviousMs: a program that
+    // takes longer to render its data keeps the clipboard open meanwhile, and the put fails.
+    bool PutText(const std::string& text, ClipboardContent* previous = nullptr) override;
     std::uint32_t Sequence() override { return GetClipboardSequenceNumber(); }
-    bool Restore(const std::optional<std::string>& text) override;
+    bool Restore(const ClipboardContent& content) override;
+    // The text not yet handed out is forgotten: a program that pastes from now on gets nothing.
+    void Withdraw() { Forget(); }
 
     // Called after a program took the deferred text; the clipboard then holds it for real.
     void SetTakenHandler(std::function<void()> handler) { taken_ = std::move(handler); }
@@ -37,6 +47,10 @@ private:
     void Forget();
 
     HWND window_ = nullptr;
+    // A read of the clipboard that ran past its time; nothing is read again until it is over.
+    std::shared_ptr<struct ClipboardRead> lateRead_;
+    // The clipboard's memory of the text once handed out, wiped when we empty the clipboard.
+    HGLOBAL rendered_ = nullptr;
     // The text put on the clipboard and not yet handed out, wiped once it is.
     std::wstring deferred_;
     std::function<void()> taken_;

@@ -1,6 +1,7 @@
 #include "autofill/typing_controller_win.h"
 
 #include <utility>
+#include <vector>
 
 #include "base/file_system.h"
 #include "base/program_look_win.h"
@@ -40,7 +41,7 @@ void TypingController::Start() {
     timer1_.SetWindow(window_);
     cHK_.SetHotKeyPressHandler([this](const HotkeyPress& press) {
         // Through the box that registered it: an empty box in front does not shift the others.
-        if (auto slot = panel_.SlotForPress(press.index)) Press(*slot);
+        if (auto slot = panel_.SlotForPress(press.index); slot && NewPress(press.key)) Press(*slot);
     });
     panel_.Start();
     // Told of every change of the window in front, without a hook inside other programs.
@@ -59,33 +60,61 @@ void TypingController::UpdateFunctionKeys() {
     for (int i = 0; i < kFunctionKeyCount; ++i) {
         // A key another program holds simply does not work here.
         if (wanted) {
-            RegisterHotKey(window_, kFirstFunctionKeyId + i, 0, VK_F7 + i);
+            // Once per press: a key held down does not type the credential again at every repeat.
+            RegisterHotKey(window_, kFirstFunctionKeyId + i, MOD_NOREPEAT, VK_F7 + i);
         } else {
             UnregisterHotKey(window_, kFirstFunctionKeyId + i);
         }
     }
 }
 
-void TypingController::HotKeyWndProc(WPARAM identifier) {
+bool TypingController::NewPress(int key) {
+    if (!repeats_.Counts(key)) return false;
+    // Queued repeats of this press come before the timer's first look, which is put off while
+    // other messages wait.
+    SetTimer(window_, kKeyUpTimer, kKeyUpPollMs, nullptr);
+    return true;
+}
+
+void TypingController::LookForKeysUp() {
+    const std::vector<int> held = repeats_.Held();
+    for (int key : held) {
+        if (!(GetAsyncKeyState(key) & 0x8000)) repeats_.SeenUp(key);
+    }
+    if (repeats_.Held().empty()) KillTimer(window_, kKeyUpTimer);
+}
+
+void TypingController::HotKeyWndProc(WPARAM identifier, LPARAM keys) {
     // One of the manager's, reaching the window rather than its listener.
     if (cHK_.HotkeyMessage(identifier)) return;
     const int slot = static_cast<int>(identifier) - kFirstFunctionKeyId + 1;
     if (identifier < kFirstFunctionKeyId || slot > kFunctionKeyCount) return;
+    if (!NewPress(HIWORD(keys))) return;
     // Typed as the characters themselves: "+", "^", "%", "~", braces and parentheses included.
-    credentialKeys_.Press(slot, false, watch_.Watch().RunningTimer(), grid_);
+    Tell(credentialKeys_.Press(slot, false, watch_.Watch().RunningTimer(), grid_));
 }
 
-PressVerdict TypingController::Press(int entry) {
-    return credentialKeys_.Press(entry, true, watch_.Watch().RunningTimer(), grid_);
+PressResult TypingController::Press(int entry) {
+    const PressResult result = credentialKeys_.Press(entry, true, watch_.Watch().RunningTimer(), grid_);
+    Tell(result);
+    return result;
+}
+
+void TypingController::Tell(const PressResult& result) {
+    if (const std::string why = NothingTypedText(result); !why.empty()) watch_.ShowNotice(why);
 }
 
 bool TypingController::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     result = 0;
     switch (msg) {
         case WM_TIMER:
+            if (wParam == kKeyUpTimer) {
+                LookForKeysUp();
+                return true;
+            }
             return cHK_.TimerTick(wParam);
         case WM_HOTKEY:
-            HotKeyWndProc(wParam);
+            HotKeyWndProc(wParam, lParam);
             return true;
         case WM_COMMAND:
             return panel_.OnCommand(LOWORD(wParam), HIWORD(wParam));

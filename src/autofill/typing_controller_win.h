@@ -13,6 +13,7 @@
 #include "base/window_part_win.h"
 #include "hotkeys/hotkey_manager_win.h"
 #include "hotkeys/hotkey_panel_win.h"
+#include "hotkeys/key_repeat.h"
 #include "hotkeys/ini_file_win.h"
 #include "records/record_grid.h"
 
@@ -20,6 +21,9 @@ namespace tf {
 
 // Timer1: starts the hotkey listener.
 inline constexpr UINT_PTR kTimer1 = 10;
+// Looks at held credential keys until they are let go (see RepeatGuard).
+inline constexpr UINT_PTR kKeyUpTimer = 12;
+inline constexpr UINT kKeyUpPollMs = 30;
 
 // F7-F10 are registered on the main window under these identifiers, in order, and type credential
 // 1-4 of the page in front. They are held only while a window of the watched browser is in front:
@@ -42,8 +46,9 @@ public:
     void Start();
     // Takes F7-F10 when a window of the watched browser is in front, and gives them back otherwise.
     void UpdateFunctionKeys();
-    // Pastes credential 1-4 of the page in front into its focused field.
-    PressVerdict Press(int entry);
+    // Pastes credential 1-4 of the page in front into its focused field; when nothing is typed,
+    // the hint says why for a few seconds.
+    PressResult Press(int entry);
     // Before the program ends: a password pasted a moment ago does not stay on the clipboard.
     void Flush() { credentialKeys_.Flush(); }
     // The "url" setting of the settings file.
@@ -52,7 +57,11 @@ public:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    void HotKeyWndProc(WPARAM identifier);
+    void HotKeyWndProc(WPARAM identifier, LPARAM keys);
+    // Whether a press of the key counts, rather than being an auto-repeat of a key held down.
+    bool NewPress(int key);
+    void LookForKeysUp();
+    void Tell(const PressResult& result);
 
     WatchController& watch_;
     const RecordGrid& grid_;
@@ -65,6 +74,7 @@ private:
     HotkeyPanel panel_{cHK_, ini_, timer1_};
     UniqueBrush faceBrush_;
     bool functionKeysHeld_ = false;
+    RepeatGuard repeats_;
     HWINEVENTHOOK foregroundHook_ = nullptr;
 };
 

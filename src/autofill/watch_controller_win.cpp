@@ -53,6 +53,11 @@ void WatchController::CheckBox_Click(Browser box) {
 
 void WatchController::TickSoon(UINT milliseconds) { SetTimer(window_, kWalkFollowUpTimer, milliseconds, nullptr); }
 
+void WatchController::ShowNotice(const std::string& text) {
+    noticeUntil_ = GetTickCount64() + kNoticeMs;
+    hint_.ShowHint(text);
+}
+
 void WatchController::SyncWatch() {
     for (int b = 0; b < kBrowserCount; ++b) {
         const auto browser = static_cast<Browser>(b);
@@ -73,12 +78,15 @@ void WatchController::WatchTimer_Tick(UINT_PTR timer) {
     if (timer == kWalkFollowUpTimer) KillTimer(window_, kWalkFollowUpTimer);
     if (!running || (timer != kWatchTimerIe6 + static_cast<UINT_PTR>(*running) && timer != kWalkFollowUpTimer)) return;
     watch_.Tick(reader_, grid_);
-    // The hint names the matched login address, or hides when nothing matched.
+    // The hint names the matched login address, or hides when nothing matched; a notice of a
+    // press stays for its time.
     const std::string& matched = watch_.Slots().Text10;
-    if (matched.empty()) {
-        hint_.HideHint();
-    } else {
-        hint_.ShowHint(matched);
+    if (GetTickCount64() >= noticeUntil_) {
+        if (matched.empty()) {
+            hint_.HideHint();
+        } else {
+            hint_.ShowHint(matched);
+        }
     }
     if (TextOf(watchStatus_) != watch_.StatusText()) SetWindowTextW(watchStatus_, Widen(watch_.StatusText()).c_str());
     // In case a change of the window in front went unheard.

@@ -32,6 +32,8 @@ enum WatchControl : int {
 inline constexpr UINT_PTR kWatchTimerIe6 = 1;
 // A one-shot tick sooner than the next second (see BrowserWatch::FollowUpMs).
 inline constexpr UINT_PTR kWalkFollowUpTimer = 11;
+// How long the hint tells why a press typed nothing.
+inline constexpr ULONGLONG kNoticeMs = 4000;
 
 class WatchController : public WindowPart {
 public:
@@ -47,6 +49,8 @@ public:
     void Start(HINSTANCE instance);
     // A tick soon, rather than at the next second: a box was ticked or a browser came to the front.
     void TickSoon(UINT milliseconds);
+    // The hint shows these few words instead of the matched address for a few seconds.
+    void ShowNotice(const std::string& text);
 
     Win32BrowserWindows& Windows() { return browserWindows_; }
     AddressReader& Reader() { return reader_; }
@@ -76,6 +80,7 @@ private:
     std::array<HWND, kBrowserCount> checkBoxes_{};
     UniqueBrush faceBrush_;
     HintWindow hint_;
+    ULONGLONG noticeUntil_ = 0;
 };
 
 }  // namespace tf

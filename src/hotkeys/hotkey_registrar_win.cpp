@@ -12,7 +12,9 @@ UINT ToSystemModifiers(unsigned modifiers) {
 }
 
 bool Win32HotkeyRegistrar::Register(int id, unsigned modifiers, unsigned key) {
-    return RegisterHotKey(window_, id, ToSystemModifiers(modifiers), key) != FALSE;
+    // Held down, a hotkey would otherwise fire again at every auto-repeat and type the credential
+    // over and over.
+    return RegisterHotKey(window_, id, ToSystemModifiers(modifiers) | MOD_NOREPEAT, key) != FALSE;
 }
 
 void Win32HotkeyRegistrar::Unregister(int id) { UnregisterHotKey(window_, id); }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace tf {
@@ -20,22 +21,26 @@ struct Ports : ClipboardPort, WaitPort, KeyPort {
     // Runs inside the wait, as a message handled there would, after its first attempt.
     std::function<void()> duringWait;
 
-    bool PutText(const std::string& text, std::optional<std::string>* previous) override {
+    // The clipboard's text as the one format it holds.
+    static ClipboardContent Content(const std::optional<std::string>& text) {
+        return text ? ClipboardContent{{13, *text}} : ClipboardContent{};
+    }
+    bool PutText(const std::string& text, ClipboardContent* previous) override {
         log.push_back("put " + text);
         if (busyPuts < 0) return false;
         if (busyPuts > 0) {
             --busyPuts;
             return false;
         }
-        if (previous) *previous = clipboard;
+        if (previous) *previous = Content(clipboard);
         clipboard = text;
         ++sequence;
         return true;
     }
     std::uint32_t Sequence() override { return sequence; }
-    bool Restore(const std::optional<std::string>& text) override {
-        log.push_back("restore " + text.value_or("(empty)"));
-        clipboard = text;
+    bool Restore(const ClipboardContent& content) override {
+        clipboard = content.empty() ? std::nullopt : std::optional<std::string>(content.front().bytes);
+        log.push_back("restore " + clipboard.value_or("(empty)"));
         ++sequence;
         return true;
     }
@@ -52,10 +57,11 @@ struct Ports : ClipboardPort, WaitPort, KeyPort {
         bool done = false;
         for (int t = 0; t <= milliseconds + retryMs && !(done && endWhenDone); t += retryMs) {
             if (!done) done = attempt();
-            if (t == 0 && duringWait) duringWait();
+            if (t == 0 && duringWait) std::exchange(duringWait, nullptr)();
         }
         waiting = false;
-        log.push_back("waited");
+        // "done": ended as soon as the attempt succeeded, before the time was up.
+        log.push_back(done && endWhenDone ? "done" : "waited");
         return true;
     }
     bool SendPaste() override {
@@ -94,6 +100,34 @@ LoginRecord Record(std::string url, std::string account, std::string password) {
     return r;
 }
 
+// The focus in the page the address came from.
+FocusFacts InPage() { return {FocusFacts::kAddressBox, true, true}; }
+
+TEST(FocusInPage, OnlyTheMatchedDocumentTakesTheKeys) {
+    using F = FocusFacts;
+    struct Case {
+        const char* name;
+        F focus;
+        bool inPage;
+    };
+    const Case cases[] = {
+        {"old reader, focus in the page", {F::kAddressBox, true, true, false}, true},
+        {"old reader, focus in the address box", {F::kAddressBox, true, true, true}, false},
+        {"focus could not be read", {F::kAddressBox, false, true, false}, false},
+        {"focus in another window", {F::kAddressBox, true, false, false}, false},
+        {"Chromium, the document's page window", {F::kChromiumPage, true, true, false, true}, true},
+        // The address bar, a side panel, the other half of a split view.
+        {"Chromium, elsewhere in the window", {F::kChromiumPage, true, true, false, false, true}, false},
+        {"Firefox, inside the document", {F::kFirefoxPage, true, true, false, false, true}, true},
+        {"Firefox, outside the document", {F::kFirefoxPage, true, true, false, true, false}, false},
+        {"Firefox, another window", {F::kFirefoxPage, true, false, false, false, true}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(FocusInPage(c.focus), c.inPage);
+    }
+}
+
 TEST(PlanPress, TypesOnlyWhatTheAddressInFrontMatchesNow) {
     RecordGrid grid;
     grid.FillGrid({Record("http://bank.example/login", "saver", "s1"), Record("http://mail.example/", "me", "m1"),
@@ -107,42 +141,71 @@ TEST(PlanPress, TypesOnlyWhatTheAddressInFrontMatchesNow) {
         V verdict;
         const char* text;
     };
+    const FocusFacts in = InPage();
+    const FocusFacts box = {FocusFacts::kAddressBox, true, true, true};
     const Case cases[] = {
-        {Browser::kChrome, {P::kPage, "https://bank.example/login"}, 1, V::kType, "saver"},
-        {Browser::kChrome, {P::kPage, "https://bank.example/login"}, 2, V::kType, "s1"},
-        {Browser::kChrome, {P::kPage, "mail.example"}, 3, V::kType, "other"},
-        {Browser::kChrome, {P::kPage, "mail.example"}, 4, V::kType, "o1"},
-        {Browser::kIE, {P::kPage, "http://bank.example/login"}, 2, V::kType, "s1"},
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, in}, 1, V::kType, "saver"},
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, in}, 2, V::kType, "s1"},
+        {Browser::kChrome, {P::kPage, "mail.example", false, in}, 3, V::kType, "other"},
+        {Browser::kChrome, {P::kPage, "mail.example", false, in}, 4, V::kType, "o1"},
+        {Browser::kIE, {P::kPage, "http://bank.example/login", false, in}, 2, V::kType, "s1"},
         // Only one record matches: the second account is empty, and nothing is typed.
-        {Browser::kChrome, {P::kPage, "https://bank.example/login"}, 3, V::kEmptySlot, ""},
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, in}, 3, V::kEmptySlot, ""},
         // The browser on another site, a look-alike title does not count: the address decides.
-        {Browser::kChrome, {P::kPage, "https://bank.example.evil/login"}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kPage, "https://bank.example.evil/login", false, in}, 2, V::kNoRecord, ""},
         // A record in the old form ("http://") is typed into pages of either scheme, as always; one
         // saved from an https address only into https pages.
-        {Browser::kIE, {P::kPage, "https://bank.example/login"}, 2, V::kType, "s1"},
-        {Browser::kChrome, {P::kPage, "https://secure.example/", true}, 2, V::kType, "x1"},
-        {Browser::kIE, {P::kPage, "https://secure.example"}, 2, V::kType, "x1"},
-        {Browser::kChrome, {P::kPage, "http://secure.example/", true}, 2, V::kNoRecord, ""},
-        {Browser::kChrome, {P::kPage, "secure.example"}, 2, V::kNoRecord, ""},
-        {Browser::kIE, {P::kPage, "http://secure.example/"}, 2, V::kNoRecord, ""},
-        {Browser::kFirefox, {P::kPage, "http://secure.example/"}, 2, V::kNoRecord, ""},
+        {Browser::kIE, {P::kPage, "https://bank.example/login", false, in}, 2, V::kType, "s1"},
+        {Browser::kChrome, {P::kPage, "https://secure.example/", true, in}, 2, V::kType, "x1"},
+        {Browser::kIE, {P::kPage, "https://secure.example", false, in}, 2, V::kType, "x1"},
+        {Browser::kChrome, {P::kPage, "http://secure.example/", true, in}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kPage, "secure.example", false, in}, 2, V::kNoRecord, ""},
+        {Browser::kIE, {P::kPage, "http://secure.example/", false, in}, 2, V::kNoRecord, ""},
+        {Browser::kFirefox, {P::kPage, "http://secure.example/", false, in}, 2, V::kNoRecord, ""},
         // Look-alikes of another site that the decoders and readers used to cut down to this one.
-        {Browser::kIE, {P::kPage, "http://bank.example%00@evil.net/login"}, 2, V::kNoRecord, ""},
-        {Browser::kChrome, {P::kPage, "bank.example%2flogin"}, 2, V::kNoRecord, ""},
-        {Browser::kChrome, {P::kPage, "https://xn--secure-.example/", true}, 2, V::kNoRecord, ""},
-        {Browser::kChrome, {P::kPage, "https://secure.example@evil.net/", true}, 2, V::kNoRecord, ""},
-        {Browser::kChrome, {P::kPage, ""}, 2, V::kNoRecord, ""},
-        {Browser::kFirefox, {P::kPage, std::string(kFirefox) + kBrowserNotOpen}, 2, V::kNoRecord, ""},
-        {Browser::kChrome, {P::kOtherWindow, "https://bank.example/login"}, 2, V::kNotTheBrowser, ""},
-        {Browser::kChrome, {P::kUnread, "https://bank.example/login"}, 2, V::kUnread, ""},
-        {Browser::kChrome, {P::kPage, "https://bank.example/login"}, 5, V::kNoSuchEntry, ""},
-        {Browser::kChrome, {P::kPage, "https://bank.example/login"}, 0, V::kNoSuchEntry, ""},
+        {Browser::kIE, {P::kPage, "http://bank.example%00@evil.net/login", false, in}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kPage, "bank.example%2flogin", false, in}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kPage, "https://xn--secure-.example/", true, in}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kPage, "https://secure.example@evil.net/", true, in}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kPage, "", false, in}, 2, V::kNoRecord, ""},
+        {Browser::kFirefox, {P::kPage, std::string(kFirefox) + kBrowserNotOpen, false, in}, 2, V::kNoRecord, ""},
+        {Browser::kChrome, {P::kOtherWindow, "https://bank.example/login", false, in}, 2, V::kNotTheBrowser, ""},
+        {Browser::kChrome, {P::kUnread, "https://bank.example/login", false, in}, 2, V::kUnread, ""},
+        // The focus in the address bar: the password would go into it.
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, box}, 2, V::kFocusElsewhere, ""},
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, in}, 5, V::kNoSuchEntry, ""},
+        {Browser::kChrome, {P::kPage, "https://bank.example/login", false, in}, 0, V::kNoSuchEntry, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.page.holder << " entry " << c.entry);
         const PressPlan plan = PlanPress(c.entry, c.browser, c.page, grid);
         EXPECT_EQ(plan.verdict, c.verdict);
         EXPECT_EQ(plan.text, c.text);
+    }
+}
+
+TEST(CompareReads, SendsOnlyWhenTheSecondReadPlansTheSamePress) {
+    using V = PressVerdict;
+    const PressPlan press{V::kType, "s1", "http://bank.example/login", 7};
+    struct Case {
+        const char* name;
+        PressPlan now;
+        PasteOutcome outcome;
+    };
+    const Case cases[] = {
+        {"unchanged", press, PasteOutcome::kPasted},
+        {"another site", {V::kNoRecord}, PasteOutcome::kPageMoved},
+        // A page that opens the same kind of site in a new tab gets nothing of the old one.
+        {"another record", {V::kType, "s1", "http://bank.example.evil/", 7}, PasteOutcome::kPageMoved},
+        {"the record changed", {V::kType, "s2", "http://bank.example/login", 7}, PasteOutcome::kPageMoved},
+        {"not read in time", {V::kUnread}, PasteOutcome::kPageMoved},
+        {"another window of the browser", {V::kType, "s1", "http://bank.example/login", 8}, PasteOutcome::kFocusMoved},
+        {"another program in front", {V::kNotTheBrowser}, PasteOutcome::kFocusMoved},
+        {"focus in the address bar", {V::kFocusElsewhere}, PasteOutcome::kFocusMoved},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(CompareReads(press, c.now), c.outcome);
     }
 }
 
@@ -153,10 +216,16 @@ TEST(PasteText, PutsTheTextOnTheClipboardDuringTheWaitThenPastes) {
         Log log;
     };
     const Case cases[] = {
-        {"at once", 0, 0, {"wait 240", "put secret", "waited", "paste secret"}},
-        {"busy clipboard", 3, 0, Join({{"wait 240"}, Repeat("put secret", 4), {"waited", "paste secret"}})},
-        // Ctrl+Alt of the hotkey still down after the delay: the keys wait for their release.
-        {"modifiers held", 0, 3, {"wait 240", "put secret", "waited", "wait 1000", "waited", "paste secret"}},
+        {"at once", 0, 0, {"wait 60", "put secret", "waited", "wait 180", "done", "paste secret"}},
+        {"busy clipboard", 3, 0,
+         Join({{"wait 60"}, Repeat("put secret", 4), {"waited", "wait 180", "done", "paste secret"}})},
+        // Ctrl+Alt of the hotkey up during the delay: pasted then, without waiting out the delay.
+        {"modifiers let go", 0, 3, {"wait 60", "put secret", "waited", "wait 180", "done", "paste secret"}},
+        // Still down after the delay: the keys wait for their release.
+        {"modifiers held",
+         0,
+         20,
+         {"wait 60", "put secret", "waited", "wait 180", "waited", "wait 1000", "done", "paste secret"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -184,7 +253,9 @@ TEST(PasteText, SecondPressWhilePasteWaitsIsRefusedBeforeTheClipboard) {
         };
         EXPECT_EQ(PasteText("secret", keeper, ports, ports, ports, {}), PasteOutcome::kPasted);
         EXPECT_EQ(nested, std::vector<PasteOutcome>(2, PasteOutcome::kPasteWaiting));
-        EXPECT_EQ(ports.log, Join({{"wait 240"}, Repeat("put secret", busyPuts + 1), {"waited", "paste secret"}}));
+        EXPECT_EQ(
+            ports.log,
+            Join({{"wait 60"}, Repeat("put secret", busyPuts + 1), {"waited", "wait 180", "done", "paste secret"}}));
     }
 }
 
@@ -192,33 +263,36 @@ TEST(PasteText, StopsBeforeTheKeysWhenAStepFails) {
     struct Case {
         const char* name;
         int busyPuts, heldPolls;
-        bool waitWorks, keysPass, aimed;
-        PasteOutcome outcome;
+        bool waitWorks, keysPass;
+        PasteOutcome secondRead, outcome;
         Log log;
         std::string error;
     };
-    const Log put = {"wait 240", "put secret", "waited"};
+    const Log put = {"wait 60", "put secret", "waited", "wait 180", "done"};
     const Case cases[] = {
         // Pasting now would insert whatever the clipboard held before.
-        {"clipboard busy", -1, 0, true, true, true, PasteOutcome::kClipboardBusy,
-         Join({{"wait 240"}, Repeat("put secret", 14), {"waited"}}), "untouched"},
+        {"clipboard busy", -1, 0, true, true, PasteOutcome::kPasted, PasteOutcome::kClipboardBusy,
+         Join({{"wait 60"}, Repeat("put secret", 5), {"waited", "wait 180"}, Repeat("put secret", 11), {"waited"}}),
+         "untouched"},
         {"wait failed",
          0,
          0,
          false,
          true,
-         true,
+         PasteOutcome::kPasted,
          PasteOutcome::kWaitFailed,
-         {"wait 240"},
+         {"wait 60"},
          "[clsWaitableTimer.Wait] no timer"},
-        {"modifiers never released", 0, -1, true, true, true, PasteOutcome::kModifiersHeld,
-         Join({put, {"wait 1000", "waited"}}), "untouched"},
-        {"another window in front", 0, 0, true, true, false, PasteOutcome::kFocusMoved, put, "untouched"},
+        {"modifiers never released", 0, -1, true, true, PasteOutcome::kPasted, PasteOutcome::kModifiersHeld,
+         Log{"wait 60", "put secret", "waited", "wait 180", "waited", "wait 1000", "waited"}, "untouched"},
+        {"focus moved", 0, 0, true, true, PasteOutcome::kFocusMoved, PasteOutcome::kFocusMoved, put, "untouched"},
         // Looked at once the modifiers are up: the user may switch windows while holding them.
-        {"another window in front after the modifiers", 0, 2, true, true, false, PasteOutcome::kFocusMoved,
-         Join({put, {"wait 1000", "waited"}}), "untouched"},
-        {"keys blocked", 0, 0, true, false, true, PasteOutcome::kKeysBlocked, Join({put, {"paste secret"}}),
+        {"another window in front after the modifiers", 0, 15, true, true, PasteOutcome::kFocusMoved,
+         PasteOutcome::kFocusMoved, Log{"wait 60", "put secret", "waited", "wait 180", "waited", "wait 1000", "done"},
          "untouched"},
+        {"page moved on", 0, 0, true, true, PasteOutcome::kPageMoved, PasteOutcome::kPageMoved, put, "untouched"},
+        {"keys blocked", 0, 0, true, false, PasteOutcome::kPasted, PasteOutcome::kKeysBlocked,
+         Join({put, {"paste secret"}}), "untouched"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -230,7 +304,7 @@ TEST(PasteText, StopsBeforeTheKeysWhenAStepFails) {
         ClipboardKeeper keeper;
         std::string error = "untouched";
         EXPECT_EQ(PasteText(
-                      "secret", keeper, ports, ports, ports, [&] { return c.aimed; }, &error),
+                      "secret", keeper, ports, ports, ports, [&] { return c.secondRead; }, &error),
                   c.outcome);
         EXPECT_EQ(ports.log, c.log);
         EXPECT_EQ(error, c.error);
@@ -243,21 +317,21 @@ TEST(PasteText, StopsBeforeTheKeysWhenAStepFails) {
 TEST(TypeKeys, TypesOnlyOnceTheModifiersAreUpAndTheWindowIsStillInFront) {
     struct Case {
         int heldPolls;
-        bool aimed;
-        PasteOutcome outcome;
+        PasteOutcome secondRead, outcome;
         Log log;
     };
     const Case cases[] = {
-        {0, true, PasteOutcome::kPasted, {"type p+w"}},
-        {2, true, PasteOutcome::kPasted, {"wait 1000", "waited", "type p+w"}},
-        {-1, true, PasteOutcome::kModifiersHeld, {"wait 1000", "waited"}},
-        {0, false, PasteOutcome::kFocusMoved, {}},
+        {0, PasteOutcome::kPasted, PasteOutcome::kPasted, {"type p+w"}},
+        {2, PasteOutcome::kPasted, PasteOutcome::kPasted, {"wait 1000", "done", "type p+w"}},
+        {-1, PasteOutcome::kPasted, PasteOutcome::kModifiersHeld, {"wait 1000", "waited"}},
+        {0, PasteOutcome::kFocusMoved, PasteOutcome::kFocusMoved, {}},
+        {0, PasteOutcome::kPageMoved, PasteOutcome::kPageMoved, {}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.heldPolls << " " << c.aimed);
+        SCOPED_TRACE(testing::Message() << c.heldPolls << " " << static_cast<int>(c.secondRead));
         Ports ports;
         ports.heldPolls = c.heldPolls;
-        EXPECT_EQ(TypeKeys("p+w", ports, ports, [&] { return c.aimed; }), c.outcome);
+        EXPECT_EQ(TypeKeys("p+w", ports, ports, [&] { return c.secondRead; }), c.outcome);
         EXPECT_EQ(ports.log, c.log);
         EXPECT_EQ(ports.clipboard, "before");
     }
@@ -268,34 +342,38 @@ TEST(ClipboardKeeper, GivesBackWhatTheUserHadUnlessTheClipboardChangedSince) {
         const char* name;
         std::optional<std::string> before;
         int pastes;
-        bool changedSince;
+        int copiedAfter;    // the user copies something after that many pastes; 0: never
         bool renderedByUs;  // the page asked for the text, and we put it there for real
         ClipboardKeeper::Restored restored;
         std::optional<std::string> after;
     };
     using R = ClipboardKeeper::Restored;
     const Case cases[] = {
-        {"text", "user text", 1, false, false, R::kRestored, "user text"},
-        {"taken by the page", "user text", 1, false, true, R::kRestored, "user text"},
-        {"nothing we can restore", std::nullopt, 1, false, false, R::kRestored, std::nullopt},
+        {"text", "user text", 1, 0, false, R::kRestored, "user text"},
+        {"taken by the page", "user text", 1, 0, true, R::kRestored, "user text"},
+        {"nothing we can restore", std::nullopt, 1, 0, false, R::kRestored, std::nullopt},
         // The second paste came before the first was restored: the user's text, not the first
         // password, is what goes back.
-        {"two pastes", "user text", 2, false, false, R::kRestored, "user text"},
-        {"copied meanwhile", "user text", 1, true, false, R::kLeftAlone, "copied later"},
+        {"two pastes", "user text", 2, 0, false, R::kRestored, "user text"},
+        // What the user copied between the two pastes is what goes back.
+        {"copied between two pastes", "user text", 2, 1, false, R::kRestored, "copied later"},
+        {"copied meanwhile", "user text", 1, 1, false, R::kLeftAlone, "copied later"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Ports ports;
         ports.clipboard = c.before;
         ClipboardKeeper keeper;
-        for (int i = 0; i < c.pastes; ++i) ASSERT_TRUE(keeper.Put(ports, "secret" + std::to_string(i)));
+        for (int i = 1; i <= c.pastes; ++i) {
+            ASSERT_TRUE(keeper.Put(ports, "secret" + std::to_string(i)));
+            if (i == c.copiedAfter) {
+                ports.clipboard = "copied later";
+                ++ports.sequence;
+            }
+        }
         if (c.renderedByUs) {
             ++ports.sequence;
             keeper.OwnChange(ports);
-        }
-        if (c.changedSince) {
-            ports.clipboard = "copied later";
-            ++ports.sequence;
         }
         EXPECT_EQ(keeper.TryRestore(ports), c.restored);
         EXPECT_EQ(ports.clipboard, c.after);

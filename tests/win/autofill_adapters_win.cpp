@@ -13,6 +13,7 @@
 
 #include "autofill/address_reader.h"
 #include "autofill/browser_windows_win.h"
+#include "autofill/credential_keys_win.h"
 #include "autofill/credential_typer.h"
 #include "autofill/paste_win.h"
 #include "support/fake_apps_win.h"
@@ -20,6 +21,7 @@
 
 // Left out by WIN32_LEAN_AND_MEAN.
 #include <dde.h>
+#include <shlobj.h>
 
 namespace tf::test {
 namespace {
@@ -434,20 +436,65 @@ TEST_F(AutofillPaste, PastedPasswordStaysOutOfClipboardHistoryAndTheUsersTextCom
     EXPECT_FALSE(ClipboardBytes(L"CanIncludeInClipboardHistory").has_value());
 }
 
-TEST_F(AutofillPaste, PutTextReplacesEverythingOnTheClipboardAndRestoreTakesItBack) {
+// A 1x1 picture as an application copies one, and a list of two files as Explorer does.
+std::string SmallPicture() {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = 1;
+    header.biHeight = 1;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+    return bytes + std::string("\x10\x20\x30\x00", 4);
+}
+std::string TwoFiles() {
+    DROPFILES files{};
+    files.pFiles = sizeof files;
+    files.fWide = TRUE;
+    const wchar_t names[] = L"C:\\a.txt\0C:\\b c.png\0";
+    return std::string(reinterpret_cast<const char*>(&files), sizeof files) +
+           std::string(reinterpret_cast<const char*>(names), sizeof names);
+}
+// Whether the clipboard holds the format, its data starting with these bytes (the system may
+// round the memory up).
+bool ClipboardHolds(UINT format, const std::string& bytes) {
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2s)) return false;
+    bool holds = false;
+    if (HANDLE data = GetClipboardData(format)) {
+        if (const auto* p = static_cast<const char*>(GlobalLock(data))) {
+            holds = GlobalSize(data) >= bytes.size() && std::string(p, bytes.size()) == bytes;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return holds;
+}
+
+TEST_F(AutofillPaste, PutTextReplacesEverythingOnTheClipboardAndRestorePutsAllOfItBack) {
     UINT marker = RegisterClipboardFormatW(L"TamborvinTestMarker");
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     const wchar_t old[] = L"old";
     PutOnClipboard(CF_UNICODETEXT, old, sizeof old);
     PutOnClipboard(marker, "m", 1);
+    const std::string picture = SmallPicture();
+    const std::string files = TwoFiles();
+    PutOnClipboard(CF_DIB, picture.data(), picture.size());
+    PutOnClipboard(CF_HDROP, files.data(), files.size());
     CloseClipboard();
 
-    std::optional<std::string> previous;
+    ClipboardContent previous;
     EXPECT_TRUE(clipboard_->PutText("new 新", &previous));
-    EXPECT_EQ(previous, "old");
     EXPECT_EQ(ClipboardText(), L"new 新");
     EXPECT_FALSE(ClipboardBytes(L"TamborvinTestMarker").has_value());
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_HDROP));
+    // Text, rich data, pictures and files: all of it comes back.
+    EXPECT_TRUE(clipboard_->Restore(previous));
+    EXPECT_EQ(ClipboardText(), L"old");
+    EXPECT_EQ(ClipboardBytes(L"TamborvinTestMarker").value_or("").substr(0, 1), "m");
+    EXPECT_TRUE(ClipboardHolds(CF_DIB, picture));
+    EXPECT_TRUE(ClipboardHolds(CF_HDROP, files));
 
     // Something copied since is left alone; what was ours goes back.
     EXPECT_TRUE(keeper_.Put(*clipboard_, "secret"));
@@ -455,15 +502,17 @@ TEST_F(AutofillPaste, PutTextReplacesEverythingOnTheClipboardAndRestoreTakesItBa
     EXPECT_EQ(keeper_.TryRestore(*clipboard_), ClipboardKeeper::Restored::kLeftAlone);
     EXPECT_EQ(ClipboardText(), L"copied later");
 
-    // No text before: the clipboard is left empty rather than holding the password.
-    EXPECT_TRUE(clipboard_->Restore(std::nullopt));
+    // Nothing before: the clipboard is left empty rather than holding the password.
+    EXPECT_TRUE(clipboard_->Restore({}));
     EXPECT_TRUE(keeper_.Put(*clipboard_, "secret"));
     EXPECT_EQ(keeper_.TryRestore(*clipboard_), ClipboardKeeper::Restored::kRestored);
     EXPECT_EQ(ClipboardText(), std::nullopt);
 }
 
 TEST_F(AutofillPaste, ClipboardHeldElsewherePastesNothing) {
-    ASSERT_TRUE(clipboard_->Restore("before"));
+    const std::wstring before = L"before";
+    ASSERT_TRUE(clipboard_->Restore(
+        {{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(before.c_str()), (before.size() + 1) * 2)}}));
     FocusAccount();
     {
         ClipboardHolder holder;
@@ -503,10 +552,19 @@ struct NestedPress {
 TEST_F(AutofillPaste, SecondPressDuringTheWaitLeavesTheFirstPaste) {
     FocusAccount();
     nestedPress.press = [this] { return Paste("alice"); };
-    // The account hotkey, pressed while the password's paste waits.
+    // The account hotkey, pressed while the password's paste waits for the hotkey's Ctrl to come up.
+    INPUT ctrl{};
+    ctrl.type = INPUT_KEYBOARD;
+    ctrl.ki.wVk = VK_CONTROL;
+    ASSERT_EQ(SendInput(1, &ctrl, sizeof ctrl), 1u);
     UINT_PTR timer = SetTimer(nullptr, 0, 60, [](HWND, UINT, UINT_PTR id, DWORD) {
         KillTimer(nullptr, id);
         if (nestedPress.press) nestedPress.outcomes.push_back(nestedPress.press());
+        INPUT up{};
+        up.type = INPUT_KEYBOARD;
+        up.ki.wVk = VK_CONTROL;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(1, &up, sizeof up);
     });
     EXPECT_EQ(Paste("s3cr3t"), PasteOutcome::kPasted);
     KillTimer(nullptr, timer);
@@ -646,6 +704,62 @@ TEST(AutofillWaitableTimer, AnotherProgramsObjectOfTheOldNameCannotTakeTheWaitOv
     EXPECT_TRUE(timer.Wait(kPasteDelayMs, error)) << error;
     EXPECT_FALSE(timer.Waiting());
     for (HANDLE h : blockers) CloseHandle(h);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// Each reader at a press, with the keyboard focus in the page and then in the address bar; the
+// second read, made again just before the keys, is timed for the report.
+TEST(AutofillForeground, FocusCountsOnlyInsideThePageWhoseAddressWasRead) {
+    struct Case {
+        const wchar_t* kind;
+        Browser browser;
+        bool barKnown = true;  // DDE tells nothing of the browser's address bar
+    } cases[] = {
+        {L"ie-classic", Browser::kIE},         {L"chrome", Browser::kChrome},
+        {L"opera-near", Browser::kOpera},      {L"firefox", Browser::kFirefox, false},
+        {L"chromium-msaa", Browser::kChrome},  {L"firefox-msaa", Browser::kFirefox},
+        {L"chromium-split", Browser::kChrome},
+    };
+    IEVersionValue version;
+    version.Set(L"6.0.2900.5512");
+    Win32BrowserWindows windows;
+    AddressReader reader(windows);
+    CredentialKeys keys(windows, reader);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.kind));
+        FakeBrowser browser(c.kind, L"https://bank.example/login");
+        ASSERT_TRUE(browser.Ready());
+        ASSERT_TRUE(browser.Focus(browser.Account()));
+        HWND front = nullptr;
+        // The first read may walk to the page; the second finds what the first kept.
+        ForegroundPage page;
+        ASSERT_TRUE(WaitUntil(
+            [&] { return (page = keys.ReadForeground(c.browser, front)).holder == "https://bank.example/login"; }));
+        EXPECT_EQ(page.kind, ForegroundPage::kPage);
+        EXPECT_TRUE(FocusInPage(page.focus));
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        page = keys.ReadForeground(c.browser, front);
+        QueryPerformanceCounter(&end);
+        std::printf(
+            "second read, %s: %.2f ms\n", Narrow(c.kind).c_str(),
+            1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
+        EXPECT_TRUE(FocusInPage(page.focus));
+
+        ASSERT_TRUE(browser.Focus(browser.AddressBar()));
+        page = keys.ReadForeground(c.browser, front);
+        EXPECT_EQ(FocusInPage(page.focus), !c.barKnown) << page.holder;
+        if (std::wstring(c.kind) == L"chromium-split") {
+            // The other half, another site: its own address is read, and the focus is in it.
+            HWND other = FindChildById(browser.Top(), 103);
+            ASSERT_TRUE(browser.Focus(other));
+            ASSERT_TRUE(WaitUntil(
+                [&] { return (page = keys.ReadForeground(c.browser, front)).holder == "https://news.example/"; }));
+            EXPECT_TRUE(FocusInPage(page.focus));
+        }
+    }
 }
 
 }  // namespace

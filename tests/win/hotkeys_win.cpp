@@ -5,9 +5,15 @@
 
 #include "hotkeys/hotkey_panel_win.h"
 #include "records/main_window_win.h"
+#include "shell/hint_window_win.h"
 #include "vault/vault_file.h"
 
+#include <atomic>
+#include <cstdio>
 #include <functional>
+#include <thread>
+#include <initializer_list>
+#include <utility>
 
 namespace tf::test {
 namespace {
@@ -21,6 +27,30 @@ bool KeyTaken(UINT key) {
     if (!RegisterHotKey(nullptr, 0x7002, 0, key)) return true;
     UnregisterHotKey(nullptr, 0x7002);
     return false;
+}
+
+// Key strokes in order: each key and whether it goes up.
+void SendKeys(std::initializer_list<std::pair<WORD, bool>> strokes) {
+    for (auto [key, up] : strokes) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        SendInput(1, &input, sizeof input);
+    }
+}
+
+// Reported, never asserted: from the press to the text in the field, looked at every millisecond.
+void ReportPressToText(const char* what, HWND field, const std::wstring& text, const std::function<void()>& press) {
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    press();
+    const ULONGLONG until = GetTickCount64() + 5000;
+    while (WindowText(field) != text && GetTickCount64() < until) Sleep(1);
+    QueryPerformanceCounter(&end);
+    std::printf("press to text, %s: %.1f ms\n", what,
+                1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart));
 }
 
 std::string IniWith(const std::vector<std::string>& values) {
@@ -44,14 +74,30 @@ protected:
     }
 
     HWND Box(int i) { return FindChildById(main_, kIdTxtHotKey0 + i); }
+    // What the hint window says.
+    std::wstring HintText() {
+        auto hints = program_->TopWindows(kHintClass);
+        return hints.empty() ? L"" : WindowText(FindChildById(hints.front(), kIdHintLabel2));
+    }
+    ::testing::AssertionResult HintSays(const std::wstring& text) {
+        if (WaitUntil([&] { return HintText() == text; }, 2s)) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the hint says \"" << Narrow(HintText()) << "\"";
+    }
     std::wstring BoxText(int i) { return WindowText(Box(i)); }
     std::string Ini() { return folder_.Read(L"a.ini").value_or(""); }
 
     // A browser showing the bank's login page, the program matching it, and the account field of
     // the page in front with the focus.
     void OpenBankLoginPage(const std::wstring& browserKind = L"chrome") {
+        // The hint of a browser closed before is gone first: it must not pass for this one's match.
+        ASSERT_TRUE(WaitUntil([&] {
+            auto hints = program_->TopWindows(kHintClass);
+            return hints.empty() || !IsWindowVisible(hints.front());
+        }));
         browser_ = std::make_unique<FakeBrowser>(browserKind, L"https://bank.example/login");
         ASSERT_TRUE(browser_->Ready());
+        // The page the user works in, of a window that shows several, is the one with the focus.
+        ASSERT_TRUE(browser_->Focus(browser_->Account()));
         HWND box = Control(browserKind.starts_with(L"firefox") ? L"firefox" : L"chrome");
         SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
         PostCommand(box);
@@ -72,7 +118,8 @@ protected:
         HWND front = GetForegroundWindow();
         return ::testing::AssertionFailure()
                << "the field holds \"" << Narrow(WindowText(field)) << "\"; in front: " << Narrow(ClassOf(front))
-               << " \"" << Narrow(WindowText(front)) << "\"; the field has the focus: " << HasFocus(field);
+               << " \"" << Narrow(WindowText(front)) << "\"; the field has the focus: " << HasFocus(field)
+               << "; the hint says \"" << Narrow(HintText()) << "\"";
     }
     ::testing::AssertionResult AccountFieldShows(const std::string& text) {
         return FieldShows(browser_->Account(), text);
@@ -140,13 +187,16 @@ TEST_F(HotkeyTest, FunctionKeysTypeTheSlotsLiterallyWhileTheListenerRuns) {
     StartProgram();
     EXPECT_EQ(BoxText(0), L"Ctrl + Alt + A");
     ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
-    PressKey(VK_F8);
+    // Held down: typed once, not again at every auto-repeat.
+    PressKey(VK_F8, 3);
     EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
-    PressKey(VK_F7);
+    ASSERT_TRUE(ProgramCaughtUp());
+    ReportPressToText("F7", browser_->Account(), Widen(std::string(kSpecialPassword) + "saver"),
+                      [] { PressKey(VK_F7); });
     EXPECT_TRUE(AccountFieldShows(std::string(kSpecialPassword) + "saver"));
     // The account hotkey still pastes after the function keys.
     ClearAccount();
-    PressChord({VK_CONTROL, VK_MENU}, 'A');
+    ReportPressToText("paste hotkey", browser_->Account(), L"saver", [] { PressChord({VK_CONTROL, VK_MENU}, 'A'); });
     EXPECT_TRUE(AccountFieldShows("saver"));
     ExitProgram();
 }
@@ -155,9 +205,11 @@ TEST_F(HotkeyTest, AnotherHotkeyDuringThePasteWaitDoesNotChangeWhatIsPasted) {
     folder_.Write(L"a.ini", IniWith({"65,-1,-1,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
     StartProgram();
     ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
-    // Both arrive together, so the account press comes while the password's paste waits.
-    PressChord({VK_CONTROL, VK_MENU}, 'P');
-    PressChord({VK_CONTROL, VK_MENU}, 'A');
+    // Ctrl and Alt held through both: the password's paste waits for them, and the account press
+    // comes meanwhile.
+    SendKeys({{VK_CONTROL, false}, {VK_MENU, false}, {'P', false}, {'P', true}, {'A', false}, {'A', true}});
+    Sleep(300);
+    SendKeys({{VK_MENU, true}, {VK_CONTROL, true}});
     EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
     Sleep(1000);
     EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
@@ -218,6 +270,84 @@ TEST_F(HotkeyTest, CredentialsGoOnlyIntoTheBrowsersPageOfTheirOwnAddress) {
     ClearAccount();
     HoldChord({VK_CONTROL, VK_MENU}, 'P', 500ms);
     EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own text"; }, 5s))
+        << Narrow(ClipboardText().value_or(L"(none)"));
+    ExitProgram();
+}
+
+TEST_F(HotkeyTest, NothingIsTypedUnlessTheFocusIsInTheMatchedPage) {
+    folder_.Write(L"a.ini", IniWith({"46,0,0,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
+    StartProgram();
+    ASSERT_TRUE(SetClipboardText(L"the user's own text"));
+    // The address bar: the password would go into it, and on to the search engine's suggestions.
+    for (const wchar_t* kind : {L"chrome", L"chromium-msaa", L"firefox-msaa"}) {
+        SCOPED_TRACE(Narrow(kind));
+        ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage(kind));
+        const std::wstring address = WindowText(browser_->AddressBar());
+        ASSERT_TRUE(browser_->Focus(browser_->AddressBar()));
+        PressKey(VK_F8);
+        PressChord({VK_CONTROL, VK_MENU}, 'P');
+        ASSERT_TRUE(ProgramCaughtUp());
+        EXPECT_FALSE(WaitUntil([&] { return WindowText(browser_->AddressBar()) != address; }, 1s))
+            << Narrow(WindowText(browser_->AddressBar()));
+        EXPECT_EQ(ClipboardText(), L"the user's own text");
+        // The user learns why.
+        EXPECT_TRUE(HintSays(L"nothing typed: focus is not in the page"));
+        browser_.reset();
+    }
+
+    // Split view: the smaller half shows the bank, the larger another site.
+    ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage(L"chromium-split"));
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    HWND otherHalf = FindChildById(browser_->Top(), 103);
+    ASSERT_TRUE(browser_->Focus(otherHalf));
+    PressKey(VK_F8);
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    ASSERT_TRUE(ProgramCaughtUp());
+    EXPECT_FALSE(WaitUntil([&] { return !WindowText(otherHalf).empty(); }, 1s)) << Narrow(WindowText(otherHalf));
+    EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own text"; }, 5s));
+    browser_.reset();
+
+    // The page moves on to another site after the press, while the paste waits for the hotkey's
+    // Ctrl and Alt to come up: the second read sees it, and nothing is pasted.
+    ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
+    const DWORD before = GetClipboardSequenceNumber();
+    SendKeys({{VK_CONTROL, false}, {VK_MENU, false}, {'P', false}, {'P', true}});
+    // The paste has begun once its text is on the clipboard.
+    const bool pressTaken = WaitUntil([&] { return GetClipboardSequenceNumber() != before; }, 5s);
+    browser_->SetAddress(L"https://elsewhere.example/login");
+    SendKeys({{VK_MENU, true}, {VK_CONTROL, true}});
+    ASSERT_TRUE(pressTaken);
+    EXPECT_TRUE(HintSays(L"nothing typed: the page moved on"));
+    EXPECT_FALSE(WaitUntil([&] { return !WindowText(browser_->Account()).empty(); }, 2s))
+        << Narrow(WindowText(browser_->Account()));
+    EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own text"; }, 5s))
+        << Narrow(ClipboardText().value_or(L"(none)"));
+    ExitProgram();
+}
+
+TEST_F(HotkeyTest, APastedPasswordDoesNotStayOnAClipboardAnotherProgramHoldsOpen) {
+    folder_.Write(L"a.ini", IniWith({"46,0,0,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
+    StartProgram();
+    ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage());
+    ASSERT_TRUE(SetClipboardText(L"the user's own text"));
+    // A clipboard tool that opens the clipboard the moment the page has taken the password, and
+    // keeps it open for six seconds.
+    std::atomic<bool> held{false};
+    HWND account = browser_->Account();
+    std::thread holder([&] {
+        const ULONGLONG until = GetTickCount64() + 5000;
+        while (WindowText(account).empty() && GetTickCount64() < until) Sleep(0);
+        while (!(held = OpenClipboard(nullptr) != FALSE) && GetTickCount64() < until) Sleep(0);
+        if (!held) return;
+        Sleep(6000);
+        CloseClipboard();
+    });
+    PressChord({VK_CONTROL, VK_MENU}, 'P');
+    EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+    holder.join();
+    ASSERT_TRUE(held);
     EXPECT_TRUE(WaitUntil([] { return ClipboardText() == L"the user's own text"; }, 5s))
         << Narrow(ClipboardText().value_or(L"(none)"));
     ExitProgram();

@@ -24,6 +24,8 @@ public:
 
     bool Ready() const { return address_ != nullptr && account_ && password_; }
     void SetAddress(const std::wstring& text);
+    // The field that holds the address, focusable as an address bar.
+    HWND AddressBar() const { return address_; }
     // The login page the browser shows in its own window.
     HWND Account() const { return account_; }
     HWND Password() const { return password_; }

@@ -374,17 +374,28 @@ void TypeText(const std::wstring& text) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
-void PressKey(WORD virtualKey) { PressChord({}, virtualKey); }
+namespace {
+
+INPUT KeyInput(WORD vk, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+}  // namespace
+
+void PressKey(WORD virtualKey, int repeats) {
+    // An auto-repeat is another key-down without a key-up between.
+    std::vector<INPUT> inputs(static_cast<std::size_t>(repeats) + 1, KeyInput(virtualKey, false));
+    inputs.push_back(KeyInput(virtualKey, true));
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
 
 void HoldChord(std::initializer_list<WORD> modifiers, WORD virtualKey, std::chrono::milliseconds hold) {
-    auto key = [](WORD vk, bool up) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        return input;
-    };
+    const auto key = KeyInput;
     std::vector<INPUT> inputs;
     for (WORD m : modifiers) inputs.push_back(key(m, false));
     inputs.push_back(key(virtualKey, false));

@@ -96,8 +96,8 @@ void ClickWindow(HWND window);
 void DoubleClickWindow(HWND window);
 // Types text into whatever has the keyboard focus, as Unicode key strokes.
 void TypeText(const std::wstring& text);
-// Presses and releases one key (VK_TAB, VK_RETURN ...).
-void PressKey(WORD virtualKey);
+// Presses and releases one key (VK_TAB, VK_RETURN ...), held long enough for that many auto-repeats.
+void PressKey(WORD virtualKey, int repeats = 0);
 // Holds the modifier keys down in order, presses the key, and lets go in reverse order.
 void PressChord(std::initializer_list<WORD> modifiers, WORD virtualKey);
 // The same, with the modifiers let go only that long after the key.
