@@ -167,10 +167,11 @@ TEST_F(BrowserWatchTest, CurrentChromiumAndFirefoxAreReadThroughTheirPages) {
         EXPECT_TRUE(HintShows(L""));
         ShowAddress(L"https://intranet/login");
         EXPECT_TRUE(HintShows(L"http://intranet/login"));
-        // Chromium's first request gets nothing and the second the document; then only the
-        // document is asked.
+        // The document found is kept: no more requests over a few ticks. (How many it took to
+        // find it depends on how busy the machine is: a slow answer is asked again.)
+        const std::wstring asked = browser_->Title();
         Sleep(2500);
-        EXPECT_EQ(browser_->Title(), chromium ? L"requests 2" : L"requests 1");
+        EXPECT_EQ(browser_->Title(), asked);
         browser_.reset();
         EXPECT_TRUE(HintShows(L""));
     }
