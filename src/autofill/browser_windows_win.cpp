@@ -22,9 +22,6 @@ namespace {
 constexpr UINT kMessageTimeoutMs = 200;
 // The same for a DDE request: a browser slower than this is treated as not running.
 constexpr DWORD kDdeTimeoutMs = 300;
-// The Chrome, Opera and address-band reads take at most 255 characters; the classic walks read
-// the whole text.
-constexpr std::size_t kAddressBufferChars = 256;
 // How long the program of a process is known without asking again, and for how many processes.
 constexpr ULONGLONG kProgramsKeptMs = 5000;
 constexpr std::size_t kMaxProgramsKept = 256;
@@ -37,7 +34,7 @@ constexpr UINT kDdeInitiateTimeoutMs = 100;
 // Bounds on what one request looks at: the browser's processes, and their top-level windows.
 constexpr std::size_t kMaxBrowserProcesses = 16;
 constexpr std::size_t kMaxDdeWindows = 512;
-// A control that reports an absurd length must not make us allocate it.
+// A control that reports an absurd length must not make us allocate it: its text is no address.
 constexpr LRESULT kMaxControlChars = 1 << 20;
 
 std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -47,28 +44,36 @@ std::optional<LRESULT> SendWithTimeout(HWND window, UINT message, WPARAM wParam,
     return static_cast<LRESULT>(result);
 }
 
-// WM_GETTEXT into a buffer of that many characters; the text ends at its first NUL, as it would
-// in an edit control.
+// WM_GETTEXT into a buffer of that many characters. A NUL inside the count the window gave would
+// cut the text there: such a text reads as empty.
 std::optional<std::wstring> TextOf(HWND window, std::size_t bufferChars) {
     if (!window) return std::nullopt;
     std::wstring buffer(bufferChars, L'\0');
     auto got = SendWithTimeout(window, WM_GETTEXT, bufferChars, reinterpret_cast<LPARAM>(buffer.data()));
     if (!got) return std::nullopt;
     auto copied = static_cast<std::size_t>(std::clamp<LRESULT>(*got, 0, static_cast<LRESULT>(bufferChars)));
-    buffer.resize(wcsnlen(buffer.c_str(), copied));
+    if (wcsnlen(buffer.c_str(), copied) < copied) return std::wstring();
+    buffer.resize(copied);
     return buffer;
 }
 
-// The whole text, however long the control says it is.
+// The whole text; nothing when the window did not answer in time. A part of an address is never
+// read as one (a cut can leave a trusted host where the whole text names another): a text longer
+// than the bound, or one that grew between the two messages, reads as empty.
 std::optional<std::wstring> ControlText(HWND window) {
     if (!window) return std::nullopt;
     auto length = SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0);
     if (!length) return std::nullopt;
-    return TextOf(window, static_cast<std::size_t>(std::clamp<LRESULT>(*length, 0, kMaxControlChars)) + 1);
+    if (*length < 0 || *length > kMaxControlChars) return std::wstring();
+    // One more than the length: a text that fills it is longer than was said.
+    const auto room = static_cast<std::size_t>(*length) + 2;
+    auto text = TextOf(window, room);
+    if (text && text->size() >= room - 1) return std::wstring();
+    return text;
 }
 
 std::string AddressOf(HWND window) {
-    auto text = TextOf(window, kAddressBufferChars);
+    auto text = ControlText(window);
     return text ? Narrow(*text) : std::string();
 }
 
@@ -343,7 +348,7 @@ std::optional<std::string> Win32BrowserWindows::ReadIEAddressBandInTime() {
                             {L"WorkerW", L"ReBarWindow32", L"AddRess Band Root", L"Edit"}));
     if (!box) return std::string();
     // A box that is there but did not answer in time belongs to a busy browser, not a closed one.
-    auto text = TextOf(box, kAddressBufferChars);
+    auto text = ControlText(box);
     if (!text) return std::nullopt;
     return Narrow(*text);
 }
