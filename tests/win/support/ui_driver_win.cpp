@@ -625,19 +625,42 @@ std::optional<std::wstring> ClipboardText() {
 }
 
 bool SetClipboardText(const std::wstring& text) {
+    return SetClipboardFormats({{CF_UNICODETEXT, std::string(reinterpret_cast<const char*>(text.c_str()),
+                                                             (text.size() + 1) * sizeof(wchar_t))}});
+}
+
+bool SetClipboardFormats(const std::vector<std::pair<UINT, std::string>>& formats) {
     if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2s)) return false;
     EmptyClipboard();
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    bool ok = false;
-    if (memory) {
-        std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+    bool ok = true;
+    for (const auto& [format, bytes] : formats) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+        if (!memory) {
+            ok = false;
+            continue;
+        }
+        std::memcpy(GlobalLock(memory), bytes.data(), bytes.size());
         GlobalUnlock(memory);
-        ok = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-        if (!ok) GlobalFree(memory);
+        if (!SetClipboardData(format, memory)) {
+            GlobalFree(memory);
+            ok = false;
+        }
     }
     CloseClipboard();
     return ok;
+}
+
+std::optional<std::string> ClipboardBytes(UINT format) {
+    std::optional<std::string> bytes;
+    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2s)) return bytes;
+    if (HANDLE data = GetClipboardData(format)) {
+        if (const auto* p = static_cast<const char*>(GlobalLock(data))) {
+            bytes = std::string(p, GlobalSize(data));
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return bytes;
 }
 
 }  // namespace tf::test

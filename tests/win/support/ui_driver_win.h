@@ -10,6 +10,7 @@
 #include <optional>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tf::test {
@@ -116,6 +117,10 @@ std::vector<std::wstring> PopupMenuItems(HWND menuWindow);
 std::optional<std::wstring> ClipboardText();
 // Empties the clipboard and puts the text on it, as a user's copy would.
 bool SetClipboardText(const std::wstring& text);
+// The same with any formats, each as the bytes of its memory.
+bool SetClipboardFormats(const std::vector<std::pair<UINT, std::string>>& formats);
+// The bytes of one format (as many as its memory holds), or nothing when it is not there.
+std::optional<std::string> ClipboardBytes(UINT format);
 
 // Presses a command control the way its parent hears about it (WM_COMMAND, posted, so that a
 // message box the handler shows does not block the test).
