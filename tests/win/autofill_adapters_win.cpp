@@ -320,20 +320,6 @@ TEST(AutofillBrowserWindows, FirefoxTooSlowToAnswerKeepsTheLastAddressUntilItAns
 // ---------------------------------------------------------------------------------------------
 
 // The bytes of a registered clipboard format, or empty when it is not on the clipboard.
-std::optional<std::string> ClipboardBytes(const wchar_t* formatName) {
-    std::optional<std::string> bytes;
-    UINT format = RegisterClipboardFormatW(formatName);
-    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2s)) return bytes;
-    if (HANDLE data = GetClipboardData(format)) {
-        if (const auto* p = static_cast<const char*>(GlobalLock(data))) {
-            bytes = std::string(p, GlobalSize(data));
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return bytes;
-}
-
 void PutOnClipboard(UINT format, const void* data, std::size_t size) {
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
     std::memcpy(GlobalLock(memory), data, size);
@@ -434,41 +420,6 @@ TEST_F(AutofillPaste, PastedPasswordStaysOutOfClipboardHistoryAndTheUsersTextCom
     EXPECT_EQ(keeper_.TryRestore(*clipboard_), ClipboardKeeper::Restored::kRestored);
     EXPECT_EQ(ClipboardText(), L"the user's own 文字");
     EXPECT_FALSE(ClipboardBytes(L"CanIncludeInClipboardHistory").has_value());
-}
-
-// A 1x1 picture as an application copies one, and a list of two files as Explorer does.
-std::string SmallPicture() {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = 1;
-    header.biHeight = 1;
-    header.biPlanes = 1;
-    header.biBitCount = 32;
-    header.biCompression = BI_RGB;
-    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
-    return bytes + std::string("\x10\x20\x30\x00", 4);
-}
-std::string TwoFiles() {
-    DROPFILES files{};
-    files.pFiles = sizeof files;
-    files.fWide = TRUE;
-    const wchar_t names[] = L"C:\\a.txt\0C:\\b c.png\0";
-    return std::string(reinterpret_cast<const char*>(&files), sizeof files) +
-           std::string(reinterpret_cast<const char*>(names), sizeof names);
-}
-// Whether the clipboard holds the format, its data starting with these bytes (the system may
-// round the memory up).
-bool ClipboardHolds(UINT format, const std::string& bytes) {
-    if (!WaitUntil([] { return OpenClipboard(nullptr) != FALSE; }, 2s)) return false;
-    bool holds = false;
-    if (HANDLE data = GetClipboardData(format)) {
-        if (const auto* p = static_cast<const char*>(GlobalLock(data))) {
-            holds = GlobalSize(data) >= bytes.size() && std::string(p, bytes.size()) == bytes;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return holds;
 }
 
 TEST_F(AutofillPaste, PutTextReplacesEverythingOnTheClipboardAndRestorePutsAllOfItBack) {

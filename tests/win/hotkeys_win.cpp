@@ -8,8 +8,6 @@
 #include "shell/hint_window_win.h"
 #include "vault/vault_file.h"
 
-#include <shlobj.h>
-
 #include <atomic>
 #include <cstdio>
 #include <functional>
@@ -222,24 +220,14 @@ TEST_F(HotkeyTest, PasswordIsPastedForPagesOfCurrentBrowsersAndAnImageAndFilesCo
     folder_.Write(L"a.ini", IniWith({"46,0,0,0", "80,-1,-1,0", "46,0,0,0", "46,0,0,0", "46,0,0,0", "46,0,0,0"}));
     StartProgram();
     // An image and a list of files the user copied are back, byte for byte, after each paste.
-    BITMAPINFOHEADER header{sizeof header, 2, 2, 1, 32, BI_RGB, 16, 0, 0, 0, 0};
-    const std::string image = std::string(reinterpret_cast<const char*>(&header), sizeof header) +
-                              std::string("\x10\x20\x30\0ghijklmnopqr", 16);
-    DROPFILES drop{sizeof drop, {0, 0}, FALSE, TRUE};
-    const wchar_t names[] = L"C:\\users\\a.txt\0C:\\users\\b.txt\0";
-    const std::string files = std::string(reinterpret_cast<const char*>(&drop), sizeof drop) +
-                              std::string(reinterpret_cast<const char*>(names), sizeof names);
-    auto isBack = [](UINT format, const std::string& bytes) {
-        auto now = ClipboardBytes(format);
-        return now && now->compare(0, bytes.size(), bytes) == 0;
-    };
+    const std::string image = SmallPicture(), files = TwoFiles();
     for (const wchar_t* kind : {L"chromium-msaa", L"firefox-msaa"}) {
         SCOPED_TRACE(Narrow(kind));
         ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage(kind));
         ASSERT_TRUE(SetClipboardFormats({{CF_DIB, image}, {CF_HDROP, files}}));
         PressChord({VK_CONTROL, VK_MENU}, 'P');
         EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
-        EXPECT_TRUE(WaitUntil([&] { return isBack(CF_DIB, image) && isBack(CF_HDROP, files); }, 5s));
+        EXPECT_TRUE(WaitUntil([&] { return ClipboardHolds(CF_DIB, image) && ClipboardHolds(CF_HDROP, files); }, 5s));
         browser_.reset();
     }
     ExitProgram();

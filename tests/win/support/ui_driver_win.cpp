@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <psapi.h>
+#include <shlobj.h>
 
 #include <cstring>
 #include <stdexcept>
@@ -661,6 +662,36 @@ std::optional<std::string> ClipboardBytes(UINT format) {
     }
     CloseClipboard();
     return bytes;
+}
+
+std::optional<std::string> ClipboardBytes(const wchar_t* registeredFormat) {
+    return ClipboardBytes(RegisterClipboardFormatW(registeredFormat));
+}
+
+bool ClipboardHolds(UINT format, const std::string& bytes) {
+    auto now = ClipboardBytes(format);
+    return now && now->compare(0, bytes.size(), bytes) == 0;
+}
+
+std::string SmallPicture() {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = 1;
+    header.biHeight = 1;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    std::string bytes(reinterpret_cast<const char*>(&header), sizeof header);
+    return bytes + std::string("\x10\x20\x30\x00", 4);
+}
+
+std::string TwoFiles() {
+    DROPFILES files{};
+    files.pFiles = sizeof files;
+    files.fWide = TRUE;
+    const wchar_t names[] = L"C:\\a.txt\0C:\\b c.png\0";
+    return std::string(reinterpret_cast<const char*>(&files), sizeof files) +
+           std::string(reinterpret_cast<const char*>(names), sizeof names);
 }
 
 }  // namespace tf::test

@@ -121,6 +121,14 @@ bool SetClipboardText(const std::wstring& text);
 bool SetClipboardFormats(const std::vector<std::pair<UINT, std::string>>& formats);
 // The bytes of one format (as many as its memory holds), or nothing when it is not there.
 std::optional<std::string> ClipboardBytes(UINT format);
+std::optional<std::string> ClipboardBytes(const wchar_t* registeredFormat);
+// Whether the clipboard holds the format, its data starting with these bytes (the system may
+// round the memory up).
+bool ClipboardHolds(UINT format, const std::string& bytes);
+// A 1x1 picture as an application copies one (CF_DIB), and a list of two files as Explorer
+// copies them (CF_HDROP).
+std::string SmallPicture();
+std::string TwoFiles();
 
 // Presses a command control the way its parent hears about it (WM_COMMAND, posted, so that a
 // message box the handler shows does not block the test).
