@@ -3,6 +3,9 @@
 #include "base/message_pump_win.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <exception>
 #include <cstring>
 #include <cwchar>
 #include <functional>
@@ -180,6 +183,32 @@ void Wipe(std::wstring& text) {
     text.clear();
 }
 
+// The clipboard window that put a password on the clipboard and has not put the user's content
+// back yet. A crash empties the clipboard that window still owns, rather than leave the password
+// there for the next paste in any program.
+std::atomic<HWND> passwordOwner{nullptr};
+LPTOP_LEVEL_EXCEPTION_FILTER crashFilterBefore = nullptr;
+std::terminate_handler terminateBefore = nullptr;
+
+void WithdrawAfterCrash() {
+    HWND window = passwordOwner.exchange(nullptr);
+    if (window && GetClipboardOwner() == window && OpenClipboard(window)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+LONG WINAPI OnCrash(EXCEPTION_POINTERS* exception) {
+    WithdrawAfterCrash();
+    return crashFilterBefore ? crashFilterBefore(exception) : EXCEPTION_CONTINUE_SEARCH;
+}
+
+[[noreturn]] void OnTerminate() {
+    WithdrawAfterCrash();
+    if (terminateBefore) terminateBefore();
+    std::abort();
+}
+
 constexpr wchar_t kClipboardWindowClass[] = L"TamborvinFormClipboard";
 constexpr UINT_PTR kClipboardTimer = 1;
 
@@ -202,6 +231,8 @@ Win32Clipboard::Win32Clipboard() {
         wc.lpfnWndProc = Proc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = kClipboardWindowClass;
+        crashFilterBefore = SetUnhandledExceptionFilter(OnCrash);
+        terminateBefore = std::set_terminate(OnTerminate);
         return RegisterClassExW(&wc) != 0;
     }();
     if (registered)
@@ -211,6 +242,8 @@ Win32Clipboard::Win32Clipboard() {
 }
 
 Win32Clipboard::~Win32Clipboard() {
+    HWND owner = window_;
+    passwordOwner.compare_exchange_strong(owner, nullptr);
     if (window_) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
@@ -273,6 +306,7 @@ bool Win32Clipboard::PutText(const std::string& text, ClipboardContent* previous
         PutRegisteredDword(L"ExcludeClipboardContentFromMonitorProcessing", 0);
         PutRegisteredDword(L"CanIncludeInClipboardHistory", 0);
         PutRegisteredDword(L"CanUploadToCloudClipboard", 0);
+        passwordOwner = window_;
     } else {
         Wipe(wide);
     }
@@ -286,6 +320,10 @@ bool Win32Clipboard::Restore(const ClipboardContent& content) {
     rendered_ = nullptr;
     const bool ok = EmptyClipboard() != FALSE;
     Forget();
+    if (ok) {
+        HWND owner = window_;
+        passwordOwner.compare_exchange_strong(owner, nullptr);
+    }
     // A format that cannot be put back is lost; the password is gone all the same.
     for (std::size_t i = 0; ok && i < content.size(); ++i) {
         const ClipboardFormat& format = content[i];

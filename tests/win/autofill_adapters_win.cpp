@@ -458,6 +458,19 @@ TEST_F(AutofillPaste, PutTextReplacesEverythingOnTheClipboardAndRestorePutsAllOf
     EXPECT_TRUE(keeper_.Put(*clipboard_, "secret"));
     EXPECT_EQ(keeper_.TryRestore(*clipboard_), ClipboardKeeper::Restored::kRestored);
     EXPECT_EQ(ClipboardText(), std::nullopt);
+
+    // A crash while the password is there takes it off the clipboard.
+    EXPECT_TRUE(keeper_.Put(*clipboard_, "secret"));
+    ASSERT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+    const LPTOP_LEVEL_EXCEPTION_FILTER onCrash = SetUnhandledExceptionFilter(nullptr);
+    SetUnhandledExceptionFilter(onCrash);
+    ASSERT_NE(onCrash, nullptr);
+    EXCEPTION_RECORD record{};
+    record.ExceptionCode = 0xE0000001;  // no code the runtime acts on
+    CONTEXT context{};
+    EXCEPTION_POINTERS crash{&record, &context};
+    onCrash(&crash);
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
 }
 
 TEST_F(AutofillPaste, ClipboardHeldElsewherePastesNothing) {
