@@ -1,6 +1,7 @@
 #include "autofill/accessible_page_win.h"
 
 #include "autofill/page_address.h"
+#include "base/url.h"
 
 #include <algorithm>
 #include <deque>
@@ -43,6 +44,11 @@ IUnknown* Identity(IAccessible* object) {
     if (!object || FAILED(object->QueryInterface(kIidUnknown, reinterpret_cast<void**>(&unknown)))) return nullptr;
     unknown->Release();  // only compared, never used
     return unknown;
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 bool Within(HWND outer, HWND window) { return outer && window && (window == outer || IsChild(outer, window)); }
@@ -446,6 +452,41 @@ bool AccessiblePages::FocusInDocument(HWND top) {
     }
     busy_ = false;
     return inside;
+}
+
+bool AccessiblePages::FocusInOtherSiteFrame() {
+    if (!document_ || busy_ || Stalled(window_)) return false;
+    DWORD_PTR ignored = 0;
+    if (!SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kRequestTimeoutMs, &ignored)) {
+        MarkStalled(window_);
+        return false;
+    }
+    busy_ = true;
+    const std::optional<std::wstring> address = ValueOf(document_.Get());
+    const UrlParts site = ParseUrl(address ? Narrow(*address) : std::string());
+    auto sameSite = [&site](const UrlParts& other) {
+        return SameLetters(other.Scheme, site.Scheme) && SameLetters(other.Host, site.Host) && other.Port == site.Port;
+    };
+    bool otherSite = false;
+    IAccessible* object = document_.Get();
+    ComPtr<IAccessible> held;
+    for (int depth = 0; object && depth < kMaxFocusDepth && !otherSite; ++depth) {
+        VARIANT focus;
+        VariantInit(&focus);
+        if (FAILED(object->get_accFocus(&focus))) break;
+        ComPtr<IAccessible> next;
+        if (focus.vt == VT_DISPATCH && focus.pdispVal)
+            focus.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(next.Put()));
+        VariantClear(&focus);
+        held = std::move(next);
+        object = held.Get();
+        if (object && NumberOf(&IAccessible::get_accRole, object) == ROLE_SYSTEM_DOCUMENT) {
+            const std::optional<std::wstring> frame = ValueOf(object);
+            otherSite = !frame || !sameSite(ParseUrl(Narrow(*frame)));
+        }
+    }
+    busy_ = false;
+    return otherSite;
 }
 
 }  // namespace tf

@@ -78,6 +78,9 @@ public:
     // Whether the object that has the keyboard focus in the browser window lies inside the kept
     // document, followed down from the window's object by its focus.
     bool FocusInDocument(HWND top);
+    // Whether the focus, followed down from the kept document, lies in a document of another site
+    // within it (a frame: an advertiser's, a payment provider's).
+    bool FocusInOtherSiteFrame();
 
 private:
     bool StartCom();

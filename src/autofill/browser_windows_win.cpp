@@ -503,6 +503,7 @@ FocusFacts Win32BrowserWindows::FocusAt(HWND top, FocusFacts::Source source) {
     facts.inAddressBox = within(addressBox_);
     if (source == FocusFacts::kChromiumPage) facts.inDocumentWindow = within(pages_.DocumentWindow());
     if (source == FocusFacts::kFirefoxPage) facts.inDocument = facts.inWindow && pages_.FocusInDocument(top);
+    if (source != FocusFacts::kAddressBox) facts.inOtherSiteFrame = facts.inWindow && pages_.FocusInOtherSiteFrame();
     return facts;
 }
 

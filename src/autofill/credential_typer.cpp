@@ -46,7 +46,7 @@ ClipboardKeeper::Restored ClipboardKeeper::TryRestore(ClipboardPort& port) {
 }
 
 bool FocusInPage(const FocusFacts& focus) {
-    if (!focus.known || !focus.inWindow) return false;
+    if (!focus.known || !focus.inWindow || focus.inOtherSiteFrame) return false;
     switch (focus.source) {
         case FocusFacts::kAddressBox:
             return !focus.inAddressBox;

@@ -110,6 +110,7 @@ struct FocusFacts {
     bool inAddressBox = false;      // old readers: it is in the address box they read
     bool inDocumentWindow = false;  // Chromium: it is the matched document's own page window, or inside it
     bool inDocument = false;        // Firefox: the focused accessible object lies inside the matched document
+    bool inOtherSiteFrame = false;  // pages: it lies in a frame of another site inside that document
 };
 
 // Whether keys sent now would land in the document whose address was read: not in the address bar

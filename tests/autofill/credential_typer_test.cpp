@@ -121,6 +121,9 @@ TEST(FocusInPage, OnlyTheMatchedDocumentTakesTheKeys) {
         {"Firefox, inside the document", {F::kFirefoxPage, true, true, false, false, true}, true},
         {"Firefox, outside the document", {F::kFirefoxPage, true, true, false, true, false}, false},
         {"Firefox, another window", {F::kFirefoxPage, true, false, false, false, true}, false},
+        // An advertiser's frame inside the bank's page.
+        {"Chromium, a frame of another site", {F::kChromiumPage, true, true, false, true, false, true}, false},
+        {"Firefox, a frame of another site", {F::kFirefoxPage, true, true, false, false, true, true}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -299,6 +299,21 @@ TEST_F(HotkeyTest, NothingIsTypedUnlessTheFocusIsInTheMatchedPage) {
         EXPECT_TRUE(HintSays(L"nothing typed: focus is not in the page"));
         browser_.reset();
     }
+    // The password field in a frame of another site inside the bank's page: nothing. The page's
+    // own field beside it: typed.
+    for (const wchar_t* kind : {L"chromium-frame", L"firefox-frame"}) {
+        SCOPED_TRACE(Narrow(kind));
+        ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage(kind));
+        ASSERT_TRUE(browser_->Focus(browser_->Password()));
+        PressChord({VK_CONTROL, VK_MENU}, 'P');
+        ASSERT_TRUE(ProgramCaughtUp());
+        EXPECT_TRUE(HintSays(L"nothing typed: focus is not in the page"));
+        EXPECT_EQ(WindowText(browser_->Password()), L"");
+        ASSERT_TRUE(browser_->Focus(browser_->Account()));
+        PressChord({VK_CONTROL, VK_MENU}, 'P');
+        EXPECT_TRUE(AccountFieldShows(kSpecialPassword));
+        browser_.reset();
+    }
 
     // Split view: the smaller half shows the bank, the larger another site.
     ASSERT_NO_FATAL_FAILURE(OpenBankLoginPage(L"chromium-split"));
