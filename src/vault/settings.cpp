@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "vault/field_codec.h"
+#include "vault/vault_lock.h"
 
 namespace tf {
 
@@ -79,16 +80,52 @@ ConfigStart ConfigStartState(SettingsStore& store) {
     return ConfigStart{IsRunOnStart(store) != 0, GetRememberFlag(store) != 0};
 }
 
-ConfigForm ConfigOpeningForm(SettingsStore& store) {
+ConfigForm ConfigOpeningForm(SettingsStore& store, VaultProtection* protection) {
     const ConfigStart start = ConfigStartState(store);
     ConfigForm form;
     form.runOnStartChecked = form.runOnStartTouched = start.runOnStartChecked;
     form.rememberChecked = form.rememberTouched = start.rememberChecked;
+    if (protection) form.protectChecked = protection->lock.Protected() || GetLoginPassword(store).empty();
     return form;
 }
 
-ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStore& store) {
+namespace {
+
+// What the protection box asks for: nothing, protect, or unprotect.
+enum class ProtectionChange { kNone, kProtect, kUnprotect };
+
+ProtectionChange WantedProtection(const ConfigForm& form, VaultProtection* protection) {
+    if (!protection) return ProtectionChange::kNone;
+    const bool settingPassword = form.passwordTouched && !form.newPassword.empty();
+    if (!form.protectTouched && !(form.protectChecked && settingPassword)) return ProtectionChange::kNone;
+    const bool isProtected = protection->lock.Protected();
+    if (form.protectChecked == isProtected) return ProtectionChange::kNone;
+    return form.protectChecked ? ProtectionChange::kProtect : ProtectionChange::kUnprotect;
+}
+
+// The remembered password of a protected vault is kept sealed for this user, never in "lgpd".
+WriteStatus KeepSealedPassword(const Session& session, SettingsStore& store, VaultProtection& protection) {
+    if (!protection.lock.Protected() || !session.RememberPassword)
+        return store.SaveSetting(kSealedPasswordSetting, std::string());
+    const std::optional<std::string> sealed = protection.sealer.Seal(session.MasterPassword);
+    if (!sealed) return WriteStatus{-1, "Windows could not protect the password for this user."};
+    return store.SaveSetting(kSealedPasswordSetting, SealedToText(*sealed));
+}
+
+}  // namespace
+
+ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStore& store, VaultProtection* protection) {
     ConfigOutcome outcome;
+    const ProtectionChange change = WantedProtection(form, protection);
+    // A protection ticked by the user needs a password to protect with: refused before anything
+    // is applied.
+    const std::string& futurePassword = form.passwordTouched ? form.newPassword : session.MasterPassword;
+    if (change == ProtectionChange::kProtect && futurePassword.empty()) {
+        outcome.refusal = kProtectNeedsPassword;
+        outcome.focusBox = 1;
+        return outcome;
+    }
+    const bool wasProtected = protection && protection->lock.Protected();
     if (form.passwordTouched) {
         if (form.oldPassword != session.MasterPassword) {
             outcome.refusal = kOldPasswordIncorrect;
@@ -101,14 +138,31 @@ ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStor
             return outcome;
         }
         // Not saved: the old password stays in force, here and in the store, and OK stops as it
-        // does for a refusal, so that pressing it again retries with the same boxes.
-        if (WriteStatus saved = SetLoginPassword(store, form.newPassword); !saved.Ok()) {
+        // does for a refusal, so that pressing it again retries with the same boxes. A protected
+        // vault is encrypted again with the new one instead ("lgpd" holds none).
+        const WriteStatus saved = wasProtected ? protection->lock.ChangePassword(form.newPassword)
+                                               : SetLoginPassword(store, form.newPassword);
+        if (!saved.Ok()) {
             outcome.refusal = WriteFailureText(kPasswordNotSaved, saved);
             outcome.focusBox = 1;
             return outcome;
         }
         session.MasterPassword = form.newPassword;
         outcome.passwordChanged = true;
+    }
+    if (change == ProtectionChange::kProtect) {
+        if (WriteStatus done = protection->lock.Protect(session.MasterPassword); !done.Ok()) {
+            outcome.failures.push_back(WriteFailureText(kProtectFailed, done));
+        } else if (WriteStatus cleared = SetLoginPassword(store, std::string()); !cleared.Ok()) {
+            outcome.failures.push_back(WriteFailureText(kPasswordNotSaved, cleared));
+        }
+    } else if (change == ProtectionChange::kUnprotect) {
+        // The plain vault's password goes back where the earlier versions look for it.
+        if (WriteStatus done = protection->lock.Unprotect(); !done.Ok()) {
+            outcome.failures.push_back(WriteFailureText(kUnprotectFailed, done));
+        } else if (WriteStatus saved = SetLoginPassword(store, session.MasterPassword); !saved.Ok()) {
+            outcome.failures.push_back(WriteFailureText(kPasswordNotSaved, saved));
+        }
     }
     if (form.runOnStartTouched) {
         if (WriteStatus set = SetRunOnStart(store, form.runOnStartChecked ? 1 : 0); !set.Ok())
@@ -120,6 +174,10 @@ ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStor
         } else {
             outcome.failures.push_back(WriteFailureText(kRememberNotSaved, saved));
         }
+    }
+    if (protection && (outcome.passwordChanged || change != ProtectionChange::kNone || form.rememberTouched)) {
+        if (WriteStatus kept = KeepSealedPassword(session, store, *protection); !kept.Ok())
+            outcome.failures.push_back(WriteFailureText(kRememberNotSaved, kept));
     }
     return outcome;
 }

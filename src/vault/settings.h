@@ -9,6 +9,8 @@
 
 namespace tf {
 
+struct VaultProtection;
+
 // Values of the per-user section "UserInfo" of the program's settings.
 inline constexpr char kPasswordSetting[] = "lgpd";  // the master password, field-encoded
 inline constexpr char kRememberSetting[] = "rmbp";  // "1" remembered, "0" not
@@ -81,6 +83,10 @@ struct ConfigForm {
     std::string oldPassword, newPassword, confirmPassword;
     bool rememberChecked = false;
     bool runOnStartChecked = false;
+    // Protect the vault with the master password. Ticked without a click (as the window opens
+    // for a first password), it applies only when a new password is set.
+    bool protectChecked = false;
+    bool protectTouched = false;
     // Set by any change of a password box, and by a click on each check box (also one made by
     // code when the window opens with the box ticked).
     bool passwordTouched = false;
@@ -105,9 +111,12 @@ struct ConfigOutcome {
 std::string WriteFailureText(const std::string& text, const WriteStatus& status,
                              const std::string& descriptionLabel = " Description:");
 
-// The settings window's OK: password first (old must match, new twice the same, and saved), then
-// start-up, then remember, each only when touched; the window closes unless refused.
-ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStore& store);
+// The settings window's OK: password first (old must match, new twice the same, and saved: with a
+// protected vault, the vault encrypted again with it), then the vault's protection, start-up and
+// remember, each only when touched; the window closes unless refused. Without `protection` the
+// vault is plain and the protection box is not there.
+ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStore& store,
+                          VaultProtection* protection = nullptr);
 
 // The check boxes as the settings window opens.
 struct ConfigStart {
@@ -117,6 +126,7 @@ struct ConfigStart {
 ConfigStart ConfigStartState(SettingsStore& store);
 // The form as the window opens: a box ticked here counts as clicked, so OK writes its setting again
 // (the Run value then gets the program's present path).
-ConfigForm ConfigOpeningForm(SettingsStore& store);
+// The protection box is ticked for a protected vault, and for a first master password.
+ConfigForm ConfigOpeningForm(SettingsStore& store, VaultProtection* protection = nullptr);
 
 }  // namespace tf

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "vault/field_codec.h"
+#include "vault/vault_lock.h"
 
 namespace tf {
 namespace {
@@ -333,6 +334,154 @@ TEST(Settings, UnsavedStartUpAndRememberAreReported) {
     EXPECT_EQ(outcome.failures[0], "Save remember password setting error code:5 Description:Access denied.");
     EXPECT_FALSE(store.run);
     EXPECT_TRUE(session.RememberPassword);
+}
+
+// The vault file's protection as the settings and the start see it: a password that opens it.
+class FakeLock : public VaultLock {
+public:
+    bool Protected() override { return !password.empty(); }
+    Unlocked Unlock(const std::string& typed, std::string& failure) override {
+        if (damaged) {
+            failure = "damaged";
+            return Unlocked::kFailed;
+        }
+        return typed == password ? Unlocked::kOpened : Unlocked::kWrongPassword;
+    }
+    WriteStatus Protect(const std::string& with) override { return Change(with); }
+    WriteStatus Unprotect() override { return Change(""); }
+    WriteStatus ChangePassword(const std::string& with) override { return Change(with); }
+    WriteStatus Change(const std::string& with) {
+        if (diskFull) return WriteStatus{61, "The disk is full."};
+        password = with;
+        return {};
+    }
+    std::string password;  // empty: a plain vault
+    bool damaged = false, diskFull = false;
+};
+
+class FakeSealer : public SecretSealer {
+public:
+    std::optional<std::string> Seal(const std::string& secret) override { return "sealed:" + secret; }
+    std::optional<std::string> Open(const std::string& sealed) override {
+        if (!sealed.starts_with("sealed:")) return std::nullopt;
+        return sealed.substr(7);
+    }
+};
+
+std::string Sealed(const std::string& password) { return SealedToText("sealed:" + password); }
+
+TEST(VaultProtection, TheSettingsProtectChangeAndUnprotectAndTheRegistryNeverHoldsThePassword) {
+    FakeSettingsStore store;
+    FakeLock lock;
+    FakeSealer sealer;
+    VaultProtection protection{lock, sealer};
+    Session session = LoadSession(store);
+
+    // A first password: the box is ticked by default and protects with it.
+    ConfigForm form = ConfigOpeningForm(store, &protection);
+    EXPECT_TRUE(form.protectChecked);
+    form.newPassword = form.confirmPassword = "pw";
+    form.passwordTouched = true;
+    ConfigOutcome outcome = ApplyConfig(form, session, store, &protection);
+    EXPECT_TRUE(outcome.passwordChanged && outcome.failures.empty());
+    EXPECT_EQ(lock.password, "pw");
+    EXPECT_EQ(GetLoginPassword(store), "");
+
+    // Remembered: sealed for this user. A new password encrypts the vault again and is sealed.
+    form = ConfigOpeningForm(store, &protection);
+    form.rememberChecked = form.rememberTouched = true;
+    ApplyConfig(form, session, store, &protection);
+    EXPECT_EQ(store.values[kSealedPasswordSetting], Sealed("pw"));
+    form = EverythingTouched("pw", "new", "new");
+    form.protectChecked = true;
+    outcome = ApplyConfig(form, session, store, &protection);
+    EXPECT_TRUE(outcome.passwordChanged);
+    EXPECT_EQ(lock.password, "new");
+    EXPECT_EQ(store.values[kSealedPasswordSetting], Sealed("new"));
+    EXPECT_EQ(GetLoginPassword(store), "");
+
+    // The disk full during the new encryption: the old password stays valid everywhere.
+    lock.diskFull = true;
+    outcome = ApplyConfig(EverythingTouched("new", "newer", "newer"), session, store, &protection);
+    EXPECT_EQ(outcome.refusal, std::string(kPasswordNotSaved) + "61 Description:The disk is full.");
+    EXPECT_EQ(session.MasterPassword, "new");
+    EXPECT_EQ(lock.password, "new");
+    EXPECT_EQ(store.values[kSealedPasswordSetting], Sealed("new"));
+    lock.diskFull = false;
+
+    // Unticked: a plain vault, its password back in "lgpd", nothing sealed.
+    form = ConfigOpeningForm(store, &protection);
+    form.protectChecked = false;
+    form.protectTouched = true;
+    outcome = ApplyConfig(form, session, store, &protection);
+    EXPECT_TRUE(outcome.failures.empty());
+    EXPECT_FALSE(lock.Protected());
+    EXPECT_EQ(GetLoginPassword(store), "new");
+    EXPECT_EQ(store.values[kSealedPasswordSetting], "");
+
+    // Ticked by the user with no password to protect with: refused, nothing applied.
+    FakeSettingsStore empty;
+    Session none = LoadSession(empty);
+    form = ConfigOpeningForm(empty, &protection);
+    form.protectTouched = form.rememberTouched = form.rememberChecked = true;
+    outcome = ApplyConfig(form, none, empty, &protection);
+    EXPECT_EQ(outcome.refusal, kProtectNeedsPassword);
+    EXPECT_FALSE(lock.Protected());
+    EXPECT_TRUE(empty.values.empty());
+}
+
+TEST(VaultProtection, AtStartTheRememberedPasswordOpensTheVaultOrThePromptAsksUntilItDoes) {
+    struct Case {
+        const char* name;
+        bool remember, damaged;
+        std::optional<std::string> sealedText;
+        std::vector<std::string> typed;  // the prompt's OKs, then Cancel
+        StartUnlock result;
+        int prompts;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {"remembered", true, false, Sealed("pw"), {}, StartUnlock::kOpened, 0, ""},
+        {"wrong, then right", false, false, std::nullopt, {"x", "pw"}, StartUnlock::kOpened, 1, ""},
+        {"cancelled", false, false, std::nullopt, {"x"}, StartUnlock::kCancelled, 1, ""},
+        {"another user's seal",
+         true,
+         false,
+         SealedToText("other"),
+         {"pw"},
+         StartUnlock::kOpened,
+         1,
+         kRememberedUnreadable},
+        {"not a seal at all", true, false, "zz", {}, StartUnlock::kCancelled, 1, kRememberedUnreadable},
+        {"damaged file", false, true, std::nullopt, {"pw"}, StartUnlock::kFailed, 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSettingsStore store;
+        if (c.remember) store.values[kRememberSetting] = "1";
+        if (c.sealedText) store.values[kSealedPasswordSetting] = *c.sealedText;
+        FakeLock lock;
+        lock.password = "pw";
+        lock.damaged = c.damaged;
+        FakeSealer sealer;
+        Session session = LoadSession(store);
+        int prompts = 0;
+        std::string notice, failure;
+        auto prompt = [&](const std::string& told, const auto& tryPassword) {
+            ++prompts;
+            notice = told;
+            for (const std::string& typed : c.typed) {
+                std::string why;
+                if (tryPassword(typed, why) != VaultLock::Unlocked::kWrongPassword) return why.empty();
+            }
+            return false;
+        };
+        EXPECT_EQ(OpenVaultAtStart(session, store, {lock, sealer}, prompt, failure), c.result);
+        EXPECT_EQ(prompts, c.prompts);
+        EXPECT_EQ(notice, c.notice);
+        EXPECT_EQ(session.MasterPassword, c.result == StartUnlock::kOpened ? "pw" : "");
+        EXPECT_EQ(failure, c.damaged ? "damaged" : "");
+    }
 }
 
 }  // namespace
