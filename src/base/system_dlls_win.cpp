@@ -11,8 +11,8 @@ namespace {
 
 // The DLLs delay-loaded by cmake/windows.cmake, which system DLLs may also load by name (the
 // common controls load the theme DLL on their own).
-constexpr const char* kSystemOnlyDlls[] = {"version.dll", "wininet.dll", "uxtheme.dll",
-                                           "oleacc.dll",  "bcrypt.dll",  "msimg32.dll"};
+constexpr const char* kSystemOnlyDlls[] = {"version.dll", "wininet.dll", "uxtheme.dll", "oleacc.dll",
+                                           "bcrypt.dll",  "msimg32.dll", "crypt32.dll"};
 
 HMODULE LoadFromSystemFolder(const char* name) {
     wchar_t folder[MAX_PATH];

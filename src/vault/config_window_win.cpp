@@ -2,6 +2,7 @@
 
 #include "base/controls_win.h"
 #include "base/program_look_win.h"
+#include "vault/vault_lock.h"
 
 #include <algorithm>
 #include <string>
@@ -42,10 +43,12 @@ ConfigWindow::~ConfigWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
+int ConfigWindow::CheckRows() const { return protection_ ? 3 : 2; }
+
 bool ConfigWindow::Create(HWND owner) {
     if (!face_.Ready(kConfigWindowClass, OwnerWindowProc<ConfigWindow>)) return false;
 
-    int clientHeight = kFrameTop + FrameHeight() + 10 + 2 * kCheckHeight + 12 + kButtonHeight + kMargin;
+    int clientHeight = kFrameTop + FrameHeight() + 10 + CheckRows() * kCheckHeight + 12 + kButtonHeight + kMargin;
     hwnd_ = CreateCenteredWindow(kExStyle, kConfigWindowClass, Widen(kConfigCaption), kStyle,
                                  face_.dpi.Px(kClientWidth), face_.dpi.Px(clientHeight), owner, this);
     return hwnd_ != nullptr;
@@ -54,7 +57,7 @@ bool ConfigWindow::Create(HWND owner) {
 void ConfigWindow::CreateControls() {
     int frameX = face_.dpi.Px(kMargin);
     int frameW = face_.dpi.Px(kClientWidth - 2 * kMargin);
-    // Creation order is the Tab order: the three boxes, the two check boxes, OK and Cancel. The
+    // Creation order is the Tab order: the three boxes, the check boxes, OK and Cancel. The
     // frame comes first so that the boxes lie above it.
     CreateChild(hwnd_, 0, L"BUTTON", L"Set the login password", BS_GROUPBOX, kIdConfigFrame, frameX,
                 face_.dpi.Px(kFrameTop), frameW, face_.dpi.Px(FrameHeight()), face_.font.Get());
@@ -78,8 +81,12 @@ void ConfigWindow::CreateControls() {
     runOnStart_ = CreateChild(hwnd_, 0, L"BUTTON", L"Auto start", WS_TABSTOP | BS_AUTOCHECKBOX, kIdConfigRunOnStart,
                               frameX + face_.dpi.Px(4), checkY + face_.dpi.Px(kCheckHeight), frameW - face_.dpi.Px(4),
                               face_.dpi.Px(kCheckHeight), face_.font.Get());
+    if (protection_)
+        protect_ = CreateChild(hwnd_, 0, L"BUTTON", Widen(kProtectCheckText).c_str(), WS_TABSTOP | BS_AUTOCHECKBOX,
+                               kIdConfigProtect, frameX + face_.dpi.Px(4), checkY + face_.dpi.Px(2 * kCheckHeight),
+                               frameW - face_.dpi.Px(4), face_.dpi.Px(kCheckHeight), face_.font.Get());
 
-    int buttonsY = checkY + face_.dpi.Px(2 * kCheckHeight + 12);
+    int buttonsY = checkY + face_.dpi.Px(CheckRows() * kCheckHeight + 12);
     int cancelX = frameX + frameW - face_.dpi.Px(kButtonWidth);
     int okX = cancelX - face_.dpi.Px(kButtonWidth + 8);
     CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, face_.dpi.Px(kButtonWidth),
@@ -89,18 +96,21 @@ void ConfigWindow::CreateControls() {
 }
 
 void ConfigWindow::Load() {
-    const ConfigForm opening = ConfigOpeningForm(*store_);
+    const ConfigForm opening = ConfigOpeningForm(*store_, protection_);
     passwordTouched_ = opening.passwordTouched;
     runOnStartTouched_ = opening.runOnStartTouched;
     rememberTouched_ = opening.rememberTouched;
     if (opening.runOnStartChecked) SendMessageW(runOnStart_, BM_SETCHECK, BST_CHECKED, 0);
     if (opening.rememberChecked) SendMessageW(remember_, BM_SETCHECK, BST_CHECKED, 0);
+    protectTouched_ = false;
+    if (protect_ && opening.protectChecked) SendMessageW(protect_, BM_SETCHECK, BST_CHECKED, 0);
 }
 
-void ConfigWindow::ShowConfig(HWND owner, Session& session, SettingsStore& store) {
+void ConfigWindow::ShowConfig(HWND owner, Session& session, SettingsStore& store, VaultProtection* protection) {
     if (!hwnd_) {
         session_ = &session;
         store_ = &store;
+        protection_ = protection;
         if (!Create(owner)) return;
         Load();
         ShowWindow(hwnd_, SW_SHOW);
@@ -124,11 +134,13 @@ ConfigForm ConfigWindow::Collect() const {
     form.passwordTouched = passwordTouched_;
     form.runOnStartTouched = runOnStartTouched_;
     form.rememberTouched = rememberTouched_;
+    form.protectChecked = protect_ && Ticked(protect_);
+    form.protectTouched = protectTouched_;
     return form;
 }
 
 void ConfigWindow::btnOK_Click() {
-    ConfigOutcome outcome = ApplyConfig(Collect(), *session_, *store_);
+    ConfigOutcome outcome = ApplyConfig(Collect(), *session_, *store_, protection_);
     if (outcome.refusal) {
         MessageBoxW(hwnd_, Widen(*outcome.refusal).c_str(), kProgramTitle, MB_OK | MB_ICONEXCLAMATION);
         if (hwnd_ && outcome.focusBox >= 0 && outcome.focusBox < kConfigPasswordBoxes) {
@@ -159,6 +171,16 @@ void ConfigWindow::OnCommand(int id, int code) {
         case kIdConfigRunOnStart:
             runOnStartTouched_ = true;
             break;
+        case kIdConfigProtect:
+            // Asked once, as the box is unticked: the file will be readable by anyone.
+            if (protection_ && protection_->lock.Protected() && !Ticked(protect_) &&
+                MessageBoxW(hwnd_, Widen(kUnprotectQuestion).c_str(), kProgramTitle,
+                            MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES) {
+                if (protect_) SendMessageW(protect_, BM_SETCHECK, BST_CHECKED, 0);
+                break;
+            }
+            protectTouched_ = true;
+            break;
         case IDOK:
             btnOK_Click();
             break;
@@ -187,7 +209,7 @@ LRESULT ConfigWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_NCDESTROY:
             boxes_.fill(nullptr);
-            remember_ = runOnStart_ = nullptr;
+            remember_ = runOnStart_ = protect_ = nullptr;
             break;
         default:
             break;

@@ -19,6 +19,7 @@ enum ConfigControl : int {
     kIdConfigPassword0 = 4101,   // txtPassword(0) "Old Password"; (1) 4102 new, (2) 4103 confirm
     kIdConfigRemember = 4104,    // chkRememberPwd
     kIdConfigRunOnStart = 4105,  // chkRunOnStart
+    kIdConfigProtect = 4106,     // protect the vault with the master password
     kIdConfigFrame = 4110,       // "Set the login password"
     kIdConfigLabel0 = 4111,      // the boxes' labels, 4111 .. 4113
 };
@@ -33,8 +34,9 @@ public:
     ConfigWindow& operator=(const ConfigWindow&) = delete;
 
     // Opens the window modeless, owned by the owner, and brings it to the top; one already open
-    // is only brought to the top. The session and store must outlive the window.
-    void ShowConfig(HWND owner, Session& session, SettingsStore& store);
+    // is only brought to the top. The session, store and protection must outlive the window;
+    // without a protection the window has no protection box.
+    void ShowConfig(HWND owner, Session& session, SettingsStore& store, VaultProtection* protection = nullptr);
     void Close();
     bool IsOpen() const { return hwnd_ != nullptr; }
     HWND Handle() const { return hwnd_; }
@@ -46,20 +48,24 @@ private:
     bool Create(HWND owner);
     void CreateControls();
     void Load();
+    int CheckRows() const;
     ConfigForm Collect() const;
     void OnCommand(int id, int code);
     void btnOK_Click();
 
     Session* session_ = nullptr;
     SettingsStore* store_ = nullptr;
+    VaultProtection* protection_ = nullptr;
     // Form-level flags, cleared when the window loads.
     bool passwordTouched_ = false;
     bool runOnStartTouched_ = false;
     bool rememberTouched_ = false;
+    bool protectTouched_ = false;
     HWND hwnd_ = nullptr;
     std::array<HWND, kConfigPasswordBoxes> boxes_{};
     HWND remember_ = nullptr;
     HWND runOnStart_ = nullptr;
+    HWND protect_ = nullptr;
     DialogFace face_;
 };
 

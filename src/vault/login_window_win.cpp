@@ -3,6 +3,7 @@
 #include "base/controls_win.h"
 #include "base/message_pump_win.h"
 #include "base/program_look_win.h"
+#include "base/wipe.h"
 
 #include <algorithm>
 #include <string>
@@ -80,9 +81,25 @@ bool LoginWindow::ShowModal(HWND owner, Session& session) {
     return true;
 }
 
+bool LoginWindow::ShowUnlock(HWND owner, Session& session, const std::string& notice, const PasswordTry& tryPassword) {
+    if (!notice.empty()) MessageBoxW(owner, Widen(notice).c_str(), kProgramTitle, MB_OK | MB_ICONINFORMATION);
+    tryPassword_ = tryPassword;
+    const bool shown = ShowModal(owner, session);
+    tryPassword_ = nullptr;
+    return shown && session.LoginAccepted;
+}
+
 void LoginWindow::btnOK_Click() {
-    if (PasswordMatches(TextOf(password_), *session_)) {
-        session_->LoginAccepted = true;
+    std::string typed = TextOf(password_);
+    std::string failure;
+    const VaultLock::Unlocked verdict = tryPassword_                        ? tryPassword_(typed, failure)
+                                        : PasswordMatches(typed, *session_) ? VaultLock::Unlocked::kOpened
+                                                                            : VaultLock::Unlocked::kWrongPassword;
+    WipeString(typed);
+    if (verdict != VaultLock::Unlocked::kWrongPassword) {
+        // A vault that cannot be opened at all is not the password's fault: the prompt ends and
+        // the caller says why.
+        session_->LoginAccepted = verdict == VaultLock::Unlocked::kOpened;
         Unload();
         return;
     }

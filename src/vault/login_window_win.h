@@ -7,6 +7,10 @@
 #include "base/controls_win.h"
 #include "base/windows_api_win.h"
 #include "vault/settings.h"
+#include "vault/vault_lock.h"
+
+#include <functional>
+#include <string>
 
 namespace tf {
 
@@ -28,6 +32,10 @@ public:
     // sets session.LoginAccepted, Cancel clears it. Only one prompt at a time: while one is open
     // a second call brings it to the front and returns false at once (LoginAccepted untouched).
     bool ShowModal(HWND owner, Session& session);
+    // The same at start, for a protected vault: each OK tries the typed password on the vault.
+    // The notice, when there is one, is said before the prompt shows. True when one opened it.
+    using PasswordTry = std::function<VaultLock::Unlocked(const std::string& typed, std::string& failure)>;
+    bool ShowUnlock(HWND owner, Session& session, const std::string& notice, const PasswordTry& tryPassword);
     bool IsOpen() const { return hwnd_ != nullptr; }
     HWND Handle() const { return hwnd_; }
 
@@ -42,6 +50,7 @@ private:
     void Unload();
 
     Session* session_ = nullptr;
+    PasswordTry tryPassword_;
     HWND owner_ = nullptr;
     HWND hwnd_ = nullptr;
     HWND password_ = nullptr;

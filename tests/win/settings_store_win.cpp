@@ -9,6 +9,7 @@
 #include "vault/field_codec.h"
 #include "vault/settings.h"
 #include "vault/settings_store_win.h"
+#include "vault/user_sealer_win.h"
 
 namespace tf {
 namespace {
@@ -190,6 +191,17 @@ TEST_F(SettingsStoreRegistry, ReadsValuesWrittenByOthers) {
     // A text value stored without its terminating NUL reads the same.
     ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kUserInfo, L"rmbp", REG_SZ, L"1", sizeof(wchar_t)), ERROR_SUCCESS);
     EXPECT_EQ(GetRememberFlag(store_), 1);
+}
+
+TEST(WindowsUserSealer, ItsSealOpensAndDoesNotShowThePassword) {
+    WindowsUserSealer sealer;
+    const std::string password = "p+w^d 中文";
+    const std::optional<std::string> sealed = sealer.Seal(password);
+    ASSERT_TRUE(sealed);
+    EXPECT_EQ(sealed->find("p+w^d"), std::string::npos);
+    EXPECT_EQ(sealer.Open(*sealed), password);
+    EXPECT_EQ(sealer.Open(sealed->substr(0, sealed->size() / 2)), std::nullopt);
+    EXPECT_EQ(sealer.Open(""), std::nullopt);
 }
 
 }  // namespace
