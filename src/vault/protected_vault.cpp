@@ -19,7 +19,8 @@ constexpr std::size_t kFixedHead = 1 + 4 * 4;
 constexpr std::size_t kKeyCheckSize = 16;
 constexpr std::size_t kDigestSize = 16;
 constexpr std::size_t kTailOfHead = crypto::kNonceSize + kKeyCheckSize + kDigestSize;
-constexpr std::size_t kMaxBlob = kFixedHead + kdf_limits::kMaxSalt + kTailOfHead + kdf_limits::kMaxInner + crypto::kTagSize;
+constexpr std::size_t kMaxBlob =
+    kFixedHead + kdf_limits::kMaxSalt + kTailOfHead + kdf_limits::kMaxInner + crypto::kTagSize;
 constexpr std::size_t kMaxFile = kProtectedMagic.size() + (kMaxBlob + 2) / 3 * 4;
 constexpr std::string_view kKeyCheckLabel = "Tamborvin Form vault key check";
 
@@ -211,8 +212,8 @@ KdfParams CalibrateKdf(const std::function<double(const KdfParams&)>& timeOne) {
     const KdfParams probe{kMemory, 1, 1};
     const double onePass = std::max(timeOne ? timeOne(probe) : TimeOneDerivation(probe), 1e-6);
     if (onePass * kFloorPasses <= kMost) {
-        const double passes = std::clamp(std::round(kTarget / onePass), double{kFloorPasses},
-                                         double{kdf_limits::kMaxWorkKib / kMemory});
+        const double passes =
+            std::clamp(std::round(kTarget / onePass), double{kFloorPasses}, double{kdf_limits::kMaxWorkKib / kMemory});
         return {kMemory, static_cast<std::uint32_t>(passes), 1};
     }
     // Too slow for 2 passes at 64 MiB: less memory, whole MiB, never under the floor.

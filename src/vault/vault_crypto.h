@@ -22,8 +22,8 @@ bool Ready();
 
 // Argon2id (RFC 9106, version 0x13): `out.size()` bytes of tag. `secret` and `ad` stay empty for
 // the vault. False on a failure of the library (memory it could not have, parameters it refuses).
-bool Argon2id(std::string_view password, Bytes salt, std::uint32_t memoryKib, std::uint32_t passes,
-              std::uint32_t lanes, MutableBytes out, Bytes secret = {}, Bytes ad = {});
+bool Argon2id(std::string_view password, Bytes salt, std::uint32_t memoryKib, std::uint32_t passes, std::uint32_t lanes,
+              MutableBytes out, Bytes secret = {}, Bytes ad = {});
 
 // AES-256-GCM with a 12-byte nonce, in place. Seal encrypts `data` and writes the tag; Open
 // decrypts it and checks the tag, and on a mismatch wipes `data` and returns false.

@@ -29,8 +29,8 @@ std::string UnlockFailure(OpenStatus status) {
         case OpenStatus::kWrongPassword:
             return kPasswordIncorrect;
         case OpenStatus::kUnknownVersion:
-            return FailureMessage(kLoadFailure,
-                                  FormatError("The protected vault file was written by a later version of the program"));
+            return FailureMessage(
+                kLoadFailure, FormatError("The protected vault file was written by a later version of the program"));
         case OpenStatus::kUnsupportedParams:
             return FailureMessage(kLoadFailure,
                                   FormatError("The protected vault file asks for key settings this program refuses"));
