@@ -36,12 +36,22 @@ endforeach()
 find_package(GTest REQUIRED)
 include(GoogleTest)
 file(GLOB_RECURSE TF_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)
-list(FILTER TF_UNIT_TESTS EXCLUDE REGEX "/tests/(win|fixtures)/")
+list(FILTER TF_UNIT_TESTS EXCLUDE REGEX "/tests/(win|fixtures|helpers)/")
 add_executable(unit_tests ${TF_UNIT_TESTS})
 target_link_libraries(unit_tests PRIVATE tf_posix GTest::gtest GTest::gtest_main)
 target_include_directories(unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_compile_options(unit_tests PRIVATE ${TF_WARNINGS})
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60)
+
+# Protected vaults against an implementation of docs/vault-format.md written apart from ours, in
+# Python on Debian's cryptography and argon2 modules (which the system's Python sees, not pyenv's).
+add_executable(protected_vault_tool ${CMAKE_SOURCE_DIR}/tests/helpers/protected_vault_tool.cpp)
+target_link_libraries(protected_vault_tool PRIVATE tf_posix)
+target_compile_options(protected_vault_tool PRIVATE ${TF_WARNINGS})
+find_program(TF_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+add_test(NAME protected_vault_cross_check COMMAND ${TF_SYSTEM_PYTHON}
+    ${CMAKE_SOURCE_DIR}/tests/vault/protected_vault_cross_check.py $<TARGET_FILE:protected_vault_tool>
+    ${CMAKE_BINARY_DIR}/protected_vault_cross_check)
 
 if(TF_BENCH)
     find_package(benchmark REQUIRED)

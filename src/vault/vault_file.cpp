@@ -4,7 +4,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "base/wipe.h"
 #include "vault/field_codec.h"
+#include "vault/settings.h"
 
 namespace tf {
 
@@ -18,6 +20,32 @@ constexpr int kMaxBadFileNumber = 9999;
 std::string FailureMessage(const char* prefix, const FileError& error) {
     return prefix + std::to_string(error.code) + " Description:" + error.description;
 }
+
+// The runtime's "Invalid file format", with what is wrong with the protected vault.
+FileError FormatError(const char* description) { return FileError{321, description}; }
+
+std::string UnlockFailure(OpenStatus status) {
+    switch (status) {
+        case OpenStatus::kWrongPassword:
+            return kPasswordIncorrect;
+        case OpenStatus::kUnknownVersion:
+            return FailureMessage(
+                kLoadFailure, FormatError("The protected vault file was written by a later version of the program"));
+        case OpenStatus::kUnsupportedParams:
+            return FailureMessage(kLoadFailure,
+                                  FormatError("The protected vault file asks for key settings this program refuses"));
+        default:
+            return FailureMessage(kLoadFailure, FormatError("The protected vault file is damaged"));
+    }
+}
+
+// Refused saves: nothing was written, "Data.db" is as it was.
+std::string SaveRefused(const char* description) {
+    return FailureMessage(kSaveFailure, FileError{file_errors::kPermissionDenied, description});
+}
+constexpr char kLockedVault[] = "The protected vault file was not opened with its password";
+constexpr char kNoKey[] = "The vault file is protected and needs a password set again";
+constexpr char kNotProtected[] = "The vault file is not protected by a password";
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
@@ -108,20 +136,45 @@ std::optional<std::vector<LoginRecord>> ParseVault(std::string_view bytes, FileE
     return records;
 }
 
-VaultFile::VaultFile(FileSystem& fs, std::string folder)
+VaultFile::VaultFile(FileSystem& fs, std::string folder, RandomBytes random)
     : fs_(fs),
       folder_(std::move(folder)),
       dataPath_(JoinPath(folder_, kDataFileName)),
-      tmpPath_(JoinPath(folder_, kTmpFileName)) {}
+      tmpPath_(JoinPath(folder_, kTmpFileName)),
+      random_(std::move(random)) {}
 
 bool VaultFile::ReadDataFile(std::vector<LoginRecord>& records, std::string& failureMessage) {
     failureMessage.clear();
     unreadable_ = false;
     if (!fs_.FileExists(dataPath_)) return true;
     FileError error;
+    std::optional<std::string> bytes;
+    try {
+        bytes = fs_.ReadAll(dataPath_, error);
+    } catch (const std::bad_alloc&) {
+        error = MakeFileError(file_errors::kOutOfMemory);
+    }
+    if (bytes && IsProtectedVault(*bytes)) {
+        // Only Unlock may open it; until then nothing may replace it.
+        protected_ = true;
+        locked_ = !key_;
+        failureMessage =
+            FailureMessage(kLoadFailure, FormatError("The vault file is protected: it opens only with its password"));
+        return true;
+    }
+    if (!bytes) {
+        unreadable_ = true;
+        failureMessage = FailureMessage(kLoadFailure, error);
+        return true;
+    }
+    return LoadPlain(*bytes, records, failureMessage);
+}
+
+bool VaultFile::LoadPlain(std::string_view bytes, std::vector<LoginRecord>& records, std::string& failureMessage) {
+    FileError error;
     std::optional<std::vector<LoginRecord>> loaded;
     try {
-        if (auto bytes = fs_.ReadAll(dataPath_, error)) loaded = ParseVault(*bytes, error);
+        loaded = ParseVault(bytes, error);
     } catch (const std::bad_alloc&) {
         error = MakeFileError(file_errors::kOutOfMemory);
     } catch (const std::length_error&) {
@@ -175,12 +228,27 @@ bool VaultFile::KeepUnreadableVault(std::string& failureMessage) {
 
 bool VaultFile::WriteDataFile(const std::vector<LoginRecord>& records, std::string& failureMessage) {
     failureMessage.clear();
+    if (locked_) {
+        failureMessage = SaveRefused(kLockedVault);
+        return true;
+    }
+    // Never plain over a protected vault, which would give its records away.
+    if (protected_ && !key_) {
+        failureMessage = SaveRefused(kNoKey);
+        return true;
+    }
+    return Write(records, key_ ? &*key_ : nullptr, failureMessage);
+}
+
+bool VaultFile::Write(const std::vector<LoginRecord>& records, const VaultKey* key, std::string& failureMessage) {
+    failureMessage.clear();
     if (unreadable_ && !KeepUnreadableVault(failureMessage)) return true;
     // A stale tmp.db from an interrupted save; its removal never reports.
     if (fs_.FileExists(tmpPath_)) fs_.DeleteFile(tmpPath_);
-    if (records.empty()) {
+    if (records.empty() && !key) {
         // An empty vault is the absence of the file. One that stays (held open by a backup or sync
         // program) would bring the deleted records back at the next start: the save failed.
+        // A protected vault is never deleted: the next start would be a first one, with no password.
         fs_.DeleteFile(tmpPath_);
         if (!fs_.DeleteFile(dataPath_) && fs_.FileExists(dataPath_)) {
             failureMessage = FailureMessage(kSaveFailure, MakeFileError(file_errors::kPermissionDenied));
@@ -189,12 +257,124 @@ bool VaultFile::WriteDataFile(const std::vector<LoginRecord>& records, std::stri
         return false;
     }
     FileError error;
+    std::string bytes = FormatVault(records);
+    if (key) {
+        std::optional<std::string> sealed = SealVault(bytes, *key, random_);
+        WipeString(bytes);
+        if (!sealed) {
+            // The system's random source failed, or the records are beyond any real vault's size.
+            failureMessage = FailureMessage(kSaveFailure, FileError{51, "Internal error"});
+            return true;
+        }
+        bytes = std::move(*sealed);
+    }
     // Data.db is replaced in one step only once the new content is complete on the disk, so
     // an interruption at any point leaves the old or the new vault, never neither.
-    if (!fs_.WriteNew(tmpPath_, FormatVault(records), error) || !fs_.Replace(tmpPath_, dataPath_, error)) {
+    if (!fs_.WriteNew(tmpPath_, bytes, error) || !fs_.Replace(tmpPath_, dataPath_, error)) {
         failureMessage = FailureMessage(kSaveFailure, error);
         return true;
     }
+    return false;
+}
+
+DataFileKind VaultFile::Probe() {
+    if (!fs_.FileExists(dataPath_)) return DataFileKind::kNone;
+    FileError error;
+    std::optional<std::string> bytes;
+    try {
+        bytes = fs_.ReadAll(dataPath_, error);
+    } catch (const std::bad_alloc&) {
+    }
+    // One that cannot be read now is left to the load, which reports it.
+    if (!bytes || !IsProtectedVault(*bytes)) return DataFileKind::kPlain;
+    protected_ = true;
+    locked_ = !key_;
+    return DataFileKind::kProtected;
+}
+
+void VaultFile::MarkUnreadable() {
+    protected_ = true;
+    locked_ = false;
+    unreadable_ = true;
+}
+
+UnlockResult VaultFile::Unlock(std::string_view password, std::vector<LoginRecord>& records) {
+    unreadable_ = false;
+    FileError error;
+    std::optional<std::string> bytes;
+    try {
+        bytes = fs_.ReadAll(dataPath_, error);
+    } catch (const std::bad_alloc&) {
+        error = MakeFileError(file_errors::kOutOfMemory);
+    }
+    if (!bytes) {
+        MarkUnreadable();
+        return {OpenStatus::kDamaged, FailureMessage(kLoadFailure, error)};
+    }
+    if (!IsProtectedVault(*bytes)) {
+        // Replaced by a plain vault since the probe.
+        protected_ = locked_ = false;
+        UnlockResult result{OpenStatus::kOpened, ""};
+        if (LoadPlain(*bytes, records, result.message)) result.status = OpenStatus::kDamaged;
+        return result;
+    }
+    OpenedVault opened = OpenVault(*bytes, password);
+    protected_ = true;
+    if (opened.status == OpenStatus::kWrongPassword) {
+        locked_ = !key_;
+        return {opened.status, UnlockFailure(opened.status)};
+    }
+    std::string message;
+    if (opened.status != OpenStatus::kOpened || LoadPlain(opened.inner, records, message)) {
+        MarkUnreadable();
+        // What the key opened must be a plain vault; anything else was made to look like one.
+        return {opened.status == OpenStatus::kOpened ? OpenStatus::kDamaged : opened.status,
+                UnlockFailure(opened.status)};
+    }
+    locked_ = false;
+    key_ = std::move(opened.key);
+    return {OpenStatus::kOpened, ""};
+}
+
+bool VaultFile::Protect(const std::vector<LoginRecord>& records, std::string_view password, const KdfParams& params,
+                        std::string& failureMessage) {
+    if (locked_) {
+        failureMessage = SaveRefused(kLockedVault);
+        return true;
+    }
+    std::optional<VaultKey> key = DeriveNewVaultKey(password, params, random_);
+    if (!key) {
+        // Parameters within the caps leave the memory Argon2 asks for, or the random source.
+        failureMessage = FailureMessage(kSaveFailure, MakeFileError(file_errors::kOutOfMemory));
+        return true;
+    }
+    if (Write(records, &*key, failureMessage)) return true;
+    key_ = std::move(key);
+    protected_ = true;
+    return false;
+}
+
+bool VaultFile::ChangePassword(const std::vector<LoginRecord>& records, std::string_view oldPassword,
+                               std::string_view newPassword, const KdfParams& params, std::string& failureMessage) {
+    if (!key_) {
+        failureMessage = SaveRefused(locked_ ? kLockedVault : kNotProtected);
+        return true;
+    }
+    if (!key_->Matches(oldPassword)) {
+        failureMessage = kOldPasswordIncorrect;
+        return true;
+    }
+    return Protect(records, newPassword, params, failureMessage);
+}
+
+bool VaultFile::Unprotect(const std::vector<LoginRecord>& records, std::string& failureMessage) {
+    if (locked_) {
+        failureMessage = SaveRefused(kLockedVault);
+        return true;
+    }
+    if (Write(records, nullptr, failureMessage)) return true;
+    key_.reset();
+    protected_ = false;
     return false;
 }
 

@@ -237,3 +237,103 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace tf
+
+namespace tf {
+namespace {
+
+constexpr KdfParams kSmall{64, 1, 1};
+
+// What the next start finds in "Data.db" with this password.
+std::optional<std::vector<LoginRecord>> OpenWith(const Files& files, std::string_view password) {
+    OpenedVault opened = OpenVault(files.at(kData), password);
+    FileError error;
+    if (opened.status != OpenStatus::kOpened) return std::nullopt;
+    return ParseVault(opened.inner, error);
+}
+
+TEST(VaultFile, ProtectedVaultLivesThroughSavesPasswordChangesAndUnprotect) {
+    FakeFileSystem fs;
+    fs.files = {{kData, FormatVault(Records({"a"}))}};
+    VaultFile vault(fs, "/v");
+    std::string message;
+    ASSERT_FALSE(vault.Protect(Records({"a"}), "pw", kSmall, message)) << message;
+    EXPECT_EQ(OpenWith(fs.files, "pw"), Records({"a"}));
+
+    // The next start: locked until the password opens it. A prompt cancelled, then a save of the
+    // empty list, must not delete or replace it.
+    VaultFile next(fs, "/v");
+    EXPECT_EQ(next.Probe(), DataFileKind::kProtected);
+    const Files locked = fs.files;
+    EXPECT_TRUE(next.WriteDataFile({}, message));
+    EXPECT_EQ(message,
+              "Failed to save the data, code:70 Description:The protected vault file was not opened with "
+              "its password");
+    EXPECT_TRUE(next.Unprotect({}, message));
+    EXPECT_EQ(fs.files, locked);
+    std::vector<LoginRecord> records;
+    EXPECT_EQ(next.Unlock("PW", records).message, "Password is incorrect, please re-enter");
+    ASSERT_EQ(next.Unlock("pw", records).status, OpenStatus::kOpened);
+    EXPECT_EQ(records, Records({"a"}));
+
+    // Saves keep the key: same salt, the file opens with the same password; no records is a
+    // protected file holding none.
+    for (const auto& list : {Records({"a", "b"}), std::vector<LoginRecord>{}}) {
+        ASSERT_FALSE(next.WriteDataFile(list, message)) << message;
+        EXPECT_EQ(OpenWith(fs.files, "pw"), list);
+    }
+    // A wrong old password changes nothing; a right one gives a new salt, and the old password no
+    // longer opens the file.
+    const Files before = fs.files;
+    EXPECT_TRUE(next.ChangePassword(Records({"c"}), "nope", "new", kSmall, message));
+    EXPECT_EQ(message, "Old password is incorrect!");
+    EXPECT_EQ(fs.files, before);
+    ASSERT_FALSE(next.ChangePassword(Records({"c"}), "pw", "new", kSmall, message)) << message;
+    EXPECT_EQ(OpenWith(fs.files, "new"), Records({"c"}));
+    EXPECT_FALSE(OpenWith(fs.files, "pw"));
+    EXPECT_NE(fs.files[kData].substr(0, 60), before.at(kData).substr(0, 60));
+
+    // Unprotected, the file is exactly the plain vault again.
+    ASSERT_FALSE(next.Unprotect(Records({"c"}), message)) << message;
+    EXPECT_EQ(fs.files, (Files{{kData, FormatVault(Records({"c"}))}}));
+}
+
+TEST(VaultFile, FailedPasswordChangeKeepsTheOldFileAndKey) {
+    FakeFileSystem fs;
+    VaultFile vault(fs, "/v");
+    std::string message;
+    ASSERT_FALSE(vault.Protect(Records({"a"}), "old", kSmall, message)) << message;
+    for (int step : {1, 2}) {  // the new file's write, its replacing of "Data.db"
+        SCOPED_TRACE(step);
+        const auto saved = Records({std::to_string(step).c_str()});
+        ASSERT_FALSE(vault.WriteDataFile(saved, message)) << message;
+        fs.calls.clear();
+        fs.failAt = step;
+        EXPECT_TRUE(vault.ChangePassword(Records({"b"}), "old", "new", kSmall, message));
+        fs.failAt = -1;
+        EXPECT_EQ(OpenWith(fs.files, "old"), saved);
+        // Later saves still use the old key.
+        ASSERT_FALSE(vault.WriteDataFile(Records({"c"}), message)) << message;
+        EXPECT_EQ(OpenWith(fs.files, "old"), Records({"c"}));
+    }
+}
+
+// Reading without the password (the load of a plain vault) neither loads nor unlocks a protected
+// one, and keeps it from being replaced; a damaged one is kept aside before the first save.
+TEST(VaultFile, PlainLoadOfAProtectedVaultLocksIt) {
+    FakeFileSystem fs;
+    std::string message;
+    ASSERT_FALSE(VaultFile(fs, "/v").Protect(Records({"a"}), "pw", kSmall, message));
+    const Files kept = fs.files;
+    VaultFile vault(fs, "/v");
+    std::vector<LoginRecord> records;
+    EXPECT_TRUE(vault.ReadDataFile(records, message));
+    EXPECT_EQ(message,
+              "Failed to get data, code:321 Description:The vault file is protected: it opens only with "
+              "its password");
+    EXPECT_TRUE(vault.IsLocked());
+    EXPECT_TRUE(vault.WriteDataFile(Records({"b"}), message));
+    EXPECT_EQ(fs.files, kept);
+}
+
+}  // namespace
+}  // namespace tf
