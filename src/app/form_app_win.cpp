@@ -26,8 +26,9 @@ bool FormApp::Start(HINSTANCE instance) {
     vault_.SetWindow(window);
     int alpha = 255;
     SetTopLayered(window, true, alpha, false);
-    // The master password and the remember flag, for the password gate; then the icon.
-    trayGate_.Start(window, mainWindow_.Icon());
+    // The master password and the remember flag, for the password gate; a protected vault opened
+    // before anything is read from it; then the icon.
+    if (!trayGate_.Start(window, mainWindow_.Icon(), protection_)) return false;
     vault_.Load();
     // Loading may have taken much memory that the program does not need while it waits.
     SetProcessWorkingSetSize(GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));

@@ -34,6 +34,8 @@ private:
     // looked up by the watch and the keys.
     RecordGrid grid_;
     VaultSession vault_{grid_};
+    WindowsUserSealer sealer_;
+    VaultProtection protection_{vault_, sealer_};
     TrayGate trayGate_{[this] { return Exit(); }};
     WatchController watch_;
     TypingController typing_{watch_, grid_, [this] { return Exit(); }};

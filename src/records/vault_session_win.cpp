@@ -19,18 +19,26 @@ constexpr wchar_t kUnsavedExitQuestion[] =
 
 VaultSession::VaultSession(RecordGrid& grid) : grid_(grid), vault_(NativeFileSystem(), ProgramFolder()) {}
 
-void VaultSession::Load() {
-    std::vector<LoginRecord> records;
-    std::string failure;
-    if (!vault_.ReadDataFile(records, failure)) {
-        try {
-            grid_.FillGrid(records);
-        } catch (const std::bad_alloc&) {
-            // A failed load like any other: an empty list, and the file kept aside at the next save.
-            grid_.SetupGrid();
-            failure = vault_.LoadFailedOutOfMemory();
-        }
+void VaultSession::Fill(std::vector<LoginRecord>& records, std::string& failure) {
+    try {
+        grid_.FillGrid(records);
+    } catch (const std::bad_alloc&) {
+        // A failed load like any other: an empty list, and the file kept aside at the next save.
+        grid_.SetupGrid();
+        failure = vault_.LoadFailedOutOfMemory();
     }
+}
+
+void VaultSession::Load() {
+    if (loaded_) return;
+    std::vector<LoginRecord> records;
+    std::string failure = unlockFailure_;
+    if (!failure.empty()) {
+        grid_.SetupGrid();
+    } else if (!vault_.ReadDataFile(records, failure)) {
+        Fill(records, failure);
+    }
+    loaded_ = true;
     // No vault file is a first start: nothing to say.
     if (!failure.empty()) MessageBoxW(window_, Widen(failure).c_str(), kProgramTitle, MB_OK);
 }
@@ -42,6 +50,59 @@ bool VaultSession::Save() {
     if (!kept.empty()) MessageBoxW(window_, Widen(kept).c_str(), kProgramTitle, MB_OK | MB_ICONINFORMATION);
     if (failed && !failure.empty()) MessageBoxW(window_, Widen(failure).c_str(), kProgramTitle, MB_OK);
     return !failed;
+}
+
+bool VaultSession::Protected() {
+    if (!probed_) {
+        probed_ = true;
+        vault_.Probe();
+    }
+    return vault_.IsProtected();
+}
+
+VaultLock::Unlocked VaultSession::Unlock(const std::string& password, std::string& failure) {
+    std::vector<LoginRecord> records;
+    UnlockResult result = vault_.Unlock(password, records);
+    switch (result.status) {
+        case OpenStatus::kOpened:
+            Fill(records, failure);
+            if (!failure.empty()) MessageBoxW(window_, Widen(failure).c_str(), kProgramTitle, MB_OK);
+            failure.clear();
+            loaded_ = true;
+            return Unlocked::kOpened;
+        case OpenStatus::kWrongPassword:
+            return Unlocked::kWrongPassword;
+        default:
+            // Shown by the load that follows, which starts with no records and keeps the file aside.
+            failure = unlockFailure_ = result.message;
+            return Unlocked::kFailed;
+    }
+}
+
+const KdfParams& VaultSession::Params() {
+    if (!params_) params_ = CalibrateKdf();
+    return *params_;
+}
+
+std::string VaultSession::Protect(const std::string& password) {
+    std::string failure;
+    if (vault_.Protect(grid_.RecordsForSave(), password, Params(), failure) && failure.empty())
+        failure = "The vault file could not be written.";
+    return failure;
+}
+
+std::string VaultSession::Unprotect() {
+    std::string failure;
+    if (vault_.Unprotect(grid_.RecordsForSave(), failure) && failure.empty())
+        failure = "The vault file could not be written.";
+    return failure;
+}
+
+std::string VaultSession::ChangePassword(const std::string& oldPassword, const std::string& newPassword) {
+    std::string failure;
+    if (vault_.ChangePassword(grid_.RecordsForSave(), oldPassword, newPassword, Params(), failure) && failure.empty())
+        failure = "The vault file could not be written.";
+    return failure;
 }
 
 bool VaultSession::AskEndWithoutSaving() {

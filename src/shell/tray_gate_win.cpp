@@ -9,10 +9,21 @@ namespace tf {
 
 TrayGate::TrayGate(std::function<bool()> exit) : exit_(std::move(exit)), trayMenu_([this] { return exit_(); }) {}
 
-void TrayGate::Start(HWND window, HICON icon) {
+bool TrayGate::Start(HWND window, HICON icon, VaultProtection& protection) {
     window_ = window;
+    protection_ = &protection;
     session_ = LoadSession(store_);
+    std::string failure;
+    const StartUnlock opened = OpenVaultAtStart(
+        session_, store_, protection,
+        [this](const std::string& notice, const LoginWindow::PasswordTry& tryPassword) {
+            return login_.ShowUnlock(window_, session_, notice, tryPassword);
+        },
+        failure);
+    if (opened == StartUnlock::kCancelled) return false;
+    // A vault that could not be opened is reported by the load, which keeps it aside.
     tray_.AddTrayIcon(window, icon, kProgramTitle);
+    return true;
 }
 
 bool TrayGate::PasswordGate() {
@@ -32,7 +43,7 @@ void TrayGate::ShowMainWindow() {
 void TrayGate::mnuConfig_Click() {
     // Open already: the user passed the gate for it, so it only comes to the front.
     if (!config_.IsOpen() && (!PasswordGate() || !window_)) return;
-    config_.ShowConfig(window_, session_, store_);
+    config_.ShowConfig(window_, session_, store_, protection_);
 }
 
 bool TrayGate::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -13,6 +13,8 @@
 #include "vault/login_window_win.h"
 #include "vault/settings.h"
 #include "vault/settings_store_win.h"
+#include "vault/user_sealer_win.h"
+#include "vault/vault_lock.h"
 
 namespace tf {
 
@@ -21,9 +23,11 @@ public:
     // exit: the program's Exit; false when it goes on (the user kept it after a failed save).
     explicit TrayGate(std::function<bool()> exit);
 
-    // Reads the master password and the remember flag, and puts the icon of `window` in the
-    // notification area; the window receives the icon's and the menu's messages.
-    void Start(HWND window, HICON icon);
+    // Reads the master password and the remember flag; a protected vault is opened (with the
+    // remembered password, or the prompt's). Then puts the icon of `window` in the notification
+    // area; the window receives the icon's and the menu's messages. False when the user cancelled
+    // the prompt: the program ends, no file touched.
+    bool Start(HWND window, HICON icon, VaultProtection& protection);
     void RemoveIcon() { tray_.RemoveTrayIcon(); }
     // Shows the hidden window again and brings it to the front, once the password gate passed.
     void ShowMainWindow();
@@ -45,6 +49,7 @@ private:
     Session session_;
     LoginWindow login_;
     ConfigWindow config_;
+    VaultProtection* protection_ = nullptr;
 };
 
 }  // namespace tf

@@ -140,9 +140,14 @@ ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStor
         // Not saved: the old password stays in force, here and in the store, and OK stops as it
         // does for a refusal, so that pressing it again retries with the same boxes. A protected
         // vault is encrypted again with the new one instead ("lgpd" holds none).
-        const WriteStatus saved = wasProtected ? protection->lock.ChangePassword(form.newPassword)
-                                               : SetLoginPassword(store, form.newPassword);
-        if (!saved.Ok()) {
+        if (wasProtected) {
+            if (std::string failed = protection->lock.ChangePassword(session.MasterPassword, form.newPassword);
+                !failed.empty()) {
+                outcome.refusal = std::string(kPasswordNotChanged) + "\n" + failed;
+                outcome.focusBox = 1;
+                return outcome;
+            }
+        } else if (WriteStatus saved = SetLoginPassword(store, form.newPassword); !saved.Ok()) {
             outcome.refusal = WriteFailureText(kPasswordNotSaved, saved);
             outcome.focusBox = 1;
             return outcome;
@@ -151,15 +156,15 @@ ConfigOutcome ApplyConfig(const ConfigForm& form, Session& session, SettingsStor
         outcome.passwordChanged = true;
     }
     if (change == ProtectionChange::kProtect) {
-        if (WriteStatus done = protection->lock.Protect(session.MasterPassword); !done.Ok()) {
-            outcome.failures.push_back(WriteFailureText(kProtectFailed, done));
+        if (std::string failed = protection->lock.Protect(session.MasterPassword); !failed.empty()) {
+            outcome.failures.push_back(std::string(kProtectFailed) + "\n" + failed);
         } else if (WriteStatus cleared = SetLoginPassword(store, std::string()); !cleared.Ok()) {
             outcome.failures.push_back(WriteFailureText(kPasswordNotSaved, cleared));
         }
     } else if (change == ProtectionChange::kUnprotect) {
         // The plain vault's password goes back where the earlier versions look for it.
-        if (WriteStatus done = protection->lock.Unprotect(); !done.Ok()) {
-            outcome.failures.push_back(WriteFailureText(kUnprotectFailed, done));
+        if (std::string failed = protection->lock.Unprotect(); !failed.empty()) {
+            outcome.failures.push_back(std::string(kUnprotectFailed) + "\n" + failed);
         } else if (WriteStatus saved = SetLoginPassword(store, session.MasterPassword); !saved.Ok()) {
             outcome.failures.push_back(WriteFailureText(kPasswordNotSaved, saved));
         }

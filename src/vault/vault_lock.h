@@ -21,15 +21,16 @@ inline constexpr char kProtectNeedsPassword[] =
 inline constexpr char kUnprotectQuestion[] =
     "Without protection, the vault file will be readable by anyone who can read your files. Remove the "
     "protection?";
-inline constexpr char kProtectFailed[] = "The vault could not be protected; it stays as it was. Error code:";
-inline constexpr char kUnprotectFailed[] =
-    "The protection could not be removed; the vault stays protected. Error code:";
+// Followed by the reason, on a line of its own.
+inline constexpr char kPasswordNotChanged[] = "Password change failed, the old password is still valid!";
+inline constexpr char kProtectFailed[] = "The vault could not be protected; it stays as it was.";
+inline constexpr char kUnprotectFailed[] = "The protection could not be removed; the vault stays protected.";
 inline constexpr char kRememberedUnreadable[] =
     "The remembered password could not be read (it was saved by another Windows user or is damaged). Please "
     "enter the password.";
 
-// The vault file's protection. Each change rewrites the file in one step: on a failure the file,
-// and the password that opens it, stay as they were.
+// The vault file's protection. Each change rewrites the file in one step and gives an empty text;
+// on a failure the message to show, and the file and the password that opens it stay as they were.
 class VaultLock {
 public:
     enum class Unlocked { kOpened, kWrongPassword, kFailed };
@@ -38,9 +39,9 @@ public:
     // A protected vault opened with the password, its key then kept for the saves. kFailed: the
     // file could not be opened at all (damaged, of an unknown kind); the message says so.
     virtual Unlocked Unlock(const std::string& password, std::string& failure) = 0;
-    virtual WriteStatus Protect(const std::string& password) = 0;
-    virtual WriteStatus Unprotect() = 0;
-    virtual WriteStatus ChangePassword(const std::string& password) = 0;
+    virtual std::string Protect(const std::string& password) = 0;
+    virtual std::string Unprotect() = 0;
+    virtual std::string ChangePassword(const std::string& oldPassword, const std::string& newPassword) = 0;
 };
 
 // Sealing for the current user alone, with no question to the user; nothing when it failed.

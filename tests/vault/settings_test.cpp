@@ -347,11 +347,13 @@ public:
         }
         return typed == password ? Unlocked::kOpened : Unlocked::kWrongPassword;
     }
-    WriteStatus Protect(const std::string& with) override { return Change(with); }
-    WriteStatus Unprotect() override { return Change(""); }
-    WriteStatus ChangePassword(const std::string& with) override { return Change(with); }
-    WriteStatus Change(const std::string& with) {
-        if (diskFull) return WriteStatus{61, "The disk is full."};
+    std::string Protect(const std::string& with) override { return Change(with); }
+    std::string Unprotect() override { return Change(""); }
+    std::string ChangePassword(const std::string& old, const std::string& with) override {
+        return old == password ? Change(with) : "not the old password";
+    }
+    std::string Change(const std::string& with) {
+        if (diskFull) return "The disk is full.";
         password = with;
         return {};
     }
@@ -403,7 +405,7 @@ TEST(VaultProtection, TheSettingsProtectChangeAndUnprotectAndTheRegistryNeverHol
     // The disk full during the new encryption: the old password stays valid everywhere.
     lock.diskFull = true;
     outcome = ApplyConfig(EverythingTouched("new", "newer", "newer"), session, store, &protection);
-    EXPECT_EQ(outcome.refusal, std::string(kPasswordNotSaved) + "61 Description:The disk is full.");
+    EXPECT_EQ(outcome.refusal, std::string(kPasswordNotChanged) + "\nThe disk is full.");
     EXPECT_EQ(session.MasterPassword, "new");
     EXPECT_EQ(lock.password, "new");
     EXPECT_EQ(store.values[kSealedPasswordSetting], Sealed("new"));

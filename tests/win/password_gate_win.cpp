@@ -25,6 +25,7 @@ constexpr int kIdNewPassword = 4102;
 constexpr int kIdConfirmPassword = 4103;
 constexpr int kIdRemember = 4104;
 constexpr int kIdAutoStart = 4105;
+constexpr int kIdProtect = 4106;
 constexpr WPARAM kMenuSetting = 4201;
 constexpr WPARAM kMenuExit = 4203;
 constexpr wchar_t kMenuFormClass[] = L"TamborvinFormTrayMenu";
@@ -97,6 +98,12 @@ protected:
     HWND ClickIconForPrompt() {
         PostMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
         return program_->WaitForTopWindow(kLoginClass);
+    }
+
+    // Starts the program on a protected vault: the prompt comes before the main window shows.
+    void StartBehindPrompt() {
+        exe_ = folder_.CopyProgram(kProgram);
+        program_ = std::make_unique<Process>(exe_, folder_.Path());
     }
 
     // Types into an empty box, or over its selected text; the box then holds just the text.
@@ -300,10 +307,14 @@ TEST_F(PasswordGateTest, SettingChangesThePasswordAndTheStartWithWindows) {
     EXPECT_EQ(program_->TopWindows(kConfigClass).size(), 1u);
     EXPECT_TRUE(program_->TopWindows(kLoginClass).empty());
 
-    // The old password is empty, as none was set.
+    // The old password is empty, as none was set. Protection, ticked for a first password, is
+    // declined here: the password is then kept where earlier versions keep it.
     TypeInto(FindChildById(config, kIdNewPassword), L"N3w密码");
     TypeInto(FindChildById(config, kIdConfirmPassword), L"N3w密码");
     SendMessageW(autoStart, BM_CLICK, 0, 0);
+    HWND protect = FindChildById(config, kIdProtect);
+    EXPECT_EQ(SendMessageW(protect, BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(protect, BM_CLICK, 0, 0);
     PostCommand(FindChildById(config, IDOK));
     EXPECT_EQ(AnswerNextMessage(), L"Password changed successfully, remember!");
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
@@ -428,6 +439,84 @@ TEST_F(PasswordGateTest, RememberTickedInTheSettingsSkipsThePromptAtOnce) {
     config = program_->WaitForTopWindow(kConfigClass);
     ASSERT_NE(config, nullptr);
     EXPECT_EQ(SendMessageW(FindChildById(config, kIdRemember), BM_GETCHECK, 0, 0), BST_CHECKED);
+    ExitProgram();
+}
+
+TEST_F(PasswordGateTest, AProtectedVaultOpensOnlyWithItsPasswordAndWindowsRemembersIt) {
+    folder_.Write(L"Data.db", FormatVault(FourRecords()));
+    StartProgram();
+    HWND config = OpenSettings(L"");
+    ASSERT_NE(config, nullptr);
+    EXPECT_EQ(WindowText(FindChildById(config, kIdProtect)), L"Protect the vault with the master password");
+    TypeInto(FindChildById(config, kIdNewPassword), L"S3cret密");
+    TypeInto(FindChildById(config, kIdConfirmPassword), L"S3cret密");
+    PostCommand(FindChildById(config, IDOK));
+    EXPECT_EQ(AnswerNextMessage(), L"Password changed successfully, remember!");
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
+    const std::string sealed = folder_.Read(L"Data.db").value_or("");
+    EXPECT_TRUE(IsProtectedVault(sealed));
+    const std::string firstLine = FormatVault({FourRecords()[0]});
+    EXPECT_EQ(sealed.find(firstLine.substr(0, firstLine.size() - 2)), std::string::npos);
+    EXPECT_EQ(ReadRegistryText(kUserInfoKey, L"lgpd").value_or(L""), L"");
+    ExitProgram();
+
+    // At start the prompt comes before anything is shown; a wrong password, then Cancel, ends the
+    // program with the file as it was.
+    StartBehindPrompt();
+    HWND login = program_->WaitForTopWindow(kLoginClass);
+    ASSERT_NE(login, nullptr) << "no prompt for the protected vault";
+    EXPECT_TRUE(program_->TopWindows(kMainClass).empty() || !IsWindowVisible(program_->TopWindows(kMainClass)[0]));
+    TypeInto(FindChildById(login, kIdLoginPassword), L"s3cret密");
+    PostCommand(FindChildById(login, IDOK));
+    EXPECT_EQ(AnswerNextMessage(), L"Password is incorrect, please re-enter");
+    PostCommand(FindChildById(login, IDCANCEL));
+    ASSERT_TRUE(program_->WaitForExit().has_value()) << "Cancel did not end the program";
+    EXPECT_EQ(folder_.Read(L"Data.db"), sealed);
+
+    // The right password opens it; remembered, Windows opens it without a question and the
+    // registry holds no password.
+    StartBehindPrompt();
+    login = program_->WaitForTopWindow(kLoginClass);
+    ASSERT_NE(login, nullptr);
+    TypeInto(FindChildById(login, kIdLoginPassword), L"S3cret密");
+    PostCommand(FindChildById(login, IDOK));
+    FindMainWindow();
+    EXPECT_EQ(list_->RowCount(), 4);
+    config = OpenSettings(L"S3cret密");
+    ASSERT_NE(config, nullptr);
+    EXPECT_EQ(SendMessageW(FindChildById(config, kIdProtect), BM_GETCHECK, 0, 0), BST_CHECKED);
+    SendMessageW(FindChildById(config, kIdRemember), BM_CLICK, 0, 0);
+    PostCommand(FindChildById(config, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
+    const std::wstring blob = ReadRegistryText(kUserInfoKey, L"lgpk").value_or(L"");
+    EXPECT_GT(blob.size(), 32u);
+    EXPECT_EQ(ReadRegistryText(kUserInfoKey, L"lgpd").value_or(L""), L"");
+    ExitProgram();
+    StartProgram();
+    EXPECT_TRUE(program_->TopWindows(kLoginClass).empty());
+    EXPECT_EQ(list_->RowCount(), 4);
+
+    // A new password encrypts the vault again: the next start opens it with that one only.
+    PostMessageW(main_, WM_COMMAND, kMenuSetting, 0);
+    config = program_->WaitForTopWindow(kConfigClass);
+    ASSERT_NE(config, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == config; }));
+    TypeInto(FindChildById(config, kIdOldPassword), L"S3cret密");
+    TypeInto(FindChildById(config, kIdNewPassword), L"n3w");
+    TypeInto(FindChildById(config, kIdConfirmPassword), L"n3w");
+    SendMessageW(FindChildById(config, kIdRemember), BM_CLICK, 0, 0);
+    PostCommand(FindChildById(config, IDOK));
+    EXPECT_EQ(AnswerNextMessage(), L"Password changed successfully, remember!");
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
+    EXPECT_NE(folder_.Read(L"Data.db"), sealed);
+    ExitProgram();
+    StartBehindPrompt();
+    login = program_->WaitForTopWindow(kLoginClass);
+    ASSERT_NE(login, nullptr);
+    TypeInto(FindChildById(login, kIdLoginPassword), L"n3w");
+    PostCommand(FindChildById(login, IDOK));
+    FindMainWindow();
+    EXPECT_EQ(list_->RowCount(), 4);
     ExitProgram();
 }
 
