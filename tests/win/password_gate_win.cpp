@@ -6,8 +6,13 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "base/file_system.h"
 #include "vault/field_codec.h"
+#include "vault/user_sealer_win.h"
 #include "vault/vault_file.h"
+#include "vault/vault_lock.h"
+
+#include <cstdio>
 
 namespace tf::test {
 namespace {
@@ -518,6 +523,45 @@ TEST_F(PasswordGateTest, AProtectedVaultOpensOnlyWithItsPasswordAndWindowsRememb
     FindMainWindow();
     EXPECT_EQ(list_->RowCount(), 4);
     ExitProgram();
+}
+
+// The program killed at many moments of a protected save: every time the vault opens, with the
+// records from before the change or from after it.
+TEST_F(PasswordGateTest, AProtectedSaveKilledAtAnyMomentLeavesTheOldOrTheNewVault) {
+    std::vector<LoginRecord> records;
+    for (int i = 0; i < 5000; ++i)
+        records.push_back(SampleRecord("site " + std::to_string(i), "http://s" + std::to_string(i) + ".example/",
+                                       "user", "pw" + std::to_string(i)));
+    const std::string folder = Narrow(folder_.Path());
+    {
+        VaultFile vault(NativeFileSystem(), folder);
+        std::string failure;
+        // Light key parameters: this is about the save, not the key.
+        ASSERT_FALSE(vault.Protect(Numbered(records), "k1ll", KdfParams{8 * 1024, 1, 1}, failure)) << failure;
+    }
+    const std::optional<std::string> sealed = WindowsUserSealer().Seal("k1ll");
+    ASSERT_TRUE(sealed);
+    SetSetting(L"rmbp", "1");
+    SetSetting(L"lgpk", SealedToText(*sealed));
+    int oldOnes = 0, newOnes = 0;
+    std::size_t expected = records.size();
+    // Moments spread over the save (it comes some tens of milliseconds after the press).
+    for (int delayMs = 0; delayMs <= 90; delayMs += 2) {
+        SCOPED_TRACE(delayMs);
+        StartProgram();
+        ASSERT_EQ(list_->RowCount(), static_cast<int>(expected));
+        list_->Select(0);
+        PostCommand(Control(L"Delete"));
+        Sleep(static_cast<DWORD>(delayMs));
+        program_->Kill();
+        VaultFile vault(NativeFileSystem(), folder);
+        std::vector<LoginRecord> found;
+        ASSERT_EQ(vault.Unlock("k1ll", found).status, OpenStatus::kOpened);
+        ASSERT_TRUE(found.size() == expected || found.size() == expected - 1) << found.size();
+        (found.size() == expected ? oldOnes : newOnes)++;
+        expected = found.size();
+    }
+    std::printf("killed during a protected save: %d times the old vault, %d times the new\n", oldOnes, newOnes);
 }
 
 TEST_F(PasswordGateTest, ExitFromTheMenuWithoutChangesLeavesTheFileUntouched) {
