@@ -209,15 +209,24 @@ std::optional<VaultKey> DeriveNewVaultKey(std::string_view password, const KdfPa
 KdfParams CalibrateKdf(const std::function<double(const KdfParams&)>& timeOne) {
     constexpr double kTarget = 0.75, kMost = 1.0;
     constexpr std::uint32_t kMemory = 64 * 1024, kFloorMemory = 19 * 1024, kFloorPasses = 2;
-    const KdfParams probe{kMemory, 1, 1};
-    const double onePass = std::max(timeOne ? timeOne(probe) : TimeOneDerivation(probe), 1e-6);
-    if (onePass * kFloorPasses <= kMost) {
-        const double passes =
-            std::clamp(std::round(kTarget / onePass), double{kFloorPasses}, double{kdf_limits::kMaxWorkKib / kMemory});
+    const auto measure = [&](std::uint32_t passes) {
+        const KdfParams probe{kMemory, passes, 1};
+        return timeOne ? timeOne(probe) : TimeOneDerivation(probe);
+    };
+    // A derivation costs a fixed part (fresh memory from the system, touched for the first time:
+    // several passes' worth under Wine) and a part per pass, which the passes multiply.
+    const double one = measure(1), three = measure(3);
+    // A noisy pair of measures must not make a pass look free (and the passes many).
+    const double perPass = std::max({(three - one) / 2, three / 10, 1e-6});
+    const double fixed = std::max(one - perPass, 0.0);
+    if (fixed + kFloorPasses * perPass <= kMost) {
+        const double passes = std::clamp(std::round((kTarget - fixed) / perPass), double{kFloorPasses},
+                                         double{kdf_limits::kMaxWorkKib / kMemory});
         return {kMemory, static_cast<std::uint32_t>(passes), 1};
     }
-    // Too slow for 2 passes at 64 MiB: less memory, whole MiB, never under the floor.
-    const double mib = std::floor(kMemory / 1024.0 * (kTarget / kFloorPasses) / onePass);
+    // Too slow for 2 passes at 64 MiB: less memory (both parts shrink with it), whole MiB, never
+    // under the floor.
+    const double mib = std::floor(kMemory / 1024.0 * kTarget / (fixed + kFloorPasses * perPass));
     return {std::max(kFloorMemory, static_cast<std::uint32_t>(mib) * 1024), kFloorPasses, 1};
 }
 

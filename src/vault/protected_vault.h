@@ -84,7 +84,7 @@ std::optional<VaultKey> DeriveNewVaultKey(std::string_view password, const KdfPa
 // Default parameters for new keys: 64 MiB, with as many passes (at least 2) as make one derivation
 // take about 0.75 s here; a machine too slow for 2 passes at 64 MiB within 1 s gets less memory, down
 // to 19 MiB. `timeOne` measures one derivation in seconds (the real one by default); it is called
-// once, at 64 MiB and one pass.
+// at 64 MiB with one pass and with three, which tell the fixed cost from the cost of a pass.
 KdfParams CalibrateKdf(const std::function<double(const KdfParams&)>& timeOne = {});
 
 // The file starts like a protected vault (whether or not the rest is sound).

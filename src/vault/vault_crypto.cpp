@@ -76,7 +76,7 @@ bool Ready() {
 bool Argon2id(std::string_view password, Bytes salt, std::uint32_t memoryKib, std::uint32_t passes, std::uint32_t lanes,
               MutableBytes out, Bytes secret, Bytes ad) {
     if (!Ready()) return false;
-    const unsigned long params[4] = {out.size(), passes, memoryKib, lanes};
+    const unsigned long params[4] = {static_cast<unsigned long>(out.size()), passes, memoryKib, lanes};
     gcry_kdf_hd_t hd;
     if (gcry_kdf_open(&hd, GCRY_KDF_ARGON2, GCRY_KDF_ARGON2ID, params, 4, password.data(), password.size(), salt.data(),
                       salt.size(), secret.data(), secret.size(), ad.data(), ad.size()) != 0) {
