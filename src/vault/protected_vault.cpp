@@ -232,11 +232,7 @@ KdfParams CalibrateKdf(const std::function<double(const KdfParams&)>& timeOne) {
 
 bool IsProtectedVault(std::string_view bytes) { return bytes.substr(0, kProtectedMagic.size()) == kProtectedMagic; }
 
-std::optional<std::string> SealVault(std::string_view inner, const VaultKey& key, const RandomBytes& random) {
-    return SealVault(std::string(inner), key, random);
-}
-
-std::optional<std::string> SealVault(std::string&& inner, const VaultKey& key, const RandomBytes& random) {
+std::optional<std::string> SealVault(std::string inner, const VaultKey& key, const RandomBytes& random) {
     const std::size_t innerSize = inner.size();
     if (innerSize > kdf_limits::kMaxInner) {
         WipeString(inner);

@@ -91,10 +91,9 @@ KdfParams CalibrateKdf(const std::function<double(const KdfParams&)>& timeOne = 
 bool IsProtectedVault(std::string_view bytes);
 
 // The protected file holding `inner` (plain vault bytes), under a fresh random nonce from `random`.
-// Empty when the random source or the library failed, or `inner` is over kMaxInner.
-std::optional<std::string> SealVault(std::string_view inner, const VaultKey& key, const RandomBytes& random);
-// The same, encrypting `inner` where it lies (it is left wiped or reused, never plain).
-std::optional<std::string> SealVault(std::string&& inner, const VaultKey& key, const RandomBytes& random);
+// Empty when the random source or the library failed, or `inner` is over kMaxInner. `inner` is
+// encrypted where it lies: a caller that moves its bytes in leaves no plain copy behind.
+std::optional<std::string> SealVault(std::string inner, const VaultKey& key, const RandomBytes& random);
 
 enum class OpenStatus {
     kOpened,

@@ -32,8 +32,8 @@ VaultKey NewKey(std::string_view password, const KdfParams& params = kSmall) {
     return *DeriveNewVaultKey(password, params, SystemRandomBytes);
 }
 
-std::string Seal(std::string_view inner, std::string_view password) {
-    return *SealVault(inner, NewKey(password), SystemRandomBytes);
+std::string Seal(std::string inner, std::string_view password) {
+    return *SealVault(std::move(inner), NewKey(password), SystemRandomBytes);
 }
 
 // The file's binary part, to alter it as damage or a hostile writer would.
