@@ -11,8 +11,6 @@ namespace tf {
 
 namespace {
 
-using Blob = std::vector<std::uint8_t>;
-
 // The binary header after the base64 decoding: version, memory, passes, lanes, salt length
 // (little-endian 32-bit numbers), then the salt, the nonce, the key check and the header digest.
 constexpr std::size_t kFixedHead = 1 + 4 * 4;
@@ -26,75 +24,87 @@ constexpr std::string_view kKeyCheckLabel = "Tamborvin Form vault key check";
 
 constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-std::string ToBase64(const Blob& blob) {
-    std::string out;
-    out.reserve((blob.size() + 2) / 3 * 4);
-    std::size_t i = 0;
-    for (; i + 3 <= blob.size(); i += 3) {
-        const std::uint32_t n = blob[i] << 16 | blob[i + 1] << 8 | blob[i + 2];
-        for (int shift : {18, 12, 6, 0}) out.push_back(kBase64[n >> shift & 63]);
-    }
-    if (i < blob.size()) {
-        const bool two = i + 1 < blob.size();
-        const std::uint32_t n = blob[i] << 16 | (two ? blob[i + 1] << 8 : 0);
-        out.push_back(kBase64[n >> 18 & 63]);
-        out.push_back(kBase64[n >> 12 & 63]);
-        out.push_back(two ? kBase64[n >> 6 & 63] : '=');
-        out.push_back('=');
-    }
-    return out;
-}
+// Each byte's value in the alphabet; 64 for any other byte.
+constexpr std::array<std::uint8_t, 256> kBase64Values = [] {
+    std::array<std::uint8_t, 256> values{};
+    values.fill(64);
+    for (std::uint8_t i = 0; i < 64; ++i) values[static_cast<unsigned char>(kBase64[i])] = i;
+    return values;
+}();
 
-int Base64Value(char c) {
-    if (c >= 'A' && c <= 'Z') return c - 'A';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-    if (c >= '0' && c <= '9') return c - '0' + 52;
-    if (c == '+') return 62;
-    if (c == '/') return 63;
-    return -1;
+std::uint8_t At(std::string_view s, std::size_t i) { return static_cast<std::uint8_t>(s[i]); }
+
+// Appends the base64 text of `bytes` (a whole vault is some megabytes: written by index, not grown).
+void AppendBase64(std::string& out, std::string_view bytes) {
+    std::size_t o = out.size();
+    out.resize(o + (bytes.size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3, o += 4) {
+        const std::uint32_t n = At(bytes, i) << 16 | At(bytes, i + 1) << 8 | At(bytes, i + 2);
+        out[o] = kBase64[n >> 18];
+        out[o + 1] = kBase64[n >> 12 & 63];
+        out[o + 2] = kBase64[n >> 6 & 63];
+        out[o + 3] = kBase64[n & 63];
+    }
+    if (i < bytes.size()) {
+        const bool two = i + 1 < bytes.size();
+        const std::uint32_t n = At(bytes, i) << 16 | (two ? At(bytes, i + 1) << 8 : 0);
+        out[o] = kBase64[n >> 18];
+        out[o + 1] = kBase64[n >> 12 & 63];
+        out[o + 2] = two ? kBase64[n >> 6 & 63] : '=';
+        out[o + 3] = '=';
+    }
 }
 
 // Only the canonical form (padding, zero spare bits) is accepted: one file has one spelling.
-std::optional<Blob> FromBase64(std::string_view text) {
-    if (text.size() % 4 != 0) return std::nullopt;
-    Blob out;
-    out.reserve(text.size() / 4 * 3);
+bool FromBase64(std::string_view text, std::string& out) {
+    if (text.size() % 4 != 0) return false;
+    const std::size_t pad = text.empty() ? 0 : (text.back() == '=') + (text.size() >= 2 && text.ends_with("=="));
+    out.resize(text.size() / 4 * 3 - pad);
+    std::size_t o = 0;
     for (std::size_t i = 0; i < text.size(); i += 4) {
         const bool last = i + 4 == text.size();
-        const int pad = last ? (text[i + 3] == '=') + (text[i + 2] == '=' && text[i + 3] == '=') : 0;
-        std::uint32_t n = 0;
-        for (int k = 0; k < 4; ++k) {
-            const int v = k >= 4 - pad ? 0 : Base64Value(text[i + k]);
-            if (v < 0) return std::nullopt;
-            n = n << 6 | static_cast<std::uint32_t>(v);
-        }
-        if ((pad == 1 && (n & 0xFF)) || (pad == 2 && (n & 0xFFFF))) return std::nullopt;
-        out.push_back(static_cast<std::uint8_t>(n >> 16));
-        if (pad < 2) out.push_back(static_cast<std::uint8_t>(n >> 8));
-        if (pad < 1) out.push_back(static_cast<std::uint8_t>(n));
+        const std::uint32_t a = kBase64Values[At(text, i)], b = kBase64Values[At(text, i + 1)];
+        const std::uint32_t c = last && pad == 2 ? 0 : kBase64Values[At(text, i + 2)];
+        const std::uint32_t d = last && pad >= 1 ? 0 : kBase64Values[At(text, i + 3)];
+        if ((a | b | c | d) & 64) return false;
+        const std::uint32_t n = a << 18 | b << 12 | c << 6 | d;
+        if (last && ((pad == 1 && (n & 0xFF)) || (pad == 2 && (n & 0xFFFF)))) return false;
+        out[o++] = static_cast<char>(n >> 16);
+        if (!last || pad < 2) out[o++] = static_cast<char>(n >> 8);
+        if (!last || pad < 1) out[o++] = static_cast<char>(n);
     }
-    return out;
-}
-
-void PutU32(Blob& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
-std::uint32_t GetU32(const Blob& in, std::size_t at) {
-    return static_cast<std::uint32_t>(in[at]) | static_cast<std::uint32_t>(in[at + 1]) << 8 |
-           static_cast<std::uint32_t>(in[at + 2]) << 16 | static_cast<std::uint32_t>(in[at + 3]) << 24;
+    return true;
 }
 
 crypto::Bytes AsBytes(std::string_view text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
+crypto::MutableBytes AsMutableBytes(std::string& text, std::size_t at, std::size_t size) {
+    return {reinterpret_cast<std::uint8_t*>(text.data()) + at, size};
+}
+
+void PutU32(std::string& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
+}
+
+std::uint32_t GetU32(std::string_view in, std::size_t at) {
+    return std::uint32_t{At(in, at)} | std::uint32_t{At(in, at + 1)} << 8 | std::uint32_t{At(in, at + 2)} << 16 |
+           std::uint32_t{At(in, at + 3)} << 24;
+}
+
+// The magic followed by `bytes`: what the header digest and the tag cover.
+std::vector<std::uint8_t> MagicThen(crypto::Bytes bytes) {
+    std::vector<std::uint8_t> out(kProtectedMagic.size() + bytes.size());
+    std::copy(kProtectedMagic.begin(), kProtectedMagic.end(), out.begin());
+    std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<std::ptrdiff_t>(kProtectedMagic.size()));
+    return out;
+}
 
 // Tells a damaged header from a wrong password before any key is derived.
 std::array<std::uint8_t, kDigestSize> HeaderDigest(crypto::Bytes headBeforeDigest) {
-    Blob message(kProtectedMagic.begin(), kProtectedMagic.end());
-    message.insert(message.end(), headBeforeDigest.begin(), headBeforeDigest.end());
     std::array<std::uint8_t, 32> full{};
-    crypto::Sha256(message, full);
+    crypto::Sha256(MagicThen(headBeforeDigest), full);
     std::array<std::uint8_t, kDigestSize> digest{};
     std::copy_n(full.begin(), kDigestSize, digest.begin());
     return digest;
@@ -108,13 +118,11 @@ std::array<std::uint8_t, kKeyCheckSize> KeyCheck(const VaultKey& key) {
     return check;
 }
 
-// The file decoded and its header read; `headSize` bytes of `blob` are the header.
-OpenStatus Decode(std::string_view bytes, ProtectedHeader& header, Blob& blob, std::size_t& headSize) {
+// The file decoded into `blob` and its header read; the first `headSize` bytes of `blob` are the header.
+OpenStatus Decode(std::string_view bytes, ProtectedHeader& header, std::string& blob, std::size_t& headSize) {
     if (!IsProtectedVault(bytes) || bytes.size() > kMaxFile) return OpenStatus::kDamaged;
-    std::optional<Blob> decoded = FromBase64(bytes.substr(kProtectedMagic.size()));
-    if (!decoded || decoded->empty()) return OpenStatus::kDamaged;
-    blob = std::move(*decoded);
-    header.version = blob[0];
+    if (!FromBase64(bytes.substr(kProtectedMagic.size()), blob) || blob.empty()) return OpenStatus::kDamaged;
+    header.version = At(blob, 0);
     if (header.version != kProtectedVersion) return OpenStatus::kUnknownVersion;
     if (blob.size() < kFixedHead) return OpenStatus::kDamaged;
     header.params = {GetU32(blob, 1), GetU32(blob, 5), GetU32(blob, 9)};
@@ -123,29 +131,21 @@ OpenStatus Decode(std::string_view bytes, ProtectedHeader& header, Blob& blob, s
     if (saltSize < kdf_limits::kMinSalt || saltSize > kdf_limits::kMaxSalt) return OpenStatus::kUnsupportedParams;
     headSize = kFixedHead + saltSize + kTailOfHead;
     if (blob.size() < headSize + crypto::kTagSize) return OpenStatus::kDamaged;
-    const auto digest = HeaderDigest({blob.data(), headSize - kDigestSize});
-    if (!crypto::SameBytes(digest, {blob.data() + headSize - kDigestSize, kDigestSize})) return OpenStatus::kDamaged;
+    const crypto::Bytes head = AsBytes(blob).first(headSize);
+    const auto digest = HeaderDigest(head.first(headSize - kDigestSize));
+    if (!crypto::SameBytes(digest, head.last(kDigestSize))) return OpenStatus::kDamaged;
     if (!KdfParamsAccepted(header.params)) return OpenStatus::kUnsupportedParams;
-    auto at = blob.begin() + kFixedHead;
-    header.salt.assign(at, at + saltSize);
-    at += saltSize;
-    std::copy_n(at, crypto::kNonceSize, header.nonce.begin());
-    at += crypto::kNonceSize;
-    std::copy_n(at, kKeyCheckSize, header.keyCheck.begin());
+    const crypto::Bytes salt = head.subspan(kFixedHead, saltSize);
+    header.salt.assign(salt.begin(), salt.end());
+    std::copy_n(salt.end(), crypto::kNonceSize, header.nonce.begin());
+    std::copy_n(salt.end() + crypto::kNonceSize, kKeyCheckSize, header.keyCheck.begin());
     return OpenStatus::kOpened;
-}
-
-// What the tag covers besides the ciphertext: the magic and the whole header.
-Blob AssociatedData(const Blob& blob, std::size_t headSize) {
-    Blob ad(kProtectedMagic.begin(), kProtectedMagic.end());
-    ad.insert(ad.end(), blob.begin(), blob.begin() + static_cast<std::ptrdiff_t>(headSize));
-    return ad;
 }
 
 double TimeOneDerivation(const KdfParams& params) {
     const auto start = std::chrono::steady_clock::now();
     // Any password and salt take the same time.
-    DeriveVaultKey("calibration", params, Blob(kdf_limits::kNewSalt, 0));
+    DeriveVaultKey("calibration", params, std::vector<std::uint8_t>(kdf_limits::kNewSalt, 0));
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -209,53 +209,69 @@ std::optional<VaultKey> DeriveNewVaultKey(std::string_view password, const KdfPa
 KdfParams CalibrateKdf(const std::function<double(const KdfParams&)>& timeOne) {
     constexpr double kTarget = 0.75, kMost = 1.0;
     constexpr std::uint32_t kMemory = 64 * 1024, kFloorMemory = 19 * 1024, kFloorPasses = 2;
-    const KdfParams probe{kMemory, 1, 1};
-    const double onePass = std::max(timeOne ? timeOne(probe) : TimeOneDerivation(probe), 1e-6);
-    if (onePass * kFloorPasses <= kMost) {
-        const double passes =
-            std::clamp(std::round(kTarget / onePass), double{kFloorPasses}, double{kdf_limits::kMaxWorkKib / kMemory});
+    const auto measure = [&](std::uint32_t passes) {
+        const KdfParams probe{kMemory, passes, 1};
+        return timeOne ? timeOne(probe) : TimeOneDerivation(probe);
+    };
+    // A derivation costs a fixed part (fresh memory from the system, touched for the first time:
+    // several passes' worth under Wine) and a part per pass, which the passes multiply.
+    const double one = measure(1), three = measure(3);
+    // A noisy pair of measures must not make a pass look free (and the passes many).
+    const double perPass = std::max({(three - one) / 2, three / 10, 1e-6});
+    const double fixed = std::max(one - perPass, 0.0);
+    if (fixed + kFloorPasses * perPass <= kMost) {
+        const double passes = std::clamp(std::round((kTarget - fixed) / perPass), double{kFloorPasses},
+                                         double{kdf_limits::kMaxWorkKib / kMemory});
         return {kMemory, static_cast<std::uint32_t>(passes), 1};
     }
-    // Too slow for 2 passes at 64 MiB: less memory, whole MiB, never under the floor.
-    const double mib = std::floor(kMemory / 1024.0 * (kTarget / kFloorPasses) / onePass);
+    // Too slow for 2 passes at 64 MiB: less memory (both parts shrink with it), whole MiB, never
+    // under the floor.
+    const double mib = std::floor(kMemory / 1024.0 * kTarget / (fixed + kFloorPasses * perPass));
     return {std::max(kFloorMemory, static_cast<std::uint32_t>(mib) * 1024), kFloorPasses, 1};
 }
 
 bool IsProtectedVault(std::string_view bytes) { return bytes.substr(0, kProtectedMagic.size()) == kProtectedMagic; }
 
-std::optional<std::string> SealVault(std::string_view inner, const VaultKey& key, const RandomBytes& random) {
-    if (inner.size() > kdf_limits::kMaxInner) return std::nullopt;
-    const KdfParams& params = key.Params();
-    Blob blob;
-    blob.reserve(kFixedHead + key.Salt().size() + kTailOfHead + inner.size() + crypto::kTagSize);
-    blob.push_back(kProtectedVersion);
-    PutU32(blob, params.memoryKib);
-    PutU32(blob, params.passes);
-    PutU32(blob, params.lanes);
-    PutU32(blob, static_cast<std::uint32_t>(key.Salt().size()));
-    blob.insert(blob.end(), key.Salt().begin(), key.Salt().end());
-    std::array<std::uint8_t, crypto::kNonceSize> nonce{};
-    if (!random || !random(nonce.data(), nonce.size())) return std::nullopt;
-    blob.insert(blob.end(), nonce.begin(), nonce.end());
-    const auto check = KeyCheck(key);
-    blob.insert(blob.end(), check.begin(), check.end());
-    const auto digest = HeaderDigest(blob);
-    blob.insert(blob.end(), digest.begin(), digest.end());
-    const std::size_t headSize = blob.size();
-    const Blob ad = AssociatedData(blob, headSize);
-    blob.insert(blob.end(), inner.begin(), inner.end());
-    std::array<std::uint8_t, crypto::kTagSize> tag{};
-    const crypto::MutableBytes data(blob.data() + headSize, inner.size());
-    if (!crypto::AesGcmSeal(key.Key(), nonce, ad, data, tag)) {
-        WipeMemory(blob.data(), blob.size());
+std::optional<std::string> SealVault(std::string inner, const VaultKey& key, const RandomBytes& random) {
+    const std::size_t innerSize = inner.size();
+    if (innerSize > kdf_limits::kMaxInner) {
+        WipeString(inner);
         return std::nullopt;
     }
-    blob.insert(blob.end(), tag.begin(), tag.end());
-    return std::string(kProtectedMagic) + ToBase64(blob);
+    const KdfParams& params = key.Params();
+    std::string head;
+    head.push_back(static_cast<char>(kProtectedVersion));
+    PutU32(head, params.memoryKib);
+    PutU32(head, params.passes);
+    PutU32(head, params.lanes);
+    PutU32(head, static_cast<std::uint32_t>(key.Salt().size()));
+    head.append(key.Salt().begin(), key.Salt().end());
+    std::array<std::uint8_t, crypto::kNonceSize> nonce{};
+    const bool haveNonce = random && random(nonce.data(), nonce.size());
+    head.append(nonce.begin(), nonce.end());
+    const auto check = KeyCheck(key);
+    head.append(check.begin(), check.end());
+    const auto digest = HeaderDigest(AsBytes(head));
+    head.append(digest.begin(), digest.end());
+    // Encrypted where it lies, with the header put before it and the tag after it: no second copy
+    // of the plain bytes is made, and no plain byte is left once it is done.
+    std::array<std::uint8_t, crypto::kTagSize> tag{};
+    if (!haveNonce ||
+        !crypto::AesGcmSeal(key.Key(), nonce, MagicThen(AsBytes(head)), AsMutableBytes(inner, 0, innerSize), tag)) {
+        WipeString(inner);
+        return std::nullopt;
+    }
+    std::string& blob = inner;
+    blob.insert(0, head);
+    blob.append(tag.begin(), tag.end());
+    std::string file(kProtectedMagic);
+    file.reserve(kProtectedMagic.size() + (blob.size() + 2) / 3 * 4);
+    AppendBase64(file, blob);
+    return file;
 }
 
 OpenStatus ReadProtectedHeader(std::string_view bytes, ProtectedHeader& header) {
-    Blob blob;
+    std::string blob;
     std::size_t headSize = 0;
     return Decode(bytes, header, blob, headSize);
 }
@@ -265,30 +281,31 @@ OpenedVault::~OpenedVault() { WipeString(inner); }
 OpenedVault OpenVault(std::string_view bytes, std::string_view password) {
     OpenedVault result;
     ProtectedHeader header;
-    Blob blob;
     std::size_t headSize = 0;
+    // Decrypted where it lies, then the header and the tag taken off: the plain bytes are never copied.
+    std::string& blob = result.inner;
     result.status = Decode(bytes, header, blob, headSize);
-    if (result.status != OpenStatus::kOpened) return result;
+    if (result.status != OpenStatus::kOpened) {
+        blob.clear();
+        return result;
+    }
     std::optional<VaultKey> key = DeriveVaultKey(password, header.params, header.salt);
-    if (!key) {
-        // The parameters passed the caps, so only the library (memory it could not have) failed.
-        result.status = OpenStatus::kUnsupportedParams;
+    if (!key || !crypto::SameBytes(KeyCheck(*key), header.keyCheck)) {
+        // Parameters within the caps leave only the library failing (memory it could not have).
+        result.status = key ? OpenStatus::kWrongPassword : OpenStatus::kUnsupportedParams;
+        blob.clear();
         return result;
     }
-    if (!crypto::SameBytes(KeyCheck(*key), header.keyCheck)) {
-        result.status = OpenStatus::kWrongPassword;
-        return result;
-    }
-    const Blob ad = AssociatedData(blob, headSize);
     const std::size_t innerSize = blob.size() - headSize - crypto::kTagSize;
-    const crypto::MutableBytes data(blob.data() + headSize, innerSize);
-    const crypto::Bytes tag(blob.data() + headSize + innerSize, crypto::kTagSize);
-    if (!crypto::AesGcmOpen(key->Key(), header.nonce, ad, data, tag)) {
+    const crypto::Bytes tag = AsBytes(blob).last(crypto::kTagSize);
+    if (!crypto::AesGcmOpen(key->Key(), header.nonce, MagicThen(AsBytes(blob).first(headSize)),
+                            AsMutableBytes(blob, headSize, innerSize), tag)) {
         result.status = OpenStatus::kDamaged;
+        blob.clear();
         return result;
     }
-    result.inner.assign(data.begin(), data.end());
-    WipeMemory(blob.data(), blob.size());
+    blob.resize(headSize + innerSize);
+    blob.erase(0, headSize);
     result.key = std::move(key);
     return result;
 }

@@ -84,15 +84,16 @@ std::optional<VaultKey> DeriveNewVaultKey(std::string_view password, const KdfPa
 // Default parameters for new keys: 64 MiB, with as many passes (at least 2) as make one derivation
 // take about 0.75 s here; a machine too slow for 2 passes at 64 MiB within 1 s gets less memory, down
 // to 19 MiB. `timeOne` measures one derivation in seconds (the real one by default); it is called
-// once, at 64 MiB and one pass.
+// at 64 MiB with one pass and with three, which tell the fixed cost from the cost of a pass.
 KdfParams CalibrateKdf(const std::function<double(const KdfParams&)>& timeOne = {});
 
 // The file starts like a protected vault (whether or not the rest is sound).
 bool IsProtectedVault(std::string_view bytes);
 
 // The protected file holding `inner` (plain vault bytes), under a fresh random nonce from `random`.
-// Empty when the random source or the library failed, or `inner` is over kMaxInner.
-std::optional<std::string> SealVault(std::string_view inner, const VaultKey& key, const RandomBytes& random);
+// Empty when the random source or the library failed, or `inner` is over kMaxInner. `inner` is
+// encrypted where it lies: a caller that moves its bytes in leaves no plain copy behind.
+std::optional<std::string> SealVault(std::string inner, const VaultKey& key, const RandomBytes& random);
 
 enum class OpenStatus {
     kOpened,

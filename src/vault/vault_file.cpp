@@ -259,8 +259,7 @@ bool VaultFile::Write(const std::vector<LoginRecord>& records, const VaultKey* k
     FileError error;
     std::string bytes = FormatVault(records);
     if (key) {
-        std::optional<std::string> sealed = SealVault(bytes, *key, random_);
-        WipeString(bytes);
+        std::optional<std::string> sealed = SealVault(std::move(bytes), *key, random_);
         if (!sealed) {
             // The system's random source failed, or the records are beyond any real vault's size.
             failureMessage = FailureMessage(kSaveFailure, FileError{51, "Internal error"});
