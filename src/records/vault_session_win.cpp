@@ -45,7 +45,12 @@ void VaultSession::Load() {
 
 bool VaultSession::Save() {
     std::string failure;
-    const bool failed = vault_.WriteDataFile(grid_.RecordsForSave(), failure);
+    // A protected vault that did not open at start (damaged, or of a later version) has no key:
+    // it is kept aside at this save, and the records are saved plain from then on, as after any
+    // unreadable vault.
+    const bool failed = vault_.IsProtected() && !vault_.HasKey() && !vault_.IsLocked()
+                            ? vault_.Unprotect(grid_.RecordsForSave(), failure)
+                            : vault_.WriteDataFile(grid_.RecordsForSave(), failure);
     const std::string kept = vault_.TakeKeptNotice();
     if (!kept.empty()) MessageBoxW(window_, Widen(kept).c_str(), kProgramTitle, MB_OK | MB_ICONINFORMATION);
     if (failed && !failure.empty()) MessageBoxW(window_, Widen(failure).c_str(), kProgramTitle, MB_OK);

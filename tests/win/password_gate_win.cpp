@@ -525,6 +525,43 @@ TEST_F(PasswordGateTest, AProtectedVaultOpensOnlyWithItsPasswordAndWindowsRememb
     ExitProgram();
 }
 
+// A damaged protected vault: the right password gets a clear message, the list starts empty and
+// the file stays as it was; the first save keeps it aside and the new records are saved.
+TEST_F(PasswordGateTest, ADamagedProtectedVaultIsSaidAndKeptAside) {
+    {
+        VaultFile vault(NativeFileSystem(), Narrow(folder_.Path()));
+        std::string failure;
+        ASSERT_FALSE(vault.Protect(Numbered(FourRecords()), "pw", KdfParams{8 * 1024, 1, 1}, failure)) << failure;
+    }
+    std::string damaged = folder_.Read(L"Data.db").value_or("");
+    ASSERT_GT(damaged.size(), 200u);
+    damaged[damaged.size() - 40] = damaged[damaged.size() - 40] == 'A' ? 'B' : 'A';
+    folder_.Write(L"Data.db", damaged);
+    StartBehindPrompt();
+    HWND login = program_->WaitForTopWindow(kLoginClass);
+    ASSERT_NE(login, nullptr);
+    TypeInto(FindChildById(login, kIdLoginPassword), L"pw");
+    PostCommand(FindChildById(login, IDOK));
+    EXPECT_NE(AnswerNextMessage().find(L"The protected vault file is damaged"), std::wstring::npos);
+    FindMainWindow();
+    EXPECT_EQ(list_->RowCount(), 0);
+    EXPECT_EQ(folder_.Read(L"Data.db"), damaged);
+    // A record added: the save keeps the damaged file aside, says where, and saves the new list.
+    PostCommand(Control(L"Add"));
+    HWND editor = program_->WaitForTopWindow(L"TamborvinFormEdit");
+    ASSERT_NE(editor, nullptr);
+    SetWindowTextW(FindChildById(editor, 2000), L"mail");
+    SetWindowTextW(FindChildById(editor, 2001), L"mail.example");
+    PostCommand(FindChildById(editor, IDOK));
+    EXPECT_NE(AnswerNextMessage().find(L"Data.db.bad"), std::wstring::npos);
+    EXPECT_EQ(folder_.Read(L"Data.db.bad"), damaged);
+    FileError error;
+    auto saved = ParseVault(folder_.Read(L"Data.db").value_or(""), error);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->size(), 1u);
+    ExitProgram();
+}
+
 // The program killed at many moments of a protected save: every time the vault opens, with the
 // records from before the change or from after it.
 TEST_F(PasswordGateTest, AProtectedSaveKilledAtAnyMomentLeavesTheOldOrTheNewVault) {
