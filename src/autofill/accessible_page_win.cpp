@@ -51,6 +51,19 @@ bool SameLetters(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
+// The object the focus lies in, one step down from this one; nothing when the focus is the object
+// itself, outside it, or cannot be asked.
+ComPtr<IAccessible> FocusedChild(IAccessible* object) {
+    ComPtr<IAccessible> next;
+    VARIANT focus;
+    VariantInit(&focus);
+    if (FAILED(object->get_accFocus(&focus))) return next;
+    if (focus.vt == VT_DISPATCH && focus.pdispVal)
+        focus.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(next.Put()));
+    VariantClear(&focus);
+    return next;
+}
+
 bool Within(HWND outer, HWND window) { return outer && window && (window == outer || IsChild(outer, window)); }
 
 void CALLBACK ProbeAnswered(HWND, UINT, ULONG_PTR data, LRESULT) {
@@ -440,14 +453,7 @@ bool AccessiblePages::FocusInDocument(HWND top) {
                 inside = true;
                 break;
             }
-            VARIANT focus;
-            VariantInit(&focus);
-            if (FAILED(object->get_accFocus(&focus))) break;
-            ComPtr<IAccessible> next;
-            if (focus.vt == VT_DISPATCH && focus.pdispVal)
-                focus.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(next.Put()));
-            VariantClear(&focus);
-            object = std::move(next);
+            object = FocusedChild(object.Get());
         }
     }
     busy_ = false;
@@ -471,14 +477,7 @@ bool AccessiblePages::FocusInOtherSiteFrame() {
     IAccessible* object = document_.Get();
     ComPtr<IAccessible> held;
     for (int depth = 0; object && depth < kMaxFocusDepth && !otherSite; ++depth) {
-        VARIANT focus;
-        VariantInit(&focus);
-        if (FAILED(object->get_accFocus(&focus))) break;
-        ComPtr<IAccessible> next;
-        if (focus.vt == VT_DISPATCH && focus.pdispVal)
-            focus.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(next.Put()));
-        VariantClear(&focus);
-        held = std::move(next);
+        held = FocusedChild(object);
         object = held.Get();
         if (object && NumberOf(&IAccessible::get_accRole, object) == ROLE_SYSTEM_DOCUMENT) {
             const std::optional<std::wstring> frame = ValueOf(object);

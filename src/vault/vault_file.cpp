@@ -143,17 +143,21 @@ VaultFile::VaultFile(FileSystem& fs, std::string folder, RandomBytes random)
       tmpPath_(JoinPath(folder_, kTmpFileName)),
       random_(std::move(random)) {}
 
+std::optional<std::string> VaultFile::ReadWhole(FileError& error) {
+    try {
+        return fs_.ReadAll(dataPath_, error);
+    } catch (const std::bad_alloc&) {
+        error = MakeFileError(file_errors::kOutOfMemory);
+        return std::nullopt;
+    }
+}
+
 bool VaultFile::ReadDataFile(std::vector<LoginRecord>& records, std::string& failureMessage) {
     failureMessage.clear();
     unreadable_ = false;
     if (!fs_.FileExists(dataPath_)) return true;
     FileError error;
-    std::optional<std::string> bytes;
-    try {
-        bytes = fs_.ReadAll(dataPath_, error);
-    } catch (const std::bad_alloc&) {
-        error = MakeFileError(file_errors::kOutOfMemory);
-    }
+    std::optional<std::string> bytes = ReadWhole(error);
     if (bytes && IsProtectedVault(*bytes)) {
         // Only Unlock may open it; until then nothing may replace it.
         protected_ = true;
@@ -300,12 +304,7 @@ void VaultFile::MarkUnreadable() {
 UnlockResult VaultFile::Unlock(std::string_view password, std::vector<LoginRecord>& records) {
     unreadable_ = false;
     FileError error;
-    std::optional<std::string> bytes;
-    try {
-        bytes = fs_.ReadAll(dataPath_, error);
-    } catch (const std::bad_alloc&) {
-        error = MakeFileError(file_errors::kOutOfMemory);
-    }
+    std::optional<std::string> bytes = ReadWhole(error);
     if (!bytes) {
         MarkUnreadable();
         return {OpenStatus::kDamaged, FailureMessage(kLoadFailure, error)};

@@ -95,6 +95,8 @@ public:
 
 private:
     bool KeepUnreadableVault(std::string& failureMessage);
+    // Data.db's bytes; running out of memory reading it is a failure like any other.
+    std::optional<std::string> ReadWhole(FileError& error);
     // Keeps an unreadable vault aside, then writes the records, protected when `key` is given.
     bool Write(const std::vector<LoginRecord>& records, const VaultKey* key, std::string& failureMessage);
     // The records in plain bytes (the vault's own or a protected one's inside); false with a message.

@@ -110,6 +110,14 @@ protected:
         exe_ = folder_.CopyProgram(kProgram);
         program_ = std::make_unique<Process>(exe_, folder_.Path());
     }
+    // The same, and the password typed into the prompt: OK.
+    void StartAndType(const std::wstring& password) {
+        StartBehindPrompt();
+        HWND login = program_->WaitForTopWindow(kLoginClass);
+        ASSERT_NE(login, nullptr) << "no prompt for the protected vault";
+        TypeInto(FindChildById(login, kIdLoginPassword), password);
+        PostCommand(FindChildById(login, IDOK));
+    }
 
     // Types into an empty box, or over its selected text; the box then holds just the text.
     static void TypeInto(HWND box, const std::wstring& text) {
@@ -480,11 +488,7 @@ TEST_F(PasswordGateTest, AProtectedVaultOpensOnlyWithItsPasswordAndWindowsRememb
 
     // The right password opens it; remembered, Windows opens it without a question and the
     // registry holds no password.
-    StartBehindPrompt();
-    login = program_->WaitForTopWindow(kLoginClass);
-    ASSERT_NE(login, nullptr);
-    TypeInto(FindChildById(login, kIdLoginPassword), L"S3cret密");
-    PostCommand(FindChildById(login, IDOK));
+    ASSERT_NO_FATAL_FAILURE(StartAndType(L"S3cret密"));
     FindMainWindow();
     EXPECT_EQ(list_->RowCount(), 4);
     config = OpenSettings(L"S3cret密");
@@ -515,11 +519,7 @@ TEST_F(PasswordGateTest, AProtectedVaultOpensOnlyWithItsPasswordAndWindowsRememb
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
     EXPECT_NE(folder_.Read(L"Data.db"), sealed);
     ExitProgram();
-    StartBehindPrompt();
-    login = program_->WaitForTopWindow(kLoginClass);
-    ASSERT_NE(login, nullptr);
-    TypeInto(FindChildById(login, kIdLoginPassword), L"n3w");
-    PostCommand(FindChildById(login, IDOK));
+    ASSERT_NO_FATAL_FAILURE(StartAndType(L"n3w"));
     FindMainWindow();
     EXPECT_EQ(list_->RowCount(), 4);
     ExitProgram();
@@ -537,11 +537,7 @@ TEST_F(PasswordGateTest, ADamagedProtectedVaultIsSaidAndKeptAside) {
     ASSERT_GT(damaged.size(), 200u);
     damaged[damaged.size() - 40] = damaged[damaged.size() - 40] == 'A' ? 'B' : 'A';
     folder_.Write(L"Data.db", damaged);
-    StartBehindPrompt();
-    HWND login = program_->WaitForTopWindow(kLoginClass);
-    ASSERT_NE(login, nullptr);
-    TypeInto(FindChildById(login, kIdLoginPassword), L"pw");
-    PostCommand(FindChildById(login, IDOK));
+    ASSERT_NO_FATAL_FAILURE(StartAndType(L"pw"));
     EXPECT_NE(AnswerNextMessage().find(L"The protected vault file is damaged"), std::wstring::npos);
     FindMainWindow();
     EXPECT_EQ(list_->RowCount(), 0);
