@@ -522,6 +522,21 @@ TEST_F(PasswordGateTest, AProtectedVaultOpensOnlyWithItsPasswordAndWindowsRememb
     ASSERT_NO_FATAL_FAILURE(StartAndType(L"n3w"));
     FindMainWindow();
     EXPECT_EQ(list_->RowCount(), 4);
+
+    // Unticked, after one question: the plain file again, its password where earlier versions
+    // look for it.
+    config = OpenSettings(L"n3w");
+    ASSERT_NE(config, nullptr);
+    // Posted: the click's handler waits for the question to be answered.
+    PostMessageW(FindChildById(config, kIdProtect), BM_CLICK, 0, 0);
+    HWND question = program_->WaitForMessageBox();
+    ASSERT_NE(question, nullptr);
+    EXPECT_NE(MessageBoxText(question).find(L"readable by anyone"), std::wstring::npos);
+    AnswerMessageBox(question, IDYES);
+    PostCommand(FindChildById(config, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(config); }));
+    EXPECT_EQ(folder_.Read(L"Data.db"), FormatVault(Numbered(FourRecords())));
+    EXPECT_EQ(ReadRegistryText(kUserInfoKey, L"lgpd"), Widen(EncodeField("n3w")));
     ExitProgram();
 }
 
