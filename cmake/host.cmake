@@ -33,6 +33,21 @@ foreach(case no_key test_key)
         PASS_REGULAR_EXPRESSION "not a loopback address:[ \n]+such[ \n]+a[ \n]+build[ \n]+must[ \n]+be[ \n]+given[ \n]+its[ \n]+own[ \n]+public[ \n]+key")
 endforeach()
 
+# Only addresses of this machine count as loopback: the test key is public.
+set(TF_LOOPBACK_CASES "http://127.0.0.1:8642|1" "https://127.255.0.9/x|1" "http://localhost|1" "http://[::1]:80/|1"
+    "http://127.0.0.999|0" "http://127.1.2.300:80|0" "http://127.0.0.01|0" "http://127.0.0.1.example.com|0"
+    "https://updates.example.com|0")
+foreach(case ${TF_LOOPBACK_CASES})
+    string(REPLACE "|" ";" parts "${case}")
+    list(GET parts 0 url)
+    list(GET parts 1 loopback)
+    string(MAKE_C_IDENTIFIER "${url}" name)
+    add_test(NAME loopback_${name} COMMAND ${CMAKE_COMMAND} -DURL=${url} -P ${CMAKE_SOURCE_DIR}/cmake/loopback.cmake)
+    if(NOT loopback)
+        set_tests_properties(loopback_${name} PROPERTIES WILL_FAIL TRUE)
+    endif()
+endforeach()
+
 find_package(GTest REQUIRED)
 include(GoogleTest)
 file(GLOB_RECURSE TF_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/*.cpp)

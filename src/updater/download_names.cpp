@@ -48,8 +48,9 @@ std::string NumberedName(std::string_view path, int n) {
 std::string NormalizeUrl(std::string_view url) {
     constexpr std::string_view kScheme = "http://";
     const std::string_view trimmed = TrimSpaces(url);
-    if (trimmed.size() >= kScheme.size() && SameLetters(trimmed.substr(0, kScheme.size()), kScheme)) {
-        return std::string(url);
+    for (std::string_view scheme : {kScheme, std::string_view("https://")}) {
+        if (trimmed.size() >= scheme.size() && SameLetters(trimmed.substr(0, scheme.size()), scheme))
+            return std::string(url);
     }
     return std::string(kScheme) + std::string(url);
 }

@@ -34,7 +34,8 @@ TEST(NormalizeUrl, AddsTheSchemeOnlyWhereItIsMissing) {
         {"http://host/a", "http://host/a"},
         {"  HTTP://host/a", "  HTTP://host/a"},  // kept as it stands, blanks included
         {" host", "http:// host"},
-        {"https://host/a", "http://https://host/a"},
+        {"https://host/a", "https://host/a"},
+        {" HTTPS://host/a", " HTTPS://host/a"},
         {"http:/", "http://http:/"},
         {"", "http://"},
     };
