@@ -22,9 +22,9 @@ struct UpdateCheckOutcome {
     bool updateEnabled = false;
 };
 
-// `fetched` is the version file's body, empty when the fetch failed. The body must equal the own
-// version text character for character: a line end or other letter case is a different version.
-// A failed fetch or an empty body is a failed check, never a new version.
+// `fetched` is the version file's body, nothing when the fetch failed. Only a version strictly newer
+// than the own one is a new version (an older one, replayed or cached, is not); blanks and line
+// ends around it do not count. A failed fetch, or a body that is no version, is a failed check.
 UpdateCheckOutcome CheckVersion(const std::optional<std::string>& fetched, std::string_view ownVersion);
 
 // "1.0" (the program's version resource) -> "v1.0", as the version file writes it.

@@ -9,16 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "base/version.h"
+
 namespace tf {
 
 using Sha256Digest = std::array<std::uint8_t, 32>;
-
-// Up to four numbers, as a version resource holds them; missing ones count as 0.
-using Version = std::array<std::uint32_t, 4>;
-
-// "v1.1", "1.1", "V2.0.3.17": one to four decimal numbers of at most 65535 (a version resource's
-// range), with an optional "v" before them. Anything else is no version.
-std::optional<Version> ParseVersion(std::string_view text);
 
 struct ReleaseStatement {
     std::string name;     // the file name of the release description's second field

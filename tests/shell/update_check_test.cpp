@@ -5,7 +5,7 @@
 namespace tf {
 namespace {
 
-TEST(CheckVersion, ComparesTheWholeTextExactly) {
+TEST(CheckVersion, OnlyAWellFormedNewerVersionIsNew) {
     struct Case {
         std::optional<std::string> fetched;
         const char* label;
@@ -14,10 +14,14 @@ TEST(CheckVersion, ComparesTheWholeTextExactly) {
     const Case cases[] = {
         {"v1.0", kAboutLatestVersion, false},
         {"v1.1", kAboutFoundNewVersion, true},
-        {"v1.0\r\n", kAboutFoundNewVersion, true},
-        {"v1.0\n", kAboutFoundNewVersion, true},
-        {"V1.0", kAboutFoundNewVersion, true},
-        {" v1.0", kAboutFoundNewVersion, true},
+        {"v1.0.0.1", kAboutFoundNewVersion, true},
+        {"v10.0", kAboutFoundNewVersion, true},
+        {"v1.0\r\n", kAboutLatestVersion, false},
+        {"V1.0", kAboutLatestVersion, false},
+        {" v1.0", kAboutLatestVersion, false},
+        {"v0.9", kAboutLatestVersion, false},
+        {"<html>Sign in to the hotel network</html>", kAboutCheckFailed, false},
+        {"v1.0beta", kAboutCheckFailed, false},
         // A failed fetch, or one that brought nothing, is no new version.
         {std::nullopt, kAboutCheckFailed, false},
         {"", kAboutCheckFailed, false},

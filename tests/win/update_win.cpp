@@ -110,9 +110,13 @@ TEST_F(AboutWindowTest, EachOpeningChecksTheServersVersion) {
         bool enabled;
     };
     const Case cases[] = {
-        {"v1.1", kAboutFoundNewVersion, true},     {"v1.0", kAboutLatestVersion, false},
-        {"v1.0\r\n", kAboutFoundNewVersion, true}, {"V1.0", kAboutFoundNewVersion, true},
-        {nullptr, kAboutCheckFailed, false},       {"", kAboutCheckFailed, false},
+        {"v1.1", kAboutFoundNewVersion, true},
+        {"v1.0", kAboutLatestVersion, false},
+        {"v1.0\r\n", kAboutLatestVersion, false},
+        {"v0.9", kAboutLatestVersion, false},
+        {"<html>portal</html>", kAboutCheckFailed, false},
+        {nullptr, kAboutCheckFailed, false},
+        {"", kAboutCheckFailed, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.served ? c.served : "<down>");
