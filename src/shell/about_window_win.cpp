@@ -2,6 +2,7 @@
 
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #include "base/controls_win.h"
@@ -98,9 +99,10 @@ void AboutWindow::CreateControls() {
     const int buttonY = client.bottom - pad - buttonH;
     label666_ = CreateChild(hwnd_, 0, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kIdAboutLabel666, pad,
                             buttonY - lineH - dpi_.Px(6), client.right - 2 * pad, lineH, font_.Get());
+    // Enabled only once the check has found a newer version.
     velnor_ =
-        CreateChild(hwnd_, 0, L"BUTTON", Widen(kAboutVelnorButton).c_str(), BS_PUSHBUTTON | WS_TABSTOP, kIdAboutVelnor,
-                    client.right - pad - dpi_.Px(130), buttonY, dpi_.Px(130), buttonH, font_.Get());
+        CreateChild(hwnd_, 0, L"BUTTON", Widen(kAboutVelnorButton).c_str(), BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED,
+                    kIdAboutVelnor, client.right - pad - dpi_.Px(130), buttonY, dpi_.Px(130), buttonH, font_.Get());
 }
 
 void AboutWindow::Timer1_Timer() {
@@ -108,15 +110,22 @@ void AboutWindow::Timer1_Timer() {
     KillTimer(hwnd_, kTimer1);
     // The fetch runs on a worker, so that the window, the watch and the hotkeys go on meanwhile.
     check_ = std::make_shared<Check>();
-    std::thread([check = check_, window = hwnd_] {
-        std::optional<std::string> body = HttpGetText(std::string(TAMBORVIN_SERVER) + kVersionFilePath, kCheckLimitMs);
-        {
-            std::lock_guard<std::mutex> hold(check->lock);
-            check->body = std::move(body);
-            check->done = true;
-        }
-        PostMessageW(window, kCheckDoneMessage, 0, 0);
-    }).detach();
+    try {
+        std::thread([check = check_, window = hwnd_] {
+            std::optional<std::string> body =
+                HttpGetText(std::string(TAMBORVIN_SERVER) + kVersionFilePath, kCheckLimitMs);
+            {
+                std::lock_guard<std::mutex> hold(check->lock);
+                check->body = std::move(body);
+                check->done = true;
+            }
+            PostMessageW(window, kCheckDoneMessage, 0, 0);
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: a failed check, not the end of the program.
+        CheckDone(true);
+        return;
+    }
     SetTimer(hwnd_, kCheckDeadline, kCheckDeadlineMs, nullptr);
 }
 

@@ -136,14 +136,16 @@ TEST_F(AboutWindowTest, EachOpeningChecksTheServersVersion) {
 }
 
 TEST_F(AboutWindowTest, ServerSendingAByteASecondNeitherFreezesTheWindowNorHoldsTheCheck) {
-    // The whole text would take 13 seconds, each byte well within any time limit of its own.
-    ServeVersion("v1.1000000000000");
+    // The whole text would take 13 seconds, each byte well within any time limit of its own; whole,
+    // it would be a new version.
+    ServeVersion("v1.1         ");
     ServerQuirk slow(L".rate", "1");
     StartProgram();
     OpenAbout();
     Sleep(1500);
     HWND label = FindChildById(about_, kIdAboutLabel666);
     EXPECT_EQ(WindowText(label), L"") << "the check should still be waiting";
+    EXPECT_FALSE(ButtonEnabled()) << "the updater's button is enabled before the check has found anything";
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(about_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0) << "the window froze";
     EXPECT_EQ(Narrow(CheckResult()), kAboutCheckFailed);
