@@ -16,8 +16,8 @@ import tempfile
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-# SubjectPublicKeyInfo of an uncompressed P-256 point, up to the point itself.
-P256_SPKI_PREFIX = bytes.fromhex("3059301306072a8648ce3d020106082a8648ce3d030107034200")
+sys.path.insert(0, os.path.join(ROOT, "tools", "lib"))
+from release_key import built_in_key, verifies  # noqa: E402
 failures = []
 
 
@@ -31,28 +31,6 @@ def sha256(data):
     return hashlib.sha256(data).hexdigest()
 
 
-def der_integer(value):
-    body = value.to_bytes(32, "big").lstrip(b"\0")
-    if not body or body[0] & 0x80:
-        body = b"\0" + body
-    return bytes([2, len(body)]) + body
-
-
-def verifies(statement, signature_hex, key_hex):
-    r, s = int(signature_hex[:64], 16), int(signature_hex[64:], 16)
-    ints = der_integer(r) + der_integer(s)
-    with tempfile.TemporaryDirectory() as scratch:
-        key = os.path.join(scratch, "key.der")
-        sig = os.path.join(scratch, "sig.der")
-        with open(key, "wb") as f:
-            f.write(P256_SPKI_PREFIX + b"\x04" + bytes.fromhex(key_hex))
-        with open(sig, "wb") as f:
-            f.write(bytes([0x30, len(ints)]) + ints)
-        done = subprocess.run(["openssl", "dgst", "-sha256", "-keyform", "DER", "-verify", key, "-signature", sig],
-                              input=statement.encode("utf-8"), capture_output=True)
-        return done.returncode == 0
-
-
 def version_resource(exe):
     rc = subprocess.run(["x86_64-w64-mingw32-windres", "-J", "coff", "-O", "rc", "-i", exe], check=True,
                         capture_output=True, text=True).stdout
@@ -62,21 +40,20 @@ def version_resource(exe):
     return values
 
 
-def built_in_key(build):
-    # The key as the updater's source was compiled with it.
-    with open(os.path.join(build, "compile_commands.json")) as f:
-        for command in json.load(f):
-            if command["file"].endswith("update_platform_win.cpp"):
-                found = re.search(r'TAMBORVIN_UPDATE_KEY=\\?"([0-9a-f]{128})', command["command"])
-                if found:
-                    return found.group(1)
-    return None
-
-
 def main():
     build, out = (os.path.abspath(a) for a in sys.argv[1:3])
     key_option = ["--key", sys.argv[3]] if len(sys.argv) > 3 else []
-    subprocess.run([os.path.join(ROOT, "tools", "package"), "--from", build, "--out", out] + key_option, check=True)
+    package = os.path.join(ROOT, "tools", "package")
+    # A key of another curve, or one that is not the build's, is refused before anything is written.
+    with tempfile.TemporaryDirectory() as scratch:
+        for curve in ("secp256k1", "prime256v1"):
+            other = os.path.join(scratch, curve + ".pem")
+            subprocess.run(["openssl", "ecparam", "-name", curve, "-genkey", "-noout", "-out", other], check=True)
+            refused = subprocess.run([package, "--from", build, "--out", os.path.join(scratch, "out"), "--key", other],
+                                     capture_output=True, text=True)
+            check(refused.returncode != 0 and not os.path.exists(os.path.join(scratch, "out")),
+                  f"a {curve} key that is not the build's is refused")
+    subprocess.run([package, "--from", build, "--out", out] + key_option, check=True)
     with open(os.path.join(build, "version", "tf_version.h")) as f:
         header = f.read()
     text = re.search(r'TF_VERSION_TEXT "([^"]*)"', header).group(1)
