@@ -1,5 +1,6 @@
 #include "updater/download_names.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 
@@ -52,6 +53,16 @@ std::string NormalizeUrl(std::string_view url) {
         if (trimmed.size() >= scheme.size() && SameLetters(trimmed.substr(0, scheme.size()), scheme))
             return std::string(url);
     }
+    // Another scheme ("ftp://", "file://") stays as written, for the transport to refuse: made
+    // into "http://ftp://..." it would be fetched from a host named after the scheme.
+    const std::size_t colon = trimmed.find("://");
+    const auto schemeChar = [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '+' || c == '-' ||
+               c == '.';
+    };
+    if (colon != std::string_view::npos && colon > 0 && !(trimmed[0] >= '0' && trimmed[0] <= '9') &&
+        std::all_of(trimmed.begin(), trimmed.begin() + static_cast<std::ptrdiff_t>(colon), schemeChar))
+        return std::string(url);
     return std::string(kScheme) + std::string(url);
 }
 

@@ -14,9 +14,9 @@ namespace tf {
 // without a backslash.
 std::string NumberedName(std::string_view path, int n);
 
-// "http://" put in front of an address that starts with neither "http://" nor "https://" (letter
-// case and leading blanks aside); an address that does is kept as it stands, so a release served
-// over https is downloaded over https.
+// "http://" put in front of an address that names no scheme (letter case and leading blanks
+// aside); an address that does is kept as it stands: a release served over https is downloaded
+// over https, and one of another scheme is refused by the transport.
 std::string NormalizeUrl(std::string_view url);
 
 // The shell's short size text: "999 bytes", "1.17 MB", "11.7 MB", "117 MB" (three digits, cut, not

@@ -36,6 +36,8 @@ TEST(NormalizeUrl, AddsTheSchemeOnlyWhereItIsMissing) {
         {" host", "http:// host"},
         {"https://host/a", "https://host/a"},
         {" HTTPS://host/a", " HTTPS://host/a"},
+        {"ftp://host/a", "ftp://host/a"},
+        {"host:8080/a", "http://host:8080/a"},
         {"http:/", "http://http:/"},
         {"", "http://"},
     };
