@@ -1,6 +1,7 @@
 #include "autofill/paste_win.h"
 
 #include "base/message_pump_win.h"
+#include "base/window_helpers_win.h"
 
 #include <algorithm>
 #include <atomic>
@@ -212,16 +213,6 @@ LONG WINAPI OnCrash(EXCEPTION_POINTERS* exception) {
 constexpr wchar_t kClipboardWindowClass[] = L"TamborvinFormClipboard";
 constexpr UINT_PTR kClipboardTimer = 1;
 
-INPUT Key(WORD virtualKey, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    // Some programs look at the scan code only.
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
 }  // namespace
 
 Win32Clipboard::Win32Clipboard() {
@@ -410,12 +401,12 @@ bool clsWaitableTimer::WaitTrying(int milliseconds, int retryMs, const std::func
 }
 
 bool SendInputKeys::SendPaste() {
-    INPUT keys[] = {Key(VK_CONTROL, false), Key('V', false), Key('V', true), Key(VK_CONTROL, true)};
+    INPUT keys[] = {KeyInput(VK_CONTROL, false), KeyInput('V', false), KeyInput('V', true), KeyInput(VK_CONTROL, true)};
     UINT sent = SendInput(4, keys, sizeof(INPUT));
     if (sent == 4) return true;
     // Part of it went in: do not leave Ctrl held down.
     if (sent > 0) {
-        INPUT release = Key(VK_CONTROL, true);
+        INPUT release = KeyInput(VK_CONTROL, true);
         SendInput(1, &release, sizeof(INPUT));
     }
     return false;

@@ -57,4 +57,13 @@ bool AskYesNo(HWND owner, const wchar_t* question, const wchar_t* title) {
     return MessageBoxW(owner, question, title, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+INPUT KeyInput(WORD virtualKey, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
 }  // namespace tf

@@ -24,4 +24,8 @@ bool AskYesNo(HWND owner, const wchar_t* question, const wchar_t* title);
 // shows it (restored when minimised). True when the window is or became the foreground window.
 bool ForceForegroundWindow(HWND window);
 
+// One key going down or up, as SendInput takes it; with its scan code too, which some programs
+// look at alone.
+INPUT KeyInput(WORD virtualKey, bool up);
+
 }  // namespace tf

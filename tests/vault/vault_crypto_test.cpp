@@ -24,7 +24,7 @@ TEST(VaultCrypto, Argon2idGivesTheRfcTag) {
     EXPECT_EQ(tag, Hex("0d640df58d78766c08c037a34a8b53c9d01ef0452d75b65eb52520e96b01e659"));
 }
 
-// The GCM specification's test case 16 (AES-256, 96-bit nonce, associated data).
+// GCM's published test case 16 (AES-256, 96-bit nonce, associated data).
 TEST(VaultCrypto, AesGcmGivesTheKnownAnswerAndRefusesAnyChange) {
     const auto key = Hex("feffe9928665731c6d6a8f9467308308feffe9928665731c6d6a8f9467308308");
     const auto nonce = Hex("cafebabefacedbaddecaf888");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/file_system.h"
+#include "base/window_helpers_win.h"
 #include "base/windows_api_win.h"
 #include "hotkeys/hotkey_registrar_win.h"
 #include "hotkeys/hotkey_text.h"
@@ -122,20 +123,11 @@ TEST_F(HotkeyAdapterIni, AValueLongerThan143CharactersComesBackCut) {
 // A message-only window of the test's own thread, to register hotkeys to.
 HWND MakeWindow() { return CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr); }
 
-INPUT Key(WORD virtualKey, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtualKey;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
 // Presses the keys in order and lets them go in reverse, as fingers would.
 void PressChord(const std::vector<WORD>& keys) {
     std::vector<INPUT> inputs;
-    for (WORD k : keys) inputs.push_back(Key(k, false));
-    for (auto k = keys.rbegin(); k != keys.rend(); ++k) inputs.push_back(Key(*k, true));
+    for (WORD k : keys) inputs.push_back(KeyInput(k, false));
+    for (auto k = keys.rbegin(); k != keys.rend(); ++k) inputs.push_back(KeyInput(*k, true));
     ASSERT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
 }
 

@@ -1,5 +1,7 @@
 #include "ui_driver_win.h"
 
+#include "base/window_helpers_win.h"
+
 #include <commctrl.h>
 #include <psapi.h>
 #include <shlobj.h>
@@ -374,19 +376,6 @@ void TypeText(const std::wstring& text) {
     }
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
-
-namespace {
-
-INPUT KeyInput(WORD vk, bool up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
-
-}  // namespace
 
 void PressKey(WORD virtualKey, int repeats) {
     // An auto-repeat is another key-down without a key-up between.
