@@ -1,5 +1,8 @@
 #include "updater/download.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "base/text.h"
 #include "updater/download_names.h"
 
@@ -11,6 +14,37 @@ namespace {
 
 // The numbered-name search stops where the original control's 16-bit counter did.
 constexpr int kMaxNumber = 32767;
+
+// The state file's lines after the address, each begun by a line end: the release, then the
+// validator when the server gave one.
+constexpr char kValidatorLine[] = "\r\nif-range: ";
+constexpr std::size_t kMaxValidator = 200;
+
+std::string IdentityLines(const DownloadIdentity& identity) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text = "\r\nsha256: ";
+    for (std::uint8_t byte : identity.sha256) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 15];
+    }
+    return text + "\r\nsize: " + std::to_string(identity.size);
+}
+
+// Read from a file or a server: one short line of visible characters, or nothing.
+bool UsableValidator(std::string_view value) {
+    return !value.empty() && value.size() <= kMaxValidator &&
+           std::all_of(value.begin(), value.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+// What tells this version of the file from another: a strong ETag (a weak one may stay the same
+// for other bytes), else the date it was last changed.
+std::string ResponseValidator(const std::string& headers) {
+    std::optional<std::string> value = HeaderValue(headers, "ETag");
+    if (!value || value->size() < 2 || value->front() != '"' || value->back() != '"') {
+        value = HeaderValue(headers, "Last-Modified");
+    }
+    return value && UsableValidator(*value) ? *value : std::string();
+}
 
 }  // namespace
 
@@ -31,25 +65,15 @@ void Download::GetStart() {
     contentLength_.reset();
     totalSize_ = 0;
     resumeOffset_ = 0;
+    heldValidator_.clear();
+    validator_.clear();
     dataPath_ = FileName + ".dl";
     statePath_ = FileName + ".dl.cfg";
 
-    // Resume only a pair whose state file names this address; any other leftover stays untouched.
+    // Half a pair is nobody's to remove: it stays, and this download takes numbered names.
     const bool hasData = files_.FileExists(dataPath_);
     const bool hasState = files_.FileExists(statePath_);
-    bool freshNames = hasData != hasState;
-    if (hasData && hasState) {
-        FileError error;
-        const auto saved = files_.ReadAll(statePath_, error);
-        const auto length = files_.Length(dataPath_);
-        // A data file already longer than the file may be is of no use.
-        if (saved && length && TrimSpaces(*saved) == TrimSpaces(ToAnsi(URL)) && (!MaxSize || *length <= *MaxSize)) {
-            resumeOffset_ = *length;
-        } else {
-            freshNames = true;
-        }
-    }
-    const bool named = !freshNames || ChooseFreeNames();
+    const bool named = hasData && hasState ? TakeLeftovers() : hasData == hasState || ChooseFreeNames();
 
     if (!Raise(kSending)) return;
     if (!named) return End(kFileError);
@@ -68,6 +92,48 @@ void Download::GetStop() {
     End(kStopped);
 }
 
+bool Download::TakeLeftovers() {
+    FileError error;
+    const auto saved = files_.ReadAll(statePath_, error);
+    const auto length = files_.Length(dataPath_);
+    if (!saved || !length) return ChooseFreeNames();
+    const std::string address = ToAnsi(URL);
+    // A data file already longer than the file may be is of no use.
+    const bool fits = !MaxSize || *length <= *MaxSize;
+    if (!Identity) {
+        if (TrimSpaces(*saved) != TrimSpaces(address) || !fits) return ChooseFreeNames();
+        resumeOffset_ = *length;
+        return true;
+    }
+    const std::string_view text = *saved;
+    const std::size_t lineEnd = std::min(text.find("\r\n"), text.size());
+    // A pair of another address is not ours: it stays untouched.
+    if (TrimSpaces(text.substr(0, lineEnd)) != TrimSpaces(address)) return ChooseFreeNames();
+    const std::string_view rest = text.substr(lineEnd);
+    const std::string release = IdentityLines(*Identity);
+    const std::string withValidator = release + kValidatorLine;
+    const bool same = rest == release || (rest.substr(0, withValidator.size()) == withValidator &&
+                                          UsableValidator(rest.substr(withValidator.size())));
+    if (same && fits && *length <= Identity->size) {
+        resumeOffset_ = *length;
+        if (rest.size() > release.size()) heldValidator_ = rest.substr(withValidator.size());
+        return true;
+    }
+    // Bytes of another release, or of one not recorded: they would only spoil this one. Removed,
+    // the download begins anew under the same names, and nothing stale stays behind.
+    if (files_.DeleteFile(dataPath_) && files_.DeleteFile(statePath_)) return true;
+    return ChooseFreeNames();
+}
+
+std::string Download::StateText() const {
+    std::string text = ToAnsi(URL);
+    if (Identity) {
+        text += IdentityLines(*Identity);
+        if (!validator_.empty()) text += kValidatorLine + validator_;
+    }
+    return text;
+}
+
 bool Download::ChooseFreeNames() {
     for (int n = 1; n <= kMaxNumber; ++n) {
         const std::string candidate = NumberedName(FileName, n);
@@ -83,7 +149,10 @@ bool Download::ChooseFreeNames() {
 
 bool Download::SendRequest() {
     // The range goes out also from 0, so that every request asks the same way.
-    return transport_.Start(NormalizeUrl(URL), {"Range: bytes=" + std::to_string(resumeOffset_) + "-"}, *this);
+    std::vector<std::string> lines = {"Range: bytes=" + std::to_string(resumeOffset_) + "-"};
+    // A server whose file changed since answers with the whole new file instead of its rest.
+    if (resumeOffset_ > 0 && !heldValidator_.empty()) lines.push_back("If-Range: " + heldValidator_);
+    return transport_.Start(NormalizeUrl(URL), lines, *this);
 }
 
 void Download::OnResponseStart(int status, const std::string& headers) {
@@ -91,6 +160,7 @@ void Download::OnResponseStart(int status, const std::string& headers) {
     if (status == 416) return RangeNotSatisfiable(headers);
     // A redirect is followed by the transport; one that reaches here carries no part of the file.
     if (status != 200 && status != 206) return End(kStatusRefused);
+    validator_ = ResponseValidator(headers);
     const auto length = HeaderValue(headers, "Content-Length");
     contentLength_ = length ? ParseByteCount(*length) : std::nullopt;
     if (status == 206) {
@@ -105,7 +175,7 @@ void Download::OnResponseStart(int status, const std::string& headers) {
     FileError error;
     data_ = files_.OpenWriter(dataPath_, resumeOffset_, error);
     if (!data_) return End(kFileError);
-    if (!files_.WriteNew(statePath_, ToAnsi(URL), error)) return End(kFileError);
+    if (!files_.WriteNew(statePath_, StateText(), error)) return End(kFileError);
     startTime_ = clock_.Now();
     Raise(kReceiving);
 }

@@ -3,7 +3,8 @@
 //
 // The rules of the updater's download control: one file fetched by HTTP GET beside its target as a
 // data file ("<name>.dl") and a state file ("<name>.dl.cfg", the address it belongs to), resumable
-// across runs, paused or stopped between chunks, renamed into place when complete.
+// across runs, paused or stopped between chunks, renamed into place when complete. Given the release
+// the file is, the state file records it too, and a resume continues only that release.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,7 @@
 
 #include "base/file_system.h"
 #include "updater/download_ports.h"
+#include "updater/release_statement.h"
 
 namespace tf {
 
@@ -32,6 +34,13 @@ inline constexpr std::int16_t kFileError = 10;
 inline constexpr std::int16_t kTooLarge = 11;
 }  // namespace download_state
 
+// The release a download is: one address serves every release in turn, so the address alone cannot
+// tell whose bytes a leftover data file holds.
+struct DownloadIdentity {
+    Sha256Digest sha256{};
+    std::uint64_t size = 0;
+};
+
 class Download final : private HttpEvents {
 public:
     // `letMessagesRun` runs the owner's pending messages; it is called after every chunk so that the
@@ -47,6 +56,10 @@ public:
     std::string URL;
     // The most bytes the finished file may hold; a larger answer ends the transfer with kTooLarge.
     std::optional<std::uint64_t> MaxSize;
+    // When set, the state file holds it after the address (with the server's strong ETag or
+    // Last-Modified), and a leftover pair of another release, or of none, is deleted and begun anew
+    // under the same names instead of resumed.
+    std::optional<DownloadIdentity> Identity;
 
     // After every chunk written: total size, percent 0..100, speed per second and bytes held, the
     // sizes as the shell's short texts. The handlers may call GetPause or GetStop, and may destroy
@@ -77,6 +90,10 @@ private:
     void OnError(int code) override;
 
     bool ChooseFreeNames();
+    // Chooses the names and the offset for a pair of leftover files.
+    bool TakeLeftovers();
+    // What the state file holds for this transfer.
+    std::string StateText() const;
     bool SendRequest();
     void RangeNotSatisfiable(const std::string& headers);
     // A 206 must hold exactly the bytes asked for: from the data file's end to the resource's end.
@@ -103,6 +120,9 @@ private:
     std::string statePath_;
     std::string finishedPath_;
     std::uint64_t resumeOffset_ = 0;
+    // The server's validator of the bytes held (sent as If-Range), and the one of this response.
+    std::string heldValidator_;
+    std::string validator_;
     std::uint64_t totalSize_ = 0;
     std::optional<std::uint64_t> contentLength_;
     std::uint64_t receivedBytes_ = 0;

@@ -14,10 +14,12 @@ constexpr int kMaxNumber = 32767;
 
 }  // namespace
 
-void ControlDownload::Start(const std::string& url, const std::string& fileName, std::uint64_t maxSize) {
+void ControlDownload::Start(const std::string& url, const std::string& fileName, std::uint64_t maxSize,
+                            const Sha256Digest& sha256) {
     control_.URL = url;
     control_.FileName = fileName;
     control_.MaxSize = maxSize;
+    control_.Identity = DownloadIdentity{sha256, maxSize};
     control_.GetStart();
 }
 
@@ -62,7 +64,7 @@ std::string UpdateFlow::Update() {
     const std::string temporary = SavePath(folder_, fields.Text2) + kDownloadSuffix;
     // A download left complete by an updater that ended before checking it is fetched again.
     files_.DeleteFile(temporary);
-    download_.Start(fields.Text1, temporary, release->statement.size);
+    download_.Start(fields.Text1, temporary, release->statement.size, release->statement.sha256);
     return {};
 }
 

@@ -51,7 +51,9 @@ public:
 class UpdateDownload {
 public:
     virtual ~UpdateDownload() = default;
-    virtual void Start(const std::string& url, const std::string& fileName, std::uint64_t maxSize) = 0;
+    // `maxSize` and `sha256`: the release's; a half download of another release is not resumed.
+    virtual void Start(const std::string& url, const std::string& fileName, std::uint64_t maxSize,
+                       const Sha256Digest& sha256) = 0;
     virtual void Pause() = 0;
     virtual void Stop() = 0;
     virtual bool Busy() const = 0;
@@ -63,7 +65,8 @@ public:
 class ControlDownload final : public UpdateDownload {
 public:
     explicit ControlDownload(Download& control) : control_(control) {}
-    void Start(const std::string& url, const std::string& fileName, std::uint64_t maxSize) override;
+    void Start(const std::string& url, const std::string& fileName, std::uint64_t maxSize,
+               const Sha256Digest& sha256) override;
     void Pause() override { control_.GetPause(); }
     void Stop() override { control_.GetStop(); }
     bool Busy() const override { return control_.Busy(); }

@@ -61,6 +61,9 @@ inline void ExpectFileWriterContract(FileSystem& fs, const std::string& folder) 
     ASSERT_TRUE(fs.Rename(path("w"), path("moved"), error)) << error.description;
     EXPECT_FALSE(fs.FileExists(path("w")));
     EXPECT_EQ(fs.ReadAll(path("moved"), error), "hello!");
+    // From 0 nothing of the old bytes stays: a server sent the whole file anew.
+    ASSERT_TRUE(fs.OpenWriter(path("moved"), 0, error)) << error.description;
+    EXPECT_EQ(fs.Length(path("moved")), 0u);
 
     // A file of many megabytes in uneven pieces, dropped without a commit part way and resumed at
     // an odd length (a download's data file): every byte lands where it belongs.

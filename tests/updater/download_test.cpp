@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "updater/fake_download_world.h"
 
 namespace tf {
@@ -12,6 +14,17 @@ using testing::MemoryFiles;
 
 constexpr char kTarget[] = "C:\\app\\setup.exe";
 constexpr char kUrl[] = "host/files/setup.exe";
+
+// A release of 10 bytes whose SHA-256 is 32 bytes of 0xaa, and the state file that records it.
+const DownloadIdentity kRelease{[] {
+                                    Sha256Digest digest;
+                                    digest.fill(0xaa);
+                                    return digest;
+                                }(),
+                                10};
+std::string ReleaseState(char digit = 'a', int size = 10, const std::string& more = "") {
+    return std::string(kUrl) + "\r\nsha256: " + std::string(64, digit) + "\r\nsize: " + std::to_string(size) + more;
+}
 
 struct Progress {
     std::string size;
@@ -158,6 +171,76 @@ TEST_F(DownloadTest, LeftoversOfAnotherAddressOrHalfAPairGetFreshNumberedNames) 
         transport_.End();
         for (const auto& [path, bytes] : c.before) EXPECT_EQ(File(path), bytes) << path;
     }
+}
+
+TEST_F(DownloadTest, AReleaseResumesOnlyItsOwnLeftoversAndRemovesThoseOfAnother) {
+    constexpr char kData[] = "C:\\app\\setup.exe.dl";
+    struct Case {
+        const char* name;
+        std::string state;
+        std::string data;
+        const char* range;
+        const char* ifRange;  // nullptr: none sent
+        const char* dataPath;
+        bool removed;
+    } cases[] = {
+        {"same release", ReleaseState(), "abc", "Range: bytes=3-", nullptr, kData, false},
+        {"same release and ETag", ReleaseState('a', 10, "\r\nif-range: \"e1\""), "abc", "Range: bytes=3-",
+         "If-Range: \"e1\"", kData, false},
+        {"another hash", ReleaseState('b'), "abc", "Range: bytes=0-", nullptr, kData, true},
+        {"another size", ReleaseState('a', 11), "abc", "Range: bytes=0-", nullptr, kData, true},
+        {"address only", kUrl, "abc", "Range: bytes=0-", nullptr, kData, true},
+        {"validator beyond one line", ReleaseState('a', 10, "\r\nif-range: \"e1\"\r\n"), "abc", "Range: bytes=0-",
+         nullptr, kData, true},
+        {"longer than the release", ReleaseState(), "abcdefghijk", "Range: bytes=0-", nullptr, kData, true},
+        {"another address", "http://other/x" + ReleaseState().substr(std::strlen(kUrl)), "abc", "Range: bytes=0-",
+         nullptr, "C:\\app\\setup(1).exe.dl", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        files_.files.clear();
+        Leave(kTarget, c.state, c.data);
+        Make();
+        download_->Identity = kRelease;
+        download_->GetStart();
+        EXPECT_EQ(download_->DataPath(), c.dataPath);
+        EXPECT_EQ(Range(), c.range);
+        const auto& lines = transport_.sent.back().headerLines;
+        EXPECT_EQ(lines.size() > 1 ? lines[1] : "<none>", c.ifRange ? c.ifRange : "<none>");
+        EXPECT_EQ(File(kData), c.removed ? "<none>" : c.data);
+        EXPECT_EQ(File(std::string(kData) + ".cfg"), c.removed ? "<none>" : c.state);
+    }
+}
+
+TEST_F(DownloadTest, AReleaseRecordsTheServersValidatorAndAChangedFileStartsOver) {
+    download_->Identity = kRelease;
+    const std::string date = "Tue, 01 Dec 2026 10:00:00 GMT";
+    for (const auto& [headers, recorded] : std::vector<std::pair<std::string, std::string>>{
+             {"ETag: \"e1\"\r\nLast-Modified: " + date, "\r\nif-range: \"e1\""},
+             {"ETag: W/\"e1\"\r\nLast-Modified: " + date, "\r\nif-range: " + date},  // a weak tag proves nothing
+             {"ETag: W/\"e1\"", ""},
+             {"ETag: \"" + std::string(300, 'x') + "\"", ""},
+         }) {
+        SCOPED_TRACE(headers);
+        files_.files.clear();
+        download_->GetStart();
+        transport_.Respond(200, "Content-Length: 10\r\n" + headers + "\r\n");
+        EXPECT_EQ(File("C:\\app\\setup.exe.dl.cfg"), ReleaseState('a', 10, recorded));
+        download_->GetPause();
+    }
+    files_.files.clear();
+    download_->GetStart();
+    transport_.Respond(200, "Content-Length: 10\r\nETag: \"e1\"\r\n");
+    transport_.Send("abcdefg");
+    download_->GetPause();
+    download_->GetStart();
+    EXPECT_EQ(transport_.sent.back().headerLines, (std::vector<std::string>{"Range: bytes=7-", "If-Range: \"e1\""}));
+    // The file changed on the server: it sends the new one whole, and nothing of the old stays.
+    transport_.Respond(200, "Content-Length: 3\r\nETag: \"e2\"\r\n");
+    EXPECT_EQ(File("C:\\app\\setup.exe.dl.cfg"), ReleaseState('a', 10, "\r\nif-range: \"e2\""));
+    transport_.Send("new");
+    transport_.End();
+    EXPECT_EQ(File(kTarget), "new");
 }
 
 TEST_F(DownloadTest, StopDropsTheStateFileSoTheNextStartBeginsUnderNumberedNames) {

@@ -61,6 +61,7 @@ public:
     bool busy = false;
     std::string url, fileName;
     std::uint64_t maxSize = 0;
+    Sha256Digest sha256{};
     std::string startedPath, startedProgram;
     int pauses = 0;
 
@@ -133,10 +134,11 @@ public:
         return true;
     }
 
-    void Start(const std::string& u, const std::string& name, std::uint64_t max) override {
+    void Start(const std::string& u, const std::string& name, std::uint64_t max, const Sha256Digest& sha) override {
         url = u;
         fileName = name;
         maxSize = max;
+        sha256 = sha;
         busy = true;
     }
     void Pause() override {
@@ -173,6 +175,7 @@ TEST_F(UpdateFlowTest, SignedNewerReleaseReplacesTheProgramAndStartsIt) {
     EXPECT_EQ(UpdateWith(Signed(kMainProgramName, "v1.1", kNewProgram), kNewProgram), StatusText(9));
     EXPECT_EQ(world_.fileName, kTemporary);
     EXPECT_EQ(world_.maxSize, kNewProgram.size());
+    EXPECT_EQ(world_.sha256, FakeDigest(kNewProgram));  // a half download of another release is not resumed
     EXPECT_EQ(world_.startedPath, kMain);
     EXPECT_EQ(world_.startedProgram, kNewProgram);
     EXPECT_EQ(File(kMain), kNewProgram);
