@@ -178,6 +178,12 @@ if(TAMBORVIN_SERVER MATCHES "^http://127\\.0\\.0\\.1:([0-9]+)$")
             ${TF_UPDATE_ROOT}/files/stub.exe)
         set_tests_properties(update_release_sign_${version} PROPERTIES FIXTURES_SETUP update_server)
     endforeach()
+    # The next release after that: the same program with other bytes.
+    add_test(NAME update_release_sign_v1.2 COMMAND ${TF_PYTHON} ${CMAKE_SOURCE_DIR}/tools/lib/sign_release.py
+        --key ${CMAKE_SOURCE_DIR}/tests/fixtures/update_test_key.pem --name "Tamborvin Form.exe" --version v1.2
+        --copy-from ${CMAKE_BINARY_DIR}/tests/new_form_stub_win.exe --append v1.2 --out ${TF_UPDATE_ROOT}/files/stub12.exe.v1.2
+        ${TF_UPDATE_ROOT}/files/stub12.exe)
+    set_tests_properties(update_release_sign_v1.2 PROPERTIES FIXTURES_SETUP update_server)
     add_test(NAME update_server_stop COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --stop ${TF_HTTP_FILES}/update_server.pid)
     set_tests_properties(update_server_start PROPERTIES FIXTURES_SETUP update_server)
     set_tests_properties(update_server_stop PROPERTIES FIXTURES_CLEANUP update_server)

@@ -69,10 +69,10 @@ std::string StubSigned(const std::string& version) {
 
 // `signedFields` empty: a description of five fields, as older servers wrote it.
 void ServeRelease(const std::string& fileName, const std::string& query, const std::string& signedFields,
-                  const std::string& version = "v1.1") {
+                  const std::string& version = "v1.1", const std::string& served = "stub.exe") {
     ServeVersion(version);
-    ServeFile(L"version\\form\\config.txt", std::string(TAMBORVIN_SERVER) + "/files/stub.exe" + query + "|" + fileName +
-                                                "|new release|1.2 MB|" + version +
+    ServeFile(L"version\\form\\config.txt", std::string(TAMBORVIN_SERVER) + "/files/" + served + query + "|" +
+                                                fileName + "|new release|1.2 MB|" + version +
                                                 (signedFields.empty() ? "" : "|" + signedFields));
 }
 
@@ -279,6 +279,35 @@ TEST_F(VelnorTest, ClosedOrKilledDuringTheTransferLeavesTheOldProgramInPlace) {
         EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
         EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
         EXPECT_TRUE(folder_.Exists(L"Tamborvin Form.exe.new.dl"));
+    }
+}
+
+TEST_F(VelnorTest, HalfADownloadOfOneReleaseIsNotResumedIntoTheNext) {
+    // One address serves each release in turn. Two builds differ from their first bytes on (their
+    // headers), unlike the stub and its copy with bytes appended: v1.1 is served as other bytes of
+    // its size, never checked, as its transfer is killed.
+    const std::wstring files = ServerRoot() + L"\\files\\";
+    const std::string v12 = ReadWhole(files + L"stub12.exe");
+    ServeFile(L"files\\release.exe", std::string(ReadWhole(files + L"stub.exe").size(), 'x'));
+    ServeRelease(kMainProgramName, "", StubSigned("v1.1"), "v1.1", "release.exe");
+    {
+        ServerQuirk slow(L".rate", "100000");
+        StartVelnor();
+        PostCommand(FindChildById(window_, kIdVelnorCommand1));
+        ASSERT_TRUE(WaitUntil([&] { return !Text(window_, kIdVelnorLabel12).empty(); }));
+        velnor_->Kill();
+        ASSERT_TRUE(velnor_->WaitForExit().has_value());
+        velnor_.reset();
+    }
+    ASSERT_TRUE(folder_.Exists(L"Tamborvin Form.exe.new.dl.cfg"));
+    ServeFile(L"files\\release.exe", v12);
+    ServeRelease(kMainProgramName, "", ReadWhole(files + L"stub12.exe.v1.2"), "v1.2", "release.exe");
+    StartVelnor();
+    PostCommand(FindChildById(window_, kIdVelnorCommand1));
+    ASSERT_TRUE(velnor_->WaitForExit(30s).has_value()) << Narrow(Status());
+    EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), v12);
+    for (const std::wstring& name : folder_.FileNames()) {
+        EXPECT_EQ(name.find(L".dl"), std::wstring::npos) << "stale " << Narrow(name);
     }
 }
 

@@ -11,7 +11,9 @@ this statement, UTF-8, each line ending in a line feed:
 Prints the release description's fields after the version: "<size>|<sha256>|<signature>", the
 signature as the 128 hex digits of r and s.
 
-  sign_release.py --key KEY.pem --name NAME --version VERSION FILE [--copy-from SRC] [--out FIELDS]
+  sign_release.py --key KEY.pem --name NAME --version VERSION FILE [--copy-from SRC [--append TEXT]] [--out FIELDS]
+
+--append puts TEXT after the copy's last byte: one program then makes releases of different bytes.
 """
 import argparse
 import hashlib
@@ -53,12 +55,16 @@ def main():
     parser.add_argument("--name", required=True)
     parser.add_argument("--version", required=True)
     parser.add_argument("--copy-from")
+    parser.add_argument("--append")
     parser.add_argument("--out")
     parser.add_argument("file")
     args = parser.parse_args()
     os.makedirs(os.path.dirname(os.path.abspath(args.file)), exist_ok=True)
     if args.copy_from:
         shutil.copyfile(args.copy_from, args.file)
+        if args.append:
+            with open(args.file, "ab") as f:
+                f.write(args.append.encode("utf-8"))
     digest = hashlib.sha256()
     with open(args.file, "rb") as f:
         for piece in iter(lambda: f.read(1 << 20), b""):
