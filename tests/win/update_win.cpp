@@ -363,5 +363,42 @@ TEST_F(VelnorTest, UnreachableDescriptionRefusesTheUpdate) {
     EXPECT_TRUE(velnor_->WaitForExit().has_value());
 }
 
+TEST(WinUpdatePlatformTest, AHeldProgramCannotBeChangedAndOnlyAWholeCopyIsComplete) {
+    ScratchFolder folder;
+    const std::wstring program = folder.CopyProgram(kVelnor);
+    const std::wstring moved = folder.File(L"moved.exe");
+    auto opens = [&](DWORD access) {
+        HANDLE file = CreateFileW(program.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        return file != INVALID_HANDLE_VALUE;
+    };
+    WinUpdatePlatform platform;
+    {
+        const auto held = platform.Hold(Narrow(program), 1ull << 30);
+        ASSERT_NE(held, nullptr);
+        EXPECT_FALSE(opens(GENERIC_WRITE));
+        EXPECT_FALSE(opens(DELETE));
+        EXPECT_FALSE(MoveFileW(program.c_str(), moved.c_str()));
+        EXPECT_FALSE(DeleteFileW(program.c_str()));
+        // The loader reads the image when the program starts.
+        EXPECT_TRUE(opens(GENERIC_READ));
+    }
+    EXPECT_TRUE(opens(GENERIC_WRITE));
+    EXPECT_TRUE(opens(DELETE));
+    ASSERT_TRUE(MoveFileW(program.c_str(), moved.c_str()));
+    EXPECT_TRUE(DeleteFileW(moved.c_str()));
+
+    // A copy cut short (a power failure on a disk without links) is no program to restore, even
+    // where its version resource still reads.
+    const std::string whole = OldProgram();
+    for (auto [bytes, complete] : {std::pair{whole, true}, std::pair{whole.substr(0, whole.size() - 1), false},
+                                   std::pair{std::string("not a program"), false}}) {
+        SCOPED_TRACE(bytes.size());
+        folder.Write(L"copy.exe", bytes);
+        EXPECT_EQ(platform.ProgramComplete(Narrow(folder.File(L"copy.exe"))), complete);
+    }
+}
+
 }  // namespace
 }  // namespace tf::test
