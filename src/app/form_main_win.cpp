@@ -8,6 +8,7 @@
 #include "base/system_dlls_win.h"
 #include "app/form_app_win.h"
 #include "updater/update_flow.h"
+#include "updater/update_platform_win.h"
 
 namespace {
 
@@ -28,7 +29,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     // An update that ended in the middle of putting the new program in place may have left only the
     // old one's copy: the program must be found under its name again.
-    tf::RestoreLeftOverProgram(tf::NativeFileSystem(), tf::ProgramFolder());
+    tf::WinUpdatePlatform platform;
+    tf::RestoreLeftOverProgram(tf::NativeFileSystem(), platform, tf::ProgramFolder());
 
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);

@@ -53,6 +53,7 @@ inline constexpr char kStatusBadFileName[] = "文件名无效，已拒绝更新"
 inline constexpr char kStatusNoSignature[] = "更新没有签名，已保留旧版本";
 inline constexpr char kStatusBadSignature[] = "签名不符，已保留旧版本";
 inline constexpr char kStatusNotNewer[] = "不是更新的版本，已保留旧版本";
+inline constexpr char kStatusUnknownVersion[] = "无法确定已安装的版本，已保留旧版本";
 inline constexpr char kStatusTooLarge[] = "文件大于签名所述，已保留旧版本";
 inline constexpr char kStatusCannotCheck[] = "无法检查下载的文件，已保留旧版本";
 inline constexpr char kStatusCannotMoveOld[] = "无法保留旧版本，未更新";

@@ -1,7 +1,8 @@
 // What the updater window's buttons and its download do to the program folder. The old main program
 // stays in place until the new one is complete and proved genuine; the new one is then put in place
 // in one step, from a handle held open since it was checked, with the old one kept as
-// "Tamborvin Form.exe.old" until the new one has started.
+// "Tamborvin Form.exe.old" until the new one has started. What was put in place is remembered, so
+// that no older release is taken for a newer one when the program itself is gone.
 #pragma once
 
 #include <cstdint>
@@ -41,10 +42,13 @@ public:
     virtual bool SignatureValid(const std::string& statement, const std::vector<std::uint8_t>& signature) = 0;
     // The version resource of a program file; empty without one.
     virtual std::optional<Version> ProgramVersion(const std::string& path) = 0;
+    // Whether the file is a whole program: its version resource reads and it is as long as its
+    // headers say. A copy cut short by a power failure is not.
+    virtual bool ProgramComplete(const std::string& path) = 0;
     // This updater's own version: no release older than it is installed.
     virtual Version OwnVersion() = 0;
-    // Makes `to` a second name or a copy of `from`, replacing what `to` held.
-    virtual bool KeepCopy(const std::string& from, const std::string& to) = 0;
+    // Gives the file `from` the second name `to`; false where the disk has no links (FAT32, exFAT).
+    virtual bool Link(const std::string& from, const std::string& to) = 0;
 };
 
 // The download control as the flow uses it.
@@ -76,10 +80,15 @@ private:
     Download& control_;
 };
 
+// Beside the programs: the signed statement of the newest release put in place in this folder, and
+// its signature. Checked again when read; a file that does not verify counts as absent.
+inline constexpr char kInstalledReleaseName[] = "velnor.installed";
+
 // A left-over "Tamborvin Form.exe.old" goes back when "Tamborvin Form.exe" is missing (an updater
-// ended between keeping the old program and putting the new one in place). Both programs call it
-// at start. True when the folder has a main program afterwards.
-bool RestoreLeftOverProgram(FileSystem& files, const std::string& folder);
+// ended between keeping the old program and putting the new one in place), but only when it is a
+// whole program: a part of one would take the place of nothing. Both programs call it at start.
+// True when the folder has a main program afterwards.
+bool RestoreLeftOverProgram(FileSystem& files, UpdatePlatform& platform, const std::string& folder);
 
 class UpdateFlow {
 public:
@@ -105,8 +114,14 @@ public:
 private:
     std::string Install(const std::string& downloaded);
     std::string Refuse(const std::string& downloaded, const char* status);
-    // The newest of the installed program's version and this updater's own.
-    Version InstalledVersion();
+    // The newest of the installed program's version (or its whole ".old" copy's), the newest release
+    // put in place here and this updater's own; empty when neither program nor record tells.
+    std::optional<Version> InstalledVersion();
+    std::optional<Version> RecordedVersion();
+    // Makes ".old" a second name of the program or, on a disk without links, a flushed copy that
+    // takes that name only when it is whole.
+    bool KeepOld(const std::string& old);
+    void RecordInstalled(const ReleaseStatement& statement);
 
     std::string folder_;
     std::string mainPath_;
@@ -116,6 +131,7 @@ private:
     std::optional<ReleaseFields> release_;
     // The statement the running download was checked against.
     std::optional<ReleaseStatement> pending_;
+    std::vector<std::uint8_t> pendingSignature_;
     bool started_ = false;
 };
 

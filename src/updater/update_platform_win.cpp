@@ -4,6 +4,7 @@
 
 #include <bcrypt.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -122,6 +123,70 @@ std::optional<Version> VersionOf(const std::wstring& path) {
                    LOWORD(fixed->dwFileVersionLS)};
 }
 
+bool ReadAt(HANDLE file, std::uint64_t offset, void* bytes, DWORD size) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    return ReadFile(file, bytes, size, &got, &at) && got == size;
+}
+
+template <typename T>
+T Little(const unsigned char* bytes) {
+    T value = 0;
+    for (std::size_t i = sizeof(T); i-- > 0;) value = static_cast<T>(value << 8 | bytes[i]);
+    return value;
+}
+
+// Where the program's last part ends, from its headers: its sections, the symbols and names the
+// headers point to (long section names live there) and an Authenticode signature. Empty when the
+// headers are not those of a program.
+std::optional<std::uint64_t> ImageEnd(HANDLE file) {
+    constexpr std::uint32_t kMaxHeaderOffset = 1 << 16;
+    constexpr std::uint16_t kMaxSections = 96;
+    constexpr DWORD kCoffSize = 24;  // with the "PE\0\0" before it
+    constexpr DWORD kSectionSize = 40;
+    constexpr DWORD kSymbolSize = 18;
+    unsigned char dos[64];
+    if (!ReadAt(file, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return std::nullopt;
+    const auto pe = Little<std::uint32_t>(dos + 0x3c);
+    unsigned char coff[kCoffSize];
+    if (pe > kMaxHeaderOffset || !ReadAt(file, pe, coff, sizeof coff) || std::memcmp(coff, "PE\0\0", 4) != 0) {
+        return std::nullopt;
+    }
+    const auto sections = Little<std::uint16_t>(coff + 6);
+    const auto symbols = Little<std::uint32_t>(coff + 12);
+    const auto symbolCount = Little<std::uint32_t>(coff + 16);
+    const auto optionalSize = Little<std::uint16_t>(coff + 20);
+    if (sections == 0 || sections > kMaxSections) return std::nullopt;
+    std::vector<unsigned char> headers(optionalSize + sections * kSectionSize);
+    if (!ReadAt(file, std::uint64_t{pe} + kCoffSize, headers.data(), static_cast<DWORD>(headers.size()))) {
+        return std::nullopt;
+    }
+    std::uint64_t end = 0;
+    for (std::uint16_t i = 0; i < sections; ++i) {
+        const unsigned char* section = headers.data() + optionalSize + i * kSectionSize;
+        end = std::max<std::uint64_t>(
+            end, std::uint64_t{Little<std::uint32_t>(section + 20)} + Little<std::uint32_t>(section + 16));
+    }
+    if (symbols != 0) {
+        const std::uint64_t names = std::uint64_t{symbols} + std::uint64_t{symbolCount} * kSymbolSize;
+        unsigned char length[4];
+        if (!ReadAt(file, names, length, sizeof length)) return std::nullopt;
+        end = std::max<std::uint64_t>(end, names + std::max<std::uint32_t>(Little<std::uint32_t>(length), 4));
+    }
+    // The signature's entry among the data directories, which follow 96 bytes of a 32-bit optional
+    // header and 112 of a 64-bit one; its address is a place in the file.
+    const std::size_t directories = optionalSize >= 2 && Little<std::uint16_t>(headers.data()) == 0x20b ? 112 : 96;
+    constexpr std::size_t kSignatureEntry = 4 * 8;
+    if (optionalSize >= directories + kSignatureEntry + 8) {
+        const unsigned char* entry = headers.data() + directories + kSignatureEntry;
+        end = std::max<std::uint64_t>(end,
+                                      std::uint64_t{Little<std::uint32_t>(entry)} + Little<std::uint32_t>(entry + 4));
+    }
+    return end;
+}
+
 }  // namespace
 
 std::unique_ptr<HeldProgram> WinUpdatePlatform::Hold(const std::string& path, std::uint64_t maxSize) {
@@ -166,13 +231,19 @@ Version WinUpdatePlatform::OwnVersion() {
     return VersionOf(std::wstring(exe, length)).value_or(Version{});
 }
 
-bool WinUpdatePlatform::KeepCopy(const std::string& from, const std::string& to) {
-    const std::wstring source = Widen(from);
-    const std::wstring copy = Widen(to);
-    DeleteFileW(copy.c_str());
-    // A second name costs nothing and leaves the program under its own name; a copy where the disk
-    // has no links.
-    return CreateHardLinkW(copy.c_str(), source.c_str(), nullptr) || CopyFileW(source.c_str(), copy.c_str(), FALSE);
+bool WinUpdatePlatform::ProgramComplete(const std::string& path) {
+    if (!ProgramVersion(path)) return false;
+    HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    const auto end = ImageEnd(file);
+    const bool whole = GetFileSizeEx(file, &size) && end && *end <= static_cast<std::uint64_t>(size.QuadPart);
+    CloseHandle(file);
+    return whole;
+}
+
+bool WinUpdatePlatform::Link(const std::string& from, const std::string& to) {
+    return CreateHardLinkW(Widen(to).c_str(), Widen(from).c_str(), nullptr) != FALSE;
 }
 
 }  // namespace tf

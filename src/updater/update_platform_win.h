@@ -17,8 +17,9 @@ public:
     std::unique_ptr<HeldProgram> Hold(const std::string& path, std::uint64_t maxSize) override;
     bool SignatureValid(const std::string& statement, const std::vector<std::uint8_t>& signature) override;
     std::optional<Version> ProgramVersion(const std::string& path) override;
+    bool ProgramComplete(const std::string& path) override;
     Version OwnVersion() override;
-    bool KeepCopy(const std::string& from, const std::string& to) override;
+    bool Link(const std::string& from, const std::string& to) override;
 
 private:
     std::string key_;

@@ -6,13 +6,15 @@
 #include "base/file_system.h"
 #include "base/system_dlls_win.h"
 #include "updater/update_flow.h"
+#include "updater/update_platform_win.h"
 #include "updater/velnor_window_win.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Before anything calls into a DLL that is not a known one.
     tf::LoadSystemDllsOnly();
     // An updater that ended in the middle of putting a release in place may have left only the copy.
-    tf::RestoreLeftOverProgram(tf::NativeFileSystem(), tf::ProgramFolder());
+    tf::WinUpdatePlatform platform;
+    tf::RestoreLeftOverProgram(tf::NativeFileSystem(), platform, tf::ProgramFolder());
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     tf::VelnorWindow window;

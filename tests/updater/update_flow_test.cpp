@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "updater/fake_download_world.h"
 
@@ -13,6 +14,7 @@ constexpr char kFolder[] = "C:\\app";
 constexpr char kMain[] = "C:\\app\\Tamborvin Form.exe";
 constexpr char kOld[] = "C:\\app\\Tamborvin Form.exe.old";
 constexpr char kTemporary[] = "C:\\app\\Tamborvin Form.exe.new";
+constexpr char kRecord[] = "C:\\app\\velnor.installed";
 const std::string kOldProgram = "old program";
 const std::string kNewProgram = "new program, signed";
 
@@ -50,14 +52,17 @@ ReleaseFields Signed(const std::string& name, const std::string& version, const 
 
 // The folder, the platform and the download in one: every operation that changes the folder, opens
 // the file or starts it may be told to fail, alone (`failAt`) or together with all that follow, as
-// when the updater is killed there (`failFrom`).
+// when the updater is killed there (`failFrom`). Without `hardLinks` it is a FAT32 disk: no links,
+// and a rename over a file is two steps.
 class World final : public FileSystem, public UpdatePlatform, public UpdateDownload {
 public:
     testing::MemoryFiles disk;
     int operations = 0;
     int failAt = 0;
     int failFrom = 0;
-    std::optional<Version> installed = Version{1, 0, 0, 0};
+    // Whole programs and their version resources; any other content has none.
+    std::map<std::string, Version> programs = {{kOldProgram, {1, 0, 0, 0}}, {kNewProgram, {1, 1, 0, 0}}};
+    bool hardLinks = true;
     bool busy = false;
     std::string url, fileName;
     std::uint64_t maxSize = 0;
@@ -73,6 +78,8 @@ public:
     bool FileExists(const std::string& path) override { return disk.FileExists(path); }
     std::optional<std::string> ReadAll(const std::string& path, FileError& e) override { return disk.ReadAll(path, e); }
     bool WriteNew(const std::string& path, std::string_view bytes, FileError& e) override {
+        // Cut short, the file keeps what went in.
+        if (Fails()) return disk.WriteNew(path, bytes.substr(0, bytes.size() / 2), e) && false;
         return disk.WriteNew(path, bytes, e);
     }
     bool Replace(const std::string& from, const std::string& to, FileError& e) override {
@@ -96,6 +103,10 @@ public:
         std::uint64_t Size() const override { return bytes_.size(); }
         const Sha256Digest& Sha256() const override { return digest_; }
         bool MoveTo(const std::string& path) override {
+            if (!world_.hardLinks && world_.disk.FileExists(path) &&
+                (world_.Fails() || !world_.disk.DeleteFile(path))) {
+                return false;
+            }
             if (world_.Fails()) return false;
             world_.disk.files.erase(path_);
             world_.disk.files[path] = bytes_;
@@ -125,11 +136,13 @@ public:
         return want && *want == signature;
     }
     std::optional<Version> ProgramVersion(const std::string& path) override {
-        return disk.FileExists(path) ? installed : std::nullopt;
+        const auto program = disk.FileExists(path) ? programs.find(disk.files[path]) : programs.end();
+        return program != programs.end() ? std::optional(program->second) : std::nullopt;
     }
+    bool ProgramComplete(const std::string& path) override { return ProgramVersion(path).has_value(); }
     Version OwnVersion() override { return {1, 0, 0, 0}; }
-    bool KeepCopy(const std::string& from, const std::string& to) override {
-        if (Fails() || !disk.FileExists(from)) return false;
+    bool Link(const std::string& from, const std::string& to) override {
+        if (!hardLinks || Fails() || !disk.FileExists(from) || disk.FileExists(to)) return false;
         disk.files[to] = disk.files[from];
         return true;
     }
@@ -150,6 +163,10 @@ public:
     std::string FinishedPath() const override { return fileName; }
 };
 
+std::string FileIn(World& world, const std::string& path) {
+    return world.disk.files.count(path) ? world.disk.files[path] : "<none>";
+}
+
 class UpdateFlowTest : public ::testing::Test {
 protected:
     UpdateFlowTest() { world_.disk.files[kMain] = kOldProgram; }
@@ -163,9 +180,7 @@ protected:
         world_.disk.files[world_.fileName] = arrived;
         return flow_.OnDownloadState(download_state::kFinished);
     }
-    std::string File(const std::string& path) {
-        return world_.disk.files.count(path) ? world_.disk.files[path] : "<none>";
-    }
+    std::string File(const std::string& path) { return FileIn(world_, path); }
 
     World world_;
     UpdateFlow flow_{kFolder, world_, world_, world_};
@@ -233,7 +248,7 @@ TEST_F(UpdateFlowTest, ReleasesThatAreNotProvedOrNotNewerAreRefusedBeforeAnyDown
         EXPECT_EQ(world_.disk.files.size(), 1u);
     }
     // The installed program's own version counts, also when it is newer than the updater.
-    world_.installed = Version{1, 2, 0, 0};
+    world_.programs[kOldProgram] = Version{1, 2, 0, 0};
     flow_.SetRelease(good);
     EXPECT_EQ(flow_.Update(), kStatusNotNewer);
 }
@@ -272,50 +287,110 @@ TEST_F(UpdateFlowTest, DownloadEndingsShowTheirTextAndClosingPausesATransfer) {
     EXPECT_EQ(File(kMain), kOldProgram);
 }
 
-TEST_F(UpdateFlowTest, AFailureOrAKillAtAnyStepLeavesAWorkingProgram) {
-    for (bool killed : {false, true}) {
-        for (int step = 1;; ++step) {
-            SCOPED_TRACE(std::string(killed ? "killed" : "failed") + " at step " + std::to_string(step));
+TEST_F(UpdateFlowTest, AFailureOrAKillAtAnyStepLeavesTheRightProgram) {
+    // The program in place after a failure at each step in turn ('o' old, 'n' new), the next start
+    // having put a left-over copy back; the last: nothing failed. A single failure leaves the new
+    // program only once it has started or where the failing step had no bearing on it; a kill leaves
+    // it once it has been moved in.
+    struct Case {
+        bool hardLinks;
+        bool killed;
+        const char* programs;
+    };
+    const Case cases[] = {
+        // Delete ".new", hold, delete ".old", link, move, start, write record, name it, delete ".old".
+        {true, false, "nonnoonnnn"},
+        {true, true, "ooooonnnnn"},
+        // Delete ".new", hold, delete ".old", write the copy, name it ".old", delete the program and
+        // rename (a move on FAT32), start, write record, name it, delete ".old".
+        {false, false, "nonooooonnnn"},
+        {false, true, "ooooooonnnnn"},
+    };
+    for (const Case& c : cases) {
+        const std::string programs = c.programs;
+        for (std::size_t step = 1; step <= programs.size(); ++step) {
+            SCOPED_TRACE(std::string(c.hardLinks ? "" : "FAT32, ") + (c.killed ? "killed" : "failed") + " at step " +
+                         std::to_string(step));
             World world;
+            world.hardLinks = c.hardLinks;
             world.disk.files[kMain] = kOldProgram;
-            (killed ? world.failFrom : world.failAt) = step;
+            (c.killed ? world.failFrom : world.failAt) = static_cast<int>(step);
             UpdateFlow flow(kFolder, world, world, world);
             flow.SetRelease(Signed(kMainProgramName, "v1.1", kNewProgram));
             flow.Update();
             world.disk.files[world.fileName] = kNewProgram;
             const std::string status = flow.OnDownloadState(download_state::kFinished);
-            // The next start of either program puts a left-over copy back.
             world.failAt = world.failFrom = 0;
-            EXPECT_TRUE(RestoreLeftOverProgram(world, kFolder));
-            const std::string main = world.disk.files[kMain];
-            EXPECT_TRUE(main == kOldProgram || main == kNewProgram) << main;
-            if (status == StatusText(9)) {
-                EXPECT_EQ(main, kNewProgram);
-                EXPECT_EQ(world.startedProgram, kNewProgram);
-            } else {
-                EXPECT_TRUE(world.startedPath.empty()) << status;
-                EXPECT_FALSE(flow.Started());
-                // One failure, a new program that cannot start among them, leaves the old one.
-                if (!killed) {
-                    EXPECT_EQ(main, kOldProgram) << status;
-                }
+            EXPECT_TRUE(RestoreLeftOverProgram(world, world, kFolder));
+            EXPECT_EQ(FileIn(world, kMain), programs[step - 1] == 'n' ? kNewProgram : kOldProgram) << status;
+            EXPECT_EQ(flow.Started(), status == StatusText(9)) << status;
+            EXPECT_EQ(world.startedProgram, flow.Started() ? kNewProgram : "");
+            if (step == programs.size()) {
+                EXPECT_LT(world.operations, static_cast<int>(step)) << "steps beyond the table";
             }
-            if (world.operations < step) break;  // no step was left to fail
         }
     }
 }
 
-TEST(RestoreLeftOverProgram, PutsTheCopyBackOnlyWhenTheProgramIsMissing) {
-    testing::MemoryFiles files;
-    EXPECT_FALSE(RestoreLeftOverProgram(files, kFolder));
+TEST_F(UpdateFlowTest, NoReleaseOlderThanTheNewestInstalledHereComesBack) {
+    const std::string record = [&] {
+        World world;
+        world.disk.files[kMain] = kOldProgram;
+        UpdateFlow flow(kFolder, world, world, world);
+        flow.SetRelease(Signed(kMainProgramName, "v1.2", kNewProgram));
+        flow.Update();
+        world.disk.files[world.fileName] = kNewProgram;
+        EXPECT_EQ(flow.OnDownloadState(download_state::kFinished), StatusText(9));
+        return FileIn(world, kRecord);
+    }();
+    std::string forged = record;
+    forged.replace(forged.find("v1.2"), 4, "v1.9");
+    struct Case {
+        const char* what;
+        std::map<std::string, std::string> folder;
+        const char* v11;  // the status of a signed v1.1 of the main program
+    };
+    const Case cases[] = {
+        {"program 1.0", {{kMain, kOldProgram}}, ""},
+        {"nothing", {}, kStatusUnknownVersion},
+        {"a program without version", {{kMain, "?"}}, kStatusUnknownVersion},
+        {"only a whole copy", {{kOld, kOldProgram}}, ""},
+        {"only a part of a copy", {{kOld, kOldProgram.substr(3)}}, kStatusUnknownVersion},
+        {"only the record of 1.2", {{kRecord, record}}, kStatusNotNewer},
+        {"program 1.0, record of 1.2", {{kMain, kOldProgram}, {kRecord, record}}, kStatusNotNewer},
+        {"only a record that does not verify", {{kRecord, forged}}, kStatusUnknownVersion},
+        {"only a record cut short", {{kRecord, record.substr(0, record.size() - 1)}}, kStatusUnknownVersion},
+        {"only an empty record", {{kRecord, ""}}, kStatusUnknownVersion},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        world_.disk.files = c.folder;
+        world_.busy = false;
+        flow_.SetRelease(Signed(kMainProgramName, "v1.1", kNewProgram));
+        EXPECT_EQ(flow_.Update(), c.v11);
+        EXPECT_EQ(world_.busy, std::string(c.v11).empty());
+    }
+    world_.disk.files = {{kRecord, record}};
+    flow_.SetRelease(Signed(kMainProgramName, "v1.3", kNewProgram));
+    EXPECT_EQ(flow_.Update(), "");
+}
+
+TEST(RestoreLeftOverProgram, PutsAWholeCopyBackOnlyWhenTheProgramIsMissing) {
+    World world;
+    testing::MemoryFiles& files = world.disk;
+    EXPECT_FALSE(RestoreLeftOverProgram(world, world, kFolder));
+    // A copy cut short is left where it is, not made the program.
+    files.files[kOld] = kOldProgram.substr(0, 5);
+    EXPECT_FALSE(RestoreLeftOverProgram(world, world, kFolder));
+    EXPECT_FALSE(files.FileExists(kMain));
     files.files[kOld] = kOldProgram;
-    EXPECT_TRUE(RestoreLeftOverProgram(files, kFolder));
+    EXPECT_TRUE(RestoreLeftOverProgram(world, world, kFolder));
     EXPECT_EQ(files.files[kMain], kOldProgram);
     EXPECT_FALSE(files.FileExists(kOld));
-    files.files[kOld] = "spare";
-    EXPECT_TRUE(RestoreLeftOverProgram(files, kFolder));
+    files.files[kOld] = kNewProgram;
+    EXPECT_TRUE(RestoreLeftOverProgram(world, world, kFolder));
     EXPECT_EQ(files.files[kMain], kOldProgram);
-    EXPECT_EQ(files.files[kOld], "spare");
+    EXPECT_EQ(files.files[kOld], kNewProgram);
 }
 
 TEST(ReleaseStatement, TextVersionsAndFields) {

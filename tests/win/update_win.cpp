@@ -7,13 +7,13 @@
 #include "shell/update_check.h"
 #include "shell/tray_menu_win.h"
 #include "updater/release_info.h"
+#include "updater/update_platform_win.h"
 #include "updater/velnor_window_win.h"
 
 namespace tf::test {
 namespace {
 
 constexpr wchar_t kVelnor[] = L"velnor.exe";
-const std::string kOldProgram = "the old main program";
 
 std::wstring ServerRoot() { return TestsFolder() + L"\\update_root"; }
 
@@ -34,6 +34,12 @@ std::string ReadWhole(const std::wstring& path) {
     DWORD read = 0;
     while (ReadFile(f, chunk, sizeof chunk, &read, nullptr) && read > 0) bytes.append(chunk, read);
     CloseHandle(f);
+    return bytes;
+}
+
+// The old main program: any program whose version resource says 1.0 will do.
+const std::string& OldProgram() {
+    static const std::string bytes = ReadWhole(DistFolder() + L"\\" + kVelnor);
     return bytes;
 }
 
@@ -189,10 +195,11 @@ TEST_F(AboutWindowTest, MissingUpdaterKeepsTheProgramRunning) {
 class VelnorTest : public ::testing::Test {
 protected:
     void SetUp() override { ClearServerQuirks(); }
-    void StartVelnor() {
+    // `program` empty: the folder is left without one.
+    void StartVelnor(const std::string& program = OldProgram()) {
         // Copied once: an updater that has just ended may still hold its file for a moment.
         if (!folder_.Exists(kVelnor)) folder_.CopyProgram(kVelnor);
-        folder_.Write(L"Tamborvin Form.exe", kOldProgram);
+        if (!program.empty()) folder_.Write(L"Tamborvin Form.exe", program);
         velnor_ = std::make_unique<Process>(folder_.File(kVelnor), folder_.Path());
         window_ = velnor_->WaitForTopWindow(kVelnorWindowClass);
         ASSERT_NE(window_, nullptr) << "the updater window did not appear";
@@ -221,6 +228,15 @@ TEST_F(VelnorTest, UpdateReplacesTheProgramStartsItAndCloses) {
     // The new program was started from its place.
     ASSERT_TRUE(WaitUntil([&] { return folder_.Exists(L"started.txt"); }));
     EXPECT_EQ(folder_.Read(L"started.txt"), Narrow(folder_.File(L"Tamborvin Form.exe")));
+
+    // With the program gone, what was put in place still keeps the same release from coming back.
+    ASSERT_TRUE(WaitUntil([&] { return DeleteFileW(folder_.File(L"Tamborvin Form.exe").c_str()) != FALSE; }));
+    StartVelnor("");
+    PostCommand(FindChildById(window_, kIdVelnorCommand1));
+    EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == kStatusNotNewer; })) << Narrow(Status());
+    EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe"));
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(velnor_->WaitForExit().has_value());
 }
 
 TEST_F(VelnorTest, RefusedOrFailedUpdatesKeepTheOldProgram) {
@@ -231,6 +247,7 @@ TEST_F(VelnorTest, RefusedOrFailedUpdatesKeepTheOldProgram) {
         std::string signature;
         std::string status;
         std::string version = "v1.1";
+        std::string program = OldProgram();
     };
     const std::string good = StubSigned("v1.1");
     std::string wrong = good;
@@ -242,15 +259,17 @@ TEST_F(VelnorTest, RefusedOrFailedUpdatesKeepTheOldProgram) {
         {"name leaving the folder", "..\\Tamborvin Form.exe", "", good, kStatusBadFileName},
         {"transfer dropped", kMainProgramName, "?drop=5000", good, StatusText(4)},
         {"missing file", kMainProgramName, "?status=404", good, StatusText(7)},
+        // Nothing tells what is installed: this updater's own version proves nothing.
+        {"program without version", kMainProgramName, "", good, kStatusUnknownVersion, "v1.1", "not a program"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ServeRelease(c.fileName, c.query, c.signature, c.version);
-        StartVelnor();
+        StartVelnor(c.program);
         PostCommand(FindChildById(window_, kIdVelnorCommand1));
         EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == c.status; }, 20s)) << Narrow(Status());
         EXPECT_TRUE(velnor_->Running()) << "the window closed";
-        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), c.program);
         EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
         EXPECT_FALSE(folder_.Exists(L"started.txt"));
         // Closing the window ends the updater.
@@ -268,7 +287,7 @@ TEST_F(VelnorTest, ClosedOrKilledDuringTheTransferLeavesTheOldProgramInPlace) {
         PostCommand(FindChildById(window_, kIdVelnorCommand1));
         ASSERT_TRUE(WaitUntil([&] { return !Text(window_, kIdVelnorLabel12).empty(); }));
         // Mid-download the old program stays where it is.
-        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), OldProgram());
         if (killed) {
             velnor_->Kill();
         } else {
@@ -276,7 +295,7 @@ TEST_F(VelnorTest, ClosedOrKilledDuringTheTransferLeavesTheOldProgramInPlace) {
         }
         ASSERT_TRUE(velnor_->WaitForExit().has_value());
         velnor_.reset();
-        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), OldProgram());
         EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
         EXPECT_TRUE(folder_.Exists(L"Tamborvin Form.exe.new.dl"));
     }
@@ -313,10 +332,10 @@ TEST_F(VelnorTest, HalfADownloadOfOneReleaseIsNotResumedIntoTheNext) {
 
 TEST_F(VelnorTest, StartPutsALeftOverOldProgramBack) {
     folder_.CopyProgram(kVelnor);
-    folder_.Write(L"Tamborvin Form.exe.old", kOldProgram);
+    folder_.Write(L"Tamborvin Form.exe.old", OldProgram());
     velnor_ = std::make_unique<Process>(folder_.File(kVelnor), folder_.Path());
     ASSERT_NE(velnor_->WaitForTopWindow(kVelnorWindowClass), nullptr);
-    EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+    EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), OldProgram());
     EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
 }
 
@@ -347,11 +366,11 @@ TEST_F(VelnorTest, PauseAndStopKeepTheOldProgramAndUpdateGoesOn) {
         // Data is arriving: the percent moved on.
         ASSERT_TRUE(
             WaitUntil([&] { return Narrow(Status()) == StatusText(3) && Text(window_, kIdVelnorLabel12) != before; }));
-        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), OldProgram());
         PostCommand(FindChildById(window_, button));
         EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == status; }))
             << Narrow(Status()) << " " << Narrow(Text(window_, kIdVelnorLabel12));
-        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), OldProgram());
         EXPECT_FALSE(folder_.Exists(L"Tamborvin Form.exe.old"));
     }
     // A third press goes through to the end and closes the window.
@@ -368,9 +387,46 @@ TEST_F(VelnorTest, UnreachableDescriptionRefusesTheUpdate) {
     SetWindowTextW(FindChildById(window_, kIdVelnorLabel1), L"");
     PostCommand(FindChildById(window_, kIdVelnorCommand1));
     EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == kStatusNoRelease; }));
-    EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+    EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), OldProgram());
     PostMessageW(window_, WM_CLOSE, 0, 0);
     EXPECT_TRUE(velnor_->WaitForExit().has_value());
+}
+
+TEST(WinUpdatePlatformTest, AHeldProgramCannotBeChangedAndOnlyAWholeCopyIsComplete) {
+    ScratchFolder folder;
+    const std::wstring program = folder.CopyProgram(kVelnor);
+    const std::wstring moved = folder.File(L"moved.exe");
+    auto opens = [&](DWORD access) {
+        HANDLE file = CreateFileW(program.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+        return file != INVALID_HANDLE_VALUE;
+    };
+    WinUpdatePlatform platform;
+    {
+        const auto held = platform.Hold(Narrow(program), 1ull << 30);
+        ASSERT_NE(held, nullptr);
+        EXPECT_FALSE(opens(GENERIC_WRITE));
+        EXPECT_FALSE(opens(DELETE));
+        EXPECT_FALSE(MoveFileW(program.c_str(), moved.c_str()));
+        EXPECT_FALSE(DeleteFileW(program.c_str()));
+        // The loader reads the image when the program starts.
+        EXPECT_TRUE(opens(GENERIC_READ));
+    }
+    EXPECT_TRUE(opens(GENERIC_WRITE));
+    EXPECT_TRUE(opens(DELETE));
+    ASSERT_TRUE(MoveFileW(program.c_str(), moved.c_str()));
+    EXPECT_TRUE(DeleteFileW(moved.c_str()));
+
+    // A copy cut short (a power failure on a disk without links) is no program to restore, even
+    // where its version resource still reads.
+    const std::string whole = OldProgram();
+    for (auto [bytes, complete] : {std::pair{whole, true}, std::pair{whole.substr(0, whole.size() - 1), false},
+                                   std::pair{std::string("not a program"), false}}) {
+        SCOPED_TRACE(bytes.size());
+        folder.Write(L"copy.exe", bytes);
+        EXPECT_EQ(platform.ProgramComplete(Narrow(folder.File(L"copy.exe"))), complete);
+    }
 }
 
 }  // namespace
