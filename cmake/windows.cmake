@@ -146,6 +146,8 @@ find_program(TF_PYTHON python3 REQUIRED)
 find_program(TF_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 add_test(NAME imports_only_known_dlls COMMAND ${CMAKE_COMMAND} -E env OBJDUMP=${TF_OBJDUMP}
     ${CMAKE_SOURCE_DIR}/tools/lib/check_imports.sh "${TF_DIST}/Tamborvin Form.exe" ${TF_DIST}/velnor.exe)
+add_test(NAME import_check_refuses_unknown_dlls COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/check_imports_test.sh
+    ${CMAKE_SOURCE_DIR}/tools/lib/check_imports.sh)
 
 # What tools/package makes of this build: the zip's contents, both version resources, the checksums
 # and the signed statement of the release, checked natively.
