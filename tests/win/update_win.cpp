@@ -50,6 +50,8 @@ private:
     std::wstring name_;
 };
 
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 // A quirk left by a test that was ended by force would make every later test fail.
 void ClearServerQuirks() {
     for (const wchar_t* name : {L".offline", L".rate"}) DeleteFileW((ServerRoot() + L"\\" + name).c_str());
@@ -149,6 +151,9 @@ TEST_F(AboutWindowTest, ServerSendingAByteASecondNeitherFreezesTheWindowNorHolds
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(about_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0) << "the window froze";
     EXPECT_EQ(Narrow(CheckResult()), kAboutCheckFailed);
+    // The fetch itself let go of the server at the deadline, not only the window.
+    EXPECT_TRUE(WaitUntil([] { return !FileExists(ServerRoot() + L"\\.sending"); }, 3s))
+        << "the fetch went on after the check gave up";
     CloseAbout();
     ExitProgram();
 }
