@@ -25,6 +25,27 @@ foreach(dll ${TF_DELAY_LOADED})
 endforeach()
 add_custom_target(tf_delay_libs DEPENDS ${TF_DELAY_LIBS})
 
+# Every DLL the programs load after start, delay-loaded or by name, for the test that plants a file
+# of each name beside them: a new one cannot be forgotten there.
+set(TF_RUNTIME_DLLS)
+foreach(src ${TF_WIN_SOURCES})
+    file(STRINGS ${src} loads REGEX "LoadLibrary(Ex)?W\\(L\"[^\"]+\"")
+    foreach(line ${loads})
+        string(REGEX MATCHALL "LoadLibrary(Ex)?W\\(L\"[^\"]+\"" calls "${line}")
+        foreach(call ${calls})
+            string(REGEX REPLACE ".*\\(L\"([^\"]+)\"" "\\1" dll "${call}")
+            string(TOLOWER ${dll} dll)
+            list(APPEND TF_RUNTIME_DLLS ${dll})
+        endforeach()
+    endforeach()
+endforeach()
+foreach(dll ${TF_DELAY_LOADED})
+    list(APPEND TF_RUNTIME_DLLS ${dll}.dll)
+endforeach()
+list(REMOVE_DUPLICATES TF_RUNTIME_DLLS)
+list(TRANSFORM TF_RUNTIME_DLLS REPLACE "(.+)" "L\"\\1\"")
+list(JOIN TF_RUNTIME_DLLS "," TF_RUNTIME_DLLS)
+
 set(TF_WIN_LIBS shell32 shlwapi user32 gdi32 advapi32 ole32 oleaut32 uuid ${TF_DELAY_LIBS})
 
 add_library(tf_win STATIC ${TF_WIN_SOURCES})
@@ -146,6 +167,8 @@ find_program(TF_PYTHON python3 REQUIRED)
 find_program(TF_OBJDUMP NAMES x86_64-w64-mingw32-objdump REQUIRED)
 add_test(NAME imports_only_known_dlls COMMAND ${CMAKE_COMMAND} -E env OBJDUMP=${TF_OBJDUMP}
     ${CMAKE_SOURCE_DIR}/tools/lib/check_imports.sh "${TF_DIST}/Tamborvin Form.exe" ${TF_DIST}/velnor.exe)
+add_test(NAME import_check_refuses_unknown_dlls COMMAND bash ${CMAKE_SOURCE_DIR}/tests/package/check_imports_test.sh
+    ${CMAKE_SOURCE_DIR}/tools/lib/check_imports.sh)
 
 # What tools/package makes of this build: the zip's contents, both version resources, the checksums
 # and the signed statement of the release, checked natively.
@@ -223,6 +246,9 @@ foreach(src ${TF_WIN_TESTS})
     get_filename_component(name ${src} NAME_WE)
     tf_win_gtest_program(${name} ${src})
     gtest_add_tests(TARGET ${name} SOURCES ${src} TEST_PREFIX "win." TEST_LIST tf_cases)
+    if(name STREQUAL "dll_loading_win")
+        target_compile_definitions(${name} PRIVATE "TF_RUNTIME_DLLS=${TF_RUNTIME_DLLS}")
+    endif()
     if(name MATCHES "download")
         set_tests_properties(${tf_cases} PROPERTIES FIXTURES_REQUIRED http_server)
     elseif(name MATCHES "update")

@@ -1,5 +1,5 @@
-// A synchronous HTTP GET of a small text file (the version text, the release description), as the
-// window that asks for it waits for the answer; over WinINet, as the download.
+// A blocking HTTP GET of a small text file (the version text, the release description), over
+// WinINet as the download; the windows that ask for one call it on a worker of their own.
 #pragma once
 
 #include <optional>

@@ -26,7 +26,8 @@ HMODULE LoadFromSystemFolder(const char* name) {
 }
 
 // The delay-load helper asks before it loads a DLL by name: it gets the one in the system folder.
-// When that fails the helper loads by name, which the default directories keep to the system folder.
+// When that fails the helper loads by name, which the default directories keep to the system folder
+// (without them, on Windows 7 lacking its update, the module preloaded below is found by name first).
 // The common controls are delay-loaded as well but left to the helper: loaded by name, the
 // program's manifest picks their version 6 from the side-by-side store.
 FARPROC WINAPI DelayLoadNotify(unsigned notification, PDelayLoadInfo info) {
@@ -41,7 +42,9 @@ FARPROC WINAPI DelayLoadNotify(unsigned notification, PDelayLoadInfo info) {
 
 void LoadSystemDllsOnly() {
     // Every later load by name, also a system DLL's own, searches the system folder only. Windows 7
-    // has it only with its update KB2533623: looked up rather than imported.
+    // has it only with its update KB2533623: looked up rather than imported. Without it the current
+    // folder is still dropped (SetDllDirectoryW) and every DLL of ours is loaded by full path below;
+    // the program's folder then stays first only for what system DLLs load by name on their own.
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll")) {
         auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(

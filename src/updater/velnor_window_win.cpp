@@ -3,6 +3,9 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "base/controls_win.h"
 #include "base/http_get_win.h"
@@ -16,6 +19,7 @@ namespace {
 
 constexpr UINT_PTR kTimer1 = 1;
 constexpr UINT kTimer1Interval = 500;
+constexpr UINT kFetchedMessage = WM_APP + 1;
 constexpr int kClientWidthTwips = 5700;
 constexpr int kClientHeightTwips = 1530;
 
@@ -31,6 +35,12 @@ struct Place {
 };
 
 }  // namespace
+
+struct VelnorWindow::Mailbox {
+    std::mutex lock;
+    HWND window = nullptr;  // none once the window is gone: the answer is dropped
+    std::optional<std::string> body;
+};
 
 VelnorWindow::VelnorWindow() : flow_(ProgramFolder(), NativeFileSystem(), platform_, download_) {
     WinHttpDown1->HttpState = [this](const std::string& fileSize, float percent, const std::string& speed,
@@ -137,7 +147,33 @@ void VelnorWindow::ShowFields() {
 }
 
 void VelnorWindow::Timer1_Timer() {
-    std::optional<std::string> body = HttpGetText(std::string(TAMBORVIN_SERVER) + kReleaseDescriptionPath);
+    KillTimer(hwnd_, kTimer1);
+    if (fetch_.Open() == FetchStep::kFetch) FetchRelease();
+    int alpha = 255;
+    SetTopLayered(hwnd_, true, alpha, false);
+}
+
+void VelnorWindow::FetchRelease() {
+    // On a worker, so that the window paints and its buttons answer meanwhile; HttpGetText bounds
+    // the whole fetch.
+    auto box = std::make_shared<Mailbox>();
+    box->window = hwnd_;
+    try {
+        std::thread([box] {
+            std::optional<std::string> body = HttpGetText(std::string(TAMBORVIN_SERVER) + kReleaseDescriptionPath);
+            std::lock_guard<std::mutex> hold(box->lock);
+            box->body = std::move(body);
+            if (box->window) PostMessageW(box->window, kFetchedMessage, 0, 0);
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: a failed fetch, which "Update" may try again.
+        ReleaseFetched(std::nullopt);
+        return;
+    }
+    mailbox_ = std::move(box);
+}
+
+void VelnorWindow::ReleaseFetched(const std::optional<std::string>& body) {
     // The server writes the description in the code page of the program's users.
     if (body) {
         ApplyReleaseDescription(AnsiToUtf8(*body), fields_);
@@ -147,9 +183,7 @@ void VelnorWindow::Timer1_Timer() {
     }
     ShowFields();
     Command4_Click();
-    if (!label17_.empty()) KillTimer(hwnd_, kTimer1);
-    int alpha = 255;
-    SetTopLayered(hwnd_, true, alpha, false);
+    if (fetch_.Fetched(body.has_value()) == FetchStep::kUpdate) Update();
 }
 
 void VelnorWindow::Command4_Click() {
@@ -158,10 +192,19 @@ void VelnorWindow::Command4_Click() {
 }
 
 void VelnorWindow::Command1_Click() {
-    if (TrimSpaces(label17_).empty()) {
-        Command4_Click();
-        return;
+    switch (fetch_.UpdatePressed()) {
+        case FetchStep::kUpdate:
+            Update();
+            break;
+        case FetchStep::kFetch:
+            FetchRelease();
+            break;
+        case FetchStep::kNothing:
+            break;
     }
+}
+
+void VelnorWindow::Update() {
     const std::string status = flow_.Update();
     if (!status.empty()) SetText(kIdVelnorLabel1, status);
 }
@@ -256,6 +299,17 @@ LRESULT VelnorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER:
             if (wParam == kTimer1) Timer1_Timer();
             return 0;
+        case kFetchedMessage:
+            if (mailbox_) {
+                std::optional<std::string> body;
+                {
+                    std::lock_guard<std::mutex> hold(mailbox_->lock);
+                    body = std::move(mailbox_->body);
+                }
+                mailbox_.reset();
+                ReleaseFetched(body);
+            }
+            return 0;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case kIdVelnorCommand1:
@@ -309,6 +363,10 @@ LRESULT VelnorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_DESTROY:
             // Closed during a transfer: it keeps its resume files; the old program never moved.
             flow_.Close();
+            if (mailbox_) {
+                std::lock_guard<std::mutex> hold(mailbox_->lock);
+                mailbox_->window = nullptr;
+            }
             PostQuitMessage(0);
             return 0;
         default:

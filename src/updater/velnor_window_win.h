@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/dpi.h"
 #include "base/windows_api_win.h"
 #include "controls/progress_bar_win.h"
+#include "updater/release_fetch.h"
 #include "updater/release_info.h"
 #include "updater/update_flow.h"
 #include "updater/update_platform_win.h"
@@ -64,6 +67,9 @@ private:
     void SetText(int id, const std::string& text);
 
     void Timer1_Timer();
+    void FetchRelease();
+    void ReleaseFetched(const std::optional<std::string>& body);
+    void Update();
     void Command1_Click();
     void Command4_Click();
     void Image3_Click();
@@ -78,6 +84,10 @@ private:
     HBRUSH background_ = nullptr;
     Dpi dpi_;
     ReleaseFields fields_;
+    ReleaseFetch fetch_;
+    // Shared with the fetch's worker, which may outlive the window.
+    struct Mailbox;
+    std::shared_ptr<Mailbox> mailbox_;
     std::string label17_;  // save path
     std::string text6_;    // finished flag
     ProgressBar progressBar1_;

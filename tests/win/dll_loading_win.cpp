@@ -1,5 +1,7 @@
 // Both programs started from a folder that also holds DLLs named like system ones (a Downloads
-// folder, say): they must load the system's, never the planted ones.
+// folder, say): they must load the system's, never the planted ones. Under Wine this fails when the
+// loading of those DLLs by full path at start is gone; the delay-load hook and the default DLL
+// directories behind it are not seen here, as that load already covers every name.
 #include "support/program_test_win.h"
 
 #include "updater/velnor_window_win.h"
@@ -7,11 +9,13 @@
 namespace tf::test {
 namespace {
 
-// Not on Windows' list of known DLLs, so the search for them would begin in the program's folder.
-// version.dll is left out here only because Wine's own user32 imports it (Windows' does not),
-// so Wine would load a planted one before the program runs; the import table check
-// (check_imports.sh) covers it.
-const wchar_t* const kPlanted[] = {L"wininet.dll", L"uxtheme.dll", L"oleacc.dll", L"bcrypt.dll", L"msimg32.dll"};
+// Every DLL the programs load after start, delay-loaded or by name (from the build): none is a known
+// DLL, so a search for it by name would begin in the program's folder.
+const wchar_t* const kPlanted[] = {TF_RUNTIME_DLLS};
+
+// Wine's own user32 imports version.dll (Windows' does not): Wine would load a planted one before
+// the program runs, so under Wine it keeps its builtin one and the import check covers it.
+bool WineLoadsAtStart(const wchar_t* name) { return lstrcmpiW(name, L"version.dll") == 0; }
 
 // Wine prefers its own DLLs; "native, then builtin" makes it look in the program's folder first, as
 // Windows does (what WINEDLLOVERRIDES="name=n,b" does, here for the programs this test starts).
@@ -19,6 +23,7 @@ class NativeDllsFirst {
 public:
     NativeDllsFirst() {
         for (const wchar_t* name : kPlanted) {
+            if (WineLoadsAtStart(name)) continue;
             const std::wstring base(name, wcslen(name) - 4);
             RegSetKeyValueW(HKEY_CURRENT_USER, kKey, base.c_str(), REG_SZ, L"native,builtin",
                             sizeof(L"native,builtin"));

@@ -56,6 +56,8 @@ private:
     std::wstring name_;
 };
 
+bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
 // A quirk left by a test that was ended by force would make every later test fail.
 void ClearServerQuirks() {
     for (const wchar_t* name : {L".offline", L".rate"}) DeleteFileW((ServerRoot() + L"\\" + name).c_str());
@@ -155,6 +157,9 @@ TEST_F(AboutWindowTest, ServerSendingAByteASecondNeitherFreezesTheWindowNorHolds
     DWORD_PTR answer = 0;
     EXPECT_NE(SendMessageTimeoutW(about_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0) << "the window froze";
     EXPECT_EQ(Narrow(CheckResult()), kAboutCheckFailed);
+    // The fetch itself let go of the server at the deadline, not only the window.
+    EXPECT_TRUE(WaitUntil([] { return !FileExists(ServerRoot() + L"\\.sending"); }, 3s))
+        << "the fetch went on after the check gave up";
     CloseAbout();
     ExitProgram();
 }
@@ -195,16 +200,19 @@ TEST_F(AboutWindowTest, MissingUpdaterKeepsTheProgramRunning) {
 class VelnorTest : public ::testing::Test {
 protected:
     void SetUp() override { ClearServerQuirks(); }
-    // `program` empty: the folder is left without one.
-    void StartVelnor(const std::string& program = OldProgram()) {
+    // `program` empty: the folder is left without one. `fetched`: returns once the description's
+    // fetch has ended.
+    void StartVelnor(const std::string& program = OldProgram(), bool fetched = true) {
         // Copied once: an updater that has just ended may still hold its file for a moment.
         if (!folder_.Exists(kVelnor)) folder_.CopyProgram(kVelnor);
         if (!program.empty()) folder_.Write(L"Tamborvin Form.exe", program);
         velnor_ = std::make_unique<Process>(folder_.File(kVelnor), folder_.Path());
         window_ = velnor_->WaitForTopWindow(kVelnorWindowClass);
         ASSERT_NE(window_, nullptr) << "the updater window did not appear";
-        // The description arrives with the first timer tick.
-        ASSERT_TRUE(WaitUntil([&] { return !Text(window_, kIdVelnorLabel17).empty(); }));
+        // The fetch starts with the first timer tick.
+        if (fetched) {
+            ASSERT_TRUE(WaitUntil([&] { return !Text(window_, kIdVelnorLabel17).empty(); }));
+        }
     }
     std::wstring Status() { return Text(window_, kIdVelnorLabel1); }
 
@@ -380,16 +388,36 @@ TEST_F(VelnorTest, PauseAndStopKeepTheOldProgramAndUpdateGoesOn) {
     EXPECT_TRUE(WaitUntil([&] { return folder_.Exists(L"started.txt"); }));
 }
 
-TEST_F(VelnorTest, UnreachableDescriptionRefusesTheUpdate) {
-    ServerQuirk offline(L".offline");
+TEST_F(VelnorTest, DescriptionFetchLeavesTheWindowAnsweringAndUpdateFetchesAgain) {
+    ServeRelease(kMainProgramName, "", StubSigned("v1.1"));
+    {
+        // Headers a byte a second: no single wait of the fetch runs out, only its deadline.
+        ServerQuirk slow(L".rate", "1 head");
+        StartVelnor(OldProgram(), false);
+        Sleep(1500);
+        // First: reading a label would wait for a frozen window.
+        DWORD_PTR answer = 0;
+        EXPECT_NE(SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &answer), 0)
+            << "the window froze";
+        ASSERT_TRUE(Text(window_, kIdVelnorLabel17).empty()) << "the fetch should still be waiting";
+        // Waits for the running fetch.
+        PostCommand(FindChildById(window_, kIdVelnorCommand1));
+        EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == kStatusNoRelease; }, 8s));
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(velnor_->WaitForExit().has_value());
+    }
+    // Down at first, then back: "Update" fetches the description again and goes on.
+    auto offline = std::make_unique<ServerQuirk>(L".offline");
     StartVelnor();
     EXPECT_EQ(Narrow(Status()), kStatusNoRelease);
     SetWindowTextW(FindChildById(window_, kIdVelnorLabel1), L"");
     PostCommand(FindChildById(window_, kIdVelnorCommand1));
     EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == kStatusNoRelease; }));
     EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), OldProgram());
-    PostMessageW(window_, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(velnor_->WaitForExit().has_value());
+    offline.reset();
+    PostCommand(FindChildById(window_, kIdVelnorCommand1));
+    ASSERT_TRUE(velnor_->WaitForExit(30s).has_value()) << Narrow(Status());
+    EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), ReadWhole(ServerRoot() + L"\\files\\stub.exe"));
 }
 
 TEST(WinUpdatePlatformTest, AHeldProgramCannotBeChangedAndOnlyAWholeCopyIsComplete) {
