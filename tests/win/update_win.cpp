@@ -6,6 +6,7 @@
 #include "shell/about_window_win.h"
 #include "shell/update_check.h"
 #include "shell/tray_menu_win.h"
+#include "updater/download.h"
 #include "updater/release_info.h"
 #include "updater/velnor_window_win.h"
 
@@ -342,6 +343,63 @@ TEST_F(VelnorTest, UnreachableDescriptionRefusesTheUpdate) {
     EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
     PostMessageW(window_, WM_CLOSE, 0, 0);
     EXPECT_TRUE(velnor_->WaitForExit().has_value());
+}
+
+// HTTPS downloads. The update_server fixtures make a test CA for the run (make_test_certs.sh),
+// trusted by the system while they last, and serve the release over HTTPS on two more ports: with a
+// certificate from that CA, and with one nobody trusts.
+class HttpsVelnorTest : public VelnorTest {
+protected:
+    // The release on the HTTPS server with the certificate `cert` ("server" or "untrusted").
+    static std::string Https(const wchar_t* cert, const std::string& query = "") {
+        const std::string port = ReadWhole(TestsFolder() + L"\\tls\\" + cert + L".port");
+        return "https://127.0.0.1:" + port + "/files/stub.exe" + query;
+    }
+    void ServeReleaseAt(const std::string& address) {
+        ServeVersion("v1.1");
+        ServeFile(L"version\\form\\config.txt",
+                  address + "|" + kMainProgramName + "|new release|1.2 MB|v1.1|" + StubSigned("v1.1"));
+    }
+};
+
+TEST_F(HttpsVelnorTest, InstallsOverHttpsAndAcrossRedirectsToItsOwnHost) {
+    const std::string stub = ReadWhole(ServerRoot() + L"\\files\\stub.exe");
+    for (const std::string& address :
+         {Https(L"server"), std::string(TAMBORVIN_SERVER) + "/files/stub.exe?redirect=" + Https(L"server"),
+          Https(L"server", "?redirects=5")}) {
+        SCOPED_TRACE(address);
+        ServeReleaseAt(address);
+        StartVelnor();
+        PostCommand(FindChildById(window_, kIdVelnorCommand1));
+        ASSERT_TRUE(velnor_->WaitForExit(30s).has_value()) << Narrow(Status());
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), stub);
+        ASSERT_TRUE(WaitUntil([&] { return folder_.Exists(L"started.txt"); }));
+        ASSERT_TRUE(WaitUntil([&] { return DeleteFileW(folder_.File(L"started.txt").c_str()) != FALSE; }));
+        velnor_.reset();
+    }
+}
+
+TEST_F(HttpsVelnorTest, UntrustedCertificateOrUnsafeRedirectKeepsTheOldProgram) {
+    const std::string port = ReadWhole(TestsFolder() + L"\\tls\\server.port");
+    const std::pair<const char*, std::string> cases[] = {
+        {"untrusted certificate", Https(L"untrusted")},
+        {"redirect to plain http", Https(L"server", "?redirect=" TAMBORVIN_SERVER "/files/stub.exe")},
+        {"redirect to another host", Https(L"server", "?redirect=https://localhost:" + port + "/files/stub.exe")},
+        {"one redirect too many", Https(L"server", "?redirects=6")},
+    };
+    for (const auto& [what, address] : cases) {
+        SCOPED_TRACE(what);
+        ServeReleaseAt(address);
+        StartVelnor();
+        PostCommand(FindChildById(window_, kIdVelnorCommand1));
+        EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == StatusText(download_state::kTransferError); }, 20s))
+            << Narrow(Status());
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), kOldProgram);
+        EXPECT_FALSE(folder_.Exists(L"started.txt"));
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(velnor_->WaitForExit().has_value());
+        velnor_.reset();
+    }
 }
 
 }  // namespace
