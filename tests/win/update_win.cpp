@@ -9,6 +9,8 @@
 #include "updater/download.h"
 #include "updater/release_info.h"
 #include "updater/velnor_window_win.h"
+#include "updater/wininet_download_win.h"
+#include "updater/wininet_transport_win.h"
 
 namespace tf::test {
 namespace {
@@ -400,6 +402,29 @@ TEST_F(HttpsVelnorTest, UntrustedCertificateOrUnsafeRedirectKeepsTheOldProgram) 
         EXPECT_TRUE(velnor_->WaitForExit().has_value());
         velnor_.reset();
     }
+}
+
+// Each hop is asked with the same header lines: a resumed download must get the rest of the file
+// from where the redirect leads, not the whole of it.
+TEST_F(HttpsVelnorTest, RedirectedRequestKeepsItsRange) {
+    struct Events final : HttpEvents {
+        int status = 0;
+        std::string body;
+        bool ended = false;
+        void OnResponseStart(int code, const std::string&) override { status = code; }
+        void OnData(std::string_view bytes) override { body.append(bytes); }
+        void OnFinished() override { ended = true; }
+        void OnError(int) override { ended = true; }
+    } events;
+    WinInetTransport transport;
+    ASSERT_TRUE(transport.Start(Https(L"server", "?redirects=1"), {"Range: bytes=100-"}, events));
+    const ULONGLONG deadline = GetTickCount64() + 20000;
+    while (!events.ended && GetTickCount64() < deadline) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        LetPendingMessagesRun();
+    }
+    EXPECT_EQ(events.status, 206);
+    EXPECT_TRUE(events.body == ReadWhole(ServerRoot() + L"\\files\\stub.exe").substr(100)) << events.body.size();
 }
 
 }  // namespace
