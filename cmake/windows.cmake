@@ -210,6 +210,22 @@ if(TAMBORVIN_SERVER MATCHES "^http://127\\.0\\.0\\.1:([0-9]+)$")
     add_test(NAME update_server_stop COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --stop ${TF_HTTP_FILES}/update_server.pid)
     set_tests_properties(update_server_start PROPERTIES FIXTURES_SETUP update_server)
     set_tests_properties(update_server_stop PROPERTIES FIXTURES_CLEANUP update_server)
+    # The same release over HTTPS, on ports of their own: with a certificate from a test CA made for
+    # this run and trusted by the system until the fixture's end, and with one that nobody trusts.
+    set(TF_TLS ${TF_HTTP_FILES}/tls)
+    set(TF_MAKE_CERTS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_test_certs.sh)
+    add_test(NAME update_tls_certs COMMAND bash ${TF_MAKE_CERTS} ${TF_TLS})
+    add_test(NAME update_tls_certs_remove COMMAND bash ${TF_MAKE_CERTS} --remove ${TF_TLS})
+    set_tests_properties(update_tls_certs PROPERTIES FIXTURES_SETUP update_server)
+    set_tests_properties(update_tls_certs_remove PROPERTIES FIXTURES_CLEANUP update_server)
+    foreach(cert server untrusted)
+        add_test(NAME update_tls_${cert}_start COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --root ${TF_UPDATE_ROOT}
+            --tls-cert ${TF_TLS}/${cert}.pem --tls-key ${TF_TLS}/${cert}.key --port-file ${TF_TLS}/${cert}.port
+            --pid-file ${TF_TLS}/${cert}.pid --detach)
+        add_test(NAME update_tls_${cert}_stop COMMAND ${TF_PYTHON} ${TF_HTTP_SERVER} --stop ${TF_TLS}/${cert}.pid)
+        set_tests_properties(update_tls_${cert}_start PROPERTIES FIXTURES_SETUP update_server DEPENDS update_tls_certs)
+        set_tests_properties(update_tls_${cert}_stop PROPERTIES FIXTURES_CLEANUP update_server)
+    endforeach()
 endif()
 
 # A gtest program of its own for Windows, beside the test programs, with the programs and fixtures

@@ -18,14 +18,16 @@ class WinInetGet {
 public:
     // A GET of an http or https `url` with the extra header lines ("Range: bytes=0-"), not sent yet;
     // none when the address is not one or WinINet refuses it. Never from the cache, without cookies
-    // and without any dialog.
+    // and without any dialog. A certificate WinINet does not trust fails the request.
     static std::unique_ptr<WinInetGet> Open(const std::string& url, const wchar_t* agent,
                                             const std::vector<std::string>& headerLines = {});
     ~WinInetGet() { Close(); }
     WinInetGet(const WinInetGet&) = delete;
     WinInetGet& operator=(const WinInetGet&) = delete;
 
-    // Sends the request and waits for the response's headers.
+    // Sends the request and waits for the response's headers. Redirects are followed here, with the
+    // same header lines and limit, as far as RedirectTarget allows and at most kMaxRedirects hops;
+    // one it refuses fails with ERROR_HTTP_REDIRECT_FAILED.
     bool Send();
     // Each later connect, send or receive waits at most this long; false when nothing is left.
     bool Limit(DWORD ms);
@@ -38,6 +40,13 @@ public:
 
 private:
     WinInetGet() = default;
+    bool OpenHandles(const std::string& url);
+    std::string Location() const;
+
+    std::string url_;
+    std::wstring agent_;
+    std::vector<std::string> headerLines_;
+    DWORD limitMs_ = 0;
 
     HINTERNET session_ = nullptr;
     HINTERNET connect_ = nullptr;

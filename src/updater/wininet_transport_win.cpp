@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "base/controls_win.h"
@@ -188,9 +189,15 @@ bool WinInetTransport::Start(const std::string& url, const std::vector<std::stri
     request->get = std::move(get);
     for (std::size_t i = 0; i < kBuffers; ++i) request->free.push_back(i);
     ++g_openRequests;
-    current_ = request;
+    try {
+        std::thread(RunWorker, request).detach();
+    } catch (const std::system_error&) {
+        // No thread (the process is out of them): a start that failed, not the end of the updater.
+        --g_openRequests;
+        return false;
+    }
+    current_ = std::move(request);
     events_ = &events;
-    std::thread(RunWorker, std::move(request)).detach();
     return true;
 }
 

@@ -6,9 +6,12 @@
 #include "shell/about_window_win.h"
 #include "shell/update_check.h"
 #include "shell/tray_menu_win.h"
+#include "updater/download.h"
 #include "updater/release_info.h"
 #include "updater/update_platform_win.h"
 #include "updater/velnor_window_win.h"
+#include "updater/wininet_download_win.h"
+#include "updater/wininet_transport_win.h"
 
 namespace tf::test {
 namespace {
@@ -455,6 +458,88 @@ TEST(WinUpdatePlatformTest, AHeldProgramCannotBeChangedAndOnlyAWholeCopyIsComple
         folder.Write(L"copy.exe", bytes);
         EXPECT_EQ(platform.ProgramComplete(Narrow(folder.File(L"copy.exe"))), complete);
     }
+}
+
+// HTTPS downloads. The update_server fixtures make a test CA for the run (make_test_certs.sh),
+// trusted by the system while they last, and serve the release over HTTPS on two more ports: with a
+// certificate from that CA, and with one nobody trusts.
+class HttpsVelnorTest : public VelnorTest {
+protected:
+    // The release on the HTTPS server with the certificate `cert` ("server" or "untrusted").
+    static std::string Https(const wchar_t* cert, const std::string& query = "") {
+        const std::string port = ReadWhole(TestsFolder() + L"\\tls\\" + cert + L".port");
+        return "https://127.0.0.1:" + port + "/files/stub.exe" + query;
+    }
+    void ServeReleaseAt(const std::string& address) {
+        ServeVersion("v1.1");
+        ServeFile(L"version\\form\\config.txt",
+                  address + "|" + kMainProgramName + "|new release|1.2 MB|v1.1|" + StubSigned("v1.1"));
+    }
+};
+
+TEST_F(HttpsVelnorTest, InstallsOverHttpsAndAcrossRedirectsToItsOwnHost) {
+    const std::string stub = ReadWhole(ServerRoot() + L"\\files\\stub.exe");
+    for (const std::string& address :
+         {Https(L"server"), std::string(TAMBORVIN_SERVER) + "/files/stub.exe?redirect=" + Https(L"server"),
+          Https(L"server", "?redirects=5")}) {
+        SCOPED_TRACE(address);
+        ServeReleaseAt(address);
+        StartVelnor();
+        PostCommand(FindChildById(window_, kIdVelnorCommand1));
+        ASSERT_TRUE(velnor_->WaitForExit(30s).has_value()) << Narrow(Status());
+        EXPECT_EQ(folder_.Read(L"Tamborvin Form.exe"), stub);
+        ASSERT_TRUE(WaitUntil([&] { return folder_.Exists(L"started.txt"); }));
+        ASSERT_TRUE(WaitUntil([&] { return DeleteFileW(folder_.File(L"started.txt").c_str()) != FALSE; }));
+        // The next address installs the same release again: forget that it was installed.
+        ASSERT_TRUE(DeleteFileW(folder_.File(L"velnor.installed").c_str()));
+        velnor_.reset();
+    }
+}
+
+TEST_F(HttpsVelnorTest, UntrustedCertificateOrUnsafeRedirectKeepsTheOldProgram) {
+    const std::string port = ReadWhole(TestsFolder() + L"\\tls\\server.port");
+    const std::pair<const char*, std::string> cases[] = {
+        {"untrusted certificate", Https(L"untrusted")},
+        {"redirect to plain http", Https(L"server", "?redirect=" TAMBORVIN_SERVER "/files/stub.exe")},
+        {"redirect to another host", Https(L"server", "?redirect=https://localhost:" + port + "/files/stub.exe")},
+        {"one redirect too many", Https(L"server", "?redirects=6")},
+    };
+    for (const auto& [what, address] : cases) {
+        SCOPED_TRACE(what);
+        ServeReleaseAt(address);
+        StartVelnor();
+        PostCommand(FindChildById(window_, kIdVelnorCommand1));
+        EXPECT_TRUE(WaitUntil([&] { return Narrow(Status()) == StatusText(download_state::kTransferError); }, 20s))
+            << Narrow(Status());
+        EXPECT_TRUE(folder_.Read(L"Tamborvin Form.exe") == OldProgram()) << "the program was replaced";
+        EXPECT_FALSE(folder_.Exists(L"started.txt"));
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(velnor_->WaitForExit().has_value());
+        velnor_.reset();
+    }
+}
+
+// Each hop is asked with the same header lines: a resumed download must get the rest of the file
+// from where the redirect leads, not the whole of it.
+TEST_F(HttpsVelnorTest, RedirectedRequestKeepsItsRange) {
+    struct Events final : HttpEvents {
+        int status = 0;
+        std::string body;
+        bool ended = false;
+        void OnResponseStart(int code, const std::string&) override { status = code; }
+        void OnData(std::string_view bytes) override { body.append(bytes); }
+        void OnFinished() override { ended = true; }
+        void OnError(int) override { ended = true; }
+    } events;
+    WinInetTransport transport;
+    ASSERT_TRUE(transport.Start(Https(L"server", "?redirects=1"), {"Range: bytes=100-"}, events));
+    const ULONGLONG deadline = GetTickCount64() + 20000;
+    while (!events.ended && GetTickCount64() < deadline) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        LetPendingMessagesRun();
+    }
+    EXPECT_EQ(events.status, 206);
+    EXPECT_TRUE(events.body == ReadWhole(ServerRoot() + L"\\files\\stub.exe").substr(100)) << events.body.size();
 }
 
 }  // namespace

@@ -7,7 +7,7 @@ TF_WINE=/usr/lib/wine/wine64
 TF_WINESERVER=/usr/lib/wine/wineserver
 TF_PACKAGES=(cmake ninja-build g++ python3 googletest libgtest-dev libbenchmark-dev clang-format
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64 wine64 xvfb xauth fonts-wine
-    fonts-wqy-microhei imagemagick x11-utils curl openssl clang libclang-rt-14-dev
+    fonts-wqy-microhei imagemagick x11-utils curl openssl ca-certificates clang libclang-rt-14-dev
     libgcrypt20-dev libgcrypt-mingw-w64-dev python3-cryptography python3-argon2)
 
 tf_say() { printf '== %s\n' "$*"; }
