@@ -2,6 +2,8 @@
 
 #include "base/controls_win.h"
 #include "base/program_look_win.h"
+#include "base/system_random.h"
+#include "base/wipe.h"
 
 #include <algorithm>
 
@@ -24,6 +26,8 @@ constexpr int kBoxHeight = 23;
 constexpr int kRowPitch = 31;
 constexpr int kButtonWidth = 84;
 constexpr int kButtonHeight = 28;
+constexpr int kGenerateWidth = 84;
+constexpr int kOptionsWidth = 136;
 constexpr int kLoginUrlBox = 1;
 constexpr int kPasswordBox = 3;
 
@@ -44,6 +48,7 @@ bool EditorWindow::Create(HWND owner) {
                                  face_.dpi.Px(kMargin + kEditorBoxes * kRowPitch + 8 + kButtonHeight + kMargin), owner,
                                  this);
     if (!hwnd_) return false;
+    generator_ = LoadGeneratorOptions(store_);
     // Loaded: opaque and in the topmost band, so the editor stays in front of the main window
     // and of the browser the user copies from.
     int alpha = 255;
@@ -56,7 +61,8 @@ void EditorWindow::CreateControls() {
     int boxX = face_.dpi.Px(kMargin + kLabelWidth);
     HDC dc = GetDC(hwnd_);
     HGDIOBJ oldFont = SelectObject(dc, face_.font.Get());
-    // Creation order is the Tab order: the eight boxes, then OK and Cancel.
+    // Creation order is the Tab order: the eight boxes (Generate after the password box), then
+    // the generator's options, OK and Cancel.
     for (int i = 0; i < kEditorBoxes; ++i) {
         int y = face_.dpi.Px(kMargin + i * kRowPitch);
         std::wstring label = Widen(kEditorLabels[static_cast<std::size_t>(i)]);
@@ -73,9 +79,16 @@ void EditorWindow::CreateControls() {
         // box would cut the text there and the record would lose it on OK. The password box
         // cannot be multi-line and show "*".
         DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | (i == kPasswordBox ? ES_PASSWORD : ES_MULTILINE | ES_AUTOVSCROLL);
+        // The password box leaves room on its right for the button that fills it.
+        const int width = i == kPasswordBox ? kBoxWidth - kGenerateWidth - 6 : kBoxWidth;
         HWND box = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", style, kIdTxtName0 + i, boxX, y,
-                               face_.dpi.Px(kBoxWidth), face_.dpi.Px(kBoxHeight), face_.font.Get());
-        if (i == kPasswordBox) SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
+                               face_.dpi.Px(width), face_.dpi.Px(kBoxHeight), face_.font.Get());
+        if (i == kPasswordBox) {
+            SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
+            CreateProgramButton(hwnd_, L"&Generate", WS_TABSTOP | BS_PUSHBUTTON, kIdGeneratePassword,
+                                boxX + face_.dpi.Px(kBoxWidth - kGenerateWidth), y, face_.dpi.Px(kGenerateWidth),
+                                face_.dpi.Px(kBoxHeight), face_.font.Get());
+        }
         SetWindowSubclass(box, BoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
         boxes_[static_cast<std::size_t>(i)] = box;
     }
@@ -85,6 +98,8 @@ void EditorWindow::CreateControls() {
     int buttonsY = face_.dpi.Px(kMargin + kEditorBoxes * kRowPitch + 8);
     int cancelX = face_.dpi.Px(kMargin + kLabelWidth + kBoxWidth - kButtonWidth);
     int okX = cancelX - face_.dpi.Px(kButtonWidth + 8);
+    CreateProgramButton(hwnd_, L"Password &options...", WS_TABSTOP | BS_PUSHBUTTON, kIdGeneratorOptions, labelX,
+                        buttonsY, face_.dpi.Px(kOptionsWidth), face_.dpi.Px(kButtonHeight), face_.font.Get());
     CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, face_.dpi.Px(kButtonWidth),
                         face_.dpi.Px(kButtonHeight), face_.font.Get());
     CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
@@ -146,6 +161,33 @@ void EditorWindow::btnOK_Click() {
     Close();
 }
 
+void EditorWindow::btnGenerate_Click() {
+    std::optional<std::string> password = GeneratePassword(generator_, SystemRandomBytes);
+    if (!password) {
+        MessageBoxW(hwnd_, L"No password could be made: the system's random source failed.", kProgramTitle,
+                    MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    std::wstring text = Widen(*password);
+    WipeString(*password);
+    HWND box = boxes_[kPasswordBox];
+    SetWindowTextW(box, text.c_str());
+    WipeMemory(text.data(), text.size() * sizeof(wchar_t));
+    SetFocus(box);
+}
+
+void EditorWindow::btnOptions_Click() {
+    GeneratorOptions options = generator_;
+    if (!generatorWindow_.ShowModal(hwnd_, options)) return;
+    generator_ = options;
+    // Kept for the next runs; when that fails the options still hold until the program ends.
+    const WriteStatus saved = SaveGeneratorOptions(store_, options);
+    if (!saved.Ok() && hwnd_) {
+        MessageBoxW(hwnd_, Widen(WriteFailureText("Save password options error code:", saved)).c_str(), kProgramTitle,
+                    MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
 void EditorWindow::OnCommand(int id, int code, HWND control) {
     if (id >= kIdTxtName0 && id < kIdTxtName0 + kEditorBoxes) {
         if (code == EN_SETFOCUS) PostMessageW(hwnd_, kCaretToEnd, 0, reinterpret_cast<LPARAM>(control));
@@ -156,6 +198,8 @@ void EditorWindow::OnCommand(int id, int code, HWND control) {
     if (code != BN_CLICKED || accepting_) return;
     if (id == IDOK) btnOK_Click();
     if (id == IDCANCEL) Close();
+    if (id == kIdGeneratePassword) btnGenerate_Click();
+    if (id == kIdGeneratorOptions) btnOptions_Click();
 }
 
 LRESULT CALLBACK EditorWindow::BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
@@ -177,10 +221,13 @@ LRESULT EditorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;
         case DM_GETDEFID: {
-            // Asked by the dialog keys of the message loop: Enter presses OK, or Cancel when
-            // that has the focus.
-            HWND cancel = GetDlgItem(hwnd_, IDCANCEL);
-            return MAKELRESULT(cancel && GetFocus() == cancel ? IDCANCEL : IDOK, DC_HASDEFID);
+            // Asked by the dialog keys of the message loop: Enter presses OK, or the button that
+            // has the focus.
+            for (int id : {IDCANCEL, static_cast<int>(kIdGeneratePassword), static_cast<int>(kIdGeneratorOptions)}) {
+                HWND button = GetDlgItem(hwnd_, id);
+                if (button && GetFocus() == button) return MAKELRESULT(id, DC_HASDEFID);
+            }
+            return MAKELRESULT(IDOK, DC_HASDEFID);
         }
         case kCaretToEnd: {
             auto box = reinterpret_cast<HWND>(lParam);

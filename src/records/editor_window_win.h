@@ -11,7 +11,10 @@
 #include "base/owned_win.h"
 #include "base/controls_win.h"
 #include "base/windows_api_win.h"
+#include "records/generator_options_win.h"
+#include "records/password_generator.h"
 #include "records/record_editor.h"
+#include "vault/settings_store_win.h"
 
 namespace tf {
 
@@ -20,9 +23,11 @@ inline constexpr wchar_t kEditorWindowClass[] = L"TamborvinFormEdit";
 // Control IDs of the editor; stable, so that tests can find and drive the controls. OK and
 // Cancel are IDOK and IDCANCEL, which Enter and Escape also send.
 enum EditorControl : int {
-    kIdTxtName0 = 2000,         // txtName(0) .. txtName(7) are 2000 .. 2007
-    kIdEditorLabel0 = 2100,     // their labels, 2100 .. 2107
-    kIdEditorRequired0 = 2110,  // the "*" after "Site Name"; 2111 after "Login URL"
+    kIdTxtName0 = 2000,          // txtName(0) .. txtName(7) are 2000 .. 2007
+    kIdEditorLabel0 = 2100,      // their labels, 2100 .. 2107
+    kIdEditorRequired0 = 2110,   // the "*" after "Site Name"; 2111 after "Login URL"
+    kIdGeneratePassword = 2200,  // fills the password box with a new password
+    kIdGeneratorOptions = 2201,  // opens the generator's options
 };
 
 class EditorWindow {
@@ -54,6 +59,8 @@ private:
     EditorBoxes Collect() const;
     void OnCommand(int id, int code, HWND control);
     void btnOK_Click();
+    void btnGenerate_Click();
+    void btnOptions_Click();
 
     AcceptHandler onAccept_;
     bool editMode_ = false;
@@ -69,6 +76,11 @@ private:
     std::array<HWND, kEditorBoxes> boxes_{};
     std::array<HWND, 2> required_{};
     DialogFace face_;
+    // The generator's options: read from the settings as the window is made, kept there on OK of
+    // the options window.
+    RegistrySettingsStore store_;
+    GeneratorOptions generator_;
+    GeneratorOptionsWindow generatorWindow_;
 };
 
 }  // namespace tf

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cwctype>
 
 #include "base/file_system.h"
 #include "vault/vault_file.h"
@@ -133,6 +134,49 @@ TEST_F(RecordEditorTest, OkRefusesMissingFieldsAndKeepsTheEditorOpen) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(editor) || !IsWindow(editor); }));
     ExitProgram();
     EXPECT_FALSE(folder_.Exists(L"Data.db"));
+}
+
+TEST_F(RecordEditorTest, GenerateFillsThePasswordBoxAsTheOptionsSay) {
+    const wchar_t kUserInfo[] = L"Software\\VB and VBA Program Settings\\Tamborvin Form\\UserInfo";
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kUserInfo, L"PasswordGenerator");
+    StartProgram();
+    HWND editor = OpenEditor(L"Add");
+    ASSERT_NE(editor, nullptr);
+    HWND password = Box(editor, 3);
+    auto symbols = [](const std::wstring& text) {
+        return std::count_if(text.begin(), text.end(), [](wchar_t c) { return !iswalnum(c); });
+    };
+    PostCommand(FindChildById(editor, 2200));  // Generate
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(password).size() == 20; })) << Narrow(WindowText(password));
+    EXPECT_GT(symbols(WindowText(password)), 0);
+
+    // The options by keyboard: length 12, symbols off, then Enter.
+    PostCommand(FindChildById(editor, 2201));
+    HWND options = program_->WaitForTopWindow(L"TamborvinFormGeneratorOptions");
+    ASSERT_NE(options, nullptr);
+    HWND length = FindChildById(options, 2210);
+    EXPECT_EQ(WindowText(length), L"20");
+    EXPECT_FALSE(IsWindowEnabled(editor));
+    ASSERT_TRUE(WaitUntil([&] { return HasFocus(length); }));
+    TypeText(L"12");
+    PressKey(VK_TAB);
+    ASSERT_TRUE(WaitUntil([&] { return HasFocus(FindChildById(options, 2212)); }));
+    PressKey(VK_SPACE);
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(options); }));
+    EXPECT_TRUE(IsWindowEnabled(editor));
+
+    PostCommand(FindChildById(editor, 2200));
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(password).size() == 12; })) << Narrow(WindowText(password));
+    EXPECT_EQ(symbols(WindowText(password)), 0) << Narrow(WindowText(password));
+    wchar_t stored[32] = {};
+    DWORD size = sizeof stored;
+    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kUserInfo, L"PasswordGenerator", RRF_RT_REG_SZ, nullptr, stored, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(stored, L"12,0,0");
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kUserInfo, L"PasswordGenerator");
+    PostCommand(FindChildById(editor, IDCANCEL));
+    ExitProgram();
 }
 
 TEST_F(RecordEditorTest, EditChangesExactlyTheSelectedRow) {

@@ -1,7 +1,7 @@
 // Opens the windows of both programs one after the other for tools/screenshots: the main window on
-// the demo vault, the editor, the settings window, the hint window over a fake browser page, and
-// the updater during a download. For each it prints "shot <name> <left> <top> <right> <bottom>"
-// and waits for a line on its input (the picture taken) before it goes on.
+// the demo vault, the editor and its password options, the settings window, the hint window over a
+// fake browser page, and the updater during a download. For each it prints "shot <name> <left>
+// <top> <right> <bottom>" and waits for a line on its input (the picture taken) before it goes on.
 //
 //   show_windows.exe FOLDER ADDRESS [main]
 // FOLDER holds the programs and the demo vault; ADDRESS is a page with a record in it; "main"
@@ -73,6 +73,10 @@ int wmain(int argc, wchar_t** argv) {
     PostCommand(FindChild(main, L"", L"Edit"));
     HWND editor = VisibleTop(program, L"TamborvinFormEdit");
     if (!Shot("editor", editor)) return 1;
+    PostCommand(FindChildById(editor, 2201));  // Password options...
+    if (!Shot("generator-options", VisibleTop(program, L"TamborvinFormGeneratorOptions"))) return 1;
+    PostMessageW(VisibleTop(program, L"TamborvinFormGeneratorOptions"), WM_CLOSE, 0, 0);
+    WaitUntil([&] { return IsWindowEnabled(editor) != FALSE; });
     PostMessageW(editor, WM_CLOSE, 0, 0);
     WaitUntil([&] { return !IsWindow(editor); });
 
