@@ -54,6 +54,8 @@ std::optional<std::vector<Row>> Read(std::string_view bytes, Error& error);
 
 // The message for the user (Chinese, as the program's other messages), with the row when known.
 std::string ErrorMessage(const Error& error);
+// "第 7 行：" and the text.
+std::string RowText(std::size_t row, std::string_view text);
 
 inline constexpr char kMsgFileTooLarge[] = "文件太大，无法导入（最大 16 MB）";
 inline constexpr char kMsgBadText[] = "含有无效的字符编码（文件应为 UTF-8 或带标记的 UTF-16 文本）";
@@ -68,7 +70,8 @@ inline constexpr char kMsgStrayQuote[] = "引号用法不对：引号内的引�
 inline constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 // Appends one row: fields separated by commas, each quoted (its quotes doubled) when it holds a
-// comma, a quote, a line break or a blank at either end; CR LF after it.
+// comma, a quote, a line break or a blank at either end (and a row of one empty field, which would
+// be an empty line); CR LF after it.
 void AppendRow(std::string& out, const std::vector<std::string_view>& fields);
 
 }  // namespace tf::csv
