@@ -141,11 +141,12 @@ EditorOutcome AcceptEditor(const EditorBoxes& boxes, const std::string& lineNum,
     // refused here, where the user can still change it, rather than stored by a private escape.
     for (int i = 0; i < kEditorBoxes; ++i) {
         const std::string bad = FirstUnstorable(fields[static_cast<std::size_t>(i)]);
-        if (!bad.empty()) {
-            return refuse(std::string("The ") + kEditorLabels[static_cast<std::size_t>(i)] +
-                              " contains a character that cannot be stored (" + bad + "). Please remove it.",
-                          i);
-        }
+        if (bad.empty()) continue;
+        // Not even one character of a password goes into a message: it may be read over a shoulder.
+        const std::string shown = i == kPassword - 1 ? std::string() : " (" + bad + ")";
+        return refuse(std::string("The ") + kEditorLabels[static_cast<std::size_t>(i)] +
+                          " contains a character that cannot be stored" + shown + ". Please remove it.",
+                      i);
     }
 
     outcome.record[kLineNum] = lineNum;

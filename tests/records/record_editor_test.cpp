@@ -88,7 +88,9 @@ TEST(AcceptEditor, RefusesInOrderAndNamesTheBox) {
         {Boxes("", ""), kEnterSiteName, 0},  // the name is looked at before the address
         {Boxes("", "bank"), kEnterSiteName, 0},
         {Boxes(" ", ""), kEnterLoginUrl, 1},
-        {Boxes("a", "bank", "p\U0001F600"), "The Login Password" + cannot, 3},
+        // The password's own character is not shown.
+        {Boxes("a", "bank", "p\U0001F600"),
+         "The Login Password contains a character that cannot be stored. Please remove it.", 3},
         {Boxes("\U0001F600", "\U0001F600", "\U0001F600"), "The Site Name" + cannot, 0},
         {Boxes("a", "bank/\U0001F600"), "The Login URL" + cannot, 1},
         {Boxes("a", "bank", "pw", "\U0001F600"), "The Remark" + cannot, 7},  // the last box too
