@@ -641,7 +641,7 @@ TEST_F(PasswordGateTest, TheIconItsMenuAndItsReturnAfterTheTaskbarRestarts) {
     HideToTray();
     HWND menu = OpenTrayMenu();
     ASSERT_NE(menu, nullptr) << "no pop-up menu";
-    const std::vector<std::wstring> items = {L"Setting", L"-", L"About...", L"Exit"};
+    const std::vector<std::wstring> items = {L"Setting", L"Import...", L"Export...", L"-", L"About...", L"Exit"};
     EXPECT_EQ(PopupMenuItems(menu), items);
     // Dismissed, the program goes on hidden.
     PostMessageW(main_, WM_CANCELMODE, 0, 0);
