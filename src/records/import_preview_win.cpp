@@ -19,7 +19,8 @@ constexpr int kMargin = 12;
 constexpr int kLabelHeight = 20;
 constexpr int kButtonWidth = 84;
 constexpr int kButtonHeight = 28;
-constexpr int kColumnWidths[] = {50, 80, 150, 230, 130, 116};
+// The reason's column takes what the others leave, less the vertical scroll bar: no horizontal one.
+constexpr int kColumnWidths[] = {40, 70, 120, 200, 110, 0};
 static_assert(std::size(kColumnWidths) == std::size(kImportPreviewColumns));
 
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -112,12 +113,16 @@ void ImportPreview::CreateControls() {
                         WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL, kIdPreviewList,
                         dpi_.Px(kMargin), listTop, inner, buttonsY - dpi_.Px(10) - listTop, font);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+    RECT listClient{};
+    GetClientRect(list_, &listClient);
+    int rest = listClient.right - GetSystemMetrics(SM_CXVSCROLL);
+    for (int width : kColumnWidths) rest -= dpi_.Px(width);
     for (int c = 0; c < static_cast<int>(std::size(kImportPreviewColumns)); ++c) {
         std::wstring header = Widen(kImportPreviewColumns[c]);
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.pszText = header.data();
-        column.cx = dpi_.Px(kColumnWidths[c]);
+        column.cx = kColumnWidths[c] ? dpi_.Px(kColumnWidths[c]) : std::max(rest, dpi_.Px(80));
         column.iSubItem = c;
         ListView_InsertColumn(list_, c, &column);
     }
