@@ -53,15 +53,33 @@ TEST_F(LoginTransferTest, ImportShowsThePlanChangesNothingOnCancelAndKeepsTheRow
     EXPECT_FALSE(IsWindowEnabled(main_)) << "the preview is not modal";
 
     // Escape is Cancel: nothing changes.
-    PostMessageW(preview, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    PressKey(VK_ESCAPE);
     ASSERT_TRUE(WaitUntil([&] { return !IsWindow(preview); }));
     ASSERT_TRUE(SendAndWait(main_, WM_NULL));
     EXPECT_EQ(list_->RowCount(), 1);
     EXPECT_EQ(folder_.Read(L"Data.db"), vault);
 
+    // OK, but the save fails (another program holds tmp.db): the list is as it was.
+    HANDLE held = CreateFileW(folder_.File(L"tmp.db").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     preview = OpenPreview(L"chrome.csv");
     ASSERT_NE(preview, nullptr);
     PostMessageW(GetDlgItem(preview, IDOK), BM_CLICK, 0, 0);
+    HWND failed = NextDialog(preview);
+    ASSERT_NE(failed, nullptr) << "the failed save was not reported";
+    EXPECT_NE(MessageBoxText(failed).find(L"Description"), std::wstring::npos);
+    AnswerMessageBox(failed, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(failed); }));
+    ASSERT_TRUE(SendAndWait(main_, WM_NULL));
+    EXPECT_EQ(list_->RowCount(), 1);
+    EXPECT_EQ(list_->Text(0, 4), L"old");
+    CloseHandle(held);
+
+    // Enter is OK, wherever the focus is in the window.
+    preview = OpenPreview(L"chrome.csv");
+    ASSERT_NE(preview, nullptr);
+    FocusControl(FindChildById(preview, kIdPreviewList));
+    PressKey(VK_RETURN);
     ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 2; })) << "the grid did not take the rows";
     EXPECT_EQ(Column(1), (std::vector<std::wstring>{L"bank", L"mail"}));
     ASSERT_TRUE(WaitUntil([&] { return folder_.Read(L"Data.db") != vault; })) << "not saved";
