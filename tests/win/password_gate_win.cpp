@@ -33,6 +33,7 @@ constexpr int kIdAutoStart = 4105;
 constexpr int kIdProtect = 4106;
 constexpr WPARAM kMenuSetting = 4201;
 constexpr WPARAM kMenuExit = 4203;
+constexpr WPARAM kMenuExport = 4205;
 constexpr wchar_t kMenuFormClass[] = L"TamborvinFormTrayMenu";
 
 // Whether the shell holds the program's notification icon: a modification that changes nothing
@@ -294,6 +295,34 @@ TEST_F(PasswordGateTest, ARememberedPasswordOpensTheWindowWithoutThePrompt) {
     PostMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); }));
     EXPECT_TRUE(program_->TopWindows(kLoginClass).empty());
+    ExitProgram();
+}
+
+// The export writes every password to a plain file: the master password is asked for even when it
+// is remembered, from the main window and from the menu alike.
+TEST_F(PasswordGateTest, ExportAsksForTheMasterPasswordEvenWhenRemembered) {
+    SetSetting(L"lgpd", EncodeField("Abc"));
+    SetSetting(L"rmbp", "1");
+    folder_.Write(L"Data.db", FormatVault(FourRecords()));
+    StartProgram();
+    PostCommand(Control(L"Export..."));
+    HWND login = program_->WaitForTopWindow(kLoginClass);
+    ASSERT_NE(login, nullptr) << "the export did not ask for the password";
+    PostCommand(FindChildById(login, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(login); }));
+    ASSERT_TRUE(SendAndWait(main_, WM_NULL));
+    EXPECT_EQ(program_->WaitForMessageBox(0ms), nullptr) << "Cancel went on to the export";
+
+    PostMessageW(main_, WM_COMMAND, kMenuExport, 0);
+    login = program_->WaitForTopWindow(kLoginClass);
+    ASSERT_NE(login, nullptr) << "the menu's export did not ask for the password";
+    TypeInto(FindChildById(login, kIdLoginPassword), L"Abc");
+    PostCommand(FindChildById(login, IDOK));
+    HWND warning = program_->WaitForMessageBox();
+    ASSERT_NE(warning, nullptr);
+    EXPECT_NE(MessageBoxText(warning).find(L"不受保护"), std::wstring::npos);
+    AnswerMessageBox(warning, IDCANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(warning); }));
     ExitProgram();
 }
 
