@@ -604,6 +604,36 @@ TEST_F(PasswordGateTest, ADamagedProtectedVaultIsSaidAndKeptAside) {
 
 // The program killed at many moments of a protected save: every time the vault opens, with the
 // records from before the change or from after it.
+// Imported records go into a protected vault the way it is kept: protected.
+TEST_F(PasswordGateTest, AnImportIntoAProtectedVaultIsSavedProtected) {
+    const std::string folder = Narrow(folder_.Path());
+    {
+        VaultFile vault(NativeFileSystem(), folder);
+        std::string failure;
+        ASSERT_FALSE(vault.Protect(Numbered({SampleRecord("bank", "https://bank.example/", "me", "old")}), "k3y",
+                                   KdfParams{8 * 1024, 1, 1}, failure))
+            << failure;
+    }
+    const std::optional<std::string> sealed = WindowsUserSealer().Seal("k3y");
+    ASSERT_TRUE(sealed);
+    SetSetting(L"rmbp", "1");
+    SetSetting(L"lgpk", SealedToText(*sealed));
+    folder_.Write(L"chrome.csv", "name,url,username,password\r\nmail,https://mail.example/,bob,mail-secret\r\n");
+    StartProgram();
+    PostCommand(Control(L"Import..."));
+    ASSERT_TRUE(ChooseFileInDialog(program_->WaitForMessageBox(), folder_.File(L"chrome.csv")));
+    HWND preview = program_->WaitForTopWindow(L"TamborvinFormImportPreview");
+    ASSERT_NE(preview, nullptr);
+    PostMessageW(GetDlgItem(preview, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 2; }));
+    ExitProgram();
+    const std::string saved = folder_.Read(L"Data.db").value_or("");
+    EXPECT_TRUE(IsProtectedVault(saved));
+    StartProgram();
+    EXPECT_EQ(list_->RowCount(), 2);
+    ExitProgram();
+}
+
 TEST_F(PasswordGateTest, AProtectedSaveKilledAtAnyMomentLeavesTheOldOrTheNewVault) {
     std::vector<LoginRecord> records;
     for (int i = 0; i < 5000; ++i)
