@@ -1,6 +1,7 @@
 // Importing a browser's export of 10,000 logins: reading the CSV, recognising it, mapping each row
 // as the editor would store it and comparing it with the vault. Goal: under 50 ms for the whole
-// plan. Exporting the vault is measured beside it.
+// plan. Exporting the vault is measured beside it. Here (2 cores shared with other work) the plan
+// took some 27 ms of CPU into an empty vault and 36 ms against 10,000 records, reading 5 ms.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>

@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(error.kind != tf::csv::ErrorKind::kNone && !tf::csv::ErrorMessage(error).empty());
         return 0;
     }
-    std::string written;
+    // With the mark in front, as the export writes it: a first field that begins with U+FEFF stays.
+    std::string written = tf::csv::kUtf8Mark;
     std::size_t last = 0;
     for (const tf::csv::Row& row : *rows) {
         FUZZ_CHECK(row.number > last && !row.fields.empty() && row.fields.size() <= tf::csv::kMaxFieldsPerRow);

@@ -23,7 +23,7 @@ inline constexpr std::size_t kMaxFileBytes = 16u << 20;  // the file as it is on
 inline constexpr std::size_t kMaxFieldBytes = 1u << 20;  // one field, as UTF-8
 inline constexpr std::size_t kMaxRows = 100000;          // rows read, the header and blank lines too
 inline constexpr std::size_t kMaxFieldsPerRow = 64;      // the widest export known has 11
-inline constexpr std::size_t kMaxFields = 2000000;       // fields of the whole file
+inline constexpr std::size_t kMaxFields = 1000000;       // fields of the whole file
 
 struct Row {
     // The row's number as a spreadsheet shows it: the first row (the header) is 1, and a row

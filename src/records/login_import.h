@@ -20,7 +20,7 @@
 namespace tf {
 
 // The kinds of file recognised by their header rows (letter case and blanks around a name do not
-// matter; the names must come in this order):
+// matter; the names must come in this order; a data row must have as many fields as the header):
 //   kOwn        name,url,username,password,note,tamborvin_mailbox,tamborvin_question,tamborvin_answer
 //               (what ExportLoginsCsv writes: the browser form, then the vault's three fields no
 //               browser has, so that an export read back loses nothing)

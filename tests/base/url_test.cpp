@@ -20,7 +20,9 @@ TEST(ParseUrl, SplitsAddressesWithOrWithoutAScheme) {
         {"mailto:a@b", {"http", "mailto", "", "a@b", "", ""}},  // not a known scheme: a host
         {"h:12x/p", {"http", "h", "12", "x/p", "", ""}},
         {"a\nhttp://x", {"a\nhttp", "x", "", "", "", ""}},  // a later line may carry the scheme
-        {"x#f\ng", {"http", "x", "", "", "", "f"}},         // the fragment stops at a line break
+        {"a\rNEWS:x", {"a\rNEWS", "", "", "x", "", ""}},
+        {"a\fhttp://x", {"http", "a\fhttp", "", "//x", "", ""}},  // no line break
+        {"x#f\ng", {"http", "x", "", "", "", "f"}},               // the fragment stops at a line break
     };
     for (const auto& [address, parts] : cases) {
         SCOPED_TRACE(testing::PrintToString(address));

@@ -39,7 +39,7 @@ TEST(PlanImport, RecognisesEachKindByItsHeaderAndMapsItsColumns) {
          ImportKind::kChrome,
          {{"", "Mail", "http://mail.example.com/", "u", "p", "", "", "", "备注", "Mail"}}},
         {"url,username,password,httpRealm,formActionOrigin,guid,timeCreated,timeLastUsed,timePasswordChanged\n"
-         "https://bank.example,alice,pw,,https://bank.example,{1-2},1,2,3\n",
+         "HTTPS://bank.example,alice,pw,,https://bank.example,{1-2},1,2,3\n",
          ImportKind::kFirefox,
          {{"", "bank.example", "https://bank.example/", "alice", "pw", "", "", "", "", "bank.example"}}},
         {"folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,login_totp\n"
