@@ -9,7 +9,7 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # programs then load them from the system folder only (base/system_dlls_win.h).
 # The common controls too: loaded at start they would have the theme DLL loaded (by name) before
 # the programs can say where from.
-set(TF_DELAY_LOADED version wininet uxtheme oleacc bcrypt msimg32 comctl32 crypt32)
+set(TF_DELAY_LOADED version wininet uxtheme oleacc bcrypt msimg32 comctl32 crypt32 comdlg32)
 find_program(TF_NM NAMES x86_64-w64-mingw32-nm REQUIRED)
 find_program(TF_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
 set(TF_DELAY_LIBS)

@@ -13,7 +13,9 @@ FormApp::FormApp()
                                                watch_.CreateRow(layout.window, layout.bottomRow, layout.font,
                                                                 layout.dpi);
                                            },
-                                           [this] { return vault_.Save(); }, [this] { return Exit(); }}) {
+                                           [this] { return vault_.Save(); }, [this] { return Exit(); },
+                                           [this] { return trayGate_.ExportGate(); }}) {
+    trayGate_.SetTransfers([this] { mainWindow_.ImportLogins(); }, [this] { mainWindow_.ExportLogins(); });
     mainWindow_.AddPart(vault_);
     mainWindow_.AddPart(trayGate_);
     mainWindow_.AddPart(typing_);

@@ -13,6 +13,9 @@ namespace {
 // common controls load the theme DLL on their own).
 constexpr const char* kSystemOnlyDlls[] = {"version.dll", "wininet.dll", "uxtheme.dll", "oleacc.dll",
                                            "bcrypt.dll",  "msimg32.dll", "crypt32.dll"};
+// Taken from the system folder too, but only when first needed: the file dialogs load the common
+// controls and more, which the program need not pay for at every start.
+constexpr const char* kSystemOnlyWhenNeeded[] = {"comdlg32.dll"};
 
 HMODULE LoadFromSystemFolder(const char* name) {
     wchar_t folder[MAX_PATH];
@@ -33,6 +36,9 @@ HMODULE LoadFromSystemFolder(const char* name) {
 FARPROC WINAPI DelayLoadNotify(unsigned notification, PDelayLoadInfo info) {
     if (notification != dliNotePreLoadLibrary || !info || !info->szDll) return nullptr;
     for (const char* name : kSystemOnlyDlls) {
+        if (lstrcmpiA(name, info->szDll) == 0) return reinterpret_cast<FARPROC>(LoadFromSystemFolder(name));
+    }
+    for (const char* name : kSystemOnlyWhenNeeded) {
         if (lstrcmpiA(name, info->szDll) == 0) return reinterpret_cast<FARPROC>(LoadFromSystemFolder(name));
     }
     return nullptr;

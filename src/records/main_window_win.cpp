@@ -1,15 +1,23 @@
 #include "records/main_window_win.h"
 
+#include <cstdio>
+#include <new>
+#include <optional>
 #include <utility>
 
 #include <shellapi.h>
 
 #include "base/controls_win.h"
+#include "base/file_dialog_win.h"
+#include "base/file_system.h"
 #include "base/program_look_win.h"
 #include "base/screen_fit.h"
 #include "base/text.h"
 #include "base/window_helpers_win.h"
+#include "base/wipe.h"
 #include "controls/is_button_win.h"
+#include "records/login_import.h"
+#include "records/login_transfer.h"
 #include "records/record_search.h"
 
 namespace tf {
@@ -19,6 +27,22 @@ constexpr wchar_t kTitleBandClass[] = L"TamborvinFormTitleBand";
 constexpr wchar_t kExitQuestion[] = L"OK to exit it ?";
 // Posted when the search box takes the focus, so that it runs after a click placed the caret.
 constexpr UINT kSelectPlaceholder = WM_APP + 10;
+
+constexpr wchar_t kCsvFilter[] = L"CSV 文件 (*.csv)\0*.csv\0所有文件 (*.*)\0*.*\0";
+constexpr char kImportListChanged[] = "导入前记录已被修改，没有导入任何内容。请重新导入。";
+constexpr char kImportOutOfMemory[] = "内存不足，无法导入这个文件。";
+
+// Clears a flag when the scope ends, however it ends.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
 
 // Layout at 96 dpi; scaled to the screen's real dpi.
 constexpr int kWindowWidth = 820;
@@ -121,14 +145,22 @@ void MainWindow::CreateControls() {
     int buttonW = dpi_.Px(80);
     int buttonH = dpi_.Px(28);
     int gap = dpi_.Px(8);
+    // Five buttons on the left leave the search box its width.
+    const struct {
+        const wchar_t* text;
+        int id;
+    } leftButtons[] = {{L"Add", kIdBtnAdd},
+                       {L"Edit", kIdBtnModify},
+                       {L"Delete", kIdBtnDelete},
+                       {L"Import...", kIdBtnImport},
+                       {L"Export...", kIdBtnExport}};
+    const int leftW = dpi_.Px(72);
     int x = dpi_.Px(kMargin);
-    CreateProgramButton(hwnd_, L"Add", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnAdd, x, top, buttonW, buttonH, font_.Get());
-    x += buttonW + gap;
-    CreateProgramButton(hwnd_, L"Edit", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnModify, x, top, buttonW, buttonH,
-                        font_.Get());
-    x += buttonW + gap;
-    CreateProgramButton(hwnd_, L"Delete", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnDelete, x, top, buttonW, buttonH,
-                        font_.Get());
+    for (const auto& button : leftButtons) {
+        CreateProgramButton(hwnd_, button.text, WS_TABSTOP | BS_PUSHBUTTON, button.id, x, top, leftW, buttonH,
+                            font_.Get());
+        x += leftW + gap;
+    }
 
     // Wide enough for its whole hint text.
     int searchW = dpi_.Px(290);
@@ -227,6 +259,74 @@ void MainWindow::msGrid_Open(int row) {
     ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+void MainWindow::ImportLogins() {
+    if (transferring_) {
+        if (preview_.Handle()) SetForegroundWindow(preview_.Handle());
+        return;
+    }
+    FlagScope busy(transferring_);
+    FileDialogOptions options;
+    options.title = L"导入登录信息";
+    options.filter = kCsvFilter;
+    const std::optional<std::wstring> path = AskOpenFile(hwnd_, options);
+    if (!path) return;
+    const auto tell = [this](const std::string& text) {
+        MessageBoxW(hwnd_, Widen(text).c_str(), kProgramTitle, MB_OK | MB_ICONINFORMATION);
+    };
+    const std::vector<LoginRecord> before = grid_.RecordsForSave();
+    ImportPlanResult planned;
+    try {
+        std::string message;
+        std::optional<std::string> bytes = ReadImportFile(NativeFileSystem(), Narrow(*path), message);
+        if (!bytes) return tell(message);
+        planned = PlanImport(*bytes, before);
+        WipeString(*bytes);
+    } catch (const std::bad_alloc&) {
+        return tell(kImportOutOfMemory);
+    }
+    if (!planned.plan) return tell(planned.error);
+    if (!preview_.ShowModal(hwnd_, *planned.plan)) return;
+    // The editor stays usable while the preview is open: a record it changed meanwhile is not
+    // overwritten by a plan made for the list before.
+    if (grid_.RecordsForSave() != before) return tell(kImportListChanged);
+    const std::optional<std::vector<LoginRecord>> after = ApplyImport(before, *planned.plan);
+    if (!after || *after == before) return;
+    SetGridRecords(grid_, *after);
+    gridView_.Refresh();
+    // Saved once for the whole file; when that fails the list is as it was before the import.
+    if (!hooks_.save()) {
+        SetGridRecords(grid_, before);
+        gridView_.Refresh();
+    }
+}
+
+void MainWindow::ExportLogins() {
+    if (transferring_) return;
+    FlagScope busy(transferring_);
+    if (hooks_.exportGate && !hooks_.exportGate()) return;
+    if (MessageBoxW(hwnd_, Widen(kExportWarning).c_str(), kProgramTitle,
+                    MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) != IDOK) {
+        return;
+    }
+    FileDialogOptions options;
+    options.title = L"导出登录信息";
+    options.filter = kCsvFilter;
+    options.defaultExtension = L"csv";
+    options.fileName = L"logins.csv";
+    const std::optional<std::wstring> path = AskSaveFile(hwnd_, options);
+    if (!path) return;
+    std::vector<LoginRecord> records = grid_.RecordsForSave();
+    std::string message;
+    const bool written = WriteExportFile(NativeFileSystem(), Narrow(*path), records, message);
+    for (LoginRecord& record : records) WipeString(record[kPassword]);
+    if (written) {
+        char done[64];
+        std::snprintf(done, sizeof done, kExportDone, records.size());
+        message = done;
+    }
+    MessageBoxW(hwnd_, Widen(message).c_str(), kProgramTitle, MB_OK | (written ? MB_ICONINFORMATION : MB_ICONERROR));
+}
+
 void MainWindow::OnCommand(int id, int code) {
     if (id == kIdText11) {
         if (code == EN_SETFOCUS) Text11_GotFocus();
@@ -249,6 +349,12 @@ void MainWindow::OnCommand(int id, int code) {
             break;
         case kIdBtnDelete:
             btnDelete_Click();
+            break;
+        case kIdBtnImport:
+            ImportLogins();
+            break;
+        case kIdBtnExport:
+            ExportLogins();
             break;
         case kIdLabel7:
             // Hidden to the notification area.

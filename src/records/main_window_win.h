@@ -13,6 +13,7 @@
 #include "base/windows_api_win.h"
 #include "records/editor_window_win.h"
 #include "records/grid_view_win.h"
+#include "records/import_preview_win.h"
 #include "records/record_grid.h"
 
 namespace tf {
@@ -35,6 +36,9 @@ enum MainWindowControl : int {
     kIdText11,    // search box
     kIdMsGrid,    // the record grid (ListView)
     kIdCommand4,  // "关闭": exit
+    // After the browser row's range (from 1012).
+    kIdBtnImport = 1040,
+    kIdBtnExport,
 };
 
 // Where the other parts lay their controls, in the window's pixels.
@@ -58,6 +62,9 @@ public:
         std::function<bool()> save;
         // Exit: the band's X, "关闭" and the window menu's Close.
         std::function<bool()> exit;
+        // Asked before an export: true when it may go on (the master password, when one is set,
+        // typed again even when it is remembered).
+        std::function<bool()> exportGate;
     };
 
     // The grid must outlive the window.
@@ -76,6 +83,11 @@ public:
     void Destroy();
     HWND Handle() const { return hwnd_; }
     HICON Icon() const { return smallIcon_ ? smallIcon_.Get() : icon_.Get(); }
+    // Imports logins from a CSV file the user picks, after the preview's OK; saves once. The caller
+    // has passed the password gate.
+    void ImportLogins();
+    // Writes the records to a CSV file the user picks, after the export gate and a warning.
+    void ExportLogins();
     // The "url" setting, kept with a blank when a row is opened. Nothing reads either yet.
     void SetUrlSetting(std::string url) { urlSetting_ = std::move(url); }
 
@@ -106,6 +118,9 @@ private:
     EditorWindow editor_{[this](const LoginRecord& record, bool editMode, HWND editor) {
         AcceptEditedRecord(record, editMode, editor);
     }};
+    ImportPreview preview_;
+    // One import or export at a time: the file dialogs and the preview let other windows run.
+    bool transferring_ = false;
     std::string urlSetting_;
     std::string urlOfOpenedRow_;
 

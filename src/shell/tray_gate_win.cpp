@@ -40,6 +40,10 @@ void TrayGate::ShowMainWindow() {
     SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+bool TrayGate::ExportGate() {
+    return ExportGatePasses(session_, [this] { return login_.ShowModal(window_, session_); });
+}
+
 void TrayGate::mnuConfig_Click() {
     // Open already: the user passed the gate for it, so it only comes to the front.
     if (!config_.IsOpen() && (!PasswordGate() || !window_)) return;
@@ -74,6 +78,13 @@ bool TrayGate::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result
                     return true;
                 case kIdMnuConfig:
                     mnuConfig_Click();
+                    return true;
+                case kIdMnuImport:
+                    ShowMainWindow();
+                    if (importLogins_ && window_ && IsWindowVisible(window_)) importLogins_();
+                    return true;
+                case kIdMnuExport:
+                    if (exportLogins_ && window_) exportLogins_();
                     return true;
                 case kIdMnuAbout:
                     about_.Show(window_, [this] { exit_(); });

@@ -31,6 +31,15 @@ public:
     void RemoveIcon() { tray_.RemoveTrayIcon(); }
     // Shows the hidden window again and brings it to the front, once the password gate passed.
     void ShowMainWindow();
+    // What the menu's Import... and Export... run: the import once the password gate passed (with
+    // the main window shown, where the result appears), the export as it is (it has a gate of its
+    // own, ExportGate).
+    void SetTransfers(std::function<void()> importLogins, std::function<void()> exportLogins) {
+        importLogins_ = std::move(importLogins);
+        exportLogins_ = std::move(exportLogins);
+    }
+    // The export's gate: the master password, when one is set, remembered or not.
+    bool ExportGate();
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -39,6 +48,7 @@ private:
     void mnuConfig_Click();
 
     std::function<bool()> exit_;
+    std::function<void()> importLogins_, exportLogins_;
     HWND window_ = nullptr;
     TrayIcon tray_;
     // Form1caidan: closing it ends the program like Exit.

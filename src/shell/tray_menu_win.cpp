@@ -25,6 +25,8 @@ bool TrayMenu::Create() {
     menu_ = CreatePopupMenu();
     if (menu_) {
         AppendMenuW(menu_, MF_STRING, kIdMnuConfig, L"Setting");
+        AppendMenuW(menu_, MF_STRING, kIdMnuImport, L"Import...");
+        AppendMenuW(menu_, MF_STRING, kIdMnuExport, L"Export...");
         AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
         AppendMenuW(menu_, MF_STRING, kIdMnuAbout, L"About...");
         AppendMenuW(menu_, MF_STRING, kIdMnuExit, L"Exit");

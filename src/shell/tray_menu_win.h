@@ -1,7 +1,7 @@
-// Form1caidan: the form that holds the notification icon's pop-up menu ("Setting", a separator,
-// "About...", "Exit"). It is a real top-level window that is never shown, made the first time the
-// menu is needed and kept for the run. The menu's items arrive at the window the menu pops up for
-// as WM_COMMAND with the IDs below; that window carries them out.
+// Form1caidan: the form that holds the notification icon's pop-up menu ("Setting", "Import...",
+// "Export...", a separator, "About...", "Exit"). It is a real top-level window that is never shown, made the first time
+// the menu is needed and kept for the run. The menu's items arrive at the window the menu pops up for as WM_COMMAND
+// with the IDs below; that window carries them out.
 //
 // Closing the form ends the program the way Exit does. A close from outside (WM_CLOSE, as another
 // program or the task manager sends it) is not asked about; one from the form's own control menu
@@ -18,6 +18,8 @@ enum TrayMenuItem : int {
     kIdMnuConfig = 4201,  // "Setting"
     kIdMnuAbout = 4202,   // "About..."
     kIdMnuExit = 4203,    // "Exit"
+    kIdMnuImport = 4204,  // "Import...": logins from a CSV file
+    kIdMnuExport = 4205,  // "Export...": the records to a CSV file
 };
 
 inline constexpr wchar_t kTrayMenuClass[] = L"TamborvinFormTrayMenu";

@@ -76,6 +76,11 @@ bool PasswordGatePasses(Session& session, const std::function<bool()>& prompt) {
     return prompt() && session.LoginAccepted;
 }
 
+bool ExportGatePasses(Session& session, const std::function<bool()>& prompt) {
+    if (session.MasterPassword.empty()) return true;
+    return prompt() && session.LoginAccepted;
+}
+
 ConfigStart ConfigStartState(SettingsStore& store) {
     return ConfigStart{IsRunOnStart(store) != 0, GetRememberFlag(store) != 0};
 }

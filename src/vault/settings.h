@@ -77,6 +77,9 @@ void OpenLoginPrompt(Session& session);
 // passes at once; otherwise `prompt` runs the prompt (false when it did not open, as when one is
 // open already) and only that prompt's OK lets the caller pass.
 bool PasswordGatePasses(Session& session, const std::function<bool()>& prompt);
+// The gate in front of an export, which writes every password to a plain file: when a master
+// password is set it is asked for, remembered or not.
+bool ExportGatePasses(Session& session, const std::function<bool()>& prompt);
 
 // The settings window as OK finds it.
 struct ConfigForm {

@@ -95,26 +95,37 @@ TEST(Settings, PromptComparesExactly) {
 }
 
 // Only the prompt opened for this request may let it through: an OK of an earlier prompt does not.
+// The export's gate asks whenever a master password is set, remembered or not.
 TEST(Settings, TheGatePassesARememberedPasswordOrThisPromptsOk) {
     struct Case {
-        bool remembered, opens, accepts, passes;
+        bool exportGate, remembered, hasPassword, opens, accepts, passes;
+        int prompts;
     };
-    for (const Case& c : {Case{true, false, false, true}, Case{false, false, false, false},
-                          Case{false, true, false, false}, Case{false, true, true, true}}) {
+    for (const Case& c : {
+             Case{false, true, true, false, false, true, 0},
+             Case{false, false, true, false, false, false, 1},
+             Case{false, false, true, true, false, false, 1},
+             Case{false, false, true, true, true, true, 1},
+             Case{true, true, true, false, false, false, 1},
+             Case{true, true, true, true, false, false, 1},
+             Case{true, true, true, true, true, true, 1},
+             Case{true, false, false, false, false, true, 0},
+         }) {
         Session session;
         session.RememberPassword = c.remembered;
+        if (c.hasPassword) session.MasterPassword = "secret";
         session.LoginAccepted = true;  // left from an earlier prompt
         int prompts = 0;
-        EXPECT_EQ(PasswordGatePasses(session,
-                                     [&] {
-                                         ++prompts;
-                                         if (!c.opens) return false;
-                                         OpenLoginPrompt(session);
-                                         session.LoginAccepted = c.accepts;
-                                         return true;
-                                     }),
-                  c.passes);
-        EXPECT_EQ(prompts, c.remembered ? 0 : 1);
+        const auto prompt = [&] {
+            ++prompts;
+            if (!c.opens) return false;
+            OpenLoginPrompt(session);
+            session.LoginAccepted = c.accepts;
+            return true;
+        };
+        EXPECT_EQ(c.exportGate ? ExportGatePasses(session, prompt) : PasswordGatePasses(session, prompt), c.passes)
+            << c.exportGate << c.remembered << c.hasPassword << c.opens << c.accepts;
+        EXPECT_EQ(prompts, c.prompts);
     }
 }
 

@@ -59,8 +59,14 @@ TEST_F(DllLoadingTest, TheMainProgramLoadsNoDllFromItsFolder) {
     Plant();
     NativeDllsFirst overrides;
     StartProgram();
-    // The theme, the drawing and the accessibility DLLs are in use once the window is up.
+    // The theme, the drawing and the accessibility DLLs are in use once the window is up; the file
+    // dialogs' once the import asks for a file.
     ASSERT_TRUE(IsWindowVisible(main_));
+    PostCommand(Control(L"Import..."));
+    HWND dialog = program_->WaitForMessageBox();
+    ASSERT_NE(dialog, nullptr) << "no file dialog";
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
     ExitProgram();
     ExpectNoneLoaded();
 }

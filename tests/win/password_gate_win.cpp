@@ -33,6 +33,7 @@ constexpr int kIdAutoStart = 4105;
 constexpr int kIdProtect = 4106;
 constexpr WPARAM kMenuSetting = 4201;
 constexpr WPARAM kMenuExit = 4203;
+constexpr WPARAM kMenuExport = 4205;
 constexpr wchar_t kMenuFormClass[] = L"TamborvinFormTrayMenu";
 
 // Whether the shell holds the program's notification icon: a modification that changes nothing
@@ -294,6 +295,34 @@ TEST_F(PasswordGateTest, ARememberedPasswordOpensTheWindowWithoutThePrompt) {
     PostMessageW(main_, kTrayMessage, 1, WM_LBUTTONUP);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main_); }));
     EXPECT_TRUE(program_->TopWindows(kLoginClass).empty());
+    ExitProgram();
+}
+
+// The export writes every password to a plain file: the master password is asked for even when it
+// is remembered, from the main window and from the menu alike.
+TEST_F(PasswordGateTest, ExportAsksForTheMasterPasswordEvenWhenRemembered) {
+    SetSetting(L"lgpd", EncodeField("Abc"));
+    SetSetting(L"rmbp", "1");
+    folder_.Write(L"Data.db", FormatVault(FourRecords()));
+    StartProgram();
+    PostCommand(Control(L"Export..."));
+    HWND login = program_->WaitForTopWindow(kLoginClass);
+    ASSERT_NE(login, nullptr) << "the export did not ask for the password";
+    PostCommand(FindChildById(login, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(login); }));
+    ASSERT_TRUE(SendAndWait(main_, WM_NULL));
+    EXPECT_EQ(program_->WaitForMessageBox(0ms), nullptr) << "Cancel went on to the export";
+
+    PostMessageW(main_, WM_COMMAND, kMenuExport, 0);
+    login = program_->WaitForTopWindow(kLoginClass);
+    ASSERT_NE(login, nullptr) << "the menu's export did not ask for the password";
+    TypeInto(FindChildById(login, kIdLoginPassword), L"Abc");
+    PostCommand(FindChildById(login, IDOK));
+    HWND warning = program_->WaitForMessageBox();
+    ASSERT_NE(warning, nullptr);
+    EXPECT_NE(MessageBoxText(warning).find(L"不受保护"), std::wstring::npos);
+    AnswerMessageBox(warning, IDCANCEL);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(warning); }));
     ExitProgram();
 }
 
@@ -575,6 +604,36 @@ TEST_F(PasswordGateTest, ADamagedProtectedVaultIsSaidAndKeptAside) {
 
 // The program killed at many moments of a protected save: every time the vault opens, with the
 // records from before the change or from after it.
+// Imported records go into a protected vault the way it is kept: protected.
+TEST_F(PasswordGateTest, AnImportIntoAProtectedVaultIsSavedProtected) {
+    const std::string folder = Narrow(folder_.Path());
+    {
+        VaultFile vault(NativeFileSystem(), folder);
+        std::string failure;
+        ASSERT_FALSE(vault.Protect(Numbered({SampleRecord("bank", "https://bank.example/", "me", "old")}), "k3y",
+                                   KdfParams{8 * 1024, 1, 1}, failure))
+            << failure;
+    }
+    const std::optional<std::string> sealed = WindowsUserSealer().Seal("k3y");
+    ASSERT_TRUE(sealed);
+    SetSetting(L"rmbp", "1");
+    SetSetting(L"lgpk", SealedToText(*sealed));
+    folder_.Write(L"chrome.csv", "name,url,username,password\r\nmail,https://mail.example/,bob,mail-secret\r\n");
+    StartProgram();
+    PostCommand(Control(L"Import..."));
+    ASSERT_TRUE(ChooseFileInDialog(program_->WaitForMessageBox(), folder_.File(L"chrome.csv")));
+    HWND preview = program_->WaitForTopWindow(L"TamborvinFormImportPreview");
+    ASSERT_NE(preview, nullptr);
+    PostMessageW(GetDlgItem(preview, IDOK), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitUntil([&] { return list_->RowCount() == 2; }));
+    ExitProgram();
+    const std::string saved = folder_.Read(L"Data.db").value_or("");
+    EXPECT_TRUE(IsProtectedVault(saved));
+    StartProgram();
+    EXPECT_EQ(list_->RowCount(), 2);
+    ExitProgram();
+}
+
 TEST_F(PasswordGateTest, AProtectedSaveKilledAtAnyMomentLeavesTheOldOrTheNewVault) {
     std::vector<LoginRecord> records;
     for (int i = 0; i < 5000; ++i)
@@ -641,7 +700,7 @@ TEST_F(PasswordGateTest, TheIconItsMenuAndItsReturnAfterTheTaskbarRestarts) {
     HideToTray();
     HWND menu = OpenTrayMenu();
     ASSERT_NE(menu, nullptr) << "no pop-up menu";
-    const std::vector<std::wstring> items = {L"Setting", L"-", L"About...", L"Exit"};
+    const std::vector<std::wstring> items = {L"Setting", L"Import...", L"Export...", L"-", L"About...", L"Exit"};
     EXPECT_EQ(PopupMenuItems(menu), items);
     // Dismissed, the program goes on hidden.
     PostMessageW(main_, WM_CANCELMODE, 0, 0);

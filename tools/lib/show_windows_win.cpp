@@ -89,6 +89,27 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(config, WM_CLOSE, 0, 0);
     WaitUntil([&] { return !IsWindow(config); });
 
+    // The import's preview, of a browser's export with a row of each kind.
+    const std::wstring csv = folder + L"\\chrome-export.csv";
+    if (FILE* file = _wfopen(csv.c_str(), L"wb")) {
+        std::fputs(
+            "name,url,username,password\r\n"
+            "GitHub,http://github.example/login,zwei-dev,gh-demo-key\r\n"
+            "Mail,http://mail.example/,zhang.wei,new-m@il-demo\r\n"
+            "\xE7\x9F\xA5\xE4\xB9\x8E,https://www.zhihu.example/signin,zhang.wei,zh-demo1\r\n"
+            "\xE8\xB1\x86\xE7\x93\xA3,https://accounts.douban.example/login,zw88,db-demo2\r\n"
+            "\xE5\xBE\xAE\xE4\xBF\xA1,android://com.tencent.mm,zhangwei,wx-demo\r\n"
+            "Steam,https://store.steam.example/login,zwei,st-demo5\r\n",
+            file);
+        std::fclose(file);
+    }
+    PostCommand(FindChild(main, L"", L"Import..."));
+    if (!ChooseFileInDialog(program.WaitForMessageBox(), csv)) return 1;
+    HWND preview = VisibleTop(program, L"TamborvinFormImportPreview");
+    if (!Shot("import-preview", preview)) return 1;
+    PostMessageW(preview, WM_CLOSE, 0, 0);
+    WaitUntil([&] { return !IsWindow(preview); });
+
     {
         FakeBrowser browser(L"chromium-msaa", address);
         HWND chrome = FindChild(main, L"", L"chrome");

@@ -3,6 +3,7 @@
 #include "base/window_helpers_win.h"
 
 #include <commctrl.h>
+#include <dlgs.h>
 #include <psapi.h>
 #include <shlobj.h>
 
@@ -420,6 +421,19 @@ void FocusControl(HWND control) {
 void PostCommand(HWND control, WORD notification) {
     PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), notification),
                  reinterpret_cast<LPARAM>(control));
+}
+
+bool ChooseFileInDialog(HWND dialog, const std::wstring& path) {
+    if (!dialog) return false;
+    // The name box is an edit inside a combo box (inside an extended one), or (older dialogs) an
+    // edit of its own.
+    HWND name = FindChildById(dialog, cmb13, 2s);
+    while (name && ClassOf(name) != L"Edit") name = GetWindow(name, GW_CHILD);
+    if (!name) name = FindChildById(dialog, edt1, 2s);
+    if (!name) return false;
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageW(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    return WaitUntil([&] { return !IsWindow(dialog); });
 }
 
 bool SendAndWait(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {

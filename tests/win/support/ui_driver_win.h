@@ -134,6 +134,10 @@ std::string TwoFiles();
 // message box the handler shows does not block the test).
 void PostCommand(HWND control, WORD notification = BN_CLICKED);
 
+// Types the path into the name box of a system file dialog (Open or Save As) of another process
+// and presses its OK; true once the dialog has closed.
+bool ChooseFileInDialog(HWND dialog, const std::wstring& path);
+
 // Sends the message and returns once the window's thread has handled it (false after 5 s): for a
 // check that something did NOT happen, which holds only once the program has seen the input.
 bool SendAndWait(HWND window, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
