@@ -99,7 +99,15 @@ public:
         return true;
     }
 
-    bool Start() override { return StartCommandLine(QuotedPath(path_), SW_SHOWNORMAL); }
+    // A program written a moment ago may still be opened by a scanner (on Windows) or the file
+    // server (under Wine): a start that fails is tried twice more before the old one comes back.
+    bool Start() override {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (attempt > 0) Sleep(250);
+            if (StartCommandLine(QuotedPath(path_), SW_SHOWNORMAL)) return true;
+        }
+        return false;
+    }
 
 private:
     HANDLE file_;
