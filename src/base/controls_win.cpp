@@ -1,5 +1,6 @@
 #include "base/controls_win.h"
 
+#include "base/dpi_win.h"
 #include "base/program_look_win.h"
 
 namespace tf {
@@ -19,9 +20,8 @@ ScreenBox PrimaryWorkArea() {
 }
 
 HWND CreateCenteredWindow(DWORD exStyle, const wchar_t* cls, const std::wstring& caption, DWORD style, int clientWidth,
-                          int clientHeight, HWND owner, void* param) {
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+                          int clientHeight, HWND owner, void* param, Dpi dpi) {
+    const RECT frame = FrameAround(clientWidth, clientHeight, style, exStyle, dpi);
     // The main window is often hidden in the notification area when a prompt is asked for.
     RECT ownerRect;
     const bool overOwner = owner && IsWindowVisible(owner) && GetWindowRect(owner, &ownerRect);
@@ -91,12 +91,17 @@ std::int16_t ShiftState() {
     return shift;
 }
 
-bool DialogFace::Ready(const wchar_t* windowClass, WNDPROC proc) {
-    if (font) return true;
-    dpi = ScreenDpi();
-    font.Reset(CreateUiFont(9, dpi));
+bool DialogFace::Ready(const wchar_t* windowClass, WNDPROC proc, Dpi at) {
+    UseDpi(at);
+    if (brush) return true;
     brush.Reset(CreateSolidBrush(kFaceColour));
     return RegisterWindowClass(windowClass, proc, brush.Get());
+}
+
+void DialogFace::UseDpi(Dpi at) {
+    if (font && dpi == at) return;
+    dpi = at;
+    font.Reset(CreateUiFont(9, dpi));
 }
 
 }  // namespace tf

@@ -20,10 +20,12 @@ HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* 
 ScreenBox WorkAreaNear(const RECT& box);
 // The work area of the primary monitor, where a window without an owner opens.
 ScreenBox PrimaryWorkArea();
-// Creates a top-level window of the program whose client area is this size: centred over its owner
-// when the owner shows (else on the screen), and kept inside the work area of that monitor.
+// Creates a top-level window of the program whose client area is this size at this scaling (that of
+// DpiForNewWindow(owner)): centred over its owner when the owner shows (else on the primary
+// monitor), and kept inside the work area of that monitor. The window is to record the scaling
+// (SetWindowDpi) as it is created, before it makes its controls.
 HWND CreateCenteredWindow(DWORD exStyle, const wchar_t* cls, const std::wstring& caption, DWORD style, int clientWidth,
-                          int clientHeight, HWND owner, void* param);
+                          int clientHeight, HWND owner, void* param, Dpi dpi);
 // Registers a window class of the program (arrow cursor); true when it is registered, also when an
 // earlier window of the same kind registered it already.
 bool RegisterWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background, UINT style = 0, HICON icon = nullptr,
@@ -42,14 +44,16 @@ std::int16_t ShiftState();
 HFONT CreateUiFont(int points, Dpi dpi, int weight = FW_NORMAL, bool underline = false);
 
 // What the program's dialog-like windows (the editor, the prompt, the settings) are drawn with: the
-// screen's scaling, the 9-point face font and the face colour, made once at the first open.
+// scaling of the monitor they are on, the 9-point face font at that scaling and the face colour.
 struct DialogFace {
     Dpi dpi;
     UniqueFont font;
     UniqueBrush brush;
-    // Makes them and registers the window class on its face at the first call; false when the class
-    // could not be registered.
-    bool Ready(const wchar_t* windowClass, WNDPROC proc);
+    // Registers the window class on its face at the first call and makes the font at this scaling;
+    // false when the class could not be registered.
+    bool Ready(const wchar_t* windowClass, WNDPROC proc, Dpi at);
+    // Remakes the font for another scaling (a WM_DPICHANGED); nothing when it is the one it has.
+    void UseDpi(Dpi at);
 };
 
 }  // namespace tf

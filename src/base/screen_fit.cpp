@@ -4,6 +4,40 @@
 
 namespace tf {
 
+namespace {
+
+long long Overlap(ScreenBox a, ScreenBox b) {
+    const long long width = std::min(a.right, b.right) - std::max(a.left, b.left);
+    const long long height = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+    return width > 0 && height > 0 ? width * height : 0;
+}
+
+// How far a box lies from an area, as the sum of the gaps across and down (0 when they touch).
+long long Distance(ScreenBox box, ScreenBox area) {
+    const long long across = std::max({0LL, 0LL + area.left - box.right, 0LL + box.left - area.right});
+    const long long down = std::max({0LL, 0LL + area.top - box.bottom, 0LL + box.top - area.bottom});
+    return across + down;
+}
+
+}  // namespace
+
+std::size_t MonitorOf(const std::vector<MonitorArea>& monitors, ScreenBox box) {
+    std::size_t best = 0;
+    long long bestOverlap = 0;
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const long long overlap = Overlap(box, monitors[i].area);
+        if (overlap > bestOverlap) {
+            best = i;
+            bestOverlap = overlap;
+        }
+    }
+    if (bestOverlap > 0) return best;
+    for (std::size_t i = 1; i < monitors.size(); ++i) {
+        if (Distance(box, monitors[i].area) < Distance(box, monitors[best].area)) best = i;
+    }
+    return best;
+}
+
 ScreenBox FitInside(ScreenBox window, ScreenBox work) {
     const int width = window.Width();
     const int height = window.Height();

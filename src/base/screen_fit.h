@@ -2,6 +2,9 @@
 // taskbar), so that its title band can always be reached and dragged.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 namespace tf {
 
 struct ScreenBox {
@@ -10,6 +13,17 @@ struct ScreenBox {
     int Height() const { return bottom - top; }
     bool operator==(const ScreenBox&) const = default;
 };
+
+// One monitor: all of it, its work area, and the scaling the user chose for it.
+struct MonitorArea {
+    ScreenBox area;
+    ScreenBox work;
+    int dpi;
+};
+
+// The monitor a window shows on, as Windows picks it: the one the box overlaps most, else the one
+// nearest to it. An index into the list; 0 for an empty list.
+std::size_t MonitorOf(const std::vector<MonitorArea>& monitors, ScreenBox box);
 
 // The window moved as little as it takes to lie inside the work area; one larger than the area
 // keeps its top-left corner, and with it the title band, inside it.

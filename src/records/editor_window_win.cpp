@@ -1,6 +1,7 @@
 #include "records/editor_window_win.h"
 
 #include "base/controls_win.h"
+#include "base/dpi_win.h"
 #include "base/program_look_win.h"
 #include "base/system_random.h"
 #include "base/wipe.h"
@@ -41,12 +42,12 @@ EditorWindow::~EditorWindow() {
 }
 
 bool EditorWindow::Create(HWND owner) {
-    if (!face_.Ready(kEditorWindowClass, OwnerWindowProc<EditorWindow>)) return false;
+    if (!face_.Ready(kEditorWindowClass, OwnerWindowProc<EditorWindow>, DpiForNewWindow(owner))) return false;
 
     hwnd_ = CreateCenteredWindow(kExStyle, kEditorWindowClass, Widen(kEditorCaption), kStyle,
                                  face_.dpi.Px(kMargin + kLabelWidth + kBoxWidth + kMargin),
                                  face_.dpi.Px(kMargin + kEditorBoxes * kRowPitch + 8 + kButtonHeight + kMargin), owner,
-                                 this);
+                                 this, face_.dpi);
     if (!hwnd_) return false;
     generator_ = LoadGeneratorOptions(store_);
     // Loaded: opaque and in the topmost band, so the editor stays in front of the main window

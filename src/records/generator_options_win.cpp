@@ -6,6 +6,7 @@
 #include <charconv>
 #include <string>
 
+#include "base/dpi_win.h"
 #include "base/message_pump_win.h"
 #include "base/program_look_win.h"
 #include "base/window_helpers_win.h"
@@ -71,13 +72,14 @@ void GeneratorOptionsWindow::CreateControls() {
 }
 
 bool GeneratorOptionsWindow::ShowModal(HWND owner, GeneratorOptions& options) {
-    if (hwnd_ || !face_.Ready(kGeneratorOptionsClass, OwnerWindowProc<GeneratorOptionsWindow>)) return false;
+    if (hwnd_ || !face_.Ready(kGeneratorOptionsClass, OwnerWindowProc<GeneratorOptionsWindow>, DpiForNewWindow(owner)))
+        return false;
     options_ = &options;
     accepted_ = false;
     owner_ = owner;
     hwnd_ = CreateCenteredWindow(kExStyle, kGeneratorOptionsClass, Widen(kGeneratorOptionsCaption), kStyle,
                                  face_.dpi.Px(kClientWidth), face_.dpi.Px(kButtonsY + kButtonHeight + kMargin), owner,
-                                 this);
+                                 this, face_.dpi);
     if (!hwnd_) {
         options_ = nullptr;
         return false;

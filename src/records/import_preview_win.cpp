@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "base/dpi_win.h"
 #include "base/message_pump_win.h"
 #include "base/program_look_win.h"
 #include "base/screen_fit.h"
@@ -70,14 +71,14 @@ bool ImportPreview::ShowModal(HWND owner, const ImportPlan& plan) {
         ForceForegroundWindow(hwnd_);
         return false;
     }
-    if (!face_.Ready(kImportPreviewClass, OwnerWindowProc<ImportPreview>)) return false;
+    if (!face_.Ready(kImportPreviewClass, OwnerWindowProc<ImportPreview>, DpiForNewWindow(owner))) return false;
     dpi_ = DpiToFit(face_.dpi.Value(), kClientWidth, kClientHeight, PrimaryWorkArea());
     font_.Reset(CreateUiFont(9, dpi_));
     plan_ = &plan;
     accepted_ = false;
     owner_ = owner;
     hwnd_ = CreateCenteredWindow(kExStyle, kImportPreviewClass, kCaption, kStyle, dpi_.Px(kClientWidth),
-                                 dpi_.Px(kClientHeight), owner, this);
+                                 dpi_.Px(kClientHeight), owner, this, dpi_);
     if (!hwnd_) {
         plan_ = nullptr;
         return false;

@@ -109,7 +109,7 @@ bool MainWindow::Create(HINSTANCE instance) {
     // Borderless: the title band Picture1 and its labels stand in for the caption and its buttons.
     hwnd_ = CreateCenteredWindow(WS_EX_APPWINDOW, kMainWindowClass, kProgramTitle,
                                  WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, dpi_.Px(kWindowWidth),
-                                 dpi_.Px(kWindowHeight), nullptr, this);
+                                 dpi_.Px(kWindowHeight), nullptr, this, dpi_);
     if (!hwnd_) return false;
     grid_.SetupGrid();
     gridView_.SetupGrid();

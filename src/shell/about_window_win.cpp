@@ -66,7 +66,7 @@ void AboutWindow::Show(HWND owner, std::function<void()> exitProgram) {
     int width = dpi_.FromTwips(kClientWidthTwips);
     int height = dpi_.FromTwips(kClientHeightTwips);
     if (!CreateCenteredWindow(WS_EX_DLGMODALFRAME, kAboutWindowClass, caption, WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                              width, height, owner, this)) {
+                              width, height, owner, this, dpi_)) {
         return;
     }
     int alpha = 255;

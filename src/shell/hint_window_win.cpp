@@ -1,6 +1,7 @@
 #include "shell/hint_window_win.h"
 
 #include "base/controls_win.h"
+#include "base/dpi_win.h"
 #include "base/program_look_win.h"
 #include "base/shell_start_win.h"
 #include "base/window_helpers_win.h"
@@ -45,8 +46,8 @@ HintWindow::~HintWindow() {
 }
 
 bool HintWindow::Create(HINSTANCE instance) {
-    dpi_ = ScreenDpi();
-    const Dpi dpiX = ScreenDpiX();
+    const HintPlace place = PlaceHint(Monitors(), nullptr);
+    dpi_ = place.dpi;
 
     // Icon 1 is the program's own; a host without it (a test program) shows the system's.
     const int iconSize = dpi_.Px(kImage1Size);
@@ -60,12 +61,9 @@ bool HintWindow::Create(HINSTANCE instance) {
     if (!RegisterWindowClass(kHintWindowClass, OwnerWindowProc<HintWindow>, faceBrush_.Get())) return false;
 
     // Borderless, so the window is its client area.
-    int width = dpiX.FromTwips(kHintWidthTwips);
-    int height = dpi_.FromTwips(kHintHeightTwips);
-    ScreenPoint spot =
-        HintWindowPosition(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), width, height, dpi_.Value());
-    // Moved up or left where a taskbar would cover it.
-    ScreenBox at = FitInside({spot.x, spot.y, spot.x + width, spot.y + height}, PrimaryWorkArea());
+    const ScreenBox at = place.box;
+    const int width = at.Width();
+    const int height = at.Height();
     // A tool window has no taskbar button; NOACTIVATE keeps a click on it from taking the focus
     // away from the page the user is filling in.
     hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kHintWindowClass, L"Tamborvin", WS_POPUP, at.left,

@@ -66,7 +66,8 @@ bool VelnorWindow::Create(HINSTANCE instance) {
     if (!RegisterWindowClass(kVelnorWindowClass, OwnerWindowProc<VelnorWindow>, nullptr, 0, icon, icon)) return false;
     // No border and no title bar: the window is its background picture.
     if (!CreateCenteredWindow(0, kVelnorWindowClass, kVelnorCaption, WS_POPUP | WS_CLIPCHILDREN | WS_MINIMIZEBOX,
-                              dpi_.FromTwips(kClientWidthTwips), dpi_.FromTwips(kClientHeightTwips), nullptr, this)) {
+                              dpi_.FromTwips(kClientWidthTwips), dpi_.FromTwips(kClientHeightTwips), nullptr, this,
+                              dpi_)) {
         return false;
     }
     // The main program starts the updater minimised; its window is there to be seen and pressed.

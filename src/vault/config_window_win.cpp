@@ -1,6 +1,7 @@
 #include "vault/config_window_win.h"
 
 #include "base/controls_win.h"
+#include "base/dpi_win.h"
 #include "base/program_look_win.h"
 #include "vault/vault_lock.h"
 
@@ -46,11 +47,11 @@ ConfigWindow::~ConfigWindow() {
 int ConfigWindow::CheckRows() const { return protection_ ? 3 : 2; }
 
 bool ConfigWindow::Create(HWND owner) {
-    if (!face_.Ready(kConfigWindowClass, OwnerWindowProc<ConfigWindow>)) return false;
+    if (!face_.Ready(kConfigWindowClass, OwnerWindowProc<ConfigWindow>, DpiForNewWindow(owner))) return false;
 
     int clientHeight = kFrameTop + FrameHeight() + 10 + CheckRows() * kCheckHeight + 12 + kButtonHeight + kMargin;
     hwnd_ = CreateCenteredWindow(kExStyle, kConfigWindowClass, Widen(kConfigCaption), kStyle,
-                                 face_.dpi.Px(kClientWidth), face_.dpi.Px(clientHeight), owner, this);
+                                 face_.dpi.Px(kClientWidth), face_.dpi.Px(clientHeight), owner, this, face_.dpi);
     return hwnd_ != nullptr;
 }
 

@@ -1,6 +1,7 @@
 #include "vault/login_window_win.h"
 
 #include "base/controls_win.h"
+#include "base/dpi_win.h"
 #include "base/message_pump_win.h"
 #include "base/program_look_win.h"
 #include "base/wipe.h"
@@ -31,10 +32,11 @@ LoginWindow::~LoginWindow() {
 }
 
 bool LoginWindow::Create(HWND owner) {
-    if (!face_.Ready(kLoginWindowClass, OwnerWindowProc<LoginWindow>)) return false;
+    if (!face_.Ready(kLoginWindowClass, OwnerWindowProc<LoginWindow>, DpiForNewWindow(owner))) return false;
 
-    hwnd_ = CreateCenteredWindow(kExStyle, kLoginWindowClass, Widen(kLoginCaption), kStyle, face_.dpi.Px(kClientWidth),
-                                 face_.dpi.Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin), owner, this);
+    hwnd_ =
+        CreateCenteredWindow(kExStyle, kLoginWindowClass, Widen(kLoginCaption), kStyle, face_.dpi.Px(kClientWidth),
+                             face_.dpi.Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin), owner, this, face_.dpi);
     return hwnd_ != nullptr;
 }
 

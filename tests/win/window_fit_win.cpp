@@ -1,5 +1,6 @@
 // Every window of both programs opens inside the work area at 150 % scaling on a 1280 x 1024
 // screen, where the main window laid out at 100 % would be taller than the screen.
+#include "support/dpi_change_win.h"
 #include "support/program_test_win.h"
 
 #include "shell/about_window_win.h"
@@ -9,34 +10,7 @@
 namespace tf::test {
 namespace {
 
-constexpr wchar_t kDesktopKey[] = L"Control Panel\\Desktop";
-constexpr DWORD kTestDpi = 144;
 constexpr WPARAM kMenuSetting = 4201;
-
-// The scaling programs started from now on read (each reads it once, as it starts); put back after.
-class ScreenDpi144 {
-public:
-    ScreenDpi144() {
-        DWORD size = sizeof old_;
-        had_ = RegGetValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_, &size) ==
-               ERROR_SUCCESS;
-        set_ = RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &kTestDpi, sizeof kTestDpi) ==
-               ERROR_SUCCESS;
-    }
-    ~ScreenDpi144() {
-        if (had_) {
-            RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels", REG_DWORD, &old_, sizeof old_);
-        } else {
-            RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktopKey, L"LogPixels");
-        }
-    }
-    bool Set() const { return set_; }
-
-private:
-    DWORD old_ = 0;
-    bool had_ = false;
-    bool set_ = false;
-};
 
 class WindowFitTest : public ProgramTest {
 protected:
@@ -53,7 +27,7 @@ protected:
             << name << " at " << r.left << "," << r.top << " - " << r.right << "," << r.bottom
             << " outside the work area " << work.left << "," << work.top << " - " << work.right << "," << work.bottom;
     }
-    ScreenDpi144 dpi_;
+    ScreenDpiForNewPrograms dpi_{144};
 };
 
 TEST_F(WindowFitTest, EveryWindowOpensInsideTheWorkAreaAt144Dpi) {

@@ -1,7 +1,5 @@
-// menu_probe.dll: loaded into a program under test to read one of its pop-up menus, which only the
-// process that made the menu can read under Wine (on Windows any process can). The test passes
-// the menu window (class "#32768"); the items come back in the shared memory named below, one per
-// line, "-" for a separator, as UTF-16 text ending in a NUL.
+// menu_probe.dll: loaded into a program under test to do there what only the program itself can.
+// Each export takes a block the test wrote into the program's memory.
 #include "base/windows_api_win.h"
 
 namespace {
@@ -11,7 +9,12 @@ constexpr DWORD kResultBytes = 64 * 1024;
 
 }  // namespace
 
-extern "C" __declspec(dllexport) DWORD WINAPI ReadMenuItems(void* menuWindow) {
+// Reads one of the program's pop-up menus, which only the process that made the menu can read under
+// Wine (on Windows any process can). The block holds the menu window (class "#32768"); the items
+// come back in the shared memory named above, one per line, "-" for a separator, as UTF-16 text
+// ending in a NUL.
+extern "C" __declspec(dllexport) DWORD WINAPI ReadMenuItems(void* block) {
+    HWND menuWindow = *static_cast<HWND*>(block);
     HANDLE mapping = OpenFileMappingW(FILE_MAP_WRITE, FALSE, kResultMapping);
     if (!mapping) return 0;
     auto* out = static_cast<wchar_t*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, kResultBytes));
@@ -22,7 +25,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI ReadMenuItems(void* menuWindow) {
     const DWORD capacity = kResultBytes / sizeof(wchar_t);
     DWORD used = 0;
     out[0] = L'\0';
-    auto menu = reinterpret_cast<HMENU>(SendMessageW(static_cast<HWND>(menuWindow), MN_GETHMENU, 0, 0));
+    auto menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
     int count = menu ? GetMenuItemCount(menu) : -1;
     for (int i = 0; i < count; ++i) {
         wchar_t text[256] = {};
@@ -43,6 +46,31 @@ extern "C" __declspec(dllexport) DWORD WINAPI ReadMenuItems(void* menuWindow) {
     UnmapViewOfFile(out);
     CloseHandle(mapping);
     return static_cast<DWORD>(count < 0 ? 0 : count) + 1;
+}
+
+// Tells a window it moved onto a monitor of another scaling, as Windows does: the suggested
+// rectangle must be in the program's own memory, where no message from outside can put it.
+struct DpiChange {
+    HWND window;
+    UINT dpi;
+    RECT suggested;
+};
+
+extern "C" __declspec(dllexport) DWORD WINAPI SendDpiChanged(void* block) {
+    auto* change = static_cast<DpiChange*>(block);
+    SendMessageW(change->window, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(change->dpi, change->dpi),
+                 reinterpret_cast<LPARAM>(&change->suggested));
+    return 1;
+}
+
+// The height (lfHeight) of a control's font, plus 100000 so that the answer is never 0; 0 when it
+// has none. Fonts are the process's own, read only from inside it.
+extern "C" __declspec(dllexport) DWORD WINAPI FontHeightOf(void* block) {
+    HWND control = *static_cast<HWND*>(block);
+    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    LOGFONTW face{};
+    if (!font || GetObjectW(font, sizeof face, &face) != sizeof face) return 0;
+    return static_cast<DWORD>(face.lfHeight + 100000);
 }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD, void*) { return TRUE; }

@@ -571,18 +571,14 @@ HMODULE RemoteModule(HANDLE process, const wchar_t* name) {
 
 }  // namespace
 
-std::vector<std::wstring> PopupMenuItems(HWND menuWindow) {
-    std::vector<std::wstring> items;
-    constexpr DWORD kResultBytes = 64 * 1024;
-    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kResultBytes,
-                                        L"Local\\TamborvinFormMenuProbe");
-    if (!mapping) return items;
+std::optional<DWORD> RunProbe(HWND window, const char* function, const void* block, std::size_t size) {
     DWORD pid = 0;
-    GetWindowThreadProcessId(menuWindow, &pid);
+    GetWindowThreadProcessId(window, &pid);
     HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
     const std::wstring probePath = TestsFolder() + L"\\menu_probe.dll";
     HMODULE localProbe = LoadLibraryW(probePath.c_str());
     HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    std::optional<DWORD> result;
     if (process && localProbe && kernel) {
         HMODULE remoteProbe = RemoteModule(process, L"menu_probe.dll");
         if (!remoteProbe) {
@@ -596,21 +592,32 @@ std::vector<std::wstring> PopupMenuItems(HWND menuWindow) {
             if (remotePath) VirtualFreeEx(process, remotePath, 0, MEM_RELEASE);
             remoteProbe = RemoteModule(process, L"menu_probe.dll");
         }
-        std::optional<DWORD> read;
-        if (remoteProbe) {
-            read = RunRemote(process, GetProcAddress(localProbe, "ReadMenuItems"), localProbe, remoteProbe, menuWindow);
+        void* remoteBlock = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (remoteProbe && remoteBlock && WriteProcessMemory(process, remoteBlock, block, size, nullptr)) {
+            result = RunRemote(process, GetProcAddress(localProbe, function), localProbe, remoteProbe, remoteBlock);
         }
-        if (read && *read > 0) {
-            if (auto* text = static_cast<const wchar_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, kResultBytes))) {
-                std::wstring all(text, wcsnlen(text, kResultBytes / sizeof(wchar_t)));
-                UnmapViewOfFile(text);
-                for (std::size_t start = 0, end; (end = all.find(L'\n', start)) != std::wstring::npos; start = end + 1)
-                    items.push_back(all.substr(start, end - start));
-            }
-        }
+        if (remoteBlock) VirtualFreeEx(process, remoteBlock, 0, MEM_RELEASE);
     }
     if (localProbe) FreeLibrary(localProbe);
     if (process) CloseHandle(process);
+    return result;
+}
+
+std::vector<std::wstring> PopupMenuItems(HWND menuWindow) {
+    std::vector<std::wstring> items;
+    constexpr DWORD kResultBytes = 64 * 1024;
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kResultBytes,
+                                        L"Local\\TamborvinFormMenuProbe");
+    if (!mapping) return items;
+    const std::optional<DWORD> read = RunProbe(menuWindow, "ReadMenuItems", &menuWindow, sizeof menuWindow);
+    if (read && *read > 0) {
+        if (auto* text = static_cast<const wchar_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, kResultBytes))) {
+            std::wstring all(text, wcsnlen(text, kResultBytes / sizeof(wchar_t)));
+            UnmapViewOfFile(text);
+            for (std::size_t start = 0, end; (end = all.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+                items.push_back(all.substr(start, end - start));
+        }
+    }
     CloseHandle(mapping);
     return items;
 }

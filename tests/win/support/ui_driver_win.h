@@ -112,6 +112,9 @@ void FocusControl(HWND control);
 // a separator; read inside that process by menu_probe.dll, since under Wine no other process can
 // read a menu. Empty when it could not be read.
 std::vector<std::wstring> PopupMenuItems(HWND menuWindow);
+// Runs an export of menu_probe.dll inside the process of the window, on a copy of the block made in
+// that process's memory; the export's answer, or nothing when it could not run.
+std::optional<DWORD> RunProbe(HWND window, const char* function, const void* block, std::size_t size);
 
 // The clipboard's text, or nothing when it holds none (or cannot be opened within two seconds).
 std::optional<std::wstring> ClipboardText();
