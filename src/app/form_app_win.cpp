@@ -7,11 +7,10 @@ namespace tf {
 FormApp::FormApp()
     : watch_(grid_, [this] { typing_.UpdateFunctionKeys(); }),
       mainWindow_(grid_, MainWindow::Hooks{[this](const MainWindowLayout& layout) {
-                                               typing_.CreatePanel(layout.window, layout.panelX, layout.panelY,
-                                                                   layout.panelWidth, layout.font, layout.dpi);
+                                               typing_.LayPanel(layout.window, layout.panelX, layout.panelY,
+                                                                layout.panelWidth, layout.font, layout.dpi);
                                                // The browser row: which browser the watch reads the page from.
-                                               watch_.CreateRow(layout.window, layout.bottomRow, layout.font,
-                                                                layout.dpi);
+                                               watch_.LayRow(layout.window, layout.bottomRow, layout.font, layout.dpi);
                                            },
                                            [this] { return vault_.Save(); }, [this] { return Exit(); },
                                            [this] { return trayGate_.ExportGate(); }}) {

@@ -30,10 +30,10 @@ TypingController::~TypingController() {
     foregroundListener = nullptr;
 }
 
-void TypingController::CreatePanel(HWND window, int x, int y, int width, HFONT font, Dpi dpi) {
+void TypingController::LayPanel(HWND window, int x, int y, int width, HFONT font, Dpi dpi) {
     window_ = window;
-    faceBrush_.Reset(CreateSolidBrush(kFaceColour));
-    panel_.Create(window, x, y, width, font, dpi);
+    if (!faceBrush_) faceBrush_.Reset(CreateSolidBrush(kFaceColour));
+    panel_.Lay(window, x, y, width, font, dpi);
 }
 
 void TypingController::Start() {

@@ -39,8 +39,9 @@ public:
     TypingController(const TypingController&) = delete;
     TypingController& operator=(const TypingController&) = delete;
 
-    // Lays the hotkey panel into the window from (x, y), `width` wide.
-    void CreatePanel(HWND window, int x, int y, int width, HFONT font, Dpi dpi);
+    // Lays the hotkey panel into the window from (x, y), `width` wide: made at the first call, moved
+    // at a later one (another scaling).
+    void LayPanel(HWND window, int x, int y, int width, HFONT font, Dpi dpi);
     // At start: the hotkeys from the settings file, and the window told of every change of the
     // window in front.
     void Start();

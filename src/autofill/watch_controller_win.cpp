@@ -12,26 +12,35 @@ namespace tf {
 WatchController::WatchController(const RecordGrid& grid, std::function<void()> watchChanged)
     : grid_(grid), watchChanged_(std::move(watchChanged)) {}
 
-void WatchController::CreateRow(HWND window, const RECT& row, HFONT font, Dpi dpi) {
+void WatchController::LayRow(HWND window, const RECT& row, HFONT font, Dpi dpi) {
     window_ = window;
-    faceBrush_.Reset(CreateSolidBrush(kFaceColour));
+    if (!faceBrush_) faceBrush_.Reset(CreateSolidBrush(kFaceColour));
     const int height = row.bottom - row.top;
     int x = row.left;
-    label5_ = CreateChild(window, 0, L"STATIC", Widen(kBrowserRowCaption).c_str(), SS_LEFT | SS_CENTERIMAGE, kIdLabel5,
-                          x, row.top, dpi.Px(96), height, font);
+    if (!MoveChild(label5_, x, row.top, dpi.Px(96), height, font)) {
+        label5_ = CreateChild(window, 0, L"STATIC", Widen(kBrowserRowCaption).c_str(), SS_LEFT | SS_CENTERIMAGE,
+                              kIdLabel5, x, row.top, dpi.Px(96), height, font);
+    }
     x += dpi.Px(100);
     for (int b = 0; b < kBrowserCount; ++b) {
         const int boxW = dpi.Px(b == 0 ? 48 : 80);
-        checkBoxes_[static_cast<std::size_t>(b)] =
-            CreateChild(window, 0, L"BUTTON", Widen(kBrowserBoxCaptions[static_cast<std::size_t>(b)]).c_str(),
-                        WS_TABSTOP | BS_AUTOCHECKBOX, kIdCheck2 + b, x, row.top, boxW, height, font);
+        HWND& box = checkBoxes_[static_cast<std::size_t>(b)];
+        if (!MoveChild(box, x, row.top, boxW, height, font)) {
+            box = CreateChild(window, 0, L"BUTTON", Widen(kBrowserBoxCaptions[static_cast<std::size_t>(b)]).c_str(),
+                              WS_TABSTOP | BS_AUTOCHECKBOX, kIdCheck2 + b, x, row.top, boxW, height, font);
+        }
         x += boxW + dpi.Px(8);
     }
     // The manual read is a maintenance aid with nothing to show a user: it stays hidden.
-    CreateWindowExW(0, L"BUTTON", L"Command1", WS_CHILD | BS_PUSHBUTTON, x, row.top, dpi.Px(80), height, window,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCommand1)), GetModuleHandleW(nullptr), nullptr);
-    watchStatus_ = CreateChild(window, 0, L"STATIC", L"", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX,
-                               kIdWatchStatus, x, row.top, row.right - x, height, font);
+    if (!MoveChild(command1_, x, row.top, dpi.Px(80), height, nullptr)) {
+        command1_ = CreateWindowExW(0, L"BUTTON", L"Command1", WS_CHILD | BS_PUSHBUTTON, x, row.top, dpi.Px(80), height,
+                                    window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCommand1)),
+                                    GetModuleHandleW(nullptr), nullptr);
+    }
+    if (!MoveChild(watchStatus_, x, row.top, row.right - x, height, font)) {
+        watchStatus_ = CreateChild(window, 0, L"STATIC", L"", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX,
+                                   kIdWatchStatus, x, row.top, row.right - x, height, font);
+    }
 }
 
 void WatchController::Start(HINSTANCE instance) {

@@ -43,8 +43,9 @@ public:
     WatchController(const WatchController&) = delete;
     WatchController& operator=(const WatchController&) = delete;
 
-    // Lays the row into `row` of the window, which then receives the row's and the timers' messages.
-    void CreateRow(HWND window, const RECT& row, HFONT font, Dpi dpi);
+    // Lays the row into `row` of the window, which then receives the row's and the timers' messages:
+    // made at the first call, moved at a later one (another scaling), the boxes' marks kept.
+    void LayRow(HWND window, const RECT& row, HFONT font, Dpi dpi);
     // At start: the boxes as the watch loads them, the checked one's timer running, the hint hidden.
     void Start(HINSTANCE instance);
     // A tick soon, rather than at the next second: a box was ticked or a browser came to the front.
@@ -77,6 +78,7 @@ private:
     HWND window_ = nullptr;
     HWND label5_ = nullptr;
     HWND watchStatus_ = nullptr;
+    HWND command1_ = nullptr;
     std::array<HWND, kBrowserCount> checkBoxes_{};
     UniqueBrush faceBrush_;
     HintWindow hint_;

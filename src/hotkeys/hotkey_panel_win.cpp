@@ -35,54 +35,72 @@ int ModifierBits() {
 
 }  // namespace
 
-int HotkeyPanel::Create(HWND parent, int x, int y, int width, HFONT font, Dpi dpi) {
+int HotkeyPanel::Lay(HWND parent, int x, int y, int width, HFONT font, Dpi dpi) {
     dpi_ = dpi;
+    const bool first = !optSetHotKey_;
     const DWORD boxStyle = WS_TABSTOP | ES_AUTOHSCROLL | ES_CENTER;
-    optSetHotKey_ = CreateChild(parent, 0, L"BUTTON", kSetHotkeyCaption, WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON,
-                                kIdOptSetHotKey, x, y, dpi_.Px(110), dpi_.Px(kOptionHeight), font);
-    optTestHotKey_ = CreateChild(parent, 0, L"BUTTON", kConfirmSettingCaption, BS_AUTORADIOBUTTON, kIdOptTestHotKey,
-                                 x + dpi_.Px(120), y, dpi_.Px(150), dpi_.Px(kOptionHeight), font);
-    // Selected from the start: the hotkeys are in use.
-    SendMessageW(optTestHotKey_, BM_SETCHECK, BST_CHECKED, 0);
+    const int optionH = dpi_.Px(kOptionHeight);
+    if (!MoveChild(optSetHotKey_, x, y, dpi_.Px(110), optionH, font)) {
+        optSetHotKey_ = CreateChild(parent, 0, L"BUTTON", kSetHotkeyCaption, WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON,
+                                    kIdOptSetHotKey, x, y, dpi_.Px(110), optionH, font);
+    }
+    if (!MoveChild(optTestHotKey_, x + dpi_.Px(120), y, dpi_.Px(150), optionH, font)) {
+        optTestHotKey_ = CreateChild(parent, 0, L"BUTTON", kConfirmSettingCaption, BS_AUTORADIOBUTTON, kIdOptTestHotKey,
+                                     x + dpi_.Px(120), y, dpi_.Px(150), optionH, font);
+        // Selected from the start: the hotkeys are in use.
+        SendMessageW(optTestHotKey_, BM_SETCHECK, BST_CHECKED, 0);
+    }
 
     const int firstBoxX = x + dpi_.Px(kWordWidth);
     const int secondBoxX = firstBoxX + dpi_.Px(kBoxWidth + kColumnGap + kWordWidth);
+    const int boxH = dpi_.Px(kBoxHeight);
     secondWordX_ = dpi_.Px(kWordWidth + kBoxWidth + kColumnGap);
+    const auto layBox = [&](int i, int boxX, int boxY, int boxW) {
+        HWND& box = txtHotKey_[static_cast<std::size_t>(i)];
+        if (!MoveChild(box, boxX, boxY, boxW, boxH, font)) {
+            box = CreateChild(parent, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_GROUP | boxStyle, kIdTxtHotKey0 + i, boxX,
+                              boxY, boxW, boxH, font);
+        }
+    };
     int rowY = y + dpi_.Px(34);
     for (int row = 0; row < 2; ++row) {
         // The boxes first: siblings made earlier lie on top, and the label under them is clipped.
         for (int column = 0; column < 2; ++column) {
-            const int i = row * 2 + column;
-            txtHotKey_[static_cast<std::size_t>(i)] =
-                CreateChild(parent, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_GROUP | boxStyle, kIdTxtHotKey0 + i,
-                            column == 0 ? firstBoxX : secondBoxX, rowY, dpi_.Px(kBoxWidth), dpi_.Px(kBoxHeight), font);
+            layBox(row * 2 + column, column == 0 ? firstBoxX : secondBoxX, rowY, dpi_.Px(kBoxWidth));
         }
-        HWND label = CreateChild(parent, 0, L"STATIC", row == 0 ? kLabel3Caption.c_str() : kLabel4Caption.c_str(),
-                                 SS_OWNERDRAW | WS_CLIPSIBLINGS, row == 0 ? kIdLabel3 : kIdLabel4, x, rowY,
-                                 secondBoxX - x, dpi_.Px(kBoxHeight), font);
-        (row == 0 ? label3_ : label4_) = label;
+        HWND& label = row == 0 ? label3_ : label4_;
+        if (!MoveChild(label, x, rowY, secondBoxX - x, boxH, font)) {
+            label = CreateChild(parent, 0, L"STATIC", row == 0 ? kLabel3Caption.c_str() : kLabel4Caption.c_str(),
+                                SS_OWNERDRAW | WS_CLIPSIBLINGS, row == 0 ? kIdLabel3 : kIdLabel4, x, rowY,
+                                secondBoxX - x, boxH, font);
+        }
         rowY += dpi_.Px(kRowPitch);
     }
     // Boxes 4 and 5 stand apart, lower and wider, with no caption.
     rowY += dpi_.Px(12);
     for (int i = 4; i < kHotkeyBoxCount; ++i) {
-        txtHotKey_[static_cast<std::size_t>(i)] =
-            CreateChild(parent, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_GROUP | boxStyle, kIdTxtHotKey0 + i,
-                        firstBoxX + (i - 4) * dpi_.Px(kWideBoxWidth + kColumnGap), rowY, dpi_.Px(kWideBoxWidth),
-                        dpi_.Px(kBoxHeight), font);
+        layBox(i, firstBoxX + (i - 4) * dpi_.Px(kWideBoxWidth + kColumnGap), rowY, dpi_.Px(kWideBoxWidth));
     }
-    for (int i = 0; i < kHotkeyBoxCount; ++i) {
-        SetWindowSubclass(txtHotKey_[static_cast<std::size_t>(i)], BoxProc, static_cast<UINT_PTR>(i),
-                          reinterpret_cast<DWORD_PTR>(this));
-        ShowBox(i);
+    if (first) {
+        for (int i = 0; i < kHotkeyBoxCount; ++i) {
+            SetWindowSubclass(txtHotKey_[static_cast<std::size_t>(i)], BoxProc, static_cast<UINT_PTR>(i),
+                              reinterpret_cast<DWORD_PTR>(this));
+            ShowBox(i);
+        }
     }
 
     const int buttonX = x + width - dpi_.Px(kButtonWidth);
-    cmdSave_ = CreateChild(parent, 0, L"BUTTON", L"Save", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, kIdCmdSave, buttonX,
-                           y + dpi_.Px(34), dpi_.Px(kButtonWidth), dpi_.Px(kButtonHeight), font);
-    CreateChild(parent, 0, L"BUTTON", L"Close", WS_TABSTOP | BS_PUSHBUTTON, kIdCmdClose, buttonX,
-                y + dpi_.Px(34 + kRowPitch + 4), dpi_.Px(kButtonWidth), dpi_.Px(kButtonHeight), font);
-    return rowY + dpi_.Px(kBoxHeight) - y;
+    const int buttonW = dpi_.Px(kButtonWidth);
+    const int buttonH = dpi_.Px(kButtonHeight);
+    if (!MoveChild(cmdSave_, buttonX, y + dpi_.Px(34), buttonW, buttonH, font)) {
+        cmdSave_ = CreateChild(parent, 0, L"BUTTON", L"Save", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, kIdCmdSave,
+                               buttonX, y + dpi_.Px(34), buttonW, buttonH, font);
+    }
+    if (!MoveChild(cmdClose_, buttonX, y + dpi_.Px(34 + kRowPitch + 4), buttonW, buttonH, font)) {
+        cmdClose_ = CreateChild(parent, 0, L"BUTTON", L"Close", WS_TABSTOP | BS_PUSHBUTTON, kIdCmdClose, buttonX,
+                                y + dpi_.Px(34 + kRowPitch + 4), buttonW, buttonH, font);
+    }
+    return rowY + boxH - y;
 }
 
 void HotkeyPanel::Start() {

@@ -34,8 +34,10 @@ public:
     HotkeyPanel(const HotkeyPanel&) = delete;
     HotkeyPanel& operator=(const HotkeyPanel&) = delete;
 
-    // Lays the panel out in `parent` from (x, y), `width` wide; returns the height it took.
-    int Create(HWND parent, int x, int y, int width, HFONT font, Dpi dpi);
+    // Lays the panel out in `parent` from (x, y), `width` wide, at this scaling; returns the height it
+    // took. The first call makes the controls, a later one (another scaling) moves them, keeping
+    // the boxes' texts and the options' state.
+    int Lay(HWND parent, int x, int y, int width, HFONT font, Dpi dpi);
     // Start of the main window: boxes from the settings file, disabled, and applied.
     void Start();
 
@@ -74,6 +76,7 @@ private:
     HWND optSetHotKey_ = nullptr;
     HWND optTestHotKey_ = nullptr;
     HWND cmdSave_ = nullptr;
+    HWND cmdClose_ = nullptr;
     HWND label3_ = nullptr;
     HWND label4_ = nullptr;
     // Where each row label draws its second word: over the column of the row's second box.

@@ -48,15 +48,38 @@ HWND GridView::Create(HWND parent, int id, const RECT& bounds, HFONT font, Dpi d
     ListView_SetTextBkColor(list_, ToColorRef(GridColors::kBackground));
     ListView_SetTextColor(list_, kText);
 
-    // A ListView row is as tall as its font or its small images, whichever is taller: an image
-    // list of blank 1-pixel-wide images holds the rows at the minimum height.
-    int minRowHeight = dpi_.FromTwips(kMinRowHeightTwips);
-    rowHeight_ = ImageList_Create(1, minRowHeight, ILC_COLOR32, 0, 1);
-    ListView_SetImageList(list_, rowHeight_, LVSIL_SMALL);
+    SetRowHeight();
 
     header_ = ListView_GetHeader(list_);
     SetWindowSubclass(list_, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
     return list_;
+}
+
+void GridView::SetRowHeight() {
+    // A ListView row is as tall as its font or its small images, whichever is taller: an image
+    // list of blank 1-pixel-wide images holds the rows at the minimum height.
+    HIMAGELIST old = rowHeight_;
+    rowHeight_ = ImageList_Create(1, dpi_.FromTwips(kMinRowHeightTwips), ILC_COLOR32, 0, 1);
+    ListView_SetImageList(list_, rowHeight_, LVSIL_SMALL);
+    // Shared (LVS_SHAREIMAGELISTS): the list leaves the one it held alone.
+    if (old) ImageList_Destroy(old);
+}
+
+void GridView::Relayout(const RECT& bounds, HFONT font, Dpi dpi) {
+    const Dpi before = dpi_;
+    dpi_ = dpi;
+    font_ = font;
+    for (int c = 0; c < static_cast<int>(columnTwips_.size()); ++c) {
+        auto& twips = columnTwips_[static_cast<std::size_t>(c)];
+        const int width = ListView_GetColumnWidth(list_, c);
+        // A width other than the one set was dragged there by the user.
+        if (width != before.FromTwips(twips)) twips = before.ToTwips(width);
+    }
+    MoveChild(list_, bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, font);
+    SetRowHeight();
+    for (int c = 0; c < static_cast<int>(columnTwips_.size()); ++c) {
+        ListView_SetColumnWidth(list_, c, dpi_.FromTwips(columnTwips_[static_cast<std::size_t>(c)]));
+    }
 }
 
 void GridView::SetupGrid() {
@@ -66,6 +89,7 @@ void GridView::SetupGrid() {
     GetWindowRect(list_, &rc);
     int widthTwips = dpi_.ToTwips(rc.right - rc.left);
     auto widths = GridColumnWidths(widthTwips);
+    columnTwips_.assign(widths.begin(), widths.end());
     for (int c = 0; c < kGridColumns; ++c) {
         std::wstring text = Widen(kGridHeaders[static_cast<std::size_t>(c)]);
         LVCOLUMNW column{};
@@ -78,7 +102,10 @@ void GridView::SetupGrid() {
     }
 }
 
-void GridView::HidePasswordColumn() { ListView_SetColumnWidth(list_, kPasswordColumn, 0); }
+void GridView::HidePasswordColumn() {
+    ListView_SetColumnWidth(list_, kPasswordColumn, 0);
+    if (kPasswordColumn < static_cast<int>(columnTwips_.size())) columnTwips_[kPasswordColumn] = 0;
+}
 
 void GridView::Refresh() {
     rows_.clear();

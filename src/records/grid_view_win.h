@@ -32,6 +32,10 @@ public:
     // Creates the ListView as a child of `parent`; the font stays the caller's.
     HWND Create(HWND parent, int id, const RECT& bounds, HFONT font, Dpi dpi, Handlers handlers);
     HWND Handle() const { return list_; }
+    // Moves the ListView to another scaling: bounds, font, row height and column widths as at
+    // creation there; rows, selection and scroll position stay. A column the user dragged keeps its
+    // width in inches.
+    void Relayout(const RECT& bounds, HFONT font, Dpi dpi);
 
     // Header texts and the column widths of the model for the control's present width.
     void SetupGrid();
@@ -54,6 +58,8 @@ private:
     LRESULT DrawHeader(const NMCUSTOMDRAW& draw);
     void DrawCellText(HDC dc, const std::string& text, RECT cell, bool centred);
     void OpenItem(int item);
+    // The image list whose blank images hold the rows at the minimum height at dpi_.
+    void SetRowHeight();
 
     RecordGrid& model_;
     Handlers handlers_;
@@ -67,6 +73,8 @@ private:
     UniquePen gridPen_;
     UniquePen headerPen_;
     Dpi dpi_;
+    // Each column's width as SetupGrid or the last relayout set it, in twips.
+    std::vector<int> columnTwips_;
     std::vector<int> rows_;  // the model row each ListView item shows; rows hidden by the search left out
     std::wstring text_;      // text handed to the ListView by LVN_GETDISPINFO
 };

@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include "base/controls_win.h"
+#include "base/dpi_win.h"
 #include "base/file_dialog_win.h"
 #include "base/file_system.h"
 #include "base/program_look_win.h"
@@ -44,7 +45,7 @@ private:
     bool& flag_;
 };
 
-// Layout at 96 dpi; scaled to the screen's real dpi.
+// Layout at 96 dpi; scaled to the scaling the window is laid out at.
 constexpr int kWindowWidth = 820;
 constexpr int kWindowHeight = 720;
 constexpr int kBandHeight = 32;
@@ -86,34 +87,51 @@ void MainWindow::Destroy() {
 }
 
 bool MainWindow::Create(HINSTANCE instance) {
+    instance_ = instance;
+    const Dpi monitor = DpiForNewWindow(nullptr);
     // At a high scaling on a small screen the window shrinks as a whole to fit the work area.
-    dpi_ = DpiToFit(ScreenDpi(), kWindowWidth, kWindowHeight, PrimaryWorkArea());
+    dpi_ = DpiToFit(monitor.Value(), kWindowWidth, kWindowHeight, PrimaryWorkArea());
 
-    const auto loadIcon = [instance](int metricX, int metricY) {
-        return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
-                                             GetSystemMetrics(metricX), GetSystemMetrics(metricY), 0));
-    };
-    icon_.Reset(loadIcon(SM_CXICON, SM_CYICON));
-    smallIcon_.Reset(loadIcon(SM_CXSMICON, SM_CYSMICON));
+    // The notification area is the shell's, drawn at the system's scaling.
+    trayIcon_.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
     bandBrush_.Reset(CreateSolidBrush(kBandBlue));
     faceBrush_.Reset(CreateSolidBrush(kFaceColour));
-    font_.Reset(CreateUiFont(kGridFontSize, dpi_));
-    titleFont_.Reset(CreateUiFont(10, dpi_, FW_BOLD));
+    MakeFonts();
 
-    // The band's brush is the class's: freed with the class.
+    // The band's brush is the class's: freed with the class. The window's icons are set on it rather
+    // than on the class: they are remade for each scaling.
     RegisterWindowClass(kTitleBandClass, TitleBandProc, CreateSolidBrush(kBandBlue));
-    if (!RegisterWindowClass(kMainWindowClass, OwnerWindowProc<MainWindow>, faceBrush_.Get(), CS_DBLCLKS, icon_.Get(),
-                             smallIcon_.Get()))
-        return false;
+    if (!RegisterWindowClass(kMainWindowClass, OwnerWindowProc<MainWindow>, faceBrush_.Get(), CS_DBLCLKS)) return false;
 
     // Borderless: the title band Picture1 and its labels stand in for the caption and its buttons.
     hwnd_ = CreateCenteredWindow(WS_EX_APPWINDOW, kMainWindowClass, kProgramTitle,
                                  WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, dpi_.Px(kWindowWidth),
                                  dpi_.Px(kWindowHeight), nullptr, this, dpi_);
     if (!hwnd_) return false;
+    MakeIcons(monitor);
     grid_.SetupGrid();
     gridView_.SetupGrid();
     return true;
+}
+
+void MainWindow::MakeFonts() {
+    font_.Reset(CreateUiFont(kGridFontSize, dpi_));
+    titleFont_.Reset(CreateUiFont(10, dpi_, FW_BOLD));
+}
+
+void MainWindow::MakeIcons(Dpi monitor) {
+    const auto load = [this, monitor](int metricX, int metricY) {
+        return static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
+                                             MetricAt(metricX, monitor), MetricAt(metricY, monitor), 0));
+    };
+    // The window holds the new icons before the old ones are freed.
+    UniqueIcon big(load(SM_CXICON, SM_CYICON));
+    UniqueIcon small(load(SM_CXSMICON, SM_CYSMICON));
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.Get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.Get()));
+    icon_ = std::move(big);
+    smallIcon_ = std::move(small);
 }
 
 void MainWindow::Show() {
@@ -126,25 +144,42 @@ void MainWindow::Show() {
     SetFocus(gridView_.Handle());
 }
 
-void MainWindow::CreateControls() {
-    int width = dpi_.Px(kWindowWidth);
-    int height = dpi_.Px(kWindowHeight);
+void MainWindow::Layout() {
+    const int width = dpi_.Px(kWindowWidth);
+    const int height = dpi_.Px(kWindowHeight);
+    const HFONT font = font_.Get();
+    const HFONT title = titleFont_.Get();
 
-    HWND picture1 = CreateChild(hwnd_, 0, kTitleBandClass, L"", WS_CLIPCHILDREN, kIdPicture1, 0, 0, width,
-                                dpi_.Px(kBandHeight), nullptr);
+    const int bandH = dpi_.Px(kBandHeight);
+    if (!MoveChild(picture1_, 0, 0, width, bandH, nullptr)) {
+        picture1_ =
+            CreateChild(hwnd_, 0, kTitleBandClass, L"", WS_CLIPCHILDREN, kIdPicture1, 0, 0, width, bandH, nullptr);
+    }
     // No SS_NOTIFY on the caption label: it lets the mouse through to the band, which drags.
-    label6_ = CreateChild(picture1, 0, L"STATIC", L"Tamborvin Form 1.0", SS_LEFT, kIdLabel6, dpi_.Px(kMargin),
-                          dpi_.Px(8), dpi_.Px(300), dpi_.Px(18), titleFont_.Get());
-    label7_ = CreateChild(picture1, 0, L"STATIC", L"  —", SS_LEFT | SS_NOTIFY, kIdLabel7, width - dpi_.Px(72),
-                          dpi_.Px(7), dpi_.Px(30), dpi_.Px(20), titleFont_.Get());
-    label8_ = CreateChild(picture1, 0, L"STATIC", L"   X", SS_LEFT | SS_NOTIFY, kIdLabel8, width - dpi_.Px(40),
-                          dpi_.Px(7), dpi_.Px(30), dpi_.Px(20), titleFont_.Get());
+    const int captionX = dpi_.Px(kMargin);
+    if (!MoveChild(label6_, captionX, dpi_.Px(8), dpi_.Px(300), dpi_.Px(18), title)) {
+        label6_ = CreateChild(picture1_, 0, L"STATIC", L"Tamborvin Form 1.0", SS_LEFT, kIdLabel6, captionX, dpi_.Px(8),
+                              dpi_.Px(300), dpi_.Px(18), title);
+    }
+    const struct {
+        HWND& label;
+        const wchar_t* text;
+        int id;
+        int fromRight;
+    } bandLabels[] = {{label7_, L"  —", kIdLabel7, 72}, {label8_, L"   X", kIdLabel8, 40}};
+    for (const auto& l : bandLabels) {
+        const int x = width - dpi_.Px(l.fromRight);
+        if (!MoveChild(l.label, x, dpi_.Px(7), dpi_.Px(30), dpi_.Px(20), title)) {
+            l.label = CreateChild(picture1_, 0, L"STATIC", l.text, SS_LEFT | SS_NOTIFY, l.id, x, dpi_.Px(7),
+                                  dpi_.Px(30), dpi_.Px(20), title);
+        }
+    }
 
     // Creation order is the Tab order.
-    int top = dpi_.Px(kBandHeight + 10);
-    int buttonW = dpi_.Px(80);
-    int buttonH = dpi_.Px(28);
-    int gap = dpi_.Px(8);
+    const int top = dpi_.Px(kBandHeight + 10);
+    const int buttonW = dpi_.Px(80);
+    const int buttonH = dpi_.Px(28);
+    const int gap = dpi_.Px(8);
     // Five buttons on the left leave the search box its width.
     const struct {
         const wchar_t* text;
@@ -156,40 +191,84 @@ void MainWindow::CreateControls() {
                        {L"Export...", kIdBtnExport}};
     const int leftW = dpi_.Px(72);
     int x = dpi_.Px(kMargin);
-    for (const auto& button : leftButtons) {
-        CreateProgramButton(hwnd_, button.text, WS_TABSTOP | BS_PUSHBUTTON, button.id, x, top, leftW, buttonH,
-                            font_.Get());
+    for (std::size_t i = 0; i < leftButtons_.size(); ++i) {
+        if (!MoveChild(leftButtons_[i], x, top, leftW, buttonH, font)) {
+            leftButtons_[i] = CreateProgramButton(hwnd_, leftButtons[i].text, WS_TABSTOP | BS_PUSHBUTTON,
+                                                  leftButtons[i].id, x, top, leftW, buttonH, font);
+        }
         x += leftW + gap;
     }
 
     // Wide enough for its whole hint text.
-    int searchW = dpi_.Px(290);
-    int findX = width - dpi_.Px(kMargin) - buttonW;
-    text11_ =
-        CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", Widen(kSearchPlaceholder).c_str(), WS_TABSTOP | ES_AUTOHSCROLL,
-                    kIdText11, findX - gap - searchW, top + dpi_.Px(2), searchW, buttonH - dpi_.Px(4), font_.Get());
-    CreateProgramButton(hwnd_, L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW, buttonH,
-                        font_.Get());
-
-    int gridTop = top + buttonH + dpi_.Px(10);
-    int bottomBar = dpi_.Px(48);
-    int panelTop = height - bottomBar - dpi_.Px(kHotkeyPanelHeight);
-    RECT gridBounds{dpi_.Px(kMargin), gridTop, width - dpi_.Px(kMargin), panelTop - dpi_.Px(14)};
-    GridView::Handlers handlers;
-    handlers.open = [this](int row) { msGrid_Open(row); };
-    handlers.deleteKey = [this] { msGrid_DeleteKey(); };
-    gridView_.Create(hwnd_, kIdMsGrid, gridBounds, font_.Get(), dpi_, std::move(handlers));
-
-    int closeW = dpi_.Px(88);
-    int closeH = dpi_.Px(30);
-    int closeY = height - bottomBar + (bottomBar - closeH) / 2;
-    if (hooks_.createParts) {
-        MainWindowLayout layout{hwnd_, dpi_.Px(kMargin), panelTop, width - 2 * dpi_.Px(kMargin), {}, font_.Get(), dpi_};
-        layout.bottomRow = RECT{dpi_.Px(kMargin), closeY, width - dpi_.Px(kMargin) - closeW - gap, closeY + closeH};
-        hooks_.createParts(layout);
+    const int searchW = dpi_.Px(290);
+    const int findX = width - dpi_.Px(kMargin) - buttonW;
+    const int searchX = findX - gap - searchW;
+    if (!MoveChild(text11_, searchX, top + dpi_.Px(2), searchW, buttonH - dpi_.Px(4), font)) {
+        text11_ = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", Widen(kSearchPlaceholder).c_str(),
+                              WS_TABSTOP | ES_AUTOHSCROLL, kIdText11, searchX, top + dpi_.Px(2), searchW,
+                              buttonH - dpi_.Px(4), font);
     }
-    CreateChild(hwnd_, 0, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4,
-                width - dpi_.Px(kMargin) - closeW, closeY, closeW, closeH, font_.Get());
+    if (!MoveChild(btnSearch_, findX, top, buttonW, buttonH, font)) {
+        btnSearch_ = CreateProgramButton(hwnd_, L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW,
+                                         buttonH, font);
+    }
+
+    const int gridTop = top + buttonH + dpi_.Px(10);
+    const int bottomBar = dpi_.Px(48);
+    const int panelTop = height - bottomBar - dpi_.Px(kHotkeyPanelHeight);
+    const RECT gridBounds{dpi_.Px(kMargin), gridTop, width - dpi_.Px(kMargin), panelTop - dpi_.Px(14)};
+    if (gridView_.Handle()) {
+        gridView_.Relayout(gridBounds, font, dpi_);
+    } else {
+        GridView::Handlers handlers;
+        handlers.open = [this](int row) { msGrid_Open(row); };
+        handlers.deleteKey = [this] { msGrid_DeleteKey(); };
+        gridView_.Create(hwnd_, kIdMsGrid, gridBounds, font, dpi_, std::move(handlers));
+    }
+
+    const int closeW = dpi_.Px(88);
+    const int closeH = dpi_.Px(30);
+    const int closeY = height - bottomBar + (bottomBar - closeH) / 2;
+    const int closeX = width - dpi_.Px(kMargin) - closeW;
+    if (hooks_.layParts) {
+        MainWindowLayout layout{hwnd_, dpi_.Px(kMargin), panelTop, width - 2 * dpi_.Px(kMargin), {}, font, dpi_};
+        layout.bottomRow = RECT{dpi_.Px(kMargin), closeY, closeX - gap, closeY + closeH};
+        hooks_.layParts(layout);
+    }
+    if (!MoveChild(command4_, closeX, closeY, closeW, closeH, font)) {
+        command4_ = CreateChild(hwnd_, 0, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4, closeX, closeY,
+                                closeW, closeH, font);
+    }
+}
+
+void MainWindow::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
+    const Dpi monitor = HIWORD(wParam) > 0 ? Dpi(HIWORD(wParam)) : DpiOf(hwnd_);
+    RECT at;
+    if (const auto* suggested = reinterpret_cast<const RECT*>(lParam)) {
+        at = *suggested;
+    } else {
+        GetWindowRect(hwnd_, &at);
+    }
+    // The rule of the start holds on every monitor: on a small one at a high scaling the window
+    // shrinks as a whole to its work area. Its controls see the scaling it really uses.
+    const ScreenBox work = WorkAreaNear(at);
+    dpi_ = DpiToFit(monitor.Value(), kWindowWidth, kWindowHeight, work);
+    SetWindowDpi(hwnd_, dpi_);
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    const RECT frame = FrameAround(dpi_.Px(kWindowWidth), dpi_.Px(kWindowHeight), style, exStyle, dpi_);
+    const ScreenBox box =
+        FitInside({at.left, at.top, at.left + frame.right - frame.left, at.top + frame.bottom - frame.top}, work);
+    SetWindowPos(hwnd_, nullptr, box.left, box.top, box.Width(), box.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+
+    // The controls hold the old fonts until the layout has given them the new ones.
+    UniqueFont oldFont = std::move(font_);
+    UniqueFont oldTitleFont = std::move(titleFont_);
+    MakeFonts();
+    MakeIcons(monitor);
+    Layout();
+    TellControlsDpiChanged(hwnd_);
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void MainWindow::btnAdd_Click() { editor_.ShowEditor(hwnd_, LoginRecord{}, false); }
@@ -383,7 +462,12 @@ void MainWindow::OnPaint() {
     // A borderless window needs an edge of its own against a white desktop or window behind it.
     RECT client;
     GetClientRect(hwnd_, &client);
-    FrameRect(dc, &client, bandBrush_.Get());
+    // As thick as the scaling makes a pixel of the layout, so that it keeps its weight at 200 %.
+    const int edge = dpi_.Px(1);
+    for (int i = 0; i < edge; ++i) {
+        FrameRect(dc, &client, bandBrush_.Get());
+        InflateRect(&client, -1, -1);
+    }
     EndPaint(hwnd_, &ps);
 }
 
@@ -396,7 +480,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     switch (msg) {
         case WM_CREATE:
-            CreateControls();
+            // Before the controls: the program's own ones ask the window for its scaling.
+            SetWindowDpi(hwnd_, dpi_);
+            Layout();
+            return 0;
+        case kDpiChanged:
+            OnDpiChanged(wParam, lParam);
             return 0;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));

@@ -3,6 +3,7 @@
 // the row of browser boxes) is laid in by the parts that own it, which also answer their messages.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <vector>
@@ -41,7 +42,7 @@ enum MainWindowControl : int {
     kIdBtnExport,
 };
 
-// Where the other parts lay their controls, in the window's pixels.
+// Where the other parts lay their controls, in the window's pixels at its present scaling.
 struct MainWindowLayout {
     HWND window;
     // The hotkey panel: from (x, y), this wide.
@@ -55,9 +56,10 @@ struct MainWindowLayout {
 class MainWindow {
 public:
     struct Hooks {
-        // Lays the other parts' controls in between the grid and the close button: creation order
-        // is the Tab order.
-        std::function<void(const MainWindowLayout&)> createParts;
+        // Lays the other parts' controls in between the grid and the close button, at every layout:
+        // the first makes them (creation order is the Tab order), a later one at another scaling
+        // moves them and gives them the new font.
+        std::function<void(const MainWindowLayout&)> layParts;
         // Writes the records now; false when they could not be written (the user has been told).
         std::function<bool()> save;
         // Exit: the band's X, "关闭" and the window menu's Close.
@@ -82,7 +84,8 @@ public:
     void Show();
     void Destroy();
     HWND Handle() const { return hwnd_; }
-    HICON Icon() const { return smallIcon_ ? smallIcon_.Get() : icon_.Get(); }
+    // The icon for the notification area, at the system's size for it; it stays for the window's life.
+    HICON Icon() const { return trayIcon_.Get(); }
     // Imports logins from a CSV file the user picks, after the preview's OK; saves once. The caller
     // has passed the password gate.
     void ImportLogins();
@@ -95,7 +98,13 @@ private:
     template <class Owner>
     friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    void CreateControls();
+    // Makes the controls at the first call; at a later one (another scaling) moves them and gives
+    // them the fonts of dpi_, so that a window moved to a monitor is laid out as one opened there.
+    void Layout();
+    void MakeFonts();
+    // The window's icons at the scaling of its monitor (which may be above the one it is laid out at).
+    void MakeIcons(Dpi monitor);
+    void OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int code);
     bool OnClose();
     void OnPaint();
@@ -124,17 +133,24 @@ private:
     std::string urlSetting_;
     std::string urlOfOpenedRow_;
 
+    HINSTANCE instance_ = nullptr;
     HWND hwnd_ = nullptr;
-    HWND text11_ = nullptr;
+    HWND picture1_ = nullptr;
     HWND label6_ = nullptr;
     HWND label7_ = nullptr;
     HWND label8_ = nullptr;
+    std::array<HWND, 5> leftButtons_{};
+    HWND text11_ = nullptr;
+    HWND btnSearch_ = nullptr;
+    HWND command4_ = nullptr;
     UniqueIcon icon_;
     UniqueIcon smallIcon_;
+    UniqueIcon trayIcon_;
     UniqueFont font_;
     UniqueFont titleFont_;
     UniqueBrush bandBrush_;
     UniqueBrush faceBrush_;
+    // What the window is laid out at: its monitor's scaling, or less where the window would not fit.
     Dpi dpi_;
 };
 

@@ -16,9 +16,14 @@ protected:
         const char* name;
         std::function<HWND()> open;
         std::function<void(HWND)> close;
+        // The scaling sent first: one at which the window takes the size offered (the main window
+        // shrinks to the 1280 x 1024 screen above 136 dpi).
+        int through = 144;
     };
 
-    std::vector<Opening> Windows() { return {}; }
+    std::vector<Opening> Windows() {
+        return {{"the main window", [this] { return main_; }, [](HWND) {}, 128}};
+    }
 };
 
 TEST_F(DpiChangeTest, AWindowMovedToAnotherScalingLooksAsIfOpenedThere) {
@@ -42,7 +47,8 @@ TEST_F(DpiChangeTest, AWindowMovedToAnotherScalingLooksAsIfOpenedThere) {
         ASSERT_NE(window, nullptr) << w.name;
         RECT client{};
         GetClientRect(window, &client);
-        ASSERT_TRUE(SendDpiChange(window, 144, {client.right * 3 / 2, client.bottom * 3 / 2})) << w.name;
+        ASSERT_TRUE(SendDpiChange(window, w.through, {client.right * w.through / 96, client.bottom * w.through / 96}))
+            << w.name;
         ASSERT_TRUE(SendDpiChange(window, 120, opened[i].client)) << w.name;
         ExpectSameLayout(LayoutOf(window), opened[i], w.name);
         w.close(window);

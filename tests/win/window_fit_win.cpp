@@ -38,6 +38,11 @@ TEST_F(WindowFitTest, EveryWindowOpensInsideTheWorkAreaAt144Dpi) {
     GetWindowRect(main_, &main);
     EXPECT_GT(main.right - main.left, 1100) << "the program did not run at 144 dpi";
     ExpectInsideWorkArea(main_, "the main window");
+    // Moved onto a monitor of 200 %, it shrinks to the work area there as it did at the start.
+    const WindowLayout fitted = LayoutOf(main_);
+    ASSERT_TRUE(SendDpiChange(main_, 192, fitted.client));
+    ExpectSameLayout(LayoutOf(main_), fitted, "the main window moved to 200 %");
+    ExpectInsideWorkArea(main_, "the main window at 200 %");
     auto hints = program_->TopWindows(L"TamborvinFormHint");
     ExpectInsideWorkArea(hints.empty() ? nullptr : hints.front(), "the hint window");
 
