@@ -3,6 +3,8 @@
 
 #include <commctrl.h>
 
+#include "records/main_window_win.h"
+#include "support/dpi_change_win.h"
 #include "vault/vault_file.h"
 
 namespace tf::test {
@@ -250,6 +252,34 @@ TEST_F(MainWindowTest, HiddenToTheTrayAndBackByALeftClickOnTheIcon) {
     ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(main_); }));
     ASSERT_TRUE(SendAndWait(main_, WM_MOUSEMOVE, 0, MAKELPARAM(WM_LBUTTONUP, 10)));
     EXPECT_FALSE(IsWindowVisible(main_));
+    ExitProgram();
+}
+
+// Moved onto a monitor of another scaling, the window lays out its very controls again: what the
+// user typed, chose, ticked and where the focus was stay.
+TEST_F(MainWindowTest, AChangeOfScalingKeepsTheControlsAndWhatIsInThem) {
+    folder_.Write(L"Data.db", FormatVault(FourRecords()));
+    StartProgram();
+    list_->Select(2);
+    HWND search = FindChildById(main_, kIdText11);
+    HWND chrome = Control(L"chrome");
+    ASSERT_TRUE(SendAndWait(chrome, BM_CLICK, 0, 0));
+    SendMessageW(search, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"tao"));
+    ClickWindow(search);
+    GUITHREADINFO focus{};
+    focus.cbSize = sizeof focus;
+    const DWORD thread = GetWindowThreadProcessId(main_, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return GetGUIThreadInfo(thread, &focus) && focus.hwndFocus == search; }));
+
+    RECT client{};
+    GetClientRect(main_, &client);
+    ASSERT_TRUE(SendDpiChange(main_, 120, {client.right * 120 / 96, client.bottom * 120 / 96}));
+    EXPECT_EQ(FindChildById(main_, kIdText11), search);
+    EXPECT_EQ(WindowText(search), L"tao");
+    EXPECT_EQ(SendMessageW(chrome, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(list_->SelectedRow(), 2);
+    EXPECT_EQ(list_->RowCount(), 4);
+    EXPECT_TRUE(GetGUIThreadInfo(thread, &focus) && focus.hwndFocus == search);
     ExitProgram();
 }
 
