@@ -81,6 +81,8 @@ void WatchController::WatchTimer_Tick(UINT_PTR timer) {
     // The hint names the matched login address, or hides when nothing matched; a notice of a
     // press stays for its time.
     const std::string& matched = watch_.Slots().Text10;
+    // Beside the browser the user works in, on whichever monitor it stands.
+    hint_.PlaceFor(browserWindows_.LastWindow());
     if (GetTickCount64() >= noticeUntil_) {
         if (matched.empty()) {
             hint_.HideHint();

@@ -18,7 +18,16 @@ protected:
         std::function<void(HWND)> close;
     };
 
-    std::vector<Opening> Windows() { return {}; }
+    std::vector<Opening> Windows() {
+        return {
+            {"the hint window",
+             [this] {
+                 auto hints = program_->TopWindows(L"TamborvinFormHint");
+                 return hints.empty() ? nullptr : hints.front();
+             },
+             [](HWND) {}},
+        };
+    }
 };
 
 TEST_F(DpiChangeTest, AWindowMovedToAnotherScalingLooksAsIfOpenedThere) {
