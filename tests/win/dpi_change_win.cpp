@@ -26,6 +26,8 @@ protected:
         const char* name;
         std::function<HWND()> open;
         std::function<void(HWND)> close;
+        // Asks Windows for the size of a window opened at the new scaling, not the present one scaled.
+        bool asksItsSize = false;
     };
 
     // Each dialog gets something typed, ticked or selected as it opens; closing it checks that a
@@ -64,7 +66,8 @@ protected:
                  keptHidden(FindChildById(editor, kIdTxtName0 + 3), L"kept secret");
                  EXPECT_TRUE(HasFocus(FindChildById(editor, kIdTxtName0)));
                  closeWith(kEditorWindowClass)(editor);
-             }},
+             },
+             true},
             {"the generator options",
              [=, this] {
                  HWND editor = openEditor();
@@ -84,14 +87,16 @@ protected:
                            BST_CHECKED);
                  closeWith(kGeneratorOptionsClass)(options);
                  closeWith(kEditorWindowClass)(program_->WaitForTopWindow(kEditorWindowClass));
-             }},
+             },
+             true},
             // Cancel: no master password is set, so the prompt's OK would open the settings.
             {"the password prompt", openPrompt,
              [=](HWND prompt) {
                  keptHidden(FindChildById(prompt, kIdLoginPassword), L"typed");
                  PostCommand(FindChildById(prompt, IDCANCEL));
                  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(prompt); }));
-             }},
+             },
+             true},
             {"the settings window",
              [this] {
                  PostMessageW(main_, WM_COMMAND, kMenuSetting, 0);
@@ -110,7 +115,8 @@ protected:
                  keptHidden(FindChildById(config, kIdConfigPassword0 + 1), L"new one");
                  EXPECT_EQ(SendMessageW(FindChildById(config, kIdConfigRunOnStart), BM_GETCHECK, 0, 0), BST_CHECKED);
                  closeWith(kConfigWindowClass)(config);
-             }},
+             },
+             true},
             {"the import preview",
              [this] {
                  folder_.Write(L"import.csv",
@@ -137,7 +143,8 @@ protected:
                      EXPECT_EQ(widths, previewColumns_);
                  }
                  closeWith(kImportPreviewClass)(preview);
-             }},
+             },
+             true},
         };
     }
     std::vector<int> previewColumns_;
@@ -147,11 +154,14 @@ TEST_F(DpiChangeTest, AWindowMovedToAnotherScalingLooksAsIfOpenedThere) {
     ScreenDpiForNewPrograms dpi(120);
     ASSERT_TRUE(dpi.Set());
     std::vector<WindowLayout> opened;
+    std::vector<RECT> frames;
     StartProgram();
     for (const Opening& w : Windows()) {
         HWND window = w.open();
         ASSERT_NE(window, nullptr) << w.name;
         opened.push_back(LayoutOf(window));
+        frames.push_back({});
+        GetWindowRect(window, &frames.back());
         w.close(window);
     }
     ExitProgram();
@@ -162,6 +172,12 @@ TEST_F(DpiChangeTest, AWindowMovedToAnotherScalingLooksAsIfOpenedThere) {
     for (const Opening& w : Windows()) {
         HWND window = w.open();
         ASSERT_NE(window, nullptr) << w.name;
+        if (w.asksItsSize) {
+            const std::optional<SIZE> asked = DpiScaledSize(window, 120);
+            ASSERT_TRUE(asked) << w.name;
+            EXPECT_EQ(asked->cx, frames[i].right - frames[i].left) << w.name;
+            EXPECT_EQ(asked->cy, frames[i].bottom - frames[i].top) << w.name;
+        }
         RECT client{};
         GetClientRect(window, &client);
         ASSERT_TRUE(SendDpiChange(window, 144, {client.right * 3 / 2, client.bottom * 3 / 2})) << w.name;
