@@ -35,6 +35,8 @@ public:
     PageAnswer OpenPage(std::uintptr_t window) override;
     PageAnswer ReadOpenPage() override;
     std::string ProgramOfLastWindow() override;
+    // The top-level browser window the last read looked at; nullptr when none or gone.
+    HWND LastWindow() const { return lastWindow_ && IsWindow(lastWindow_) ? lastWindow_ : nullptr; }
 
     // While set, every read looks at this top-level window alone, as if it were the browser's only
     // window: a credential key's press reads the window in front, nothing else.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/controls_win.h"
+#include "base/dialog_scaling_win.h"
 #include "base/program_look_win.h"
 #include "base/text.h"
 
@@ -17,7 +18,9 @@ void WatchController::LayRow(HWND window, const RECT& row, HFONT font, Dpi dpi) 
     if (!faceBrush_) faceBrush_.Reset(CreateSolidBrush(kFaceColour));
     const int height = row.bottom - row.top;
     int x = row.left;
-    if (!MoveChild(label5_, x, row.top, dpi.Px(96), height, font)) {
+    if (label5_) {
+        MoveChild(label5_, x, row.top, dpi.Px(96), height, font);
+    } else {
         label5_ = CreateChild(window, 0, L"STATIC", Widen(kBrowserRowCaption).c_str(), SS_LEFT | SS_CENTERIMAGE,
                               kIdLabel5, x, row.top, dpi.Px(96), height, font);
     }
@@ -25,19 +28,25 @@ void WatchController::LayRow(HWND window, const RECT& row, HFONT font, Dpi dpi) 
     for (int b = 0; b < kBrowserCount; ++b) {
         const int boxW = dpi.Px(b == 0 ? 48 : 80);
         HWND& box = checkBoxes_[static_cast<std::size_t>(b)];
-        if (!MoveChild(box, x, row.top, boxW, height, font)) {
+        if (box) {
+            MoveChild(box, x, row.top, boxW, height, font);
+        } else {
             box = CreateChild(window, 0, L"BUTTON", Widen(kBrowserBoxCaptions[static_cast<std::size_t>(b)]).c_str(),
                               WS_TABSTOP | BS_AUTOCHECKBOX, kIdCheck2 + b, x, row.top, boxW, height, font);
         }
         x += boxW + dpi.Px(8);
     }
     // The manual read is a maintenance aid with nothing to show a user: it stays hidden.
-    if (!MoveChild(command1_, x, row.top, dpi.Px(80), height, nullptr)) {
+    if (command1_) {
+        MoveChild(command1_, x, row.top, dpi.Px(80), height, nullptr);
+    } else {
         command1_ = CreateWindowExW(0, L"BUTTON", L"Command1", WS_CHILD | BS_PUSHBUTTON, x, row.top, dpi.Px(80), height,
                                     window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdCommand1)),
                                     GetModuleHandleW(nullptr), nullptr);
     }
-    if (!MoveChild(watchStatus_, x, row.top, row.right - x, height, font)) {
+    if (watchStatus_) {
+        MoveChild(watchStatus_, x, row.top, row.right - x, height, font);
+    } else {
         watchStatus_ = CreateChild(window, 0, L"STATIC", L"", SS_LEFT | SS_CENTERIMAGE | SS_ENDELLIPSIS | SS_NOPREFIX,
                                    kIdWatchStatus, x, row.top, row.right - x, height, font);
     }
@@ -90,6 +99,8 @@ void WatchController::WatchTimer_Tick(UINT_PTR timer) {
     // The hint names the matched login address, or hides when nothing matched; a notice of a
     // press stays for its time.
     const std::string& matched = watch_.Slots().Text10;
+    // Beside the browser the user works in, on whichever monitor it stands.
+    hint_.PlaceFor(browserWindows_.LastWindow());
     if (GetTickCount64() >= noticeUntil_) {
         if (matched.empty()) {
             hint_.HideHint();

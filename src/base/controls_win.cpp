@@ -41,13 +41,6 @@ HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* 
     return child;
 }
 
-bool MoveChild(HWND child, int x, int y, int w, int h, HFONT font) {
-    if (!child) return false;
-    SetWindowPos(child, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return true;
-}
-
 bool RegisterWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background, UINT style, HICON icon,
                          HICON smallIcon) {
     WNDCLASSEXW cls{};

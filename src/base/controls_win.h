@@ -16,10 +16,6 @@ namespace tf {
 // class of the program's own that takes one).
 HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
                  int w, int h, HFONT font, void* param = nullptr);
-// A later layout of a control made at an earlier one (at another scaling): moves it there and gives
-// it that layout's font; its text, state, focus and selection stay. False when there is no control
-// yet, so that one layout both makes the controls and moves them: `if (!MoveChild(...)) Create...`.
-bool MoveChild(HWND child, int x, int y, int w, int h, HFONT font);
 // The work area (screen less taskbar) of the monitor nearest to the rectangle.
 ScreenBox WorkAreaNear(const RECT& box);
 // The work area of the primary monitor, where a window without an owner opens.

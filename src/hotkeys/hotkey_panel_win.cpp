@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/controls_win.h"
+#include "base/dialog_scaling_win.h"
 
 namespace tf {
 namespace {
@@ -40,11 +41,15 @@ int HotkeyPanel::Lay(HWND parent, int x, int y, int width, HFONT font, Dpi dpi) 
     const bool first = !optSetHotKey_;
     const DWORD boxStyle = WS_TABSTOP | ES_AUTOHSCROLL | ES_CENTER;
     const int optionH = dpi_.Px(kOptionHeight);
-    if (!MoveChild(optSetHotKey_, x, y, dpi_.Px(110), optionH, font)) {
+    if (optSetHotKey_) {
+        MoveChild(optSetHotKey_, x, y, dpi_.Px(110), optionH, font);
+    } else {
         optSetHotKey_ = CreateChild(parent, 0, L"BUTTON", kSetHotkeyCaption, WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON,
                                     kIdOptSetHotKey, x, y, dpi_.Px(110), optionH, font);
     }
-    if (!MoveChild(optTestHotKey_, x + dpi_.Px(120), y, dpi_.Px(150), optionH, font)) {
+    if (optTestHotKey_) {
+        MoveChild(optTestHotKey_, x + dpi_.Px(120), y, dpi_.Px(150), optionH, font);
+    } else {
         optTestHotKey_ = CreateChild(parent, 0, L"BUTTON", kConfirmSettingCaption, BS_AUTORADIOBUTTON, kIdOptTestHotKey,
                                      x + dpi_.Px(120), y, dpi_.Px(150), optionH, font);
         // Selected from the start: the hotkeys are in use.
@@ -57,7 +62,9 @@ int HotkeyPanel::Lay(HWND parent, int x, int y, int width, HFONT font, Dpi dpi) 
     secondWordX_ = dpi_.Px(kWordWidth + kBoxWidth + kColumnGap);
     const auto layBox = [&](int i, int boxX, int boxY, int boxW) {
         HWND& box = txtHotKey_[static_cast<std::size_t>(i)];
-        if (!MoveChild(box, boxX, boxY, boxW, boxH, font)) {
+        if (box) {
+            MoveChild(box, boxX, boxY, boxW, boxH, font);
+        } else {
             box = CreateChild(parent, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_GROUP | boxStyle, kIdTxtHotKey0 + i, boxX,
                               boxY, boxW, boxH, font);
         }
@@ -69,7 +76,9 @@ int HotkeyPanel::Lay(HWND parent, int x, int y, int width, HFONT font, Dpi dpi) 
             layBox(row * 2 + column, column == 0 ? firstBoxX : secondBoxX, rowY, dpi_.Px(kBoxWidth));
         }
         HWND& label = row == 0 ? label3_ : label4_;
-        if (!MoveChild(label, x, rowY, secondBoxX - x, boxH, font)) {
+        if (label) {
+            MoveChild(label, x, rowY, secondBoxX - x, boxH, font);
+        } else {
             label = CreateChild(parent, 0, L"STATIC", row == 0 ? kLabel3Caption.c_str() : kLabel4Caption.c_str(),
                                 SS_OWNERDRAW | WS_CLIPSIBLINGS, row == 0 ? kIdLabel3 : kIdLabel4, x, rowY,
                                 secondBoxX - x, boxH, font);
@@ -92,11 +101,15 @@ int HotkeyPanel::Lay(HWND parent, int x, int y, int width, HFONT font, Dpi dpi) 
     const int buttonX = x + width - dpi_.Px(kButtonWidth);
     const int buttonW = dpi_.Px(kButtonWidth);
     const int buttonH = dpi_.Px(kButtonHeight);
-    if (!MoveChild(cmdSave_, buttonX, y + dpi_.Px(34), buttonW, buttonH, font)) {
+    if (cmdSave_) {
+        MoveChild(cmdSave_, buttonX, y + dpi_.Px(34), buttonW, buttonH, font);
+    } else {
         cmdSave_ = CreateChild(parent, 0, L"BUTTON", L"Save", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, kIdCmdSave,
                                buttonX, y + dpi_.Px(34), buttonW, buttonH, font);
     }
-    if (!MoveChild(cmdClose_, buttonX, y + dpi_.Px(34 + kRowPitch + 4), buttonW, buttonH, font)) {
+    if (cmdClose_) {
+        MoveChild(cmdClose_, buttonX, y + dpi_.Px(34 + kRowPitch + 4), buttonW, buttonH, font);
+    } else {
         cmdClose_ = CreateChild(parent, 0, L"BUTTON", L"Close", WS_TABSTOP | BS_PUSHBUTTON, kIdCmdClose, buttonX,
                                 y + dpi_.Px(34 + kRowPitch + 4), buttonW, buttonH, font);
     }

@@ -1,6 +1,7 @@
 #include "records/editor_window_win.h"
 
 #include "base/controls_win.h"
+#include "base/dialog_scaling_win.h"
 #include "base/dpi_win.h"
 #include "base/program_look_win.h"
 #include "base/system_random.h"
@@ -35,6 +36,11 @@ constexpr int kPasswordBox = 3;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
 
+SIZE ClientSize(Dpi dpi) {
+    return {dpi.Px(kMargin + kLabelWidth + kBoxWidth + kMargin),
+            dpi.Px(kMargin + kEditorBoxes * kRowPitch + 8 + kButtonHeight + kMargin)};
+}
+
 }  // namespace
 
 EditorWindow::~EditorWindow() {
@@ -44,10 +50,9 @@ EditorWindow::~EditorWindow() {
 bool EditorWindow::Create(HWND owner) {
     if (!face_.Ready(kEditorWindowClass, OwnerWindowProc<EditorWindow>, DpiForNewWindow(owner))) return false;
 
-    hwnd_ = CreateCenteredWindow(kExStyle, kEditorWindowClass, Widen(kEditorCaption), kStyle,
-                                 face_.dpi.Px(kMargin + kLabelWidth + kBoxWidth + kMargin),
-                                 face_.dpi.Px(kMargin + kEditorBoxes * kRowPitch + 8 + kButtonHeight + kMargin), owner,
-                                 this, face_.dpi);
+    const SIZE client = ClientSize(face_.dpi);
+    hwnd_ = CreateCenteredWindow(kExStyle, kEditorWindowClass, Widen(kEditorCaption), kStyle, client.cx, client.cy,
+                                 owner, this, face_.dpi);
     if (!hwnd_) return false;
     generator_ = LoadGeneratorOptions(store_);
     // Loaded: opaque and in the topmost band, so the editor stays in front of the main window
@@ -57,54 +62,75 @@ bool EditorWindow::Create(HWND owner) {
     return true;
 }
 
-void EditorWindow::CreateControls() {
-    int labelX = face_.dpi.Px(kMargin);
-    int boxX = face_.dpi.Px(kMargin + kLabelWidth);
+void EditorWindow::Layout() {
+    const Dpi dpi = face_.dpi;
+    HFONT font = face_.font.Get();
+    const bool first = !boxes_[0];
+    // Made the first time (in the order given) or moved to the present scaling later; a box keeps
+    // its text, selection and focus.
+    const auto place = [&](HWND control, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
+                           int x, int y, int w, int h) {
+        if (first) return CreateChild(hwnd_, exStyle, cls, text, style, id, x, y, w, h, font);
+        MoveChild(control, x, y, w, h, font);
+        return control;
+    };
+    const auto placeButton = [&](const wchar_t* caption, DWORD style, int id, int x, int y, int w, int h) {
+        if (first) {
+            CreateProgramButton(hwnd_, caption, style, id, x, y, w, h, font);
+        } else {
+            MoveChild(GetDlgItem(hwnd_, id), x, y, w, h, font);
+        }
+    };
+    const int labelX = dpi.Px(kMargin);
+    const int boxX = dpi.Px(kMargin + kLabelWidth);
     HDC dc = GetDC(hwnd_);
-    HGDIOBJ oldFont = SelectObject(dc, face_.font.Get());
+    HGDIOBJ oldFont = SelectObject(dc, font);
     // Creation order is the Tab order: the eight boxes (Generate after the password box), then
     // the generator's options, OK and Cancel.
     for (int i = 0; i < kEditorBoxes; ++i) {
-        int y = face_.dpi.Px(kMargin + i * kRowPitch);
-        std::wstring label = Widen(kEditorLabels[static_cast<std::size_t>(i)]);
-        CreateChild(hwnd_, 0, L"STATIC", label.c_str(), SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, kIdEditorLabel0 + i,
-                    labelX, y, face_.dpi.Px(kLabelWidth - 8), face_.dpi.Px(kBoxHeight), face_.font.Get());
+        const int y = dpi.Px(kMargin + i * kRowPitch);
+        const std::wstring label = Widen(kEditorLabels[static_cast<std::size_t>(i)]);
+        place(GetDlgItem(hwnd_, kIdEditorLabel0 + i), 0, L"STATIC", label.c_str(),
+              SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, kIdEditorLabel0 + i, labelX, y, dpi.Px(kLabelWidth - 8),
+              dpi.Px(kBoxHeight));
         if (i < static_cast<int>(required_.size())) {
+            // Right after the label's text, which is wider or narrower with the font.
             SIZE extent{};
             GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &extent);
-            required_[static_cast<std::size_t>(i)] = CreateChild(
-                hwnd_, 0, L"STATIC", L"*", SS_LEFT | SS_CENTERIMAGE, kIdEditorRequired0 + i,
-                labelX + extent.cx + face_.dpi.Px(3), y, face_.dpi.Px(10), face_.dpi.Px(kBoxHeight), face_.font.Get());
+            HWND& mark = required_[static_cast<std::size_t>(i)];
+            mark = place(mark, 0, L"STATIC", L"*", SS_LEFT | SS_CENTERIMAGE, kIdEditorRequired0 + i,
+                         labelX + extent.cx + dpi.Px(3), y, dpi.Px(10), dpi.Px(kBoxHeight));
         }
         // Multi-line boxes keep a line break that a remark or question may hold; a single-line
         // box would cut the text there and the record would lose it on OK. The password box
         // cannot be multi-line and show "*".
-        DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | (i == kPasswordBox ? ES_PASSWORD : ES_MULTILINE | ES_AUTOVSCROLL);
+        const DWORD style =
+            WS_TABSTOP | ES_AUTOHSCROLL | (i == kPasswordBox ? ES_PASSWORD : ES_MULTILINE | ES_AUTOVSCROLL);
         // The password box leaves room on its right for the button that fills it.
         const int width = i == kPasswordBox ? kBoxWidth - kGenerateWidth - 6 : kBoxWidth;
-        HWND box = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", style, kIdTxtName0 + i, boxX, y,
-                               face_.dpi.Px(width), face_.dpi.Px(kBoxHeight), face_.font.Get());
-        if (i == kPasswordBox) {
-            SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
-            CreateProgramButton(hwnd_, L"&Generate", WS_TABSTOP | BS_PUSHBUTTON, kIdGeneratePassword,
-                                boxX + face_.dpi.Px(kBoxWidth - kGenerateWidth), y, face_.dpi.Px(kGenerateWidth),
-                                face_.dpi.Px(kBoxHeight), face_.font.Get());
+        HWND& box = boxes_[static_cast<std::size_t>(i)];
+        box = place(box, WS_EX_CLIENTEDGE, L"EDIT", L"", style, kIdTxtName0 + i, boxX, y, dpi.Px(width),
+                    dpi.Px(kBoxHeight));
+        if (first) {
+            if (i == kPasswordBox) SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
+            SetWindowSubclass(box, BoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
         }
-        SetWindowSubclass(box, BoxProc, 1, reinterpret_cast<DWORD_PTR>(this));
-        boxes_[static_cast<std::size_t>(i)] = box;
+        if (i == kPasswordBox) {
+            placeButton(L"&Generate", WS_TABSTOP | BS_PUSHBUTTON, kIdGeneratePassword,
+                        boxX + dpi.Px(kBoxWidth - kGenerateWidth), y, dpi.Px(kGenerateWidth), dpi.Px(kBoxHeight));
+        }
     }
     SelectObject(dc, oldFont);
     ReleaseDC(hwnd_, dc);
 
-    int buttonsY = face_.dpi.Px(kMargin + kEditorBoxes * kRowPitch + 8);
-    int cancelX = face_.dpi.Px(kMargin + kLabelWidth + kBoxWidth - kButtonWidth);
-    int okX = cancelX - face_.dpi.Px(kButtonWidth + 8);
-    CreateProgramButton(hwnd_, L"Password &options...", WS_TABSTOP | BS_PUSHBUTTON, kIdGeneratorOptions, labelX,
-                        buttonsY, face_.dpi.Px(kOptionsWidth), face_.dpi.Px(kButtonHeight), face_.font.Get());
-    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, face_.dpi.Px(kButtonWidth),
-                        face_.dpi.Px(kButtonHeight), face_.font.Get());
-    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
-                        face_.dpi.Px(kButtonWidth), face_.dpi.Px(kButtonHeight), face_.font.Get());
+    const int buttonsY = dpi.Px(kMargin + kEditorBoxes * kRowPitch + 8);
+    const int cancelX = dpi.Px(kMargin + kLabelWidth + kBoxWidth - kButtonWidth);
+    const int okX = cancelX - dpi.Px(kButtonWidth + 8);
+    placeButton(L"Password &options...", WS_TABSTOP | BS_PUSHBUTTON, kIdGeneratorOptions, labelX, buttonsY,
+                dpi.Px(kOptionsWidth), dpi.Px(kButtonHeight));
+    placeButton(L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, dpi.Px(kButtonWidth), dpi.Px(kButtonHeight));
+    placeButton(L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY, dpi.Px(kButtonWidth),
+                dpi.Px(kButtonHeight));
 }
 
 void EditorWindow::ShowEditor(HWND owner, const LoginRecord& record, bool editMode) {
@@ -216,7 +242,17 @@ LRESULT CALLBACK EditorWindow::BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 LRESULT EditorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE:
-            CreateControls();
+            SetWindowDpi(hwnd_, face_.dpi);
+            Layout();
+            return 0;
+        case kGetDpiScaledSize:
+            return AnswerDpiScaledSize(lParam, ClientSize(static_cast<int>(LOWORD(wParam))), kStyle, kExStyle,
+                                       static_cast<int>(LOWORD(wParam)));
+        case kDpiChanged:
+            face_.UseDpi(TakeDpiChange(hwnd_, wParam, lParam));
+            Layout();
+            TellControlsDpiChanged(hwnd_);
+            RepaintAll(hwnd_);
             return 0;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));

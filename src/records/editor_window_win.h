@@ -54,7 +54,8 @@ private:
     static LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool Create(HWND owner);
-    void CreateControls();
+    // Creates the controls the first time, moves them to the present scaling afterwards.
+    void Layout();
     void Fill(const EditorBoxes& boxes);
     EditorBoxes Collect() const;
     void OnCommand(int id, int code, HWND control);

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <string>
 
+#include "base/dialog_scaling_win.h"
 #include "base/dpi_win.h"
 #include "base/message_pump_win.h"
 #include "base/program_look_win.h"
@@ -29,6 +30,8 @@ constexpr int kButtonsY = kMargin + 3 * kRowPitch + 8;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
+SIZE ClientSize(Dpi dpi) { return {dpi.Px(kClientWidth), dpi.Px(kButtonsY + kButtonHeight + kMargin)}; }
+
 bool Checked(HWND box) { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 }  // namespace
@@ -37,38 +40,60 @@ GeneratorOptionsWindow::~GeneratorOptionsWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
 
-void GeneratorOptionsWindow::CreateControls() {
-    const Dpi& dpi = face_.dpi;
+void GeneratorOptionsWindow::Layout() {
+    const Dpi dpi = face_.dpi;
+    HFONT font = face_.font.Get();
+    const bool first = !length_;
+    // Made the first time (in the order given) or moved to the present scaling later.
+    const auto place = [&](HWND& control, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
+                           int x, int y, int w, int h) {
+        if (first) {
+            control = CreateChild(hwnd_, exStyle, cls, text, style, id, x, y, w, h, font);
+        } else {
+            MoveChild(control, x, y, w, h, font);
+        }
+    };
     const int x = dpi.Px(kMargin);
     const int wide = dpi.Px(kClientWidth - 2 * kMargin);
-    CreateChild(hwnd_, 0, L"STATIC", L"&Length (8-64):", SS_LEFT | SS_CENTERIMAGE, -1, x, dpi.Px(kMargin),
-                dpi.Px(kLabelWidth), dpi.Px(kRowHeight), face_.font.Get());
-    length_ = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL,
-                          kIdGeneratorLength, dpi.Px(kMargin + kLabelWidth), dpi.Px(kMargin), dpi.Px(kLengthWidth),
-                          dpi.Px(kRowHeight), face_.font.Get());
-    SendMessageW(length_, EM_SETLIMITTEXT, 2, 0);
-    // The arrows and the Up and Down keys step the number; the spin keeps it inside the range.
-    HWND spin =
-        CreateChild(hwnd_, 0, UPDOWN_CLASSW, L"", UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                    kIdGeneratorLengthSpin, 0, 0, 0, 0, nullptr);
-    SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(length_), 0);
-    SendMessageW(spin, UDM_SETRANGE32, kGeneratedMinLength, kGeneratedMaxLength);
-    SendMessageW(spin, UDM_SETPOS32, 0, options_->length);
-    symbols_ =
-        CreateChild(hwnd_, 0, L"BUTTON", L"Include &symbols  ! # $ % ...", WS_TABSTOP | BS_AUTOCHECKBOX,
-                    kIdGeneratorSymbols, x, dpi.Px(kMargin + kRowPitch), wide, dpi.Px(kRowHeight), face_.font.Get());
-    noLookAlikes_ = CreateChild(hwnd_, 0, L"BUTTON", L"Leave out &look-alikes  0 O 1 l I |",
-                                WS_TABSTOP | BS_AUTOCHECKBOX, kIdGeneratorNoLookAlikes, x,
-                                dpi.Px(kMargin + 2 * kRowPitch), wide, dpi.Px(kRowHeight), face_.font.Get());
-    SendMessageW(symbols_, BM_SETCHECK, options_->symbols ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageW(noLookAlikes_, BM_SETCHECK, options_->noLookAlikes ? BST_CHECKED : BST_UNCHECKED, 0);
+    place(lengthLabel_, 0, L"STATIC", L"&Length (8-64):", SS_LEFT | SS_CENTERIMAGE, -1, x, dpi.Px(kMargin),
+          dpi.Px(kLabelWidth), dpi.Px(kRowHeight));
+    // The box at its full width: the spin takes its right end again below.
+    place(length_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL, kIdGeneratorLength,
+          dpi.Px(kMargin + kLabelWidth), dpi.Px(kMargin), dpi.Px(kLengthWidth), dpi.Px(kRowHeight));
+    if (first) {
+        SendMessageW(length_, EM_SETLIMITTEXT, 2, 0);
+        // The arrows and the Up and Down keys step the number; the spin keeps it inside the range.
+        HWND spin = CreateChild(hwnd_, 0, UPDOWN_CLASSW, L"",
+                                UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                                kIdGeneratorLengthSpin, 0, 0, 0, 0, nullptr);
+        SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(length_), 0);
+        SendMessageW(spin, UDM_SETRANGE32, kGeneratedMinLength, kGeneratedMaxLength);
+        SendMessageW(spin, UDM_SETPOS32, 0, options_->length);
+    } else {
+        // Setting the buddy again puts the spin at the box's right end and narrows the box for it.
+        SendMessageW(GetDlgItem(hwnd_, kIdGeneratorLengthSpin), UDM_SETBUDDY, reinterpret_cast<WPARAM>(length_), 0);
+    }
+    place(symbols_, 0, L"BUTTON", L"Include &symbols  ! # $ % ...", WS_TABSTOP | BS_AUTOCHECKBOX, kIdGeneratorSymbols,
+          x, dpi.Px(kMargin + kRowPitch), wide, dpi.Px(kRowHeight));
+    place(noLookAlikes_, 0, L"BUTTON", L"Leave out &look-alikes  0 O 1 l I |", WS_TABSTOP | BS_AUTOCHECKBOX,
+          kIdGeneratorNoLookAlikes, x, dpi.Px(kMargin + 2 * kRowPitch), wide, dpi.Px(kRowHeight));
+    if (first) {
+        SendMessageW(symbols_, BM_SETCHECK, options_->symbols ? BST_CHECKED : BST_UNCHECKED, 0);
+        SendMessageW(noLookAlikes_, BM_SETCHECK, options_->noLookAlikes ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
 
     const int cancelX = dpi.Px(kClientWidth - kMargin - kButtonWidth);
     const int okX = cancelX - dpi.Px(kButtonWidth + 8);
-    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, dpi.Px(kButtonsY), dpi.Px(kButtonWidth),
-                        dpi.Px(kButtonHeight), face_.font.Get());
-    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, dpi.Px(kButtonsY),
-                        dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), face_.font.Get());
+    if (first) {
+        CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, dpi.Px(kButtonsY),
+                            dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
+        CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, dpi.Px(kButtonsY),
+                            dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
+    } else {
+        MoveChild(GetDlgItem(hwnd_, IDOK), okX, dpi.Px(kButtonsY), dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
+        MoveChild(GetDlgItem(hwnd_, IDCANCEL), cancelX, dpi.Px(kButtonsY), dpi.Px(kButtonWidth), dpi.Px(kButtonHeight),
+                  font);
+    }
 }
 
 bool GeneratorOptionsWindow::ShowModal(HWND owner, GeneratorOptions& options) {
@@ -77,9 +102,9 @@ bool GeneratorOptionsWindow::ShowModal(HWND owner, GeneratorOptions& options) {
     options_ = &options;
     accepted_ = false;
     owner_ = owner;
-    hwnd_ = CreateCenteredWindow(kExStyle, kGeneratorOptionsClass, Widen(kGeneratorOptionsCaption), kStyle,
-                                 face_.dpi.Px(kClientWidth), face_.dpi.Px(kButtonsY + kButtonHeight + kMargin), owner,
-                                 this, face_.dpi);
+    const SIZE client = ClientSize(face_.dpi);
+    hwnd_ = CreateCenteredWindow(kExStyle, kGeneratorOptionsClass, Widen(kGeneratorOptionsCaption), kStyle, client.cx,
+                                 client.cy, owner, this, face_.dpi);
     if (!hwnd_) {
         options_ = nullptr;
         return false;
@@ -103,7 +128,18 @@ void GeneratorOptionsWindow::Unload() {
 LRESULT GeneratorOptionsWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE:
-            CreateControls();
+            SetWindowDpi(hwnd_, face_.dpi);
+            Layout();
+            return 0;
+        case kGetDpiScaledSize:
+            return AnswerDpiScaledSize(lParam, ClientSize(static_cast<int>(LOWORD(wParam))), kStyle, kExStyle,
+                                       static_cast<int>(LOWORD(wParam)));
+        case kDpiChanged:
+            // Moved onto a monitor of another scaling: the length typed and the checks stay.
+            face_.UseDpi(TakeDpiChange(hwnd_, wParam, lParam));
+            Layout();
+            TellControlsDpiChanged(hwnd_);
+            RepaintAll(hwnd_);
             return 0;
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED || !options_) return 0;
@@ -130,7 +166,7 @@ LRESULT GeneratorOptionsWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lP
             if (owner_ && IsWindow(owner_)) EnableWindow(owner_, TRUE);
             return 0;
         case WM_NCDESTROY:
-            length_ = symbols_ = noLookAlikes_ = nullptr;
+            lengthLabel_ = length_ = symbols_ = noLookAlikes_ = nullptr;
             break;
         default:
             break;

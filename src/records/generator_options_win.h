@@ -37,13 +37,15 @@ private:
     template <class Owner>
     friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    void CreateControls();
+    // Creates the controls the first time, moves them to the present scaling afterwards.
+    void Layout();
     void Unload();
 
     GeneratorOptions* options_ = nullptr;
     bool accepted_ = false;
     HWND owner_ = nullptr;
     HWND hwnd_ = nullptr;
+    HWND lengthLabel_ = nullptr;
     HWND length_ = nullptr;
     HWND symbols_ = nullptr;
     HWND noLookAlikes_ = nullptr;

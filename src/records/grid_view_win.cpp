@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "base/controls_win.h"
+#include "base/dialog_scaling_win.h"
 
 namespace tf {
 namespace {

@@ -42,7 +42,11 @@ private:
     template <class Owner>
     friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    void CreateControls();
+    // The layout's scaling and font for a monitor with this work area.
+    void FitTo(const ScreenBox& work);
+    // Creates the controls the first time, moves them to the present scaling afterwards.
+    void Layout();
+    void OnDpiChanged(WPARAM wParam, LPARAM lParam);
     void FillItemText(NMLVDISPINFOW& info);
     void Close(bool accepted);
 

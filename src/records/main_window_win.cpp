@@ -8,6 +8,7 @@
 #include <shellapi.h>
 
 #include "base/controls_win.h"
+#include "base/dialog_scaling_win.h"
 #include "base/dpi_win.h"
 #include "base/file_dialog_win.h"
 #include "base/file_system.h"
@@ -151,13 +152,17 @@ void MainWindow::Layout() {
     const HFONT title = titleFont_.Get();
 
     const int bandH = dpi_.Px(kBandHeight);
-    if (!MoveChild(picture1_, 0, 0, width, bandH, nullptr)) {
+    if (picture1_) {
+        MoveChild(picture1_, 0, 0, width, bandH, nullptr);
+    } else {
         picture1_ =
             CreateChild(hwnd_, 0, kTitleBandClass, L"", WS_CLIPCHILDREN, kIdPicture1, 0, 0, width, bandH, nullptr);
     }
     // No SS_NOTIFY on the caption label: it lets the mouse through to the band, which drags.
     const int captionX = dpi_.Px(kMargin);
-    if (!MoveChild(label6_, captionX, dpi_.Px(8), dpi_.Px(300), dpi_.Px(18), title)) {
+    if (label6_) {
+        MoveChild(label6_, captionX, dpi_.Px(8), dpi_.Px(300), dpi_.Px(18), title);
+    } else {
         label6_ = CreateChild(picture1_, 0, L"STATIC", L"Tamborvin Form 1.0", SS_LEFT, kIdLabel6, captionX, dpi_.Px(8),
                               dpi_.Px(300), dpi_.Px(18), title);
     }
@@ -169,7 +174,9 @@ void MainWindow::Layout() {
     } bandLabels[] = {{label7_, L"  —", kIdLabel7, 72}, {label8_, L"   X", kIdLabel8, 40}};
     for (const auto& l : bandLabels) {
         const int x = width - dpi_.Px(l.fromRight);
-        if (!MoveChild(l.label, x, dpi_.Px(7), dpi_.Px(30), dpi_.Px(20), title)) {
+        if (l.label) {
+            MoveChild(l.label, x, dpi_.Px(7), dpi_.Px(30), dpi_.Px(20), title);
+        } else {
             l.label = CreateChild(picture1_, 0, L"STATIC", l.text, SS_LEFT | SS_NOTIFY, l.id, x, dpi_.Px(7),
                                   dpi_.Px(30), dpi_.Px(20), title);
         }
@@ -192,7 +199,9 @@ void MainWindow::Layout() {
     const int leftW = dpi_.Px(72);
     int x = dpi_.Px(kMargin);
     for (std::size_t i = 0; i < leftButtons_.size(); ++i) {
-        if (!MoveChild(leftButtons_[i], x, top, leftW, buttonH, font)) {
+        if (leftButtons_[i]) {
+            MoveChild(leftButtons_[i], x, top, leftW, buttonH, font);
+        } else {
             leftButtons_[i] = CreateProgramButton(hwnd_, leftButtons[i].text, WS_TABSTOP | BS_PUSHBUTTON,
                                                   leftButtons[i].id, x, top, leftW, buttonH, font);
         }
@@ -203,12 +212,16 @@ void MainWindow::Layout() {
     const int searchW = dpi_.Px(290);
     const int findX = width - dpi_.Px(kMargin) - buttonW;
     const int searchX = findX - gap - searchW;
-    if (!MoveChild(text11_, searchX, top + dpi_.Px(2), searchW, buttonH - dpi_.Px(4), font)) {
+    if (text11_) {
+        MoveChild(text11_, searchX, top + dpi_.Px(2), searchW, buttonH - dpi_.Px(4), font);
+    } else {
         text11_ = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", Widen(kSearchPlaceholder).c_str(),
                               WS_TABSTOP | ES_AUTOHSCROLL, kIdText11, searchX, top + dpi_.Px(2), searchW,
                               buttonH - dpi_.Px(4), font);
     }
-    if (!MoveChild(btnSearch_, findX, top, buttonW, buttonH, font)) {
+    if (btnSearch_) {
+        MoveChild(btnSearch_, findX, top, buttonW, buttonH, font);
+    } else {
         btnSearch_ = CreateProgramButton(hwnd_, L"Find", WS_TABSTOP | BS_PUSHBUTTON, kIdBtnSearch, findX, top, buttonW,
                                          buttonH, font);
     }
@@ -235,7 +248,9 @@ void MainWindow::Layout() {
         layout.bottomRow = RECT{dpi_.Px(kMargin), closeY, closeX - gap, closeY + closeH};
         hooks_.layParts(layout);
     }
-    if (!MoveChild(command4_, closeX, closeY, closeW, closeH, font)) {
+    if (command4_) {
+        MoveChild(command4_, closeX, closeY, closeW, closeH, font);
+    } else {
         command4_ = CreateChild(hwnd_, 0, L"BUTTON", L"关闭", WS_TABSTOP | BS_PUSHBUTTON, kIdCommand4, closeX, closeY,
                                 closeW, closeH, font);
     }
@@ -268,7 +283,7 @@ void MainWindow::OnDpiChanged(WPARAM wParam, LPARAM lParam) {
     MakeIcons(monitor);
     Layout();
     TellControlsDpiChanged(hwnd_);
-    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    RepaintAll(hwnd_);
 }
 
 void MainWindow::btnAdd_Click() { editor_.ShowEditor(hwnd_, LoginRecord{}, false); }
@@ -484,6 +499,16 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             SetWindowDpi(hwnd_, dpi_);
             Layout();
             return 0;
+        case kGetDpiScaledSize: {
+            // The size it will take there, shrunk to the work area where it stands now, so that
+            // Windows suggests that size rather than the present one scaled.
+            RECT now;
+            GetWindowRect(hwnd_, &now);
+            const Dpi at = DpiToFit(LOWORD(wParam), kWindowWidth, kWindowHeight, WorkAreaNear(now));
+            return AnswerDpiScaledSize(lParam, {at.Px(kWindowWidth), at.Px(kWindowHeight)},
+                                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
+                                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), at);
+        }
         case kDpiChanged:
             OnDpiChanged(wParam, lParam);
             return 0;

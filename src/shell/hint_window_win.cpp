@@ -46,32 +46,59 @@ HintWindow::~HintWindow() {
 }
 
 bool HintWindow::Create(HINSTANCE instance) {
+    instance_ = instance;
     const HintPlace place = PlaceHint(Monitors(), nullptr);
-    dpi_ = place.dpi;
-
-    // Icon 1 is the program's own; a host without it (a test program) shows the system's.
-    const int iconSize = dpi_.Px(kImage1Size);
-    icon_.Reset(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, iconSize, iconSize, 0)));
-    if (!icon_) icon_.Reset(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
-    font_.Reset(CreateUiFont(8, dpi_));
-    boldFont_.Reset(CreateUiFont(8, dpi_, FW_BOLD));
+    UseDpi(place.dpi);
     faceBrush_.Reset(CreateSolidBrush(kHintFaceColour));
     frameBrush_.Reset(CreateSolidBrush(kBandBlue));
 
     if (!RegisterWindowClass(kHintWindowClass, OwnerWindowProc<HintWindow>, faceBrush_.Get())) return false;
 
-    // Borderless, so the window is its client area.
-    const ScreenBox at = place.box;
-    const int width = at.Width();
-    const int height = at.Height();
-    // A tool window has no taskbar button; NOACTIVATE keeps a click on it from taking the focus
-    // away from the page the user is filling in.
+    // Borderless, so the window is its client area. A tool window has no taskbar button;
+    // NOACTIVATE keeps a click on it from taking the focus away from the page the user is filling in.
+    const ScreenBox& at = place.box;
     hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kHintWindowClass, L"Tamborvin", WS_POPUP, at.left,
-                            at.top, width, height, nullptr, nullptr, instance, this);
+                            at.top, at.Width(), at.Height(), nullptr, nullptr, instance, this);
     return hwnd_ != nullptr;
 }
 
-void HintWindow::CreateControls() {
+void HintWindow::UseDpi(Dpi dpi) {
+    dpi_ = dpi;
+    if (hwnd_) SetWindowDpi(hwnd_, dpi_);
+    // Icon 1 is the program's own; a host without it (a test program) shows the system's.
+    const int iconSize = dpi_.Px(kImage1Size);
+    icon_.Reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, iconSize, iconSize, 0)));
+    if (!icon_) icon_.Reset(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+    font_.Reset(CreateUiFont(8, dpi_));
+    boldFont_.Reset(CreateUiFont(8, dpi_, FW_BOLD));
+}
+
+void HintWindow::PlaceFor(HWND browser) {
+    if (!hwnd_) return;
+    RECT r;
+    const bool seen = browser && IsWindow(browser) && !IsIconic(browser) && GetWindowRect(browser, &r);
+    const ScreenBox browserBox{r.left, r.top, r.right, r.bottom};
+    RECT now;
+    GetWindowRect(hwnd_, &now);
+    const ScreenBox nowBox{now.left, now.top, now.right, now.bottom};
+    // The scaling Windows last told the window (WM_DPICHANGED) is that of the monitor it stands on.
+    std::vector<MonitorArea> monitors = Monitors();
+    monitors[MonitorOf(monitors, nowBox)].dpi = dpi_.Value();
+    const HintPlace place = PlaceHint(monitors, seen ? &browserBox : nullptr);
+    if (place.dpi == dpi_.Value() && place.box == nowBox) return;
+    if (place.dpi != dpi_.Value()) UseDpi(place.dpi);
+    MoveTo(place.box);
+}
+
+void HintWindow::MoveTo(const ScreenBox& box) {
+    placing_ = true;
+    SetWindowPos(hwnd_, nullptr, box.left, box.top, box.Width(), box.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    placing_ = false;
+    Layout();
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void HintWindow::Layout() {
     RECT client;
     GetClientRect(hwnd_, &client);
     int width = client.right;
@@ -82,16 +109,26 @@ void HintWindow::CreateControls() {
     int lineHeight = dpi_.Px(kLineHeight);
     int textX = pad + image1 + pad;
     int textY = (height - 2 * lineHeight) / 2;
-
-    CreateChild(hwnd_, 0, L"STATIC", L"", SS_OWNERDRAW, kIdHintImage1, pad, (height - image1) / 2, image1, image1,
-                nullptr);
-    label1_ = CreateChild(hwnd_, 0, L"STATIC", Widen(kHintLabel1).c_str(), SS_LEFT | SS_NOPREFIX, kIdHintLabel1, textX,
-                          textY, width - textX - pad - image2 - pad, lineHeight, boldFont_.Get());
-    image2_ = CreateChild(hwnd_, 0, L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, kIdHintImage2, width - pad - image2,
-                          textY, image2, image2, nullptr);
-    // Long addresses end in an ellipsis rather than run under the frame.
-    label2_ = CreateChild(hwnd_, 0, L"STATIC", Widen(kHintLabel2).c_str(), SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS,
-                          kIdHintLabel2, textX, textY + lineHeight, width - textX - pad, lineHeight, font_.Get());
+    const RECT boxes[] = {{pad, (height - image1) / 2, image1, image1},
+                          {textX, textY, width - textX - pad - image2 - pad, lineHeight},
+                          {width - pad - image2, textY, image2, image2},
+                          {textX, textY + lineHeight, width - textX - pad, lineHeight}};
+    if (!image1_) {
+        image1_ = CreateChild(hwnd_, 0, L"STATIC", L"", SS_OWNERDRAW, kIdHintImage1, 0, 0, 0, 0, nullptr);
+        label1_ = CreateChild(hwnd_, 0, L"STATIC", Widen(kHintLabel1).c_str(), SS_LEFT | SS_NOPREFIX, kIdHintLabel1, 0,
+                              0, 0, 0, nullptr);
+        image2_ = CreateChild(hwnd_, 0, L"STATIC", L"", SS_OWNERDRAW | SS_NOTIFY, kIdHintImage2, 0, 0, 0, 0, nullptr);
+        // Long addresses end in an ellipsis rather than run under the frame.
+        label2_ = CreateChild(hwnd_, 0, L"STATIC", Widen(kHintLabel2).c_str(), SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS,
+                              kIdHintLabel2, 0, 0, 0, 0, nullptr);
+    }
+    const HWND controls[] = {image1_, label1_, image2_, label2_};
+    for (std::size_t i = 0; i < std::size(controls); ++i) {
+        const RECT& b = boxes[i];
+        MoveWindow(controls[i], b.left, b.top, b.right, b.bottom, FALSE);
+    }
+    SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
+    SendMessageW(label2_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 }
 
 void HintWindow::SetLabel2(const std::string& text) {
@@ -132,7 +169,17 @@ void HintWindow::DrawImage(const DRAWITEMSTRUCT& item) {
 LRESULT HintWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE:
-            CreateControls();
+            SetWindowDpi(hwnd_, dpi_);
+            Layout();
+            return 0;
+        case kDpiChanged:
+            // Moving itself onto another monitor, the window has taken that monitor's scaling and
+            // its place already; moved by anyone else, it takes the scaling and the rectangle given.
+            if (!placing_) {
+                UseDpi(TakeDpiChange(hwnd_, wParam, lParam));
+                Layout();
+                InvalidateRect(hwnd_, nullptr, TRUE);
+            }
             return 0;
         case WM_COMMAND:
             if (LOWORD(wParam) == kIdHintImage2 && HIWORD(wParam) == STN_CLICKED) Image2_Click();

@@ -1,6 +1,7 @@
 #include "vault/config_window_win.h"
 
 #include "base/controls_win.h"
+#include "base/dialog_scaling_win.h"
 #include "base/dpi_win.h"
 #include "base/program_look_win.h"
 #include "vault/vault_lock.h"
@@ -46,54 +47,77 @@ ConfigWindow::~ConfigWindow() {
 
 int ConfigWindow::CheckRows() const { return protection_ ? 3 : 2; }
 
+SIZE ConfigWindow::ClientSize(Dpi dpi) const {
+    const int height = kFrameTop + FrameHeight() + 10 + CheckRows() * kCheckHeight + 12 + kButtonHeight + kMargin;
+    return {dpi.Px(kClientWidth), dpi.Px(height)};
+}
+
 bool ConfigWindow::Create(HWND owner) {
     if (!face_.Ready(kConfigWindowClass, OwnerWindowProc<ConfigWindow>, DpiForNewWindow(owner))) return false;
 
-    int clientHeight = kFrameTop + FrameHeight() + 10 + CheckRows() * kCheckHeight + 12 + kButtonHeight + kMargin;
-    hwnd_ = CreateCenteredWindow(kExStyle, kConfigWindowClass, Widen(kConfigCaption), kStyle,
-                                 face_.dpi.Px(kClientWidth), face_.dpi.Px(clientHeight), owner, this, face_.dpi);
+    const SIZE client = ClientSize(face_.dpi);
+    hwnd_ = CreateCenteredWindow(kExStyle, kConfigWindowClass, Widen(kConfigCaption), kStyle, client.cx, client.cy,
+                                 owner, this, face_.dpi);
     return hwnd_ != nullptr;
 }
 
-void ConfigWindow::CreateControls() {
-    int frameX = face_.dpi.Px(kMargin);
-    int frameW = face_.dpi.Px(kClientWidth - 2 * kMargin);
+void ConfigWindow::Layout() {
+    const Dpi dpi = face_.dpi;
+    HFONT font = face_.font.Get();
+    const bool first = !boxes_[0];
+    // Made the first time (in the order given) or moved to the present scaling later.
+    const auto place = [&](HWND& control, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
+                           int x, int y, int w, int h) {
+        if (first) {
+            control = CreateChild(hwnd_, exStyle, cls, text, style, id, x, y, w, h, font);
+        } else {
+            MoveChild(control, x, y, w, h, font);
+        }
+    };
+    const int frameX = dpi.Px(kMargin);
+    const int frameW = dpi.Px(kClientWidth - 2 * kMargin);
     // Creation order is the Tab order: the three boxes, the check boxes, OK and Cancel. The
     // frame comes first so that the boxes lie above it.
-    CreateChild(hwnd_, 0, L"BUTTON", L"Set the login password", BS_GROUPBOX, kIdConfigFrame, frameX,
-                face_.dpi.Px(kFrameTop), frameW, face_.dpi.Px(FrameHeight()), face_.font.Get());
-    int labelX = frameX + face_.dpi.Px(kFramePadding);
-    int boxX = labelX + face_.dpi.Px(kLabelWidth);
-    int boxW = frameX + frameW - face_.dpi.Px(kFramePadding) - boxX;
+    HWND frame = GetDlgItem(hwnd_, kIdConfigFrame);
+    place(frame, 0, L"BUTTON", L"Set the login password", BS_GROUPBOX, kIdConfigFrame, frameX, dpi.Px(kFrameTop),
+          frameW, dpi.Px(FrameHeight()));
+    const int labelX = frameX + dpi.Px(kFramePadding);
+    const int boxX = labelX + dpi.Px(kLabelWidth);
+    const int boxW = frameX + frameW - dpi.Px(kFramePadding) - boxX;
     for (int i = 0; i < kConfigPasswordBoxes; ++i) {
-        int y = face_.dpi.Px(kFrameTop + kFrameCaption + i * kRowPitch);
-        CreateChild(hwnd_, 0, L"STATIC", kBoxLabels[i], SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, kIdConfigLabel0 + i,
-                    labelX, y, face_.dpi.Px(kLabelWidth - 8), face_.dpi.Px(kBoxHeight), face_.font.Get());
-        HWND box = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD,
-                               kIdConfigPassword0 + i, boxX, y, boxW, face_.dpi.Px(kBoxHeight), face_.font.Get());
-        SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
-        boxes_[static_cast<std::size_t>(i)] = box;
+        const int y = dpi.Px(kFrameTop + kFrameCaption + i * kRowPitch);
+        HWND label = GetDlgItem(hwnd_, kIdConfigLabel0 + i);
+        place(label, 0, L"STATIC", kBoxLabels[i], SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX, kIdConfigLabel0 + i, labelX,
+              y, dpi.Px(kLabelWidth - 8), dpi.Px(kBoxHeight));
+        HWND& box = boxes_[static_cast<std::size_t>(i)];
+        place(box, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD, kIdConfigPassword0 + i,
+              boxX, y, boxW, dpi.Px(kBoxHeight));
+        if (first) SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
     }
 
-    int checkY = face_.dpi.Px(kFrameTop + FrameHeight() + 10);
-    remember_ = CreateChild(hwnd_, 0, L"BUTTON", L"Remember Access Password ", WS_TABSTOP | BS_AUTOCHECKBOX,
-                            kIdConfigRemember, frameX + face_.dpi.Px(4), checkY, frameW - face_.dpi.Px(4),
-                            face_.dpi.Px(kCheckHeight), face_.font.Get());
-    runOnStart_ = CreateChild(hwnd_, 0, L"BUTTON", L"Auto start", WS_TABSTOP | BS_AUTOCHECKBOX, kIdConfigRunOnStart,
-                              frameX + face_.dpi.Px(4), checkY + face_.dpi.Px(kCheckHeight), frameW - face_.dpi.Px(4),
-                              face_.dpi.Px(kCheckHeight), face_.font.Get());
+    const int checkX = frameX + dpi.Px(4);
+    const int checkW = frameW - dpi.Px(4);
+    const int checkY = dpi.Px(kFrameTop + FrameHeight() + 10);
+    place(remember_, 0, L"BUTTON", L"Remember Access Password ", WS_TABSTOP | BS_AUTOCHECKBOX, kIdConfigRemember,
+          checkX, checkY, checkW, dpi.Px(kCheckHeight));
+    place(runOnStart_, 0, L"BUTTON", L"Auto start", WS_TABSTOP | BS_AUTOCHECKBOX, kIdConfigRunOnStart, checkX,
+          checkY + dpi.Px(kCheckHeight), checkW, dpi.Px(kCheckHeight));
     if (protection_)
-        protect_ = CreateChild(hwnd_, 0, L"BUTTON", Widen(kProtectCheckText).c_str(), WS_TABSTOP | BS_AUTOCHECKBOX,
-                               kIdConfigProtect, frameX + face_.dpi.Px(4), checkY + face_.dpi.Px(2 * kCheckHeight),
-                               frameW - face_.dpi.Px(4), face_.dpi.Px(kCheckHeight), face_.font.Get());
+        place(protect_, 0, L"BUTTON", Widen(kProtectCheckText).c_str(), WS_TABSTOP | BS_AUTOCHECKBOX, kIdConfigProtect,
+              checkX, checkY + dpi.Px(2 * kCheckHeight), checkW, dpi.Px(kCheckHeight));
 
-    int buttonsY = checkY + face_.dpi.Px(CheckRows() * kCheckHeight + 12);
-    int cancelX = frameX + frameW - face_.dpi.Px(kButtonWidth);
-    int okX = cancelX - face_.dpi.Px(kButtonWidth + 8);
-    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, face_.dpi.Px(kButtonWidth),
-                        face_.dpi.Px(kButtonHeight), face_.font.Get());
-    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
-                        face_.dpi.Px(kButtonWidth), face_.dpi.Px(kButtonHeight), face_.font.Get());
+    const int buttonsY = checkY + dpi.Px(CheckRows() * kCheckHeight + 12);
+    const int cancelX = frameX + frameW - dpi.Px(kButtonWidth);
+    const int okX = cancelX - dpi.Px(kButtonWidth + 8);
+    if (first) {
+        CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, dpi.Px(kButtonWidth),
+                            dpi.Px(kButtonHeight), font);
+        CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
+                            dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
+    } else {
+        MoveChild(GetDlgItem(hwnd_, IDOK), okX, buttonsY, dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
+        MoveChild(GetDlgItem(hwnd_, IDCANCEL), cancelX, buttonsY, dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
+    }
 }
 
 void ConfigWindow::Load() {
@@ -196,7 +220,18 @@ void ConfigWindow::OnCommand(int id, int code) {
 LRESULT ConfigWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE:
-            CreateControls();
+            SetWindowDpi(hwnd_, face_.dpi);
+            Layout();
+            return 0;
+        case kGetDpiScaledSize:
+            return AnswerDpiScaledSize(lParam, ClientSize(static_cast<int>(LOWORD(wParam))), kStyle, kExStyle,
+                                       static_cast<int>(LOWORD(wParam)));
+        case kDpiChanged:
+            // Moved onto a monitor of another scaling: the boxes keep what is typed, the checks their state.
+            face_.UseDpi(TakeDpiChange(hwnd_, wParam, lParam));
+            Layout();
+            TellControlsDpiChanged(hwnd_);
+            RepaintAll(hwnd_);
             return 0;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));

@@ -46,7 +46,9 @@ private:
     friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool Create(HWND owner);
-    void CreateControls();
+    SIZE ClientSize(Dpi dpi) const;
+    // Creates the controls the first time, moves them to the present scaling afterwards.
+    void Layout();
     void Load();
     int CheckRows() const;
     ConfigForm Collect() const;

@@ -1,6 +1,7 @@
 #include "vault/login_window_win.h"
 
 #include "base/controls_win.h"
+#include "base/dialog_scaling_win.h"
 #include "base/dpi_win.h"
 #include "base/message_pump_win.h"
 #include "base/program_look_win.h"
@@ -25,6 +26,8 @@ constexpr int kButtonHeight = 28;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
+SIZE ClientSize(Dpi dpi) { return {dpi.Px(kClientWidth), dpi.Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin)}; }
+
 }  // namespace
 
 LoginWindow::~LoginWindow() {
@@ -34,25 +37,36 @@ LoginWindow::~LoginWindow() {
 bool LoginWindow::Create(HWND owner) {
     if (!face_.Ready(kLoginWindowClass, OwnerWindowProc<LoginWindow>, DpiForNewWindow(owner))) return false;
 
-    hwnd_ =
-        CreateCenteredWindow(kExStyle, kLoginWindowClass, Widen(kLoginCaption), kStyle, face_.dpi.Px(kClientWidth),
-                             face_.dpi.Px(kMargin + kBoxHeight + 14 + kButtonHeight + kMargin), owner, this, face_.dpi);
+    const SIZE client = ClientSize(face_.dpi);
+    hwnd_ = CreateCenteredWindow(kExStyle, kLoginWindowClass, Widen(kLoginCaption), kStyle, client.cx, client.cy, owner,
+                                 this, face_.dpi);
     return hwnd_ != nullptr;
 }
 
-void LoginWindow::CreateControls() {
-    int inner = face_.dpi.Px(kClientWidth - 2 * kMargin);
-    password_ =
-        CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD, kIdLoginPassword,
-                    face_.dpi.Px(kMargin), face_.dpi.Px(kMargin), inner, face_.dpi.Px(kBoxHeight), face_.font.Get());
-    SendMessageW(password_, EM_SETPASSWORDCHAR, L'*', 0);
-    int buttonsY = face_.dpi.Px(kMargin + kBoxHeight + 14);
-    int cancelX = face_.dpi.Px(kClientWidth - kMargin - kButtonWidth);
-    int okX = cancelX - face_.dpi.Px(kButtonWidth + 8);
-    CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, face_.dpi.Px(kButtonWidth),
-                        face_.dpi.Px(kButtonHeight), face_.font.Get());
-    CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
-                        face_.dpi.Px(kButtonWidth), face_.dpi.Px(kButtonHeight), face_.font.Get());
+void LoginWindow::Layout() {
+    const Dpi dpi = face_.dpi;
+    HFONT font = face_.font.Get();
+    const bool first = !password_;
+    const int inner = dpi.Px(kClientWidth - 2 * kMargin);
+    if (first) {
+        password_ = CreateChild(hwnd_, WS_EX_CLIENTEDGE, L"EDIT", L"", WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD,
+                                kIdLoginPassword, dpi.Px(kMargin), dpi.Px(kMargin), inner, dpi.Px(kBoxHeight), font);
+        SendMessageW(password_, EM_SETPASSWORDCHAR, L'*', 0);
+    } else {
+        MoveChild(password_, dpi.Px(kMargin), dpi.Px(kMargin), inner, dpi.Px(kBoxHeight), font);
+    }
+    const int buttonsY = dpi.Px(kMargin + kBoxHeight + 14);
+    const int cancelX = dpi.Px(kClientWidth - kMargin - kButtonWidth);
+    const int okX = cancelX - dpi.Px(kButtonWidth + 8);
+    if (first) {
+        CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, dpi.Px(kButtonWidth),
+                            dpi.Px(kButtonHeight), font);
+        CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
+                            dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
+    } else {
+        MoveChild(GetDlgItem(hwnd_, IDOK), okX, buttonsY, dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
+        MoveChild(GetDlgItem(hwnd_, IDCANCEL), cancelX, buttonsY, dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
+    }
 }
 
 bool LoginWindow::ShowModal(HWND owner, Session& session) {
@@ -127,7 +141,18 @@ void LoginWindow::Unload() {
 LRESULT LoginWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE:
-            CreateControls();
+            SetWindowDpi(hwnd_, face_.dpi);
+            Layout();
+            return 0;
+        case kGetDpiScaledSize:
+            return AnswerDpiScaledSize(lParam, ClientSize(static_cast<int>(LOWORD(wParam))), kStyle, kExStyle,
+                                       static_cast<int>(LOWORD(wParam)));
+        case kDpiChanged:
+            // Moved onto a monitor of another scaling: the typed password stays in its box.
+            face_.UseDpi(TakeDpiChange(hwnd_, wParam, lParam));
+            Layout();
+            TellControlsDpiChanged(hwnd_);
+            RepaintAll(hwnd_);
             return 0;
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED && session_) {

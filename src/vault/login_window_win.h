@@ -44,7 +44,8 @@ private:
     friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool Create(HWND owner);
-    void CreateControls();
+    // Creates the controls the first time, moves them to the present scaling afterwards.
+    void Layout();
     void btnOK_Click();
     void btnCancel_Click();
     void Unload();

@@ -139,7 +139,8 @@ tf_prepare_prefix() {
 
 TF_XVFB_PID=""
 
-# One X display and one wineserver for everything that runs until tf_stop_wine.
+# One X display and one wineserver for everything that runs until tf_stop_wine. The display is
+# 1280 x 1024 unless TF_SCREEN says another (WIDTHxHEIGHTxDEPTH).
 tf_start_wine() {
     export WINEDEBUG=${WINEDEBUG:--all}
     export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -147,7 +148,7 @@ tf_start_wine() {
         local fifo
         fifo=$(mktemp -u)
         mkfifo "$fifo"
-        setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+        setsid Xvfb -displayfd 3 -screen 0 "${TF_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
         TF_XVFB_PID=$!
         local num
         read -r -t 20 num <"$fifo" || { echo "Xvfb did not start" >&2; rm -f "$fifo"; return 1; }

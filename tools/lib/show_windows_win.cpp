@@ -3,9 +3,10 @@
 // fake browser page, and the updater during a download. For each it prints "shot <name> <left>
 // <top> <right> <bottom>" and waits for a line on its input (the picture taken) before it goes on.
 //
-//   show_windows.exe FOLDER ADDRESS [main]
-// FOLDER holds the programs and the demo vault; ADDRESS is a page with a record in it; "main"
-// shows the main window only.
+//   show_windows.exe FOLDER ADDRESS [SCALE WINDOWS]
+// FOLDER holds the programs and the demo vault; ADDRESS is a page with a record in it. With SCALE
+// (a percentage), only the WINDOWS named ("main", "editor", "velnor", joined by commas) are shown,
+// each picture's name ending in "-SCALE".
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -50,6 +51,18 @@ HWND VisibleTop(const Process& program, const wchar_t* cls) {
     return found;
 }
 
+// The release the update server offers comes down slowly enough to be seen.
+int ShowVelnor(const std::wstring& folder, const std::string& name) {
+    Process velnor(folder + L"\\velnor.exe", folder);
+    HWND updater = VisibleTop(velnor, kVelnorWindowClass);
+    if (!updater) return 1;
+    // The release's description arrives with the first timer tick; then "Update" starts the download.
+    WaitUntil([&] { return !WindowText(FindChildById(updater, kIdVelnorLabel17)).empty(); });
+    PostCommand(FindChildById(updater, kIdVelnorCommand1));
+    Sleep(3000);
+    return Shot(name.c_str(), updater) ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -58,7 +71,10 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
     const std::wstring folder = argv[1];
     const std::wstring address = argv[2];
-    const bool mainOnly = argc > 3 && std::wstring(argv[3]) == L"main";
+    const std::string scale = argc > 4 ? Narrow(argv[3]) : "";
+    const std::wstring only = argc > 4 ? argv[4] : L"";
+    const auto wanted = [&](const wchar_t* window) { return scale.empty() || only.find(window) != std::wstring::npos; };
+    const auto named = [&](const char* name) { return scale.empty() ? std::string(name) : name + ("-" + scale); };
 
     Process program(folder + L"\\Tamborvin Form.exe", folder);
     HWND main = VisibleTop(program, kMainClass);
@@ -67,12 +83,17 @@ int wmain(int argc, wchar_t** argv) {
     RemoteListView list(grid);
     WaitUntil([&] { return list.RowCount() > 0; });
     list.Select(0);
-    if (!Shot(mainOnly ? "main-window-150" : "main-window", main)) return 1;
-    if (mainOnly) return 0;
+    if (wanted(L"main") && !Shot(named("main-window").c_str(), main)) return 1;
 
     PostCommand(FindChild(main, L"", L"Edit"));
     HWND editor = VisibleTop(program, L"TamborvinFormEdit");
-    if (!Shot("editor", editor)) return 1;
+    if (wanted(L"editor") && !Shot(named("editor").c_str(), editor)) return 1;
+    if (!scale.empty()) {
+        PostMessageW(editor, WM_CLOSE, 0, 0);
+        WaitUntil([&] { return !IsWindow(editor); });
+        program.Kill();
+        return wanted(L"velnor") ? ShowVelnor(folder, named("velnor-update")) : 0;
+    }
     PostCommand(FindChildById(editor, 2201));  // Password options...
     if (!Shot("generator-options", VisibleTop(program, L"TamborvinFormGeneratorOptions"))) return 1;
     PostMessageW(VisibleTop(program, L"TamborvinFormGeneratorOptions"), WM_CLOSE, 0, 0);
@@ -118,15 +139,5 @@ int wmain(int argc, wchar_t** argv) {
         if (!Shot("hint-window", VisibleTop(program, kHintClass))) return 1;
     }
     program.Kill();
-
-    // The release the update server offers comes down slowly enough to be seen.
-    Process velnor(folder + L"\\velnor.exe", folder);
-    HWND updater = VisibleTop(velnor, kVelnorWindowClass);
-    if (!updater) return 1;
-    // The release's description arrives with the first timer tick; then "Update" starts the download.
-    WaitUntil([&] { return !WindowText(FindChildById(updater, kIdVelnorLabel17)).empty(); });
-    PostCommand(FindChildById(updater, kIdVelnorCommand1));
-    Sleep(3000);
-    if (!Shot("velnor-update", updater)) return 1;
-    return 0;
+    return ShowVelnor(folder, "velnor-update");
 }

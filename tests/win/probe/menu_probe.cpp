@@ -63,6 +63,22 @@ extern "C" __declspec(dllexport) DWORD WINAPI SendDpiChanged(void* block) {
     return 1;
 }
 
+// Asks a window the size it wants at another scaling (WM_GETDPISCALEDSIZE), as Windows does before
+// it moves the window onto a monitor of that scaling: width and height in the low and high words,
+// 0 when the window leaves the size to Windows.
+struct ScaledSizeAsk {
+    HWND window;
+    UINT dpi;
+};
+
+extern "C" __declspec(dllexport) DWORD WINAPI AskDpiScaledSize(void* block) {
+    const auto* ask = static_cast<ScaledSizeAsk*>(block);
+    SIZE size{};
+    if (!SendMessageW(ask->window, 0x02E4 /* WM_GETDPISCALEDSIZE */, ask->dpi, reinterpret_cast<LPARAM>(&size)))
+        return 0;
+    return MAKELONG(size.cx, size.cy);
+}
+
 // The height (lfHeight) of a control's font, plus 100000 so that the answer is never 0; 0 when it
 // has none. Fonts are the process's own, read only from inside it.
 extern "C" __declspec(dllexport) DWORD WINAPI FontHeightOf(void* block) {

@@ -72,6 +72,16 @@ bool SendDpiChange(HWND window, int dpi, SIZE client) {
     });
 }
 
+std::optional<SIZE> DpiScaledSize(HWND window, int dpi) {
+    const struct {
+        HWND window;
+        UINT dpi;
+    } ask{window, static_cast<UINT>(dpi)};
+    const std::optional<DWORD> size = RunProbe(window, "AskDpiScaledSize", &ask, sizeof ask);
+    if (!size || !*size) return std::nullopt;
+    return SIZE{LOWORD(*size), HIWORD(*size)};
+}
+
 void ExpectSameLayout(const WindowLayout& changed, const WindowLayout& opened, const std::string& name) {
     SCOPED_TRACE(name);
     EXPECT_EQ(changed.client.cx, opened.client.cx);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,10 @@ WindowLayout LayoutOf(HWND window);
 // rectangle at the same top-left corner that holds the client size the window would have there
 // (`client`, with the window's present frame around it). Waits until the window has taken it.
 bool SendDpiChange(HWND window, int dpi, SIZE client);
+
+// The window size the window asks for at that scaling when Windows is about to move it onto such a
+// monitor (so that Windows suggests that size); nothing when it leaves the size to Windows.
+std::optional<SIZE> DpiScaledSize(HWND window, int dpi);
 
 // The client size, each control's place and font of a window told of a scaling against those of
 // one opened at it.
