@@ -40,6 +40,9 @@ TEST_F(WindowFitTest, EveryWindowOpensInsideTheWorkAreaAt144Dpi) {
     ExpectInsideWorkArea(main_, "the main window");
     // Moved onto a monitor of 200 %, it shrinks to the work area there as it did at the start.
     const WindowLayout fitted = LayoutOf(main_);
+    const std::optional<SIZE> asked = DpiScaledSize(main_, 192);
+    ASSERT_TRUE(asked);
+    EXPECT_TRUE(asked->cx == fitted.client.cx && asked->cy == fitted.client.cy) << asked->cx << " x " << asked->cy;
     ASSERT_TRUE(SendDpiChange(main_, 192, fitted.client));
     ExpectSameLayout(LayoutOf(main_), fitted, "the main window moved to 200 %");
     ExpectInsideWorkArea(main_, "the main window at 200 %");
