@@ -128,11 +128,11 @@ void MainWindow::MakeIcons(Dpi monitor) {
     };
     // The window holds the new icons before the old ones are freed.
     UniqueIcon big(load(SM_CXICON, SM_CYICON));
-    UniqueIcon small(load(SM_CXSMICON, SM_CYSMICON));
+    UniqueIcon smallOne(load(SM_CXSMICON, SM_CYSMICON));
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.Get()));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.Get()));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallOne.Get()));
     icon_ = std::move(big);
-    smallIcon_ = std::move(small);
+    smallIcon_ = std::move(smallOne);
 }
 
 void MainWindow::Show() {

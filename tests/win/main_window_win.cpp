@@ -255,8 +255,18 @@ TEST_F(MainWindowTest, HiddenToTheTrayAndBackByALeftClickOnTheIcon) {
     ExitProgram();
 }
 
+// The size of the window's big or small icon, as the program holds it.
+SIZE IconSize(HWND window, WPARAM which) {
+    const struct {
+        HWND window;
+        WPARAM which;
+    } ask{window, which};
+    const DWORD size = RunProbe(window, "IconSizeOf", &ask, sizeof ask).value_or(0);
+    return {LOWORD(size), HIWORD(size)};
+}
+
 // Moved onto a monitor of another scaling, the window lays out its very controls again: what the
-// user typed, chose, ticked and where the focus was stay.
+// user typed, chose, ticked and where the focus was stay; its icons are remade at that scaling.
 TEST_F(MainWindowTest, AChangeOfScalingKeepsTheControlsAndWhatIsInThem) {
     folder_.Write(L"Data.db", FormatVault(FourRecords()));
     StartProgram();
@@ -280,6 +290,11 @@ TEST_F(MainWindowTest, AChangeOfScalingKeepsTheControlsAndWhatIsInThem) {
     EXPECT_EQ(list_->SelectedRow(), 2);
     EXPECT_EQ(list_->RowCount(), 4);
     EXPECT_TRUE(GetGUIThreadInfo(thread, &focus) && focus.hwndFocus == search);
+    // At 120 dpi Windows' icon sizes, 32 and 16 at 96, are 40 and 20.
+    const SIZE big = IconSize(main_, ICON_BIG);
+    const SIZE smallIcon = IconSize(main_, ICON_SMALL);
+    EXPECT_TRUE(big.cx == 40 && big.cy == 40) << big.cx << " x " << big.cy;
+    EXPECT_TRUE(smallIcon.cx == 20 && smallIcon.cy == 20) << smallIcon.cx << " x " << smallIcon.cy;
     ExitProgram();
 }
 

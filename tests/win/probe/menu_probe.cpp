@@ -89,4 +89,23 @@ extern "C" __declspec(dllexport) DWORD WINAPI FontHeightOf(void* block) {
     return static_cast<DWORD>(face.lfHeight + 100000);
 }
 
+// The size of the icon a window shows (WM_GETICON: ICON_BIG or ICON_SMALL), the width in the low
+// word and the height in the high one; 0 when it shows none. Icons are the process's own.
+struct IconAsk {
+    HWND window;
+    WPARAM which;
+};
+
+extern "C" __declspec(dllexport) DWORD WINAPI IconSizeOf(void* block) {
+    const auto* ask = static_cast<IconAsk*>(block);
+    auto icon = reinterpret_cast<HICON>(SendMessageW(ask->window, WM_GETICON, ask->which, 0));
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP bits{};
+    const bool read = info.hbmColor && GetObjectW(info.hbmColor, sizeof bits, &bits);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return read ? MAKELONG(bits.bmWidth, bits.bmHeight) : 0;
+}
+
 BOOL WINAPI DllMain(HINSTANCE, DWORD, void*) { return TRUE; }
