@@ -5,6 +5,11 @@
 #include "support/program_test_win.h"
 
 #include <functional>
+#include <memory>
+
+#include "shell/about_window_win.h"
+#include "shell/tray_menu_win.h"
+#include "updater/velnor_window_win.h"
 
 namespace tf::test {
 namespace {
@@ -18,7 +23,33 @@ protected:
         std::function<void(HWND)> close;
     };
 
-    std::vector<Opening> Windows() { return {}; }
+    std::vector<Opening> Windows() {
+        return {
+            {"the About window",
+             [this] {
+                 PostMessageW(main_, WM_COMMAND, kIdMnuAbout, 0);
+                 return program_->WaitForTopWindow(kAboutWindowClass);
+             },
+             [this](HWND about) {
+                 PostMessageW(about, WM_CLOSE, 0, 0);
+                 EXPECT_TRUE(WaitUntil([&] { return program_->TopWindows(kAboutWindowClass).empty(); }));
+             }},
+            // The updater is a program of its own, started beside the main one as About starts it.
+            {"the updater",
+             [this] {
+                 if (!folder_.Exists(L"velnor.exe")) folder_.CopyProgram(L"velnor.exe");
+                 velnor_ = std::make_unique<Process>(folder_.File(L"velnor.exe"), folder_.Path());
+                 return velnor_->WaitForTopWindow(kVelnorWindowClass);
+             },
+             [this](HWND window) {
+                 PostMessageW(window, WM_CLOSE, 0, 0);
+                 EXPECT_TRUE(velnor_->WaitForExit().has_value());
+                 velnor_.reset();
+             }},
+        };
+    }
+
+    std::unique_ptr<Process> velnor_;
 };
 
 TEST_F(DpiChangeTest, AWindowMovedToAnotherScalingLooksAsIfOpenedThere) {
