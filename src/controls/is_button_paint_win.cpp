@@ -71,7 +71,8 @@ void IsButton::DrawIcon(HDC dc, VisualState state, int unit) {
     if (props_.style == 4 && state == VisualState::kHot) {
         // The raised look: a grey shadow where the icon is, the icon itself 2 lines up and left.
         DrawIconEx(dc, r.left, r.top, icon_, size, size, 0, nullptr, DI_NORMAL);
-        COLORREF faceAt = GetPixel(dc, 1, 1);
+        // Read inside the frame, which is a line thick.
+        COLORREF faceAt = GetPixel(dc, unit, unit);
         for (int y = r.top; y < r.bottom; ++y) {
             for (int x = r.left; x < r.right; ++x) {
                 if (GetPixel(dc, x, y) != faceAt) SetPixel(dc, x, y, RGB(0x80, 0x80, 0x80));

@@ -196,7 +196,7 @@ LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             UseDpi(TakeDpiChange(hwnd_, wParam, lParam));
             Layout();
             TellControlsDpiChanged(hwnd_);
-            InvalidateRect(hwnd_, nullptr, TRUE);
+            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             return 0;
         }
         case WM_TIMER:

@@ -355,7 +355,8 @@ LRESULT VelnorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             UseIcons();
             Layout();
             TellControlsDpiChanged(hwnd_);
-            InvalidateRect(hwnd_, nullptr, FALSE);
+            // The controls too: they were moved without drawing, and under the window's picture.
+            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
             return 0;
         }
         case WM_TIMER:
