@@ -357,7 +357,7 @@ TEST_F(IsButtonTest, ToldOfANewScalingItRemakesItsFontAndLaysOutAgain) {
     EXPECT_EQ(r.right, 43);  // 300 twips in whole 7-twip pixels
     UniqueFont parentFont(CreateUiFont(8, 192));
     SendMessageW(b.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(parentFont.Get()), TRUE);
-    EXPECT_EQ(b.WriteProperties().Read("Font", std::string_view()), "Tahoma,8,400,0");
+    EXPECT_EQ(b.Properties().font, "Tahoma,8,400,0");
 }
 
 class ProgramButtonTest : public ProgramTest {};

@@ -195,7 +195,6 @@ TEST_F(ProgressBarWindow, SettingValueRedrawsAndTheHeightStaysTwelvePixelsAt96Dp
     // Its window moved to a monitor at 200 %: twice as high, drawn from pictures of that height.
     SetWindowDpi(host_, 192);
     SendMessageW(bar.Handle(), kDpiChangedAfterParent, 0, 0);
-    SetWindowPos(bar.Handle(), nullptr, 0, 0, 300, 5, SWP_NOMOVE | SWP_NOZORDER);
     const Capture shown = Shown(bar.Handle());
     ASSERT_EQ(shown.height, 2 * kProgressBarHeight);
     const SkinPicture fill = FillSkin(2 * kProgressBarHeight, 2);
