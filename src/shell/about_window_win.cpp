@@ -22,6 +22,8 @@ constexpr UINT_PTR kCheckDeadline = 2;
 constexpr UINT kTimer1Interval = 600;
 constexpr int kClientWidthTwips = 4260;
 constexpr int kClientHeightTwips = 2040;
+// WM_GETDPISCALEDSIZE: Windows asks what size the window wants at the scaling it is about to take.
+constexpr UINT kAskScaledSize = 0x02E4;
 
 // The whole check, connection to last byte: a slow or silent server only ends it sooner.
 constexpr unsigned kCheckLimitMs = 4000;
@@ -188,6 +190,15 @@ LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             SetWindowDpi(hwnd_, dpi_);
             Layout();
             return 0;
+        case kAskScaledSize: {
+            // The size of the window opened at that scaling, not the present one scaled and rounded.
+            const Dpi next(static_cast<int>(LOWORD(wParam)));
+            const RECT frame = FrameAround(next.FromTwips(kClientWidthTwips), next.FromTwips(kClientHeightTwips),
+                                           static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)),
+                                           static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)), next);
+            *reinterpret_cast<SIZE*>(lParam) = {frame.right - frame.left, frame.bottom - frame.top};
+            return TRUE;
+        }
         case kDpiChanged: {
             // The controls and the picture let go of the old fonts and logo only as Layout gives
             // them the new ones.

@@ -25,6 +25,8 @@ constexpr UINT kTimer1Interval = 500;
 constexpr UINT kFetchedMessage = WM_APP + 1;
 constexpr int kClientWidthTwips = 5700;
 constexpr int kClientHeightTwips = 1530;
+// WM_GETDPISCALEDSIZE: Windows asks what size the window wants at the scaling it is about to take.
+constexpr UINT kAskScaledSize = 0x02E4;
 
 const COLORREF kBackTop = RGB(236, 244, 252);
 const COLORREF kBackBottom = RGB(198, 221, 244);
@@ -347,6 +349,15 @@ LRESULT VelnorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             UseIcons();
             Layout();
             return 0;
+        case kAskScaledSize: {
+            // The size of the window opened at that scaling, not the present one scaled and rounded.
+            const Dpi next(static_cast<int>(LOWORD(wParam)));
+            const RECT frame = FrameAround(next.FromTwips(kClientWidthTwips), next.FromTwips(kClientHeightTwips),
+                                           static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)),
+                                           static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)), next);
+            *reinterpret_cast<SIZE*>(lParam) = {frame.right - frame.left, frame.bottom - frame.top};
+            return TRUE;
+        }
         case kDpiChanged: {
             // The controls let go of the old fonts only as Layout gives them the new ones.
             UniqueFont oldFont = std::move(font_);
