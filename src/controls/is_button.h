@@ -70,7 +70,7 @@ struct IsButtonProperties {
     // The icon as a resource name of the program ("#101" or a name); empty: none.
     std::string icon;
     int iconAlign = 1;
-    int iconSize = 16;
+    int iconSize = 16;  // pixels at 96 dpi; drawn scaled to the button's scaling
     int captionAlign = 0;
     int nonThemeStyle = 5;
     bool enabled = true;
