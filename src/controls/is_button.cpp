@@ -124,7 +124,8 @@ VisualState ButtonBehaviour::DrawnState(int style, bool enabled, bool userMode) 
     return s;
 }
 
-RegionShape RegionForStyle(int style, int w, int h) {
+RegionShape RegionForStyle(int style, int w, int h, int unit) {
+    const int u = std::max(unit, 1);
     RegionShape r;
     r.width = w;
     r.height = h;
@@ -132,16 +133,18 @@ RegionShape RegionForStyle(int style, int w, int h) {
         case 5:
         case 7:
             r.kind = RegionKind::kPolygon;
-            r.points = {{0, 3}, {3, 0}, {w - 3, 0}, {w, 3}, {w, h - 3}, {w - 3, h}, {3, h}, {0, h - 3}};
+            r.points = {{0, 3 * u},     {3 * u, 0},     {w - 3 * u, 0}, {w, 3 * u},
+                        {w, h - 3 * u}, {w - 3 * u, h}, {3 * u, h},     {0, h - 3 * u}};
             break;
         case 8:
         case 9:
             r.kind = RegionKind::kPolygon;
-            r.points = {{0, 2}, {2, 0}, {w - 3, 0}, {w, 3}, {w, h - 3}, {w - 3, h}, {4, h}, {0, h - 4}};
+            r.points = {{0, 2 * u},     {2 * u, 0},     {w - 3 * u, 0}, {w, 3 * u},
+                        {w, h - 3 * u}, {w - 3 * u, h}, {4 * u, h},     {0, h - 4 * u}};
             break;
         case 10:
             r.kind = RegionKind::kRoundRect;
-            r.corner = 7;
+            r.corner = 7 * u;
             break;
         default:
             r.kind = RegionKind::kRectangle;
@@ -165,7 +168,8 @@ int TextFlagsFor(int captionAlign) {
     }
 }
 
-ButtonLayout LayoutButton(int width, int height, int twipsPerPixelX, int twipsPerPixelY, int style, int captionAlign) {
+ButtonLayout LayoutButton(int width, int height, int twipsPerPixelX, int twipsPerPixelY, int style, int captionAlign,
+                          int unit) {
     auto minimum = [](int twipsPerPixel) {
         twipsPerPixel = std::max(twipsPerPixel, 1);
         return (kMinimumButtonTwips + twipsPerPixel - 1) / twipsPerPixel;
@@ -174,9 +178,10 @@ ButtonLayout LayoutButton(int width, int height, int twipsPerPixelX, int twipsPe
     l.width = std::max(width, minimum(twipsPerPixelX));
     l.height = std::max(height, minimum(twipsPerPixelY));
     l.full = {0, 0, l.width, l.height};
-    l.inner = {4, 4, l.width - 4, l.height - 4};
+    const int inset = 4 * std::max(unit, 1);
+    l.inner = {inset, inset, l.width - inset, l.height - inset};
     l.textFlags = TextFlagsFor(captionAlign);
-    l.region = RegionForStyle(style, l.width, l.height);
+    l.region = RegionForStyle(style, l.width, l.height, unit);
     return l;
 }
 
@@ -186,8 +191,8 @@ int IconMargin(int style) {
     return 4;
 }
 
-Rect IconRect(int iconAlign, int style, int iconSize, int w, int h) {
-    int m = IconMargin(style);
+Rect IconRect(int iconAlign, int style, int iconSize, int w, int h, int unit) {
+    int m = IconMargin(style) * std::max(unit, 1);
     int cx = (w - iconSize) / 2;
     int cy = (h - iconSize) / 2;
     Point at;

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "controls/line_unit.h"
+
 namespace tf {
 
 inline constexpr char kIsButtonVersion[] = "3.0";
@@ -68,7 +70,7 @@ struct IsButtonProperties {
     // The icon as a resource name of the program ("#101" or a name); empty: none.
     std::string icon;
     int iconAlign = 1;
-    int iconSize = 16;
+    int iconSize = 16;  // pixels at 96 dpi; drawn scaled to the button's scaling
     int captionAlign = 0;
     int nonThemeStyle = 5;
     bool enabled = true;
@@ -231,7 +233,9 @@ struct RegionShape {
     std::vector<Point> points;
     int corner = 0;  // ellipse size of the rounded rectangle
 };
-RegionShape RegionForStyle(int style, int width, int height);
+// `unit`: the pixels one line of the face is thick at the button's scaling (1 at 96 dpi); the cut
+// corners grow with it, so that the region and the drawn outline meet at every scaling.
+RegionShape RegionForStyle(int style, int width, int height, int unit = 1);
 
 inline constexpr int kMinimumButtonTwips = 300;
 inline constexpr int kTextFlagsBeforeLayout = 17;
@@ -245,11 +249,13 @@ struct ButtonLayout {
     RegionShape region;
 };
 // Neither side below 300 twips (rounded up to whole pixels).
-ButtonLayout LayoutButton(int width, int height, int twipsPerPixelX, int twipsPerPixelY, int style, int captionAlign);
+ButtonLayout LayoutButton(int width, int height, int twipsPerPixelX, int twipsPerPixelY, int style, int captionAlign,
+                          int unit = 1);
 
 int IconMargin(int style);
-// 0 centred, 1 left, 2 right, 3 top, 4 bottom; an unknown value is left.
-Rect IconRect(int iconAlign, int style, int iconSize, int width, int height);
+// 0 centred, 1 left, 2 right, 3 top, 4 bottom; an unknown value is left. The margin is in lines of
+// the face (`unit`).
+Rect IconRect(int iconAlign, int style, int iconSize, int width, int height, int unit = 1);
 
 // One drawing step. Lines exclude their end point, as LineTo does.
 struct PaintOp {
@@ -273,6 +279,9 @@ struct FaceRequest {
     Colour backColor = 0;  // translated
     Colour highlightColor = 0;
     int width = 0, height = 0;
+    // Pixels one line of the face is thick (LineUnit): every bevel, ring and cut corner is that many
+    // whole pixels, so the face is drawn sharp at any scaling rather than scaled from 96 dpi.
+    int unit = 1;
 };
 
 // The face colour: custom BackColor in the normal look (also disabled in Styles 1 and 2), custom

@@ -11,7 +11,8 @@ PaintOp Pixel(int x, int y, Colour c) { return {PaintOp::kPixel, {x, y, x + 1, y
 PaintOp Edge(Rect r, unsigned edge) { return {PaintOp::kEdge, r, 0, edge, kBfRect}; }
 PaintOp Frame(Rect r, Colour c) { return {PaintOp::kFrame, r, c}; }
 
-// One line per row from `from` to `to`, rows top .. bottom - 1.
+// One line per row from `from` to `to`, rows top .. bottom - 1: every row of the screen a step of its
+// own, whatever the scaling.
 void Gradient(std::vector<PaintOp>& ops, Rect r, Colour from, Colour to) {
     int rows = r.bottom - r.top;
     for (int i = 0; i < rows; ++i) {
@@ -19,33 +20,73 @@ void Gradient(std::vector<PaintOp>& ops, Rect r, Colour from, Colour to) {
     }
 }
 
+// Draws the face's lines `u` whole pixels thick. Places are given as lines counted in from an edge:
+// L(n) and T(n) from the left and top, R(n) and B(n) from the right and bottom, so that the face at
+// unit 2 is the face at unit 1 with every line doubled. At unit 1 the steps are the plain lines and
+// pixels they always were.
+struct Ink {
+    std::vector<PaintOp>& ops;
+    int u, w, h;
+
+    int L(int n) const { return n * u; }
+    int T(int n) const { return n * u; }
+    int R(int n) const { return w - n * u; }
+    int B(int n) const { return h - n * u; }
+
+    // Columns x1 .. x2 - 1 of the line whose top row is y.
+    void HLine(int x1, int x2, int y, Colour c) const {
+        ops.push_back(u == 1 ? Line(x1, y, x2, y, c) : Fill({x1, y, x2, y + u}, c));
+    }
+    void VLine(int x, int y1, int y2, Colour c) const {
+        ops.push_back(u == 1 ? Line(x, y1, x, y2, c) : Fill({x, y1, x + u, y2}, c));
+    }
+    void Dot(int x, int y, Colour c) const { ops.push_back(u == 1 ? Pixel(x, y, c) : Fill({x, y, x + u, y + u}, c)); }
+    void Outline(Rect r, Colour c) const {
+        for (int k = 0; k < u; ++k) ops.push_back(Frame({r.left + k, r.top + k, r.right - k, r.bottom - k}, c));
+    }
+    // DrawEdge draws each of its bands one pixel wide: one call per pixel of each band, outer first.
+    void Bevel(Rect r, unsigned edge) const {
+        if (u == 1) {
+            ops.push_back(Edge(r, edge));
+            return;
+        }
+        int inset = 0;
+        for (unsigned band : {edge & (kBdrRaisedOuter | kBdrSunkenOuter), edge & (kBdrRaisedInner | kBdrSunkenInner)}) {
+            if (!band) continue;
+            for (int k = 0; k < u; ++k, ++inset) {
+                ops.push_back(Edge({r.left + inset, r.top + inset, r.right - inset, r.bottom - inset}, band));
+            }
+        }
+    }
+};
+
 // The outline of polygon form B: cuts of 2 at the top left, 3 on the right and 4 at the bottom left.
-void OutlineB(std::vector<PaintOp>& ops, int w, int h, Colour c) {
-    ops.push_back(Line(2, 0, w - 2, 0, c));
-    ops.push_back(Line(w - 1, 3, w - 1, h - 2, c));
-    ops.push_back(Line(4, h - 1, w - 2, h - 1, c));
-    ops.push_back(Line(0, 2, 0, h - 3, c));
-    ops.push_back(Pixel(1, 1, c));
-    ops.push_back(Pixel(w - 2, 1, c));
-    ops.push_back(Pixel(w - 2, 2, c));
-    ops.push_back(Pixel(w - 2, h - 2, c));
-    ops.push_back(Pixel(w - 3, h - 2, c));
-    ops.push_back(Pixel(1, h - 3, c));
-    ops.push_back(Pixel(2, h - 2, c));
-    ops.push_back(Pixel(3, h - 2, c));
+void OutlineB(const Ink& k, Colour c) {
+    k.HLine(k.L(2), k.R(2), 0, c);
+    k.VLine(k.R(1), k.T(3), k.B(2), c);
+    k.HLine(k.L(4), k.R(2), k.B(1), c);
+    k.VLine(0, k.T(2), k.B(3), c);
+    k.Dot(k.L(1), k.T(1), c);
+    k.Dot(k.R(2), k.T(1), c);
+    k.Dot(k.R(2), k.T(2), c);
+    k.Dot(k.R(2), k.B(2), c);
+    k.Dot(k.R(3), k.B(2), c);
+    k.Dot(k.L(1), k.B(3), c);
+    k.Dot(k.L(2), k.B(2), c);
+    k.Dot(k.L(3), k.B(2), c);
 }
 
-// The outline of polygon form A: every corner cut by 3 pixels along a rounded curve.
-void OutlineA(std::vector<PaintOp>& ops, int w, int h, Colour c, Colour soft) {
-    ops.push_back(Line(3, 0, w - 3, 0, c));
-    ops.push_back(Line(3, h - 1, w - 3, h - 1, c));
-    ops.push_back(Line(0, 3, 0, h - 3, c));
-    ops.push_back(Line(w - 1, 3, w - 1, h - 3, c));
-    for (Point p : {Point{1, 1}, Point{w - 2, 1}, Point{1, h - 2}, Point{w - 2, h - 2}})
-        ops.push_back(Pixel(p.x, p.y, c));
-    for (Point p : {Point{2, 0}, Point{0, 2}, Point{w - 3, 0}, Point{w - 1, 2}, Point{0, h - 3}, Point{2, h - 1},
-                    Point{w - 1, h - 3}, Point{w - 3, h - 1}}) {
-        ops.push_back(Pixel(p.x, p.y, soft));
+// The outline of polygon form A: every corner cut by 3 lines along a rounded curve.
+void OutlineA(const Ink& k, Colour c, Colour soft) {
+    k.HLine(k.L(3), k.R(3), 0, c);
+    k.HLine(k.L(3), k.R(3), k.B(1), c);
+    k.VLine(0, k.T(3), k.B(3), c);
+    k.VLine(k.R(1), k.T(3), k.B(3), c);
+    for (Point p : {Point{k.L(1), k.T(1)}, Point{k.R(2), k.T(1)}, Point{k.L(1), k.B(2)}, Point{k.R(2), k.B(2)}})
+        k.Dot(p.x, p.y, c);
+    for (Point p : {Point{k.L(2), 0}, Point{0, k.T(2)}, Point{k.R(3), 0}, Point{k.R(1), k.T(2)}, Point{0, k.B(3)},
+                    Point{k.L(2), k.B(1)}, Point{k.R(1), k.B(3)}, Point{k.R(3), k.B(1)}}) {
+        k.Dot(p.x, p.y, soft);
     }
 }
 
@@ -121,46 +162,50 @@ std::vector<PaintOp> PaintFace(const FaceRequest& r, const SystemPalette& pal) {
     const Colour dark = pal[kColour3dDkShadow];
     const Colour highlight = r.useCustomColors ? r.highlightColor : pal[kColourHighlight];
     std::vector<PaintOp> ops;
+    const Ink k{ops, std::max(r.unit, 1), w, h};
+    const Rect inside{k.L(1), k.T(1), k.R(1), k.B(1)};
     ops.push_back(Fill(full, SurfaceColour(r, pal)));
     switch (r.style) {
         case 0:
             ops.push_back(Fill(full, face));
-            ops.push_back(Edge(full, Pressed(s) ? kEdgeSunken : kEdgeRaised));
+            k.Bevel(full, Pressed(s) ? kEdgeSunken : kEdgeRaised);
             break;
         case 1:
             ops.push_back(Fill(full, face));
-            ops.push_back(Edge(full, Pressed(s) ? kBdrSunkenOuter : kBdrRaisedInner));
+            k.Bevel(full, Pressed(s) ? kBdrSunkenOuter : kBdrRaisedInner);
             break;
         case 2:
             ops.push_back(Fill(full, face));
-            if (Hot(s)) ops.push_back(Edge(full, kBdrRaisedInner));
-            if (Pressed(s)) ops.push_back(Edge(full, kBdrSunkenOuter));
-            if (s == VisualState::kDisabled) ops.push_back(Frame(full, shadow));
-            if (s == VisualState::kNormal || s == VisualState::kFocused) ops.push_back(Frame(full, face));
+            if (Hot(s)) k.Bevel(full, kBdrRaisedInner);
+            if (Pressed(s)) k.Bevel(full, kBdrSunkenOuter);
+            if (s == VisualState::kDisabled) k.Outline(full, shadow);
+            if (s == VisualState::kNormal || s == VisualState::kFocused) k.Outline(full, face);
             break;
         case 3: {
             const Colour base = r.useCustomColors ? r.backColor : face;
             const Colour lower = BlendColour(face, shadow, 1, 2);
             const int half = h / 2;
+            const Rect upper{k.L(1), k.T(1), k.R(1), half};
+            const Rect bottom{k.L(1), half, k.R(1), k.B(1)};
             if (Pressed(s)) {
-                Gradient(ops, {1, 1, w - 1, half}, lower, face);
-                Gradient(ops, {1, half, w - 1, h - 1}, face, white);
+                Gradient(ops, upper, lower, face);
+                Gradient(ops, bottom, face, white);
             } else if (Hot(s)) {
                 const Colour top = r.useCustomColors ? r.highlightColor : BlendColour(white, highlight, 1, 5);
-                Gradient(ops, {1, 1, w - 1, half}, top, base);
-                Gradient(ops, {1, half, w - 1, h - 1}, base, lower);
+                Gradient(ops, upper, top, base);
+                Gradient(ops, bottom, base, lower);
             } else {
-                Gradient(ops, {1, 1, w - 1, half}, white, face);
-                Gradient(ops, {1, half, w - 1, h - 1}, face, lower);
+                Gradient(ops, upper, white, face);
+                Gradient(ops, bottom, face, lower);
             }
-            ops.push_back(Frame(full, Hot(s) ? BlendColour(shadow, highlight, 1, 2) : Pressed(s) ? dark : shadow));
+            k.Outline(full, Hot(s) ? BlendColour(shadow, highlight, 1, 2) : Pressed(s) ? dark : shadow);
             break;
         }
         case 4:
             ops.push_back(Fill(full, face));
             if (Hot(s) || Pressed(s)) {
-                ops.push_back(Fill({1, 1, w - 1, h - 1}, BlendColour(white, highlight, Hot(s) ? 1 : 2, 5)));
-                ops.push_back(Frame(full, highlight));
+                ops.push_back(Fill(inside, BlendColour(white, highlight, Hot(s) ? 1 : 2, 5)));
+                k.Outline(full, highlight);
             }
             break;
         case 5: {
@@ -169,13 +214,13 @@ std::vector<PaintOp> PaintFace(const FaceRequest& r, const SystemPalette& pal) {
             Colour outline = s == VisualState::kDisabled ? shadow : hotFrame ? highlight : dark;
             Colour light = Pressed(s) ? shadow : white;
             Colour deep = Pressed(s) ? white : shadow;
-            ops.push_back(Line(3, 1, w - 3, 1, light));
-            ops.push_back(Line(1, 3, 1, h - 3, light));
-            ops.push_back(Line(3, h - 2, w - 3, h - 2, deep));
-            ops.push_back(Line(w - 2, 3, w - 2, h - 3, deep));
-            ops.push_back(Pixel(2, 2, light));
-            ops.push_back(Pixel(w - 3, h - 3, deep));
-            OutlineA(ops, w, h, outline, BlendColour(outline, face, 1, 2));
+            k.HLine(k.L(3), k.R(3), k.T(1), light);
+            k.VLine(k.L(1), k.T(3), k.B(3), light);
+            k.HLine(k.L(3), k.R(3), k.B(2), deep);
+            k.VLine(k.R(2), k.T(3), k.B(3), deep);
+            k.Dot(k.L(2), k.T(2), light);
+            k.Dot(k.R(3), k.B(3), deep);
+            OutlineA(k, outline, BlendColour(outline, face, 1, 2));
             break;
         }
         case kThemedStyle: {
@@ -187,58 +232,62 @@ std::vector<PaintOp> PaintFace(const FaceRequest& r, const SystemPalette& pal) {
         case 7: {
             Colour tint = Hot(s) ? BlendColour(face, highlight, 1, 6) : face;
             if (Pressed(s)) {
-                Gradient(ops, {1, 1, w - 1, h - 1}, BlendColour(face, shadow, 1, 2), white);
+                Gradient(ops, inside, BlendColour(face, shadow, 1, 2), white);
             } else {
-                Gradient(ops, {1, 1, w - 1, h - 1}, white, tint);
+                Gradient(ops, inside, white, tint);
             }
             Colour outline = s == VisualState::kDisabled ? shadow : Hot(s) ? highlight : dark;
-            OutlineA(ops, w, h, outline, BlendColour(outline, face, 1, 2));
+            OutlineA(k, outline, BlendColour(outline, face, 1, 2));
             break;
         }
         case 8: {
             const Colour f = Style8Base(r, pal);
             const bool down = Pressed(s);
             ops.push_back(Fill(full, f));
-            Gradient(ops, {2, 2, w - 2, h - 2}, ShiftColor(f, down ? -15 : 15), ShiftColor(f, down ? 15 : -15));
+            Gradient(ops, {k.L(2), k.T(2), k.R(2), k.B(2)}, ShiftColor(f, down ? -15 : 15),
+                     ShiftColor(f, down ? 15 : -15));
             // Light lines along the inner top and left edges.
-            ops.push_back(Line(2, 1, w - 2, 1, ShiftColor(f, 96)));
-            ops.push_back(Line(1, 2, 1, h - 2, ShiftColor(f, 96)));
+            k.HLine(k.L(2), k.R(2), k.T(1), ShiftColor(f, 96));
+            k.VLine(k.L(1), k.T(2), k.B(2), ShiftColor(f, 96));
             // The frame; a pressed button loses its dark outer ring.
             Colour frame = ShiftColor(f, down ? -48 : -96);
-            OutlineB(ops, w, h, frame);
+            OutlineB(k, frame);
             if (!down) {
-                ops.push_back(Line(2, h - 2, w - 2, h - 2, ShiftColor(f, -48)));
-                ops.push_back(Line(w - 2, 3, w - 2, h - 2, ShiftColor(f, -48)));
+                k.HLine(k.L(2), k.R(2), k.B(2), ShiftColor(f, -48));
+                k.VLine(k.R(2), k.T(3), k.B(2), ShiftColor(f, -48));
             }
             // Softened corners.
-            for (Point p : {Point{1, 1}, Point{w - 2, 1}, Point{1, h - 2}, Point{w - 2, h - 2}}) {
-                ops.push_back(Pixel(p.x, p.y, ShiftColor(f, -48)));
+            for (Point p :
+                 {Point{k.L(1), k.T(1)}, Point{k.R(2), k.T(1)}, Point{k.L(1), k.B(2)}, Point{k.R(2), k.B(2)}}) {
+                k.Dot(p.x, p.y, ShiftColor(f, -48));
             }
             // Two inner rings of light under the top and left lines.
-            ops.push_back(Line(2, 2, w - 3, 2, ShiftColor(f, 21)));
-            ops.push_back(Line(2, 2, 2, h - 3, ShiftColor(f, 21)));
-            ops.push_back(Line(3, 3, w - 4, 3, ShiftColor(f, 15)));
-            ops.push_back(Line(3, 3, 3, h - 4, ShiftColor(f, 15)));
+            k.HLine(k.L(2), k.R(3), k.T(2), ShiftColor(f, 21));
+            k.VLine(k.L(2), k.T(2), k.B(3), ShiftColor(f, 21));
+            k.HLine(k.L(3), k.R(4), k.T(3), ShiftColor(f, 15));
+            k.VLine(k.L(3), k.T(3), k.B(4), ShiftColor(f, 15));
             break;
         }
         case 9: {
             const Colour base = Hot(s) ? BlendColour(face, highlight, 1, 5) : face;
             const int half = h / 2;
+            const Rect upper{k.L(1), k.T(1), k.R(1), half};
+            const Rect bottom{k.L(1), half, k.R(1), k.B(1)};
             if (Pressed(s)) {
-                Gradient(ops, {1, 1, w - 1, half}, BlendColour(face, shadow, 1, 2), face);
-                Gradient(ops, {1, half, w - 1, h - 1}, face, white);
+                Gradient(ops, upper, BlendColour(face, shadow, 1, 2), face);
+                Gradient(ops, bottom, face, white);
             } else {
-                Gradient(ops, {1, 1, w - 1, half}, white, BlendColour(white, base, 1, 2));
-                Gradient(ops, {1, half, w - 1, h - 1}, BlendColour(base, shadow, 1, 7), base);
+                Gradient(ops, upper, white, BlendColour(white, base, 1, 2));
+                Gradient(ops, bottom, BlendColour(base, shadow, 1, 7), base);
             }
-            OutlineB(ops, w, h, s == VisualState::kDisabled ? shadow : Hot(s) ? highlight : dark);
+            OutlineB(k, s == VisualState::kDisabled ? shadow : Hot(s) ? highlight : dark);
             break;
         }
         case 10: {
-            SkinColours k = SkinColoursOf(SkinFor(s, r.focused));
-            Gradient(ops, {1, 1, w - 1, h - 1}, k.top, k.bottom);
-            ops.push_back(Line(2, 1, w - 2, 1, k.shine));
-            ops.push_back(Frame(full, k.border));
+            SkinColours skin = SkinColoursOf(SkinFor(s, r.focused));
+            Gradient(ops, inside, skin.top, skin.bottom);
+            k.HLine(k.L(2), k.R(2), k.T(1), skin.shine);
+            k.Outline(full, skin.border);
             const Colour background = pal[kColourBtnFace];
             // The corners: each pixel a fixed mix of the border into the surface, mirrored at
             // the other corners by coordinates counted from the right and bottom.
@@ -246,11 +295,11 @@ std::vector<PaintOp> PaintFace(const FaceRequest& r, const SystemPalette& pal) {
                 for (int x = 0; x < 4; ++x) {
                     int weight = kSkinCorner[y][x];
                     if (weight == 0) continue;  // the body shows
-                    Colour c = weight < 0 ? background : BlendColour(k.corner, k.border, weight, 8);
-                    ops.push_back(Pixel(x, y, c));
-                    ops.push_back(Pixel(w - 1 - x, y, c));
-                    ops.push_back(Pixel(x, h - 1 - y, c));
-                    ops.push_back(Pixel(w - 1 - x, h - 1 - y, c));
+                    Colour c = weight < 0 ? background : BlendColour(skin.corner, skin.border, weight, 8);
+                    k.Dot(k.L(x), k.T(y), c);
+                    k.Dot(k.R(x + 1), k.T(y), c);
+                    k.Dot(k.L(x), k.B(y + 1), c);
+                    k.Dot(k.R(x + 1), k.B(y + 1), c);
                 }
             }
             break;

@@ -1,6 +1,9 @@
 // The isButton's own tooltip, and the container's tooltip text it takes over while it shows.
 #include "controls/is_button_win.h"
 
+#include "base/controls_win.h"
+#include "base/dpi_win.h"
+
 #include <commctrl.h>
 
 #include <vector>
@@ -10,7 +13,44 @@ namespace {
 
 COLORREF Ref(Colour c) { return static_cast<COLORREF>(c & 0xFFFFFF); }
 
+// The font Windows gives tooltips (the status font), at this scaling: asked for at that scaling
+// where Windows can (10, 1607 on), else the system's scaled by the ratio.
+HFONT ToolTipFontAt(Dpi dpi) {
+    using ForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    static const auto forDpi = [] {
+        HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        return user32 ? reinterpret_cast<ForDpiFn>(
+                            reinterpret_cast<void*>(GetProcAddress(user32, "SystemParametersInfoForDpi")))
+                      : nullptr;
+    }();
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi.Value()))) {
+        return CreateFontIndirectW(&metrics.lfStatusFont);
+    }
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
+    metrics.lfStatusFont.lfHeight = MulDiv(metrics.lfStatusFont.lfHeight, dpi.Value(), ScreenDpi());
+    return CreateFontIndirectW(&metrics.lfStatusFont);
+}
+
 }  // namespace
+
+void IsButton::ToolTipFont() {
+    UniqueFont font(ToolTipFontAt(DpiOf(hwnd_)));
+    if (!font) return;
+    SendMessageW(toolTip_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), FALSE);
+    // The tooltip draws with the font it was given, so the old one goes only now.
+    toolTipFont_ = std::move(font);
+}
+
+void IsButton::FitToolTip() {
+    if (!toolTip_) return;
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = hwnd_;
+    GetClientRect(hwnd_, &tool.rect);
+    SendMessageW(toolTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
 
 void IsButton::BuildToolTip() {
     if (toolTip_) DestroyWindow(toolTip_);
@@ -19,6 +59,7 @@ void IsButton::BuildToolTip() {
                                CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!toolTip_) return;
     SetWindowPos(toolTip_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ToolTipFont();
     std::wstring text = Widen(props_.toolTip);
     TOOLINFOW tool{};
     tool.cbSize = sizeof(tool);

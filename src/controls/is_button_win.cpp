@@ -1,6 +1,7 @@
 #include "controls/is_button_win.h"
 
 #include "base/controls_win.h"
+#include "base/dpi_win.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -31,10 +32,11 @@ std::int16_t ButtonsOf(WPARAM keys) {
     return button;
 }
 
-std::string DescribeFont(HFONT font) {
+// The font as its properties keep it: in points, which stay the same at every scaling.
+std::string DescribeFont(HFONT font, Dpi dpi) {
     LOGFONTW lf{};
     if (!font || !GetObjectW(font, sizeof(lf), &lf)) return "";
-    int points = Dpi(ScreenDpi()).PointsOf(lf.lfHeight);
+    int points = dpi.PointsOf(lf.lfHeight);
     return Narrow(lf.lfFaceName) + "," + std::to_string(points) + "," + std::to_string(lf.lfWeight) + "," +
            (lf.lfItalic ? "1" : "0");
 }
@@ -92,31 +94,39 @@ IsButton* IsButtonOf(HWND window) {
 }
 
 void IsButton::ReadProperties(const PropertyBag& design) {
-    props_ = ReadButtonProperties(design, "", DescribeFont(font_));
+    props_ = ReadButtonProperties(design, "", DescribeFont(font_, DpiOf(hwnd_)));
     behaviour_.toggle = props_.buttonType == 1;
     behaviour_.value = props_.value;
-    if (!props_.icon.empty()) {
-        std::wstring name = Widen(props_.icon);
-        const wchar_t* resource = name.c_str();
-        if (name.size() > 1 && name[0] == L'#') resource = MAKEINTRESOURCEW(_wtoi(name.c_str() + 1));
-        ownIcon_.Reset(static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), resource, IMAGE_ICON, props_.iconSize, props_.iconSize, 0)));
-        icon_ = ownIcon_.Get();
-    }
+    LoadIconFromProperties();
     LoadFontFromProperties();
     if (!props_.enabled) EnableWindow(hwnd_, FALSE);
     SetUpHoverTracking();
 }
 
+void IsButton::LoadIconFromProperties() {
+    if (props_.icon.empty() || props_.iconSize <= 0) return;
+    std::wstring name = Widen(props_.icon);
+    const wchar_t* resource = name.c_str();
+    if (name.size() > 1 && name[0] == L'#') resource = MAKEINTRESOURCEW(_wtoi(name.c_str() + 1));
+    // Loaded at the size it is drawn, so that it is the icon's own picture for that size, not a stretch.
+    const int size = IconPixels();
+    HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), resource, IMAGE_ICON, size, size, 0));
+    if (!icon && ownIcon_) return;  // keeps the one it has
+    ownIcon_.Reset(icon);
+    icon_ = ownIcon_.Get();
+}
+
+int IsButton::IconPixels() const { return Dpi(DpiOf(hwnd_)).Px(props_.iconSize); }
+
 void IsButton::LoadFontFromProperties() {
-    if (props_.font.empty() || props_.font == DescribeFont(font_)) return;
+    const Dpi dpi = DpiOf(hwnd_);
+    if (props_.font.empty() || props_.font == DescribeFont(font_, dpi)) return;
     wchar_t face[LF_FACESIZE] = {};
     int points = 8, weight = FW_NORMAL, italic = 0;
     std::wstring text = Widen(props_.font);
     if (swscanf(text.c_str(), L"%31l[^,],%d,%d,%d", face, &points, &weight, &italic) < 2) return;
-    HFONT font =
-        CreateFontW(Dpi(ScreenDpi()).FontHeight(points), 0, 0, 0, weight, italic != 0, FALSE, FALSE, DEFAULT_CHARSET,
-                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
+    HFONT font = CreateFontW(dpi.FontHeight(points), 0, 0, 0, weight, italic != 0, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, face);
     if (!font) return;
     ownFont_.Reset(font);
     font_ = font;
@@ -142,7 +152,7 @@ void IsButton::SetUpHoverTracking() {
 
 PropertyBag IsButton::WriteProperties() const {
     IsButtonProperties p = props_;
-    p.font = DescribeFont(font_);
+    p.font = DescribeFont(font_, DpiOf(hwnd_));
     p.value = behaviour_.value;
     PropertyBag bag;
     WriteButtonProperties(p, bag);
@@ -246,7 +256,7 @@ void IsButton::SetToolTipForeColor(Colour colour) {
 }
 void IsButton::SetFont(HFONT font) {
     font_ = font;
-    props_.font = DescribeFont(font);
+    props_.font = DescribeFont(font, DpiOf(hwnd_));
     Changed(ButtonProperty::kFont);
 }
 void IsButton::SetButtonType(int type) {
@@ -283,8 +293,9 @@ void IsButton::Layout() {
     inLayout_ = true;
     RECT client;
     GetClientRect(hwnd_, &client);
-    layout_ = LayoutButton(client.right, client.bottom, Dpi(ScreenDpiX()).TwipsPerPixel(),
-                           Dpi(ScreenDpi()).TwipsPerPixel(), props_.style, props_.captionAlign);
+    const Dpi dpi = DpiOf(hwnd_);
+    layout_ = LayoutButton(client.right, client.bottom, dpi.TwipsPerPixel(), dpi.TwipsPerPixel(), props_.style,
+                           props_.captionAlign, LineUnit(dpi.Value()));
     if (layout_.width != client.right || layout_.height != client.bottom) {
         SetWindowPos(hwnd_, nullptr, 0, 0, layout_.width, layout_.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -301,8 +312,19 @@ void IsButton::Layout() {
     }
     // The window owns the region from here and deletes the one it had.
     if (!SetWindowRgn(hwnd_, region, TRUE)) DeleteObject(region);
+    FitToolTip();
     inLayout_ = false;
     Refresh();
+}
+
+void IsButton::TakeDpi() {
+    // The font keeps its points: a parent that gave a font for the new scaling already has it
+    // described so; one made for the old scaling is made again, as the properties describe it.
+    LoadFontFromProperties();
+    // Only an icon of its own: one the form gave is the form's to remake.
+    if (ownIcon_ && icon_ == ownIcon_.Get()) LoadIconFromProperties();
+    if (toolTip_) ToolTipFont();
+    Layout();
 }
 
 void IsButton::React(const ButtonReaction& r) {
@@ -380,8 +402,9 @@ LRESULT IsButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return result;
         }
         case WM_SETFONT:
+            // Read at the scaling the parent made the font for, which it records before it sends it.
             font_ = reinterpret_cast<HFONT>(wParam);
-            props_.font = DescribeFont(font_);
+            props_.font = DescribeFont(font_, DpiOf(hwnd_));
             if (LOWORD(lParam)) Refresh();
             return 0;
         case WM_GETFONT:
@@ -446,6 +469,9 @@ LRESULT IsButton::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         case WM_MOUSELEAVE:
             if (trackMouse_) React(behaviour_.MouseLeaveMessage());
+            return 0;
+        case kDpiChangedAfterParent:
+            TakeDpi();
             return 0;
         case WM_THEMECHANGED:
         case WM_SYSCOLORCHANGE:

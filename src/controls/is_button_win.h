@@ -107,9 +107,16 @@ private:
     // True when the visual style could not draw and the style fell back: lay out again.
     bool Paint(HDC dc);
     bool DrawThemed(HDC dc, const RECT& rect, int state);
-    void DrawIcon(HDC dc, VisualState state);
+    void DrawIcon(HDC dc, VisualState state, int unit);
     void BuildToolTip();
+    // The tooltip's font at the button's scaling, and its tool the button's present size.
+    void ToolTipFont();
+    void FitToolTip();
+    // Font, icon, layout and tooltip remade for the scaling the top-level window now has.
+    void TakeDpi();
     void LoadFontFromProperties();
+    void LoadIconFromProperties();
+    int IconPixels() const;
     // The container's tooltip text for the control moves to the control while it shows.
     void TakeContainerToolTip();
     void GiveBackContainerToolTip();
@@ -125,6 +132,7 @@ private:
     HICON icon_ = nullptr;
     UniqueIcon ownIcon_;  // icon_, when the button loaded it
     HWND toolTip_ = nullptr;
+    UniqueFont toolTipFont_;
     using TrackMouseEventFn = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
     TrackMouseEventFn trackMouse_ = nullptr;
     bool inLayout_ = false;

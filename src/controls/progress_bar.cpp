@@ -70,24 +70,30 @@ ProgressRange LoadProgressDesign(std::string_view design) {
     return range;
 }
 
-std::vector<SkinBlit> TrackBlits(int width) {
+std::vector<SkinBlit> TrackBlits(int width, int unit) {
     std::vector<SkinBlit> blits;
     if (width <= 0) return blits;
-    int right = std::min(kSkinCapWidth, width / 2);
-    int left = std::min(kSkinCapWidth, width - right);
+    const int u = std::max(unit, 1);
+    const int cap = kSkinCapWidth * u;
+    const int skinWidth = kSkinWidth * u;
+    int right = std::min(cap, width / 2);
+    int left = std::min(cap, width - right);
     int middle = width - left - right;
     blits.push_back({0, left, 0, left});
-    if (middle > 0) blits.push_back({left, middle, kSkinMiddleX, kSkinMiddleWidth});
-    if (right > 0) blits.push_back({width - right, right, kSkinWidth - right, right});
+    if (middle > 0) blits.push_back({left, middle, cap, skinWidth - 2 * cap});
+    if (right > 0) blits.push_back({width - right, right, skinWidth - right, right});
     return blits;
 }
 
-std::vector<SkinBlit> FillBlits(int fillWidth) {
+std::vector<SkinBlit> FillBlits(int fillWidth, int unit) {
     if (fillWidth <= 0) return {};
-    if (fillWidth < kSmallestStretchedFill) return {{0, fillWidth, 0, fillWidth}};
-    return {{0, kSkinCapWidth, 0, kSkinCapWidth},
-            {kSkinMiddleX, fillWidth - 2 * kSkinCapWidth, kSkinMiddleX, kSkinMiddleWidth},
-            {fillWidth - kSkinCapWidth, kSkinCapWidth, kSkinRightCapX, kSkinCapWidth}};
+    const int u = std::max(unit, 1);
+    const int cap = kSkinCapWidth * u;
+    const int skinWidth = kSkinWidth * u;
+    if (fillWidth <= 2 * cap) return {{0, fillWidth, 0, fillWidth}};
+    return {{0, cap, 0, cap},
+            {cap, fillWidth - 2 * cap, cap, skinWidth - 2 * cap},
+            {fillWidth - cap, cap, skinWidth - cap, cap}};
 }
 
 namespace {
@@ -109,22 +115,28 @@ std::uint32_t Mix(std::uint32_t from, std::uint32_t to, double t) {
     return ToPixel({a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t});
 }
 
-// The frame and corners shared by both pictures around an interior given row by row (rows 1-10).
-SkinPicture Framed(const std::function<std::uint32_t(int row)>& interior) {
+// The frame and corners shared by both pictures around an interior given row by row. Each pixel is
+// placed by the line it lies in counted from the nearest edge, so every feature is `unit` pixels.
+SkinPicture Framed(int height, int unit, const std::function<std::uint32_t(int row)>& interior) {
     SkinPicture picture;
-    const int last = kSkinWidth - 1;
-    const int bottom = kSkinHeight - 1;
-    for (int y = 0; y < kSkinHeight; ++y) {
-        for (int x = 0; x < kSkinWidth; ++x) {
-            bool edgeX = x == 0 || x == last;
-            bool edgeY = y == 0 || y == bottom;
-            bool nearX = x <= 1 || x >= last - 1;
-            bool nearY = y <= 1 || y >= bottom - 1;
+    picture.unit = std::max(unit, 1);
+    const int u = picture.unit;
+    picture.width = kSkinWidth * u;
+    picture.height = std::max(height, 4 * u);
+    picture.pixels.resize(static_cast<std::size_t>(picture.width * picture.height));
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) {
+            const int lineX = std::min(x, picture.width - 1 - x) / u;
+            const int lineY = std::min(y, picture.height - 1 - y) / u;
+            bool edgeX = lineX == 0;
+            bool edgeY = lineY == 0;
+            bool nearX = lineX <= 1;
+            bool nearY = lineY <= 1;
             std::uint32_t colour;
             if (edgeX && edgeY) {
                 colour = kSkinCornerColour;
             } else if ((edgeX && nearY) || (edgeY && nearX)) {
-                // The frame next to a corner, lightened: the curve of the end in a 2-pixel cap.
+                // The frame next to a corner, lightened: the curve of the end in a 2-line cap.
                 colour = Mix(kSkinFrameColour, kSkinCornerColour, 0.35);
             } else if (edgeX || edgeY) {
                 colour = kSkinFrameColour;
@@ -134,25 +146,30 @@ SkinPicture Framed(const std::function<std::uint32_t(int row)>& interior) {
             } else {
                 colour = interior(y);
             }
-            picture.pixels[static_cast<std::size_t>(y * kSkinWidth + x)] = colour;
+            picture.pixels[static_cast<std::size_t>(y * picture.width + x)] = colour;
         }
     }
     return picture;
 }
 
-// Position of an interior row between the first (0) and the last (1).
-double RowFraction(int row) { return (row - 1) / double(kSkinHeight - 3); }
+// Position of a row between the first (0) and the last (1) of rows first .. last.
+double RowFraction(int row, int first, int last) { return last > first ? (row - first) / double(last - first) : 0; }
 
 }  // namespace
 
-SkinPicture TrackSkin() {
-    return Framed([](int row) { return Mix(0xE4EAF1, 0xFBFCFE, std::sqrt(RowFraction(row))); });
+SkinPicture TrackSkin(int height, int unit) {
+    const int u = std::max(unit, 1);
+    const int last = std::max(height, 4 * u) - u - 1;
+    return Framed(height, u,
+                  [u, last](int row) { return Mix(0xE4EAF1, 0xFBFCFE, std::sqrt(RowFraction(row, u, last))); });
 }
 
-SkinPicture FillSkin() {
-    return Framed([](int row) {
-        if (row == 1) return std::uint32_t{0xB4EBA0};
-        return Mix(0x7AD25C, 0x2C8E26, (row - 2) / double(kSkinHeight - 4));
+SkinPicture FillSkin(int height, int unit) {
+    const int u = std::max(unit, 1);
+    const int last = std::max(height, 4 * u) - u - 1;
+    return Framed(height, u, [u, last](int row) {
+        if (row < 2 * u) return std::uint32_t{0xB4EBA0};
+        return Mix(0x7AD25C, 0x2C8E26, RowFraction(row, 2 * u, last));
     });
 }
 

@@ -2,19 +2,22 @@
 // design, where each column band of the two skin pictures goes, and the pictures themselves.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "controls/line_unit.h"
+
 namespace tf {
 
-// The bar is always this high; the skin pictures have the same height.
+// The bar is always this high at 96 dpi (scaled with the window); the skin pictures are made at the
+// bar's height, so they are never stretched up and down.
 inline constexpr int kProgressBarHeight = 12;
 inline constexpr int kSkinWidth = 16;
 inline constexpr int kSkinHeight = kProgressBarHeight;
-// Each picture is read as a left cap, a middle band that is stretched, and a right cap.
+// Each picture is read as a left cap, a middle band that is stretched, and a right cap. Widths at
+// 96 dpi: at other scalings each is so many lines (LineUnit) wide.
 inline constexpr int kSkinCapWidth = 2;
 inline constexpr int kSkinMiddleX = kSkinCapWidth;
 inline constexpr int kSkinMiddleWidth = kSkinWidth - 2 * kSkinCapWidth;
@@ -62,25 +65,30 @@ struct SkinBlit {
 };
 
 // The track across the whole width. Narrower than two caps, the bar takes what fits of each cap,
-// so that nothing is drawn mirrored or outside it.
-std::vector<SkinBlit> TrackBlits(int width);
-// The done part: caps and a stretched middle, or for a fill of 4 pixels or less its first columns
-// as they are.
-std::vector<SkinBlit> FillBlits(int fillWidth);
+// so that nothing is drawn mirrored or outside it. `unit`: the pictures' LineUnit.
+std::vector<SkinBlit> TrackBlits(int width, int unit = 1);
+// The done part: caps and a stretched middle, or for a fill no wider than two caps its first
+// columns as they are.
+std::vector<SkinBlit> FillBlits(int fillWidth, int unit = 1);
 
 // Both pictures share the frame; their outermost corner pixels are white, for the rounded ends.
 inline constexpr std::uint32_t kSkinFrameColour = 0x9DB0C8;
 inline constexpr std::uint32_t kSkinCornerColour = 0xFFFFFF;
 
-// A 16 x 12 picture, rows top to bottom, each pixel 0xRRGGBB.
+// A picture 16 lines wide and as high as the bar, rows top to bottom, each pixel 0xRRGGBB. Its
+// frame is one line thick, its rounded ends two lines; the gradient has a step in every row.
 struct SkinPicture {
-    std::array<std::uint32_t, kSkinWidth * kSkinHeight> pixels{};
-    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * kSkinWidth + x)]; }
+    int width = kSkinWidth;
+    int height = kSkinHeight;
+    int unit = 1;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
 };
 
-// Near-white, slightly darker at the top so the track reads as a groove.
-SkinPicture TrackSkin();
+// Near-white, slightly darker at the top so the track reads as a groove. The height is kept to at
+// least four lines, where the frame and a row of the inside fit.
+SkinPicture TrackSkin(int height = kSkinHeight, int unit = 1);
 // Green, darker towards the bottom, with a bright line under the top edge.
-SkinPicture FillSkin();
+SkinPicture FillSkin(int height = kSkinHeight, int unit = 1);
 
 }  // namespace tf

@@ -1,27 +1,29 @@
 #include "controls/progress_bar_win.h"
 
 #include "base/controls_win.h"
+#include "base/dpi_win.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace tf {
 namespace {
 
-// Corner ellipses of the window region, in pixels.
+// Corner ellipses of the window region, in lines (LineUnit).
 constexpr int kCornerSize = 2;
 
 HBITMAP SkinBitmap(const SkinPicture& picture) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kSkinWidth;
-    info.bmiHeader.biHeight = -kSkinHeight;  // top-down, as the picture's rows
+    info.bmiHeader.biWidth = picture.width;
+    info.bmiHeader.biHeight = -picture.height;  // top-down, as the picture's rows
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) return nullptr;
-    // 16 pixels of 3 bytes fill a row exactly: no padding to the 4-byte boundary.
+    // 16 lines of 3 bytes fill a row exactly: no padding to the 4-byte boundary.
     static_assert(kSkinWidth * 3 % 4 == 0);
     auto* out = static_cast<std::uint8_t*>(bits);
     for (std::uint32_t pixel : picture.pixels) {
@@ -50,9 +52,13 @@ bool ProgressBar::Register() {
 bool ProgressBar::Create(HWND parent, int id, int x, int y, int width) {
     if (!Register()) return false;
     std::wstring design = Widen(Design());
-    return CreateChild(parent, 0, kProgressBarClass, design.c_str(), 0, id, x, y, width, kProgressBarHeight, nullptr,
-                       this) != nullptr;
+    return CreateChild(parent, 0, kProgressBarClass, design.c_str(), 0, id, x, y, width,
+                       Dpi(DpiOf(parent)).Px(kProgressBarHeight), nullptr, this) != nullptr;
 }
+
+int ProgressBar::Height() const { return Dpi(DpiOf(hwnd_)).Px(kProgressBarHeight); }
+
+int ProgressBar::Unit() const { return LineUnit(DpiOf(hwnd_).Value()); }
 
 void ProgressBar::SetValue(double value) {
     int oldFill = range_.FillWidth(Width());
@@ -82,7 +88,8 @@ void ProgressBar::Changed(int oldFill) {
 void ProgressBar::Reshape() {
     RECT client;
     GetClientRect(hwnd_, &client);
-    HRGN region = CreateRoundRectRgn(0, 0, client.right + 1, client.bottom + 1, kCornerSize, kCornerSize);
+    const int corner = kCornerSize * Unit();
+    HRGN region = CreateRoundRectRgn(0, 0, client.right + 1, client.bottom + 1, corner, corner);
     // The window owns the region from here on.
     if (region && !SetWindowRgn(hwnd_, region, TRUE)) DeleteObject(region);
     InvalidateRect(hwnd_, nullptr, FALSE);
@@ -101,17 +108,26 @@ void ProgressBar::Paint(HDC dc) {
     HGDIOBJ oldSurface = SelectObject(buffer, surface);
     FillRect(buffer, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
-    if (!track_) track_.Reset(SkinBitmap(TrackSkin()));
-    if (!fill_) fill_.Reset(SkinBitmap(FillSkin()));
+    // Pictures as high as the bar, so only their middle band is stretched, and only across.
+    const int unit = Unit();
+    if (skinHeight_ != height || skinUnit_ != unit) {
+        track_.Reset();
+        fill_.Reset();
+    }
+    if (!track_) track_.Reset(SkinBitmap(TrackSkin(height, unit)));
+    if (!fill_) fill_.Reset(SkinBitmap(FillSkin(height, unit)));
+    skinHeight_ = height;
+    skinUnit_ = unit;
+    const int skinHeight = std::max(height, 4 * unit);
     HDC skin = CreateCompatibleDC(dc);
     HGDIOBJ oldSkin = SelectObject(skin, track_.Get());
     SetStretchBltMode(buffer, COLORONCOLOR);
-    for (const SkinBlit& b : TrackBlits(width)) {
-        StretchBlt(buffer, b.x, 0, b.width, height, skin, b.sourceX, 0, b.sourceWidth, kSkinHeight, SRCCOPY);
+    for (const SkinBlit& b : TrackBlits(width, unit)) {
+        StretchBlt(buffer, b.x, 0, b.width, height, skin, b.sourceX, 0, b.sourceWidth, skinHeight, SRCCOPY);
     }
     SelectObject(skin, fill_.Get());
-    for (const SkinBlit& b : FillBlits(range_.FillWidth(width))) {
-        StretchBlt(buffer, b.x, 0, b.width, height, skin, b.sourceX, 0, b.sourceWidth, kSkinHeight, SRCCOPY);
+    for (const SkinBlit& b : FillBlits(range_.FillWidth(width), unit)) {
+        StretchBlt(buffer, b.x, 0, b.width, height, skin, b.sourceX, 0, b.sourceWidth, skinHeight, SRCCOPY);
     }
     SelectObject(skin, oldSkin);
     DeleteDC(skin);
@@ -163,17 +179,24 @@ LRESULT ProgressBar::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE: {
             const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
             if (create->lpszName && *create->lpszName) range_ = LoadProgressDesign(Narrow(create->lpszName));
-            // Whatever height the creator gave, the bar is 12 pixels high.
-            if (create->cy != kProgressBarHeight) {
-                SetWindowPos(hwnd_, nullptr, 0, 0, create->cx, kProgressBarHeight,
-                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            // Whatever height the creator gave, the bar is 12 pixels high at 96 dpi.
+            if (create->cy != Height()) {
+                SetWindowPos(hwnd_, nullptr, 0, 0, create->cx, Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
             }
             Reshape();
             return 0;
         }
         case WM_WINDOWPOSCHANGING: {
             auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-            if (!(pos->flags & SWP_NOSIZE)) pos->cy = kProgressBarHeight;
+            if (!(pos->flags & SWP_NOSIZE)) pos->cy = Height();
+            return 0;
+        }
+        case kDpiChangedAfterParent: {
+            // The height of the new scaling, and the region and pictures of it (Paint remakes them).
+            RECT client;
+            GetClientRect(hwnd_, &client);
+            SetWindowPos(hwnd_, nullptr, 0, 0, client.right, Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Reshape();
             return 0;
         }
         case WM_SIZE:

@@ -1,5 +1,5 @@
-// ProgressBar as a window class of the program: a 12-pixel rounded bar drawn from the track and
-// fill skins. Either a C++ object owns it (ProgressBar::Create), or any window creates the class by
+// ProgressBar as a window class of the program: a rounded bar, 12 pixels high at 96 dpi, drawn from
+// the track and fill skins. Either a C++ object owns it (ProgressBar::Create), or any window creates the class by
 // name, with the design ("Value=40;Max=80") as its window text, and drives it by messages.
 #pragma once
 
@@ -54,8 +54,8 @@ public:
 
     static bool Register();
 
-    // A child of the parent; the height is always kProgressBarHeight. Value and Max set before
-    // are kept.
+    // A child of the parent; the height is always kProgressBarHeight at the parent's scaling. Value
+    // and Max set before are kept.
     bool Create(HWND parent, int id, int x, int y, int width);
     HWND Handle() const { return hwnd_; }
 
@@ -88,11 +88,16 @@ private:
     void ButtonDown(std::int16_t button, WPARAM wParam, LPARAM lParam);
     void ButtonUp(std::int16_t button, WPARAM wParam, LPARAM lParam);
     int Width() const;
+    // The bar's height and line thickness at the scaling of its window.
+    int Height() const;
+    int Unit() const;
 
     HWND hwnd_ = nullptr;
     ProgressRange range_;
     UniqueBitmap track_;
     UniqueBitmap fill_;
+    int skinHeight_ = 0;  // what the pictures were made for
+    int skinUnit_ = 0;
     std::int16_t pressed_ = 0;
     // Made by a window created from the class name alone: the window deletes it at its end.
     bool ownedByWindow_ = false;

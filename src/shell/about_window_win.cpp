@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "base/controls_win.h"
+#include "base/dialog_scaling_win.h"
+#include "base/dpi_win.h"
 #include "base/http_get_win.h"
 #include "base/program_look_win.h"
 #include "base/shell_start_win.h"
@@ -46,16 +48,8 @@ void AboutWindow::Show(HWND owner, std::function<void()> exitProgram) {
         SetForegroundWindow(hwnd_);
         return;
     }
-    dpi_ = ScreenDpi();
-    if (!font_) {
-        font_.Reset(CreateUiFont(8, dpi_));
-        titleFont_.Reset(CreateUiFont(12, dpi_, FW_BOLD));
-        linkFont_.Reset(CreateUiFont(8, dpi_, FW_NORMAL, true));
-        const int logoSize = dpi_.Px(32);
-        logo_.Reset(static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, logoSize, logoSize, 0)));
-        if (!logo_) logo_.Reset(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
-    }
+    // At the scaling of the owner's monitor, where it opens; each opening may be on another.
+    UseDpi(DpiForNewWindow(owner));
     if (!RegisterWindowClass(kAboutWindowClass, OwnerWindowProc<AboutWindow>, GetSysColorBrush(COLOR_BTNFACE))) {
         return;
     }
@@ -76,33 +70,59 @@ void AboutWindow::Show(HWND owner, std::function<void()> exitProgram) {
     SetTimer(hwnd_, kTimer1, kTimer1Interval, nullptr);
 }
 
-void AboutWindow::CreateControls() {
+void AboutWindow::UseDpi(Dpi dpi) {
+    if (font_ && dpi == fontDpi_) return;
+    dpi_ = fontDpi_ = dpi;
+    font_.Reset(CreateUiFont(8, dpi_));
+    titleFont_.Reset(CreateUiFont(12, dpi_, FW_BOLD));
+    linkFont_.Reset(CreateUiFont(8, dpi_, FW_NORMAL, true));
+    // The picture the icon has for this size, not a smaller one stretched.
+    const int logoSize = dpi_.Px(32);
+    logo_.Reset(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, logoSize, logoSize, 0)));
+    if (!logo_) logo_.Reset(CopyIcon(LoadIconW(nullptr, IDI_APPLICATION)));
+}
+
+void AboutWindow::Layout() {
     RECT client;
     GetClientRect(hwnd_, &client);
     const int pad = dpi_.Px(12);
     const int textX = pad + dpi_.Px(32) + pad;
     const int lineH = dpi_.Px(16);
     const std::wstring version = Widen(OwnProductVersion("1.0"));
+    // The first run makes the controls in their Tab order; later ones (another scaling) move them
+    // and give them the fonts of that scaling, keeping their texts and states.
+    const bool create = controls_.empty();
+    std::size_t next = 0;
+    auto put = [&](const wchar_t* text, DWORD style, int id, int x, int y, int w, int h, HFONT font,
+                   const wchar_t* cls = L"STATIC") {
+        if (create) {
+            controls_.push_back(CreateChild(hwnd_, 0, cls, text, style, id, x, y, w, h, font));
+            return controls_.back();
+        }
+        HWND c = controls_[next++];
+        MoveWindow(c, x, y, w, h, FALSE);
+        if (font) SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        return c;
+    };
 
-    CreateChild(hwnd_, 0, L"STATIC", L"", SS_ICON | SS_REALSIZECONTROL, kIdAboutImage1, pad, pad, dpi_.Px(32),
-                dpi_.Px(32), nullptr);
-    SendDlgItemMessageW(hwnd_, kIdAboutImage1, STM_SETICON, reinterpret_cast<WPARAM>(logo_.Get()), 0);
-    CreateChild(hwnd_, 0, L"STATIC", L"Tamborvin Download", SS_LEFT | SS_NOPREFIX, kIdAboutLabel1, textX,
-                pad - dpi_.Px(2), client.right - textX - pad, dpi_.Px(22), titleFont_.Get());
-    CreateChild(hwnd_, 0, L"STATIC", (L"Version " + version).c_str(), SS_LEFT | SS_NOPREFIX, kIdAboutLabel2, textX,
-                pad + dpi_.Px(22), dpi_.Px(120), lineH, font_.Get());
-    links_[0] = CreateChild(hwnd_, 0, L"STATIC", L"Home", SS_LEFT | SS_NOTIFY, kIdAboutLabel3, textX,
-                            pad + dpi_.Px(22) + lineH + dpi_.Px(2), dpi_.Px(36), lineH, linkFont_.Get());
-    links_[1] = CreateChild(hwnd_, 0, L"STATIC", L"FAQ", SS_LEFT | SS_NOTIFY, kIdAboutLabelx, textX + dpi_.Px(48),
-                            pad + dpi_.Px(22) + lineH + dpi_.Px(2), dpi_.Px(36), lineH, linkFont_.Get());
+    HWND image = put(L"", SS_ICON | SS_REALSIZECONTROL, kIdAboutImage1, pad, pad, dpi_.Px(32), dpi_.Px(32), nullptr);
+    SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(logo_.Get()), 0);
+    put(L"Tamborvin Download", SS_LEFT | SS_NOPREFIX, kIdAboutLabel1, textX, pad - dpi_.Px(2),
+        client.right - textX - pad, dpi_.Px(22), titleFont_.Get());
+    put((L"Version " + version).c_str(), SS_LEFT | SS_NOPREFIX, kIdAboutLabel2, textX, pad + dpi_.Px(22), dpi_.Px(120),
+        lineH, font_.Get());
+    links_[0] = put(L"Home", SS_LEFT | SS_NOTIFY, kIdAboutLabel3, textX, pad + dpi_.Px(22) + lineH + dpi_.Px(2),
+                    dpi_.Px(36), lineH, linkFont_.Get());
+    links_[1] = put(L"FAQ", SS_LEFT | SS_NOTIFY, kIdAboutLabelx, textX + dpi_.Px(48),
+                    pad + dpi_.Px(22) + lineH + dpi_.Px(2), dpi_.Px(36), lineH, linkFont_.Get());
     const int buttonH = dpi_.Px(24);
     const int buttonY = client.bottom - pad - buttonH;
-    label666_ = CreateChild(hwnd_, 0, L"STATIC", L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kIdAboutLabel666, pad,
-                            buttonY - lineH - dpi_.Px(6), client.right - 2 * pad, lineH, font_.Get());
+    label666_ = put(L"", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, kIdAboutLabel666, pad, buttonY - lineH - dpi_.Px(6),
+                    client.right - 2 * pad, lineH, font_.Get());
     // Enabled only once the check has found a newer version.
-    velnor_ =
-        CreateChild(hwnd_, 0, L"BUTTON", Widen(kAboutVelnorButton).c_str(), BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED,
-                    kIdAboutVelnor, client.right - pad - dpi_.Px(130), buttonY, dpi_.Px(130), buttonH, font_.Get());
+    velnor_ = put(Widen(kAboutVelnorButton).c_str(), BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, kIdAboutVelnor,
+                  client.right - pad - dpi_.Px(130), buttonY, dpi_.Px(130), buttonH, font_.Get(), L"BUTTON");
 }
 
 void AboutWindow::Timer1_Timer() {
@@ -165,8 +185,28 @@ void AboutWindow::OpenPage(const char* path) {
 LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE:
-            CreateControls();
+            // Before the controls, which read it.
+            SetWindowDpi(hwnd_, dpi_);
+            Layout();
             return 0;
+        case kGetDpiScaledSize: {
+            // The size of the window opened at that scaling, not the present one scaled and rounded.
+            const Dpi next(static_cast<int>(LOWORD(wParam)));
+            return AnswerDpiScaledSize(lParam, {next.FromTwips(kClientWidthTwips), next.FromTwips(kClientHeightTwips)},
+                                       static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)),
+                                       static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)), next);
+        }
+        case kDpiChanged: {
+            // The controls and the picture let go of the old fonts and logo only as Layout gives
+            // them the new ones.
+            UniqueFont oldFonts[] = {std::move(font_), std::move(titleFont_), std::move(linkFont_)};
+            UniqueIcon oldLogo = std::move(logo_);
+            UseDpi(TakeDpiChange(hwnd_, wParam, lParam));
+            Layout();
+            TellControlsDpiChanged(hwnd_);
+            RepaintAll(hwnd_);
+            return 0;
+        }
         case WM_TIMER:
             if (wParam == kTimer1) Timer1_Timer();
             if (wParam == kCheckDeadline) CheckDone(true);
@@ -214,6 +254,10 @@ LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             DestroyWindow(hwnd_);
             return 0;
+        case WM_NCDESTROY:
+            // The next opening makes its controls afresh.
+            controls_.clear();
+            break;
         default:
             break;
     }

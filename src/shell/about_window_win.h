@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/dpi.h"
 #include "base/owned_win.h"
@@ -43,7 +44,10 @@ private:
     template <class Owner>
     friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    void CreateControls();
+    // Makes the controls at the first call, moves them and gives them the fonts at later ones.
+    void Layout();
+    // Fonts and logo for this scaling; kept between openings at the same one.
+    void UseDpi(Dpi dpi);
     void Timer1_Timer();
     // The fetch's answer, posted back by its worker; `late`: the deadline passed first.
     void CheckDone(bool late);
@@ -59,6 +63,8 @@ private:
     UniqueFont linkFont_;
     UniqueIcon logo_;
     Dpi dpi_;
+    Dpi fontDpi_;
+    std::vector<HWND> controls_;
     std::string vold_;
     std::string vnew_;
     // Shared with the worker that fetches the version text, which may outlive the window.

@@ -6,13 +6,17 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <tuple>
 
 #include "base/controls_win.h"
+#include "base/dialog_scaling_win.h"
+#include "base/dpi_win.h"
 #include "base/http_get_win.h"
 #include "base/program_look_win.h"
 #include "base/shell_start_win.h"
 #include "base/text.h"
 #include "base/window_helpers_win.h"
+#include "controls/line_unit.h"
 
 namespace tf {
 namespace {
@@ -52,15 +56,33 @@ VelnorWindow::VelnorWindow() : flow_(ProgramFolder(), NativeFileSystem(), platfo
 
 VelnorWindow::~VelnorWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
-    if (font_) DeleteObject(font_);
-    if (versionFont_) DeleteObject(versionFont_);
     if (background_) DeleteObject(background_);
 }
 
+void VelnorWindow::UseDpi(Dpi dpi) {
+    dpi_ = dpi;
+    font_.Reset(CreateUiFont(8, dpi_));
+    versionFont_.Reset(CreateUiFont(14, dpi_, FW_BOLD));
+    if (background_) DeleteObject(background_);
+    background_ = nullptr;
+}
+
+void VelnorWindow::UseIcons() {
+    // The icons of the taskbar and Alt+Tab, each loaded at its size for this scaling.
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (auto [which, metric, icon] :
+         {std::tuple{ICON_BIG, SM_CXICON, &bigIcon_}, {ICON_SMALL, SM_CXSMICON, &smallIcon_}}) {
+        const int size = MetricAt(metric, dpi_);
+        UniqueIcon loaded(static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0)));
+        if (!loaded) continue;
+        SendMessageW(hwnd_, WM_SETICON, static_cast<WPARAM>(which), reinterpret_cast<LPARAM>(loaded.Get()));
+        *icon = std::move(loaded);  // the one it had is let go only once the window no longer shows it
+    }
+}
+
 bool VelnorWindow::Create(HINSTANCE instance) {
-    dpi_ = ScreenDpi();
-    font_ = CreateUiFont(8, dpi_);
-    versionFont_ = CreateUiFont(14, dpi_, FW_BOLD);
+    // No owner: it opens on the primary monitor, at that monitor's scaling.
+    UseDpi(DpiForNewWindow(nullptr));
     HICON icon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     if (!ProgressBar::Register()) return false;
     if (!RegisterWindowClass(kVelnorWindowClass, OwnerWindowProc<VelnorWindow>, nullptr, 0, icon, icon)) return false;
@@ -78,7 +100,24 @@ bool VelnorWindow::Create(HINSTANCE instance) {
     return true;
 }
 
-void VelnorWindow::CreateControls() {
+void VelnorWindow::Layout() {
+    // The first run makes the controls, in their Tab order; later runs (another scaling) move them
+    // and give them the fonts of that scaling, so that both agree and no text or state is lost.
+    const bool create = controls_.empty();
+    std::size_t next = 0;
+    auto put = [&](const wchar_t* cls, const wchar_t* text, DWORD style, int id, int left, int top, int width,
+                   int height, HFONT font) {
+        const int x = dpi_.FromTwips(left), y = dpi_.FromTwips(top);
+        const int w = dpi_.FromTwips(width), h = dpi_.FromTwips(height);
+        if (create) {
+            controls_.push_back(CreateChild(hwnd_, 0, cls, text, style, id, x, y, w, h, font));
+            return controls_.back();
+        }
+        HWND c = controls_[next++];
+        MoveWindow(c, x, y, w, h, FALSE);
+        SendMessageW(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        return c;
+    };
     const DWORD label = SS_LEFT | SS_NOPREFIX;
     // Statics without SS_NOTIFY let the mouse through to the window, so a press on them drags it.
     const Place visible[] = {
@@ -93,34 +132,38 @@ void VelnorWindow::CreateControls() {
         {kIdVelnorCommand3, L"BUTTON", L"Stop", BS_PUSHBUTTON | WS_TABSTOP, 4080, 1160, 735, 255},
     };
     for (const Place& p : visible) {
-        CreateChild(hwnd_, 0, p.cls, p.text, p.style, p.id, dpi_.FromTwips(p.left), dpi_.FromTwips(p.top),
-                    dpi_.FromTwips(p.width), dpi_.FromTwips(p.height), font_);
+        put(p.cls, p.text, p.style, p.id, p.left, p.top, p.width, p.height,
+            p.id == kIdVelnorV ? versionFont_.Get() : font_.Get());
     }
-    SendDlgItemMessageW(hwnd_, kIdVelnorV, WM_SETFONT, reinterpret_cast<WPARAM>(versionFont_), FALSE);
-    progressBar1_.SetMax(100);
-    progressBar1_.Create(hwnd_, kIdVelnorProgressBar1, dpi_.FromTwips(120), dpi_.FromTwips(840), dpi_.FromTwips(975));
+    if (create) {
+        progressBar1_.SetMax(100);
+        progressBar1_.Create(hwnd_, kIdVelnorProgressBar1, dpi_.FromTwips(120), dpi_.FromTwips(840),
+                             dpi_.FromTwips(975));
+    } else {
+        // Its height is its own (12 pixels at 96 dpi, at the scaling of this window).
+        MoveWindow(progressBar1_.Handle(), dpi_.FromTwips(120), dpi_.FromTwips(840), dpi_.FromTwips(975),
+                   dpi_.Px(kProgressBarHeight), FALSE);
+    }
 
     // Below and right of the client area: they hold the flow's values and are never seen.
     const wchar_t* captions[] = {L"状态：", L"文件大小：", L"下载速度：", L"已下载大小：",
                                  L"进度：", L"URL：",      L"保存路径："};
     int y = kClientHeightTwips + 120;
     for (const wchar_t* caption : captions) {
-        HWND c = CreateChild(hwnd_, 0, L"STATIC", caption, label, 0, dpi_.FromTwips(120), dpi_.FromTwips(y),
-                             dpi_.FromTwips(1200), dpi_.FromTwips(255), font_);
-        ShowWindow(c, SW_HIDE);
+        HWND c = put(L"STATIC", caption, label, 0, 120, y, 1200, 255, font_.Get());
+        if (create) ShowWindow(c, SW_HIDE);
         y += 300;
     }
     y = kClientHeightTwips + 120;
     for (int id : {kIdVelnorText1, kIdVelnorText2, kIdVelnorText6, kIdVelnorLabel17, kIdVelnorLabel9, kIdVelnorLabel10,
                    kIdVelnorLabel11, kIdVelnorLabel12}) {
-        HWND c = CreateChild(hwnd_, 0, L"STATIC", L"", label, id, dpi_.FromTwips(1440), dpi_.FromTwips(y),
-                             dpi_.FromTwips(4000), dpi_.FromTwips(255), font_);
-        ShowWindow(c, SW_HIDE);
+        HWND c = put(L"STATIC", L"", label, id, 1440, y, 4000, 255, font_.Get());
+        if (create) ShowWindow(c, SW_HIDE);
         y += 300;
     }
-    HWND command4 = CreateChild(hwnd_, 0, L"BUTTON", L"…", BS_PUSHBUTTON, kIdVelnorCommand4,
-                                dpi_.FromTwips(kClientWidthTwips + 120), dpi_.FromTwips(120), dpi_.FromTwips(375),
-                                dpi_.FromTwips(255), font_);
+    HWND command4 =
+        put(L"BUTTON", L"…", BS_PUSHBUTTON, kIdVelnorCommand4, kClientWidthTwips + 120, 120, 375, 255, font_.Get());
+    if (!create) return;
     ShowWindow(command4, SW_HIDE);
 
     tooltip_ =
@@ -249,9 +292,14 @@ HBRUSH VelnorWindow::Background() {
     GRADIENT_RECT rect{0, 1};
     GradientFill(dc, vertices, 2, &rect, 1, GRADIENT_FILL_RECT_V);
     HBRUSH frame = CreateSolidBrush(kBandBlue);
-    FrameRect(dc, &client, frame);
+    // The frame and the divider are whole lines of the scaling: sharp, and as heavy on every monitor.
+    const int line = LineUnit(dpi_.Value());
+    for (int k = 0; k < line; ++k) {
+        RECT ring{client.left + k, client.top + k, client.right - k, client.bottom - k};
+        FrameRect(dc, &ring, frame);
+    }
     // A divider between the release's facts and its version.
-    RECT divider{dpi_.FromTwips(1200), dpi_.FromTwips(120), dpi_.FromTwips(1200) + 1, dpi_.FromTwips(1020)};
+    RECT divider{dpi_.FromTwips(1200), dpi_.FromTwips(120), dpi_.FromTwips(1200) + line, dpi_.FromTwips(1020)};
     FillRect(dc, &divider, frame);
     DeleteObject(frame);
     SelectObject(dc, old);
@@ -295,8 +343,30 @@ void VelnorWindow::DrawCloseImage(const DRAWITEMSTRUCT& item) {
 LRESULT VelnorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE:
-            CreateControls();
+            // Before the controls, which read it.
+            SetWindowDpi(hwnd_, dpi_);
+            UseIcons();
+            Layout();
             return 0;
+        case kGetDpiScaledSize: {
+            // The size of the window opened at that scaling, not the present one scaled and rounded.
+            const Dpi next(static_cast<int>(LOWORD(wParam)));
+            return AnswerDpiScaledSize(lParam, {next.FromTwips(kClientWidthTwips), next.FromTwips(kClientHeightTwips)},
+                                       static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)),
+                                       static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)), next);
+        }
+        case kDpiChanged: {
+            // The controls let go of the old fonts only as Layout gives them the new ones.
+            UniqueFont oldFont = std::move(font_);
+            UniqueFont oldVersionFont = std::move(versionFont_);
+            UseDpi(TakeDpiChange(hwnd_, wParam, lParam));
+            UseIcons();
+            Layout();
+            TellControlsDpiChanged(hwnd_);
+            // The controls too: they were moved without drawing, and under the window's picture.
+            RepaintAll(hwnd_);
+            return 0;
+        }
         case WM_TIMER:
             if (wParam == kTimer1) Timer1_Timer();
             return 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/dpi.h"
+#include "base/owned_win.h"
 #include "base/windows_api_win.h"
 #include "controls/progress_bar_win.h"
 #include "updater/release_fetch.h"
@@ -59,7 +60,11 @@ private:
     template <class Owner>
     friend LRESULT CALLBACK OwnerWindowProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    void CreateControls();
+    // Makes the controls at the first call, moves them and gives them the fonts at later ones.
+    void Layout();
+    // Fonts and background for this scaling; the window's icons at its present one.
+    void UseDpi(Dpi dpi);
+    void UseIcons();
     void Paint(HDC dc);
     HBRUSH Background();
     void DrawCloseImage(const DRAWITEMSTRUCT& item);
@@ -79,8 +84,12 @@ private:
 
     HWND hwnd_ = nullptr;
     HWND tooltip_ = nullptr;
-    HFONT font_ = nullptr;
-    HFONT versionFont_ = nullptr;
+    UniqueFont font_;
+    UniqueFont versionFont_;
+    UniqueIcon bigIcon_;
+    UniqueIcon smallIcon_;
+    // The controls Layout made, in the order it makes them.
+    std::vector<HWND> controls_;
     HBRUSH background_ = nullptr;
     Dpi dpi_;
     ReleaseFields fields_;

@@ -273,6 +273,12 @@ Colour PixelOf(const std::vector<PaintOp>& ops, int x, int y) {
             case PaintOp::kPixel:
                 if (x == r.left && y == r.top) c = op.colour;
                 break;
+            case PaintOp::kFrame:
+                if (x >= r.left && x < r.right && y >= r.top && y < r.bottom &&
+                    (x == r.left || x == r.right - 1 || y == r.top || y == r.bottom - 1)) {
+                    c = op.colour;
+                }
+                break;
             case PaintOp::kLine:
                 if (r.top == r.bottom && y == r.top && x >= r.left && x < r.right) c = op.colour;
                 if (r.left == r.right && x == r.left && y >= r.top && y < r.bottom) c = op.colour;
@@ -329,6 +335,61 @@ TEST(PaintFace, EveryStyleStaysInsideTheButton) {
             }
         }
     }
+}
+
+// At two pixels a line the face is the one-pixel face with every line doubled, drawn rather than
+// stretched: each pixel of the outer lines, where the bevels, rings and cut corners are, matches
+// the one-pixel face's at half the place. Gradients have a row each of their own, so are left out.
+TEST(PaintFace, TwoPixelLinesDrawTheFaceDoubled) {
+    SystemPalette pal = SystemPalette::Standard();
+    const int w = 40, h = 24;
+    for (int style : {2, 3, 4, 5, 7, 8, 9, 10}) {
+        for (int state = 1; state <= 5; ++state) {
+            SCOPED_TRACE(testing::Message() << "style " << style << " state " << state);
+            FaceRequest one{.style = style, .state = static_cast<VisualState>(state), .width = w, .height = h};
+            FaceRequest two = one;
+            two.width = 2 * w;
+            two.height = 2 * h;
+            two.unit = 2;
+            const std::vector<PaintOp> small = PaintFace(one, pal);
+            const std::vector<PaintOp> big = PaintFace(two, pal);
+            // Styles 2, 4 and 5 have no gradient; the others' starts one or two lines in.
+            const int edge = style == 5 || style == 4 || style == 2 ? w : style == 8 ? 2 : 1;
+            for (int y = 0; y < 2 * h; ++y) {
+                for (int x = 0; x < 2 * w; ++x) {
+                    const int sx = x / 2, sy = y / 2;
+                    if (std::min({sx, sy, w - 1 - sx, h - 1 - sy}) >= edge) continue;
+                    ASSERT_EQ(PixelOf(big, x, y), PixelOf(small, sx, sy)) << x << "," << y;
+                }
+            }
+        }
+    }
+    // The region's cut corners and the caption's inset grow with the lines too.
+    ButtonLayout l = LayoutButton(150, 50, 7, 7, 8, 0, 2);
+    EXPECT_EQ(l.region.points,
+              (std::vector<Point>{{0, 4}, {4, 0}, {144, 0}, {150, 6}, {150, 44}, {144, 50}, {8, 50}, {0, 42}}));
+    EXPECT_EQ(l.inner, (Rect{8, 8, 142, 42}));
+    EXPECT_EQ(RegionForStyle(10, 60, 40, 2).corner, 14);
+    EXPECT_EQ(IconRect(2, 10, 32, 100, 48, 2), (Rect{54, 8, 86, 40}));
+}
+
+// DrawEdge draws each band one pixel wide: at two pixels a line a bevel is each band twice, inwards.
+TEST(PaintFace, TwoPixelBevelsDrawEachBandTwice) {
+    SystemPalette pal = SystemPalette::Standard();
+    FaceRequest r{.style = 0, .state = VisualState::kPressed, .width = 40, .height = 20, .unit = 2};
+    std::vector<std::pair<Rect, unsigned>> edges;
+    for (const PaintOp& op : PaintFace(r, pal)) {
+        if (op.kind == PaintOp::kEdge) edges.emplace_back(op.rect, op.edge);
+    }
+    const std::vector<std::pair<Rect, unsigned>> expected{{{0, 0, 40, 20}, kBdrSunkenOuter},
+                                                          {{1, 1, 39, 19}, kBdrSunkenOuter},
+                                                          {{2, 2, 38, 18}, kBdrSunkenInner},
+                                                          {{3, 3, 37, 17}, kBdrSunkenInner}};
+    EXPECT_EQ(edges, expected);
+    EXPECT_EQ(LineUnit(96), 1);
+    EXPECT_EQ(LineUnit(120), 1);
+    EXPECT_EQ(LineUnit(144), 2);
+    EXPECT_EQ(LineUnit(192), 2);
 }
 
 TEST(CaptionColour, ByStateAndCustomColours) {

@@ -125,18 +125,46 @@ TEST(ProgressGeometry, CapsAndStretchedMiddleOrUnstretchedSmallFill) {
 }
 
 TEST(ProgressGeometry, TrackCoversEveryWidthExactlyFromInsideThePicture) {
-    for (int width = 1; width <= 40; ++width) {
-        SCOPED_TRACE(width);
-        int covered = 0;
-        for (const SkinBlit& b : TrackBlits(width)) {
-            EXPECT_EQ(b.x, covered);  // left to right, no gaps or overlaps
-            EXPECT_GT(b.width, 0);
-            EXPECT_GE(b.sourceX, 0);
-            EXPECT_LE(b.sourceX + b.sourceWidth, kSkinWidth);
-            covered += b.width;
+    for (int unit : {1, 2, 3}) {
+        for (int width = 1; width <= 80; ++width) {
+            SCOPED_TRACE(testing::Message() << "width " << width << " unit " << unit);
+            int covered = 0;
+            for (const SkinBlit& b : TrackBlits(width, unit)) {
+                EXPECT_EQ(b.x, covered);  // left to right, no gaps or overlaps
+                EXPECT_GT(b.width, 0);
+                EXPECT_GE(b.sourceX, 0);
+                EXPECT_LE(b.sourceX + b.sourceWidth, kSkinWidth * unit);
+                covered += b.width;
+            }
+            EXPECT_EQ(covered, width);
         }
-        EXPECT_EQ(covered, width);
     }
+    // At two pixels a line the caps are four wide, and a fill of up to two caps is not stretched.
+    using Blits = std::vector<SkinBlit>;
+    EXPECT_EQ(FillBlits(30, 2), (Blits{{0, 4, 0, 4}, {4, 22, 4, 24}, {26, 4, 28, 4}}));
+    EXPECT_EQ(FillBlits(8, 2), (Blits{{0, 8, 0, 8}}));
+}
+
+// Made at the bar's height, the pictures are never stretched up and down: at 200 % (24 pixels,
+// two a line) the frame and ends are the 96-dpi ones doubled, and the gradient has a step a row.
+TEST(ProgressSkins, AtTwoPixelsALineAreTheFrameDoubledWithAGradientStepInEveryRow) {
+    for (const auto& make : {TrackSkin, FillSkin}) {
+        const SkinPicture small = make(kSkinHeight, 1);
+        const SkinPicture big = make(2 * kSkinHeight, 2);
+        ASSERT_EQ(big.width, 2 * kSkinWidth);
+        ASSERT_EQ(big.height, 2 * kSkinHeight);
+        for (int y = 0; y < big.height; ++y) {
+            for (int x = 0; x < big.width; ++x) {
+                const int sx = x / 2, sy = y / 2;
+                const bool frameOrEnd = sy == 0 || sy == kSkinHeight - 1 || sx <= 1 || sx >= kSkinWidth - 2;
+                if (frameOrEnd && !(sx >= 1 && sx <= kSkinWidth - 2 && sy >= 1 && sy <= kSkinHeight - 2)) {
+                    ASSERT_EQ(big.At(x, y), small.At(sx, sy)) << x << "," << y;
+                }
+            }
+        }
+    }
+    const SkinPicture fill = FillSkin(2 * kSkinHeight, 2);
+    for (int y = 4; y < fill.height - 2; ++y) EXPECT_NE(fill.At(8, y), fill.At(8, y - 1)) << y;
 }
 
 TEST(ProgressSkins, HaveWhiteCornersTheSameFrameAndGradientsOfTheirOwn) {

@@ -7,6 +7,11 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <memory>
+
+#include "shell/about_window_win.h"
+#include "shell/tray_menu_win.h"
+#include "updater/velnor_window_win.h"
 
 #include "records/editor_window_win.h"
 #include "records/generator_options_win.h"
@@ -155,9 +160,33 @@ protected:
                  closeWith(kImportPreviewClass)(preview);
              },
              true},
+            {"the About window",
+             [this] {
+                 PostMessageW(main_, WM_COMMAND, kIdMnuAbout, 0);
+                 return program_->WaitForTopWindow(kAboutWindowClass);
+             },
+             [this](HWND about) {
+                 PostMessageW(about, WM_CLOSE, 0, 0);
+                 EXPECT_TRUE(WaitUntil([&] { return program_->TopWindows(kAboutWindowClass).empty(); }));
+             },
+             true},
+            // The updater is a program of its own, started beside the main one as About starts it.
+            {"the updater",
+             [this] {
+                 if (!folder_.Exists(L"velnor.exe")) folder_.CopyProgram(L"velnor.exe");
+                 velnor_ = std::make_unique<Process>(folder_.File(L"velnor.exe"), folder_.Path());
+                 return velnor_->WaitForTopWindow(kVelnorWindowClass);
+             },
+             [this](HWND window) {
+                 PostMessageW(window, WM_CLOSE, 0, 0);
+                 EXPECT_TRUE(velnor_->WaitForExit().has_value());
+                 velnor_.reset();
+             },
+             true},
         };
     }
     std::vector<int> previewColumns_;
+    std::unique_ptr<Process> velnor_;
 };
 
 TEST_F(DpiChangeTest, AWindowMovedToAnotherScalingLooksAsIfOpenedThere) {

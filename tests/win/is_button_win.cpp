@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "base/controls_win.h"
+#include "base/dpi_win.h"
 #include "support/program_test_win.h"
 
 namespace tf::test {
@@ -333,6 +334,30 @@ TEST_F(IsButtonTest, ContainerToolTipIsTakenOverWhileShown) {
     ShowWindow(b.Handle(), SW_HIDE);
     EXPECT_EQ(formTextNow(), L"from the form");
     DestroyWindow(formTip);
+}
+
+// Moved to a monitor of another scaling, the window tells its controls: the button remakes the font
+// its properties give in points, lays out at the new scaling, and reads the parent's new font there.
+TEST_F(IsButtonTest, ToldOfANewScalingItRemakesItsFontAndLaysOutAgain) {
+    PropertyBag design = ProgramButtonDesign("OK");
+    design.Write("Font", "Tahoma,9,700,0", std::nullopt);
+    IsButton& b = Make(design, 10, 10);
+    auto fontHeight = [&] {
+        LOGFONTW lf{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(b.Handle(), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        return lf.lfHeight;
+    };
+    ASSERT_EQ(fontHeight(), Dpi(96).FontHeight(9));
+    SetWindowDpi(host_, 192);
+    SendMessageW(b.Handle(), kDpiChangedAfterParent, 0, 0);
+    EXPECT_EQ(fontHeight(), Dpi(192).FontHeight(9));
+    EXPECT_EQ(b.WriteProperties().Read("Font", std::string_view()), "Tahoma,9,700,0");
+    RECT r;
+    GetClientRect(b.Handle(), &r);
+    EXPECT_EQ(r.right, 43);  // 300 twips in whole 7-twip pixels
+    UniqueFont parentFont(CreateUiFont(8, 192));
+    SendMessageW(b.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(parentFont.Get()), TRUE);
+    EXPECT_EQ(b.Properties().font, "Tahoma,8,400,0");
 }
 
 class ProgramButtonTest : public ProgramTest {};

@@ -3,6 +3,7 @@
 #include "controls/progress_bar_win.h"
 
 #include "base/controls_win.h"
+#include "base/dpi_win.h"
 
 #include <gtest/gtest.h>
 
@@ -174,7 +175,7 @@ protected:
     HWND host_ = nullptr;
 };
 
-TEST_F(ProgressBarWindow, SettingValueRedrawsAndStaysTwelvePixelsHigh) {
+TEST_F(ProgressBarWindow, SettingValueRedrawsAndTheHeightStaysTwelvePixelsAt96Dpi) {
     ProgressBar bar;
     ASSERT_TRUE(bar.Create(host_, 1, 10, 10, 200));
     bar.SetValue(40);
@@ -190,6 +191,14 @@ TEST_F(ProgressBarWindow, SettingValueRedrawsAndStaysTwelvePixelsHigh) {
     GetClientRect(bar.Handle(), &client);
     EXPECT_EQ(client.right, 300);
     EXPECT_EQ(client.bottom, kProgressBarHeight);
+
+    // Its window moved to a monitor at 200 %: twice as high, drawn from pictures of that height.
+    SetWindowDpi(host_, 192);
+    SendMessageW(bar.Handle(), kDpiChangedAfterParent, 0, 0);
+    const Capture shown = Shown(bar.Handle());
+    ASSERT_EQ(shown.height, 2 * kProgressBarHeight);
+    const SkinPicture fill = FillSkin(2 * kProgressBarHeight, 2);
+    for (int y = 0; y < shown.height; ++y) EXPECT_EQ(shown.At(150, y), fill.At(8, y)) << y;
 }
 
 TEST_F(ProgressBarWindow, ClassNameWindowReadsItsDesignAndAnswersMessages) {
