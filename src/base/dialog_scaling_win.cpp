@@ -4,12 +4,38 @@
 
 namespace tf {
 
-LRESULT AnswerDpiScaledSize(LPARAM lParam, SIZE client, DWORD style, DWORD exStyle, Dpi dpi) {
+LRESULT AnswerDpiScaledSize(HWND window, WPARAM wParam, LPARAM lParam, const std::function<SIZE(Dpi)>& clientAt) {
     auto* size = reinterpret_cast<SIZE*>(lParam);
-    if (!size) return FALSE;
-    const RECT frame = FrameAround(client.cx, client.cy, style, exStyle, dpi);
+    const Dpi next(static_cast<int>(LOWORD(wParam)));
+    if (!size || next.Value() <= 0) return FALSE;
+    const SIZE client = clientAt(next);
+    const RECT frame = FrameAround(client.cx, client.cy, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)),
+                                   static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)), next);
     *size = {frame.right - frame.left, frame.bottom - frame.top};
     return TRUE;
+}
+
+bool FaceScalingMessage(HWND window, DialogFace& face, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result,
+                        const std::function<void()>& layout, const std::function<SIZE(Dpi)>& clientAt) {
+    result = 0;
+    switch (msg) {
+        case WM_CREATE:
+            // Before the controls, which read it.
+            SetWindowDpi(window, face.dpi);
+            layout();
+            return true;
+        case kGetDpiScaledSize:
+            result = AnswerDpiScaledSize(window, wParam, lParam, clientAt);
+            return true;
+        case kDpiChanged:
+            face.UseDpi(TakeDpiChange(window, wParam, lParam));
+            layout();
+            TellControlsDpiChanged(window);
+            RepaintAll(window);
+            return true;
+        default:
+            return false;
+    }
 }
 
 void MoveChild(HWND control, int x, int y, int width, int height, HFONT font) {

@@ -240,20 +240,12 @@ LRESULT CALLBACK EditorWindow::BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 }
 
 LRESULT EditorWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT scaled = 0;
+    if (FaceScalingMessage(
+            hwnd_, face_, msg, wParam, lParam, scaled, [this] { Layout(); },
+            [this](Dpi dpi) { return ClientSize(dpi); }))
+        return scaled;
     switch (msg) {
-        case WM_CREATE:
-            SetWindowDpi(hwnd_, face_.dpi);
-            Layout();
-            return 0;
-        case kGetDpiScaledSize:
-            return AnswerDpiScaledSize(lParam, ClientSize(static_cast<int>(LOWORD(wParam))), kStyle, kExStyle,
-                                       static_cast<int>(LOWORD(wParam)));
-        case kDpiChanged:
-            face_.UseDpi(TakeDpiChange(hwnd_, wParam, lParam));
-            Layout();
-            TellControlsDpiChanged(hwnd_);
-            RepaintAll(hwnd_);
-            return 0;
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;

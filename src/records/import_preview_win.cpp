@@ -223,10 +223,10 @@ LRESULT ImportPreview::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             SetWindowDpi(hwnd_, face_.dpi);
             Layout();
             return 0;
-        case kGetDpiScaledSize: {
-            const Dpi at = static_cast<int>(LOWORD(wParam));
-            return AnswerDpiScaledSize(lParam, {at.Px(kClientWidth), at.Px(kClientHeight)}, kStyle, kExStyle, at);
-        }
+        case kGetDpiScaledSize:
+            return AnswerDpiScaledSize(hwnd_, wParam, lParam, [](Dpi at) {
+                return SIZE{at.Px(kClientWidth), at.Px(kClientHeight)};
+            });
         case kDpiChanged:
             OnDpiChanged(wParam, lParam);
             return 0;

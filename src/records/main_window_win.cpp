@@ -504,10 +504,10 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             // Windows suggests that size rather than the present one scaled.
             RECT now;
             GetWindowRect(hwnd_, &now);
-            const Dpi at = DpiToFit(LOWORD(wParam), kWindowWidth, kWindowHeight, WorkAreaNear(now));
-            return AnswerDpiScaledSize(lParam, {at.Px(kWindowWidth), at.Px(kWindowHeight)},
-                                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
-                                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), at);
+            return AnswerDpiScaledSize(hwnd_, wParam, lParam, [&now](Dpi next) {
+                const Dpi at = DpiToFit(next.Value(), kWindowWidth, kWindowHeight, WorkAreaNear(now));
+                return SIZE{at.Px(kWindowWidth), at.Px(kWindowHeight)};
+            });
         }
         case kDpiChanged:
             OnDpiChanged(wParam, lParam);

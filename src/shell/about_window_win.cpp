@@ -189,13 +189,10 @@ LRESULT AboutWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             SetWindowDpi(hwnd_, dpi_);
             Layout();
             return 0;
-        case kGetDpiScaledSize: {
-            // The size of the window opened at that scaling, not the present one scaled and rounded.
-            const Dpi next(static_cast<int>(LOWORD(wParam)));
-            return AnswerDpiScaledSize(lParam, {next.FromTwips(kClientWidthTwips), next.FromTwips(kClientHeightTwips)},
-                                       static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_STYLE)),
-                                       static_cast<DWORD>(GetWindowLongW(hwnd_, GWL_EXSTYLE)), next);
-        }
+        case kGetDpiScaledSize:
+            return AnswerDpiScaledSize(hwnd_, wParam, lParam, [](Dpi at) {
+                return SIZE{at.FromTwips(kClientWidthTwips), at.FromTwips(kClientHeightTwips)};
+            });
         case kDpiChanged: {
             // The controls and the picture let go of the old fonts and logo only as Layout gives
             // them the new ones.

@@ -139,21 +139,13 @@ void LoginWindow::Unload() {
 }
 
 LRESULT LoginWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Moved onto a monitor of another scaling: the typed password stays in its box.
+    LRESULT scaled = 0;
+    if (FaceScalingMessage(
+            hwnd_, face_, msg, wParam, lParam, scaled, [this] { Layout(); },
+            [this](Dpi dpi) { return ClientSize(dpi); }))
+        return scaled;
     switch (msg) {
-        case WM_CREATE:
-            SetWindowDpi(hwnd_, face_.dpi);
-            Layout();
-            return 0;
-        case kGetDpiScaledSize:
-            return AnswerDpiScaledSize(lParam, ClientSize(static_cast<int>(LOWORD(wParam))), kStyle, kExStyle,
-                                       static_cast<int>(LOWORD(wParam)));
-        case kDpiChanged:
-            // Moved onto a monitor of another scaling: the typed password stays in its box.
-            face_.UseDpi(TakeDpiChange(hwnd_, wParam, lParam));
-            Layout();
-            TellControlsDpiChanged(hwnd_);
-            RepaintAll(hwnd_);
-            return 0;
         case WM_COMMAND:
             if (HIWORD(wParam) == BN_CLICKED && session_) {
                 if (LOWORD(wParam) == IDOK) btnOK_Click();
