@@ -44,6 +44,13 @@ void MoveChild(HWND control, int x, int y, int width, int height, HFONT font) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
+HWND PlaceChild(bool first, HWND control, HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text,
+                DWORD style, int id, int x, int y, int width, int height, HFONT font) {
+    if (first) return CreateChild(parent, exStyle, cls, text, style, id, x, y, width, height, font);
+    MoveChild(control, x, y, width, height, font);
+    return control;
+}
+
 void RepaintAll(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }

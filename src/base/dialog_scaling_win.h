@@ -27,6 +27,11 @@ LRESULT AnswerDpiScaledSize(HWND window, WPARAM wParam, LPARAM lParam, const std
 bool FaceScalingMessage(HWND window, DialogFace& face, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result,
                         const std::function<void()>& layout, const std::function<SIZE(Dpi)>& clientAt);
 
+// A control of a window that lays itself out again at each change of scaling: made (CreateChild)
+// the first time, moved with the font (MoveChild) after. Returns the control.
+HWND PlaceChild(bool first, HWND control, HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text,
+                DWORD style, int id, int x, int y, int width, int height, HFONT font);
+
 // Puts a control laid out before at its place for the new scaling and gives it the new font; what it
 // holds (text, check, selection, focus) stays.
 void MoveChild(HWND control, int x, int y, int width, int height, HFONT font);

@@ -1,5 +1,7 @@
 #include "controls/is_button_win.h"
 
+#include "base/dialog_scaling_win.h"
+
 #include "base/controls_win.h"
 #include "base/dpi_win.h"
 
@@ -82,6 +84,15 @@ HWND CreateProgramButton(HWND parent, const wchar_t* caption, DWORD style, int i
     PropertyBag design = ProgramButtonDesign(Narrow(caption));
     CreateParams params{nullptr, &design};
     return CreateChild(parent, 0, kIsButtonClass, caption, style, id, x, y, width, height, font, &params);
+}
+
+void PlaceProgramButton(bool first, HWND parent, const wchar_t* caption, DWORD style, int id, int x, int y, int width,
+                        int height, HFONT font) {
+    if (first) {
+        CreateProgramButton(parent, caption, style, id, x, y, width, height, font);
+    } else {
+        MoveChild(GetDlgItem(parent, id), x, y, width, height, font);
+    }
 }
 
 IsButton* IsButtonOf(HWND window) {

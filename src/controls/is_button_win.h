@@ -147,6 +147,10 @@ private:
 // The program's command buttons: Style 8, ShowFocus on, IconAlign 1, NonThemeStyle 0.
 HWND CreateProgramButton(HWND parent, const wchar_t* caption, DWORD style, int id, int x, int y, int width, int height,
                          HFONT font);
+// A program button of a window that lays itself out again at each change of scaling: made the first
+// time, found by its id and moved with the font after.
+void PlaceProgramButton(bool first, HWND parent, const wchar_t* caption, DWORD style, int id, int x, int y, int width,
+                        int height, HFONT font);
 // The control behind an isButton window, or null.
 IsButton* IsButtonOf(HWND window);
 

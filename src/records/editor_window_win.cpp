@@ -70,16 +70,10 @@ void EditorWindow::Layout() {
     // its text, selection and focus.
     const auto place = [&](HWND control, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
                            int x, int y, int w, int h) {
-        if (first) return CreateChild(hwnd_, exStyle, cls, text, style, id, x, y, w, h, font);
-        MoveChild(control, x, y, w, h, font);
-        return control;
+        return PlaceChild(first, control, hwnd_, exStyle, cls, text, style, id, x, y, w, h, font);
     };
     const auto placeButton = [&](const wchar_t* caption, DWORD style, int id, int x, int y, int w, int h) {
-        if (first) {
-            CreateProgramButton(hwnd_, caption, style, id, x, y, w, h, font);
-        } else {
-            MoveChild(GetDlgItem(hwnd_, id), x, y, w, h, font);
-        }
+        PlaceProgramButton(first, hwnd_, caption, style, id, x, y, w, h, font);
     };
     const int labelX = dpi.Px(kMargin);
     const int boxX = dpi.Px(kMargin + kLabelWidth);

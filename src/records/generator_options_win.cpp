@@ -47,11 +47,7 @@ void GeneratorOptionsWindow::Layout() {
     // Made the first time (in the order given) or moved to the present scaling later.
     const auto place = [&](HWND& control, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
                            int x, int y, int w, int h) {
-        if (first) {
-            control = CreateChild(hwnd_, exStyle, cls, text, style, id, x, y, w, h, font);
-        } else {
-            MoveChild(control, x, y, w, h, font);
-        }
+        control = PlaceChild(first, control, hwnd_, exStyle, cls, text, style, id, x, y, w, h, font);
     };
     const int x = dpi.Px(kMargin);
     const int wide = dpi.Px(kClientWidth - 2 * kMargin);
@@ -84,16 +80,10 @@ void GeneratorOptionsWindow::Layout() {
 
     const int cancelX = dpi.Px(kClientWidth - kMargin - kButtonWidth);
     const int okX = cancelX - dpi.Px(kButtonWidth + 8);
-    if (first) {
-        CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, dpi.Px(kButtonsY),
-                            dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
-        CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, dpi.Px(kButtonsY),
-                            dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
-    } else {
-        MoveChild(GetDlgItem(hwnd_, IDOK), okX, dpi.Px(kButtonsY), dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
-        MoveChild(GetDlgItem(hwnd_, IDCANCEL), cancelX, dpi.Px(kButtonsY), dpi.Px(kButtonWidth), dpi.Px(kButtonHeight),
-                  font);
-    }
+    PlaceProgramButton(first, hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, dpi.Px(kButtonsY),
+                       dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
+    PlaceProgramButton(first, hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, dpi.Px(kButtonsY),
+                       dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
 }
 
 bool GeneratorOptionsWindow::ShowModal(HWND owner, GeneratorOptions& options) {

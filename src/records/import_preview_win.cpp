@@ -112,11 +112,7 @@ void ImportPreview::Layout() {
     const bool first = !list_;
     HFONT font = font_.Get();
     const auto placeButton = [&](const wchar_t* caption, DWORD style, int id, int x, int y, int w, int h) {
-        if (first) {
-            CreateProgramButton(hwnd_, caption, style, id, x, y, w, h, font);
-        } else {
-            MoveChild(GetDlgItem(hwnd_, id), x, y, w, h, font);
-        }
+        PlaceProgramButton(first, hwnd_, caption, style, id, x, y, w, h, font);
     };
     const int width = dpi_.Px(kClientWidth);
     const int inner = width - 2 * dpi_.Px(kMargin);

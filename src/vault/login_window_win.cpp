@@ -58,15 +58,10 @@ void LoginWindow::Layout() {
     const int buttonsY = dpi.Px(kMargin + kBoxHeight + 14);
     const int cancelX = dpi.Px(kClientWidth - kMargin - kButtonWidth);
     const int okX = cancelX - dpi.Px(kButtonWidth + 8);
-    if (first) {
-        CreateProgramButton(hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, dpi.Px(kButtonWidth),
-                            dpi.Px(kButtonHeight), font);
-        CreateProgramButton(hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
-                            dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
-    } else {
-        MoveChild(GetDlgItem(hwnd_, IDOK), okX, buttonsY, dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
-        MoveChild(GetDlgItem(hwnd_, IDCANCEL), cancelX, buttonsY, dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
-    }
+    PlaceProgramButton(first, hwnd_, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, okX, buttonsY, dpi.Px(kButtonWidth),
+                       dpi.Px(kButtonHeight), font);
+    PlaceProgramButton(first, hwnd_, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL, cancelX, buttonsY,
+                       dpi.Px(kButtonWidth), dpi.Px(kButtonHeight), font);
 }
 
 bool LoginWindow::ShowModal(HWND owner, Session& session) {
