@@ -11,7 +11,7 @@ ScreenBox WorkAreaNear(const RECT& box) {
     if (!GetMonitorInfoW(MonitorFromRect(&box, MONITOR_DEFAULTTONEAREST), &info)) {
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &info.rcWork, 0);
     }
-    return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+    return BoxOf(info.rcWork);
 }
 
 ScreenBox PrimaryWorkArea() {
@@ -26,8 +26,7 @@ HWND CreateCenteredWindow(DWORD exStyle, const wchar_t* cls, const std::wstring&
     RECT ownerRect;
     const bool overOwner = owner && IsWindowVisible(owner) && GetWindowRect(owner, &ownerRect);
     const ScreenBox work = overOwner ? WorkAreaNear(ownerRect) : PrimaryWorkArea();
-    const ScreenBox over =
-        overOwner ? ScreenBox{ownerRect.left, ownerRect.top, ownerRect.right, ownerRect.bottom} : work;
+    const ScreenBox over = overOwner ? BoxOf(ownerRect) : work;
     const ScreenBox at = CentreInside(frame.right - frame.left, frame.bottom - frame.top, over, work);
     return CreateWindowExW(exStyle, cls, caption.c_str(), style, at.left, at.top, at.Width(), at.Height(), owner,
                            nullptr, GetModuleHandleW(nullptr), param);

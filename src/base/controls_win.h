@@ -16,6 +16,8 @@ namespace tf {
 // class of the program's own that takes one).
 HWND CreateChild(HWND parent, DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id, int x, int y,
                  int w, int h, HFONT font, void* param = nullptr);
+// A window rectangle as the placement rules take it.
+inline ScreenBox BoxOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 // The work area (screen less taskbar) of the monitor nearest to the rectangle.
 ScreenBox WorkAreaNear(const RECT& box);
 // The work area of the primary monitor, where a window without an owner opens.

@@ -1,5 +1,6 @@
 // Screen scaling: layouts are given in pixels at 96 dpi or in twips (1440 to the inch) and drawn at
-// the screen's dpi. Rounded as Win32's MulDiv rounds, so sizes agree with what the system computes.
+// the dpi of the window's monitor. Rounded as Win32's MulDiv rounds, so sizes agree with what the
+// system computes.
 #pragma once
 
 namespace tf {

@@ -54,8 +54,6 @@ Dpi MonitorDpi(HMONITOR monitor) {
     return ScreenDpi();
 }
 
-ScreenBox BoxOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
-
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, RECT*, LPARAM data) {
     MONITORINFO info{};
     info.cbSize = sizeof info;

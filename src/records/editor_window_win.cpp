@@ -20,7 +20,7 @@ namespace {
 // Posted on a box's focus, so that it runs after the dialog keys' select-all.
 constexpr UINT kCaretToEnd = WM_APP + 20;
 
-// Layout at 96 dpi; scaled to the screen's real dpi.
+// Layout at 96 dpi; scaled to the scaling of the monitor the window is on.
 constexpr int kMargin = 16;
 constexpr int kLabelWidth = 132;
 constexpr int kBoxWidth = 280;

@@ -14,7 +14,8 @@
 namespace tf {
 namespace {
 
-// Layout at 96 dpi; scaled to the screen's real dpi (less on a screen too small for it).
+// Layout at 96 dpi; scaled to the scaling of the monitor the window is on (less on one too small
+// for it).
 constexpr int kClientWidth = 780;
 constexpr int kClientHeight = 500;
 constexpr int kMargin = 12;

@@ -77,10 +77,10 @@ void HintWindow::PlaceFor(HWND browser) {
     if (!hwnd_) return;
     RECT r;
     const bool seen = browser && IsWindow(browser) && !IsIconic(browser) && GetWindowRect(browser, &r);
-    const ScreenBox browserBox{r.left, r.top, r.right, r.bottom};
+    const ScreenBox browserBox = BoxOf(r);
     RECT now;
     GetWindowRect(hwnd_, &now);
-    const ScreenBox nowBox{now.left, now.top, now.right, now.bottom};
+    const ScreenBox nowBox = BoxOf(now);
     // The scaling Windows last told the window (WM_DPICHANGED) is that of the monitor it stands on.
     std::vector<MonitorArea> monitors = Monitors();
     monitors[MonitorOf(monitors, nowBox)].dpi = dpi_.Value();

@@ -17,7 +17,7 @@ namespace {
 
 constexpr const wchar_t* kBoxLabels[kConfigPasswordBoxes] = {L"Old Password", L"New Password", L"Confirm Password"};
 
-// Layout at 96 dpi; scaled to the screen's real dpi.
+// Layout at 96 dpi; scaled to the scaling of the monitor the window is on.
 constexpr int kMargin = 14;
 constexpr int kClientWidth = 380;
 constexpr int kFrameTop = 10;

@@ -16,7 +16,7 @@
 namespace tf {
 namespace {
 
-// Layout at 96 dpi; scaled to the screen's real dpi.
+// Layout at 96 dpi; scaled to the scaling of the monitor the window is on.
 constexpr int kMargin = 16;
 constexpr int kClientWidth = 340;
 constexpr int kBoxHeight = 23;
